@@ -1,0 +1,366 @@
+#include "platform/db/connection.h"
+
+#include "platform/db/dberror.h"
+#include "platform/db/dialect.h"
+#include "platform/db/procedures.h"
+#include "platform/db/sqlitefunctions.h"
+#include "platform/db/sqllog.h"
+#include "platform/db/tsqltokens.h"
+
+#include <QAtomicInt>
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include <sqlite3.h>
+#include <sql.h>
+#include <sqlext.h>
+
+namespace db {
+
+namespace {
+
+QString nextConnectionName()
+{
+    static QAtomicInt counter;
+    return QStringLiteral("inventory-%1").arg(counter.fetchAndAddRelaxed(1));
+}
+
+// Never let a password reach a message or a log.
+QString withoutPassword(QString text)
+{
+    static const QRegularExpression pwd(QStringLiteral("(PWD|Password)\\s*=\\s*[^;]*"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    return text.replace(pwd, QStringLiteral("\\1=****"));
+}
+
+QString errorText(const QSqlError &error)
+{
+    QString text = error.databaseText().trimmed();
+    if (text.isEmpty())
+        text = error.text().trimmed();
+    if (!error.driverText().isEmpty() && !text.contains(error.driverText()))
+        text += QStringLiteral(" (") + error.driverText() + QLatin1Char(')');
+    return withoutPassword(text);
+}
+
+QString odbcDbmsName(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "SQLHANDLE") != 0)
+        return QString();
+    SQLHANDLE hdbc = *static_cast<const SQLHANDLE *>(handle.data());
+    SQLCHAR name[256] = {};
+    SQLSMALLINT length = 0;
+    if (!SQL_SUCCEEDED(SQLGetInfo(hdbc, SQL_DBMS_NAME, name, sizeof name, &length)))
+        return QString();
+    return QString::fromUtf8(reinterpret_cast<const char *>(name), length);
+}
+
+sqlite3 *sqliteHandle(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.data());
+}
+
+} // namespace
+
+struct Connection::Private
+{
+    QString name;
+    QSqlDatabase db;
+    std::unique_ptr<Dialect> dialect;
+    SqliteDialect *sqlite = nullptr;
+    QString dbmsName;
+    QString databaseName;
+    bool inTransaction = false;
+
+    ~Private()
+    {
+        if (db.isValid()) {
+            if (db.isOpen())
+                db.close();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(name);
+        }
+    }
+};
+
+Connection::Connection(std::unique_ptr<Private> p) : d(std::move(p)) {}
+
+Connection::~Connection() = default;
+
+std::unique_ptr<Connection> Connection::openSqlite(const QString &path, Create create,
+                                                   int busyTimeoutMs)
+{
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        if (create == Create::No)
+            throw DbError(QStringLiteral("The database file %1 does not exist.").arg(path));
+        if (!QDir().mkpath(info.absolutePath()))
+            throw DbError(QStringLiteral("The folder %1 cannot be created.").arg(info.absolutePath()));
+    } else if (!info.isFile() || !info.isReadable()) {
+        throw DbError(QStringLiteral("The database file %1 cannot be read.").arg(path));
+    }
+
+    auto p = std::make_unique<Private>();
+    p->name = nextConnectionName();
+    p->db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), p->name);
+    p->db.setDatabaseName(path);
+    p->db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
+    if (!p->db.open())
+        throw DbError(QStringLiteral("The database file %1 cannot be opened: %2")
+                          .arg(path, errorText(p->db.lastError())));
+    const QString failed = registerSqliteFunctions(sqliteHandle(p->db));
+    if (!failed.isEmpty())
+        throw DbError(QStringLiteral("The database file %1 cannot be prepared: %2").arg(path, failed));
+    p->dbmsName = QStringLiteral("SQLite");
+    p->databaseName = info.absoluteFilePath();
+    auto dialect = std::make_unique<SqliteDialect>(ProcedureCatalog::builtIn(), true);
+    p->sqlite = dialect.get();
+    p->dialect = std::move(dialect);
+
+    std::unique_ptr<Connection> connection(new Connection(std::move(p)));
+    try {
+        // The first read proves the file is a database and not locked beyond the timeout.
+        connection->run(QString(), QStringLiteral("PRAGMA journal_mode=WAL"), {}, nullptr);
+        connection->run(QString(), QStringLiteral("PRAGMA synchronous=NORMAL"), {}, nullptr);
+        connection->refreshTextColumns();
+    } catch (const DbError &e) {
+        throw DbError(QStringLiteral("The database file %1 cannot be used: %2")
+                          .arg(path, e.description()));
+    }
+    return connection;
+}
+
+std::unique_ptr<Connection> Connection::openOdbc(const QString &connectionString)
+{
+    auto p = std::make_unique<Private>();
+    p->name = nextConnectionName();
+    p->db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), p->name);
+    p->db.setDatabaseName(connectionString);
+    if (!p->db.open())
+        throw DbError(QStringLiteral("Cannot connect to the database server: ") +
+                      errorText(p->db.lastError()));
+    p->dbmsName = odbcDbmsName(p->db);
+    static const QRegularExpression databaseKey(QStringLiteral("(?:^|;)\\s*Database\\s*=\\s*([^;]*)"),
+                                                QRegularExpression::CaseInsensitiveOption);
+    p->databaseName = databaseKey.match(connectionString).captured(1).trimmed();
+
+    if (p->dbmsName.contains(QLatin1String("SQL Server"), Qt::CaseInsensitive)) {
+        p->dialect = std::make_unique<SqlServerDialect>();
+    } else if (p->dbmsName.contains(QLatin1String("SQLite"), Qt::CaseInsensitive)) {
+        auto dialect = std::make_unique<SqliteDialect>(ProcedureCatalog::builtIn(), false);
+        p->sqlite = dialect.get();
+        p->dialect = std::move(dialect);
+    } else {
+        throw DbError(QStringLiteral("The database server \"%1\" is not supported.")
+                          .arg(p->dbmsName.isEmpty() ? QStringLiteral("unknown") : p->dbmsName));
+    }
+
+    std::unique_ptr<Connection> connection(new Connection(std::move(p)));
+    if (connection->d->sqlite) {
+        connection->run(QString(), QStringLiteral("PRAGMA journal_mode=WAL"), {}, nullptr);
+        connection->refreshTextColumns();
+    }
+    return connection;
+}
+
+const Dialect &Connection::dialect() const
+{
+    return *d->dialect;
+}
+
+QString Connection::dbmsName() const
+{
+    return d->dbmsName;
+}
+
+QString Connection::databaseName() const
+{
+    return d->databaseName;
+}
+
+Recordset Connection::run(const QString &written, const QString &sql, const QVariantList &params,
+                          int *recordsAffected)
+{
+    QSqlQuery q(d->db);
+    q.setForwardOnly(true);
+    bool ok;
+    if (params.isEmpty()) {
+        ok = q.exec(sql);
+    } else {
+        ok = q.prepare(sql);
+        if (ok) {
+            for (const QVariant &v : params)
+                q.addBindValue(v);
+            ok = q.exec();
+        }
+    }
+    if (!ok) {
+        const QString message = errorText(q.lastError());
+        qCWarning(lcSql).noquote() << "failed:" << (written.isEmpty() ? sql : written) << "--"
+                                   << message;
+        throw DbError(message, written.isEmpty() ? sql : written);
+    }
+    if (recordsAffected)
+        *recordsAffected = q.numRowsAffected();
+    if (!q.isSelect())
+        return Recordset();
+
+    const QSqlRecord record = q.record();
+    const int columns = record.count();
+    QStringList names;
+    names.reserve(columns);
+    for (int i = 0; i < columns; ++i)
+        names << record.fieldName(i);
+    QVector<QVector<QVariant>> rows;
+    while (q.next()) {
+        QVector<QVariant> row;
+        row.reserve(columns);
+        for (int i = 0; i < columns; ++i)
+            row << q.value(i);
+        rows << std::move(row);
+    }
+    if (q.lastError().isValid()) {
+        const QString message = errorText(q.lastError());
+        qCWarning(lcSql).noquote() << "failed:" << written << "--" << message;
+        throw DbError(message, written);
+    }
+    return Recordset(std::move(names), std::move(rows));
+}
+
+Recordset Connection::Execute(const QString &sql, int *recordsAffected)
+{
+    qCDebug(lcSql).noquote() << sql;
+    Statement statement;
+    try {
+        statement = d->dialect->translate(sql);
+    } catch (const DbError &e) {
+        qCWarning(lcSql).noquote() << "failed:" << sql << "--" << e.description();
+        throw;
+    }
+    return run(sql, statement.sql, statement.params, recordsAffected);
+}
+
+Recordset Connection::query(const QString &sql, const QVariantList &params)
+{
+    qCDebug(lcSql).noquote() << sql << "-- with" << params.size() << "bound value(s)";
+    const Statement statement = d->dialect->translate(sql, params);
+    return run(sql, statement.sql, statement.params, nullptr);
+}
+
+int Connection::execute(const QString &sql, const QVariantList &params)
+{
+    qCDebug(lcSql).noquote() << sql << "-- with" << params.size() << "bound value(s)";
+    const Statement statement = d->dialect->translate(sql, params);
+    int affected = 0;
+    run(sql, statement.sql, statement.params, &affected);
+    return affected;
+}
+
+void Connection::BeginTrans()
+{
+    if (d->inTransaction)
+        throw DbError(QStringLiteral("A transaction is already open on this connection."));
+    qCDebug(lcSql) << "BEGIN TRANSACTION";
+    if (d->sqlite) {
+        run(QString(), QStringLiteral("BEGIN IMMEDIATE"), {}, nullptr);
+    } else if (!d->db.transaction()) {
+        throw DbError(QStringLiteral("Cannot begin a transaction: ") + errorText(d->db.lastError()));
+    }
+    d->inTransaction = true;
+}
+
+void Connection::CommitTrans()
+{
+    if (!d->inTransaction)
+        throw DbError(QStringLiteral("No transaction is open on this connection."));
+    qCDebug(lcSql) << "COMMIT";
+    if (d->sqlite) {
+        run(QString(), QStringLiteral("COMMIT"), {}, nullptr);
+    } else if (!d->db.commit()) {
+        throw DbError(QStringLiteral("Cannot commit the transaction: ") +
+                      errorText(d->db.lastError()));
+    }
+    d->inTransaction = false;
+}
+
+void Connection::RollbackTrans()
+{
+    if (!d->inTransaction)
+        throw DbError(QStringLiteral("No transaction is open on this connection."));
+    qCDebug(lcSql) << "ROLLBACK";
+    d->inTransaction = false;
+    if (d->sqlite) {
+        run(QString(), QStringLiteral("ROLLBACK"), {}, nullptr);
+    } else if (!d->db.rollback()) {
+        throw DbError(QStringLiteral("Cannot roll the transaction back: ") +
+                      errorText(d->db.lastError()));
+    }
+}
+
+bool Connection::InTransaction() const
+{
+    return d->inTransaction;
+}
+
+void Connection::runScript(const QString &script)
+{
+    for (const QString &statement : splitStatements(script))
+        run(QString(), statement, {}, nullptr);
+    if (d->sqlite)
+        refreshTextColumns();
+}
+
+void Connection::refreshTextColumns()
+{
+    if (!d->sqlite)
+        return;
+    Recordset rs = run(QString(),
+                       QStringLiteral("SELECT p.name, p.type FROM sqlite_master m "
+                                      "JOIN pragma_table_info(m.name) p WHERE m.type = 'table'"),
+                       {}, nullptr);
+    QSet<QString> text;
+    QSet<QString> other;
+    for (; !rs.Eof(); rs.MoveNext()) {
+        const QString column = rs.Fields(0).toText().toLower();
+        const QString type = rs.Fields(1).IsNull() ? QString() : rs.Fields(1).toText().toUpper();
+        const bool isText = type.contains(QLatin1String("CHAR")) ||
+                            type.contains(QLatin1String("TEXT")) ||
+                            type.contains(QLatin1String("CLOB"));
+        (isText ? text : other).insert(column);
+    }
+    d->sqlite->setTextColumns(text - other);
+}
+
+Transaction::Transaction(Connection &connection) : m_connection(connection)
+{
+    m_connection.BeginTrans();
+}
+
+Transaction::~Transaction()
+{
+    if (!m_open)
+        return;
+    try {
+        m_connection.RollbackTrans();
+    } catch (const DbError &) {
+        // The transaction is gone with the failure that brought us here.
+    }
+}
+
+void Transaction::commit()
+{
+    m_connection.CommitTrans();
+    m_open = false;
+}
+
+} // namespace db

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "platform/db/recordset.h"
+
+#include <QString>
+#include <QVariantList>
+
+#include <memory>
+
+namespace db {
+
+class Dialect;
+
+// The one open database connection. The program speaks T-SQL to it; the dialect chosen by the
+// server's DBMS name carries each statement over. Every failure is a DbError naming the cause.
+class Connection
+{
+public:
+    enum class Create { No, IfMissing };
+
+    // The embedded database file: WAL journal, a busy timeout, GetDate() and PatIndex().
+    static std::unique_ptr<Connection> openSqlite(const QString &path, Create create = Create::No,
+                                                  int busyTimeoutMs = 5000);
+    // A server through ODBC, e.g. "DRIVER=FreeTDS;Server=host;Port=1433;Database=INVENTORY;
+    // UID=user;PWD=secret;TDS_Version=7.4", or "DRIVER=SQLite3;Database=/path/file.db".
+    static std::unique_ptr<Connection> openOdbc(const QString &connectionString);
+
+    ~Connection();
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+
+    // Runs one statement; a query's rows come back as a snapshot, an action statement gives a
+    // closed recordset and, when asked, the number of rows it touched.
+    Recordset Execute(const QString &sql, int *recordsAffected = nullptr);
+    // The same for a query, by the name the program's readers use.
+    Recordset OpenRecordset(const QString &sql) { return Execute(sql); }
+
+    // Statements of the program's own (not fixed texts): values bound to "?" placeholders.
+    Recordset query(const QString &sql, const QVariantList &params);
+    int execute(const QString &sql, const QVariantList &params);
+
+    // One transaction at a time. On SQLite it starts with BEGIN IMMEDIATE, so the write lock is
+    // held from the start and two writers queue instead of failing half-way.
+    void BeginTrans();
+    void CommitTrans();
+    void RollbackTrans();
+    bool InTransaction() const;
+
+    // A script of native statements (schema, data), run as it is, without translation.
+    void runScript(const QString &script);
+
+    const Dialect &dialect() const;
+    QString dbmsName() const;
+    QString databaseName() const; // the file of the embedded database, the logon's database else
+
+private:
+    struct Private;
+    explicit Connection(std::unique_ptr<Private> d);
+    Recordset run(const QString &written, const QString &sql, const QVariantList &params,
+                  int *recordsAffected);
+    void refreshTextColumns();
+
+    std::unique_ptr<Private> d;
+};
+
+// Rolls the transaction back unless commit() was reached: a throw anywhere inside leaves the
+// database as it was.
+class Transaction
+{
+public:
+    explicit Transaction(Connection &connection);
+    ~Transaction();
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+
+    void commit();
+
+private:
+    Connection &m_connection;
+    bool m_open = true;
+};
+
+} // namespace db

@@ -1,0 +1,40 @@
+#include "platform/db/embeddeddatabase.h"
+
+#include "platform/db/dberror.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace db {
+
+QString embeddedScript(const QString &name)
+{
+    QFile file(QStringLiteral(":/sql/sqlite/") + name);
+    if (!file.open(QIODevice::ReadOnly))
+        throw DbError(QStringLiteral("The program's script %1 is missing.").arg(name));
+    return QString::fromUtf8(file.readAll());
+}
+
+std::unique_ptr<Connection> createEmbeddedDatabase(const QString &path, Contents contents)
+{
+    if (QFileInfo::exists(path))
+        throw DbError(QStringLiteral("The database file %1 already exists.").arg(path));
+    auto removeFiles = [&path] {
+        for (const char *suffix : {"", "-wal", "-shm", "-journal"})
+            QFile::remove(path + QLatin1String(suffix));
+    };
+    try {
+        auto connection = Connection::openSqlite(path, Connection::Create::IfMissing);
+        Transaction transaction(*connection);
+        connection->runScript(embeddedScript(QStringLiteral("schema.sql")));
+        if (contents == Contents::DemoData)
+            connection->runScript(embeddedScript(QStringLiteral("demo_data.sql")));
+        transaction.commit();
+        return connection;
+    } catch (const DbError &) {
+        removeFiles();
+        throw;
+    }
+}
+
+} // namespace db

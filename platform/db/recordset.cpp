@@ -1,0 +1,272 @@
+#include "platform/db/recordset.h"
+
+#include "platform/db/dberror.h"
+
+#include <cmath>
+#include <limits>
+
+namespace db {
+
+namespace {
+
+const QString InvalidNull = QStringLiteral("Invalid use of Null");
+const QString TypeMismatch = QStringLiteral("Type mismatch");
+const QString Overflow = QStringLiteral("Overflow");
+
+QString numberText(double value)
+{
+    if (std::isfinite(value) && value == std::trunc(value) && std::fabs(value) < 1e15)
+        return QString::number(static_cast<qint64>(value));
+    return QString::number(value, 'g', 15);
+}
+
+bool isNumericType(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Bool:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+Field::Field(QString name, QVariant value) : m_name(std::move(name)), m_value(std::move(value)) {}
+
+bool Field::IsNull() const
+{
+    return !m_value.isValid() || m_value.isNull();
+}
+
+void Field::fail(const QString &what) const
+{
+    throw DbError(what + QStringLiteral(" (field ") + m_name + QLatin1Char(')'));
+}
+
+QString Field::toText() const
+{
+    if (IsNull())
+        fail(InvalidNull);
+    if (m_value.typeId() == QMetaType::Double || m_value.typeId() == QMetaType::Float)
+        return numberText(m_value.toDouble());
+    if (m_value.typeId() == QMetaType::Bool)
+        return m_value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    if (m_value.typeId() == QMetaType::QDateTime)
+        return m_value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    return m_value.toString();
+}
+
+double Field::toDouble() const
+{
+    if (IsNull())
+        fail(InvalidNull);
+    if (m_value.typeId() == QMetaType::Bool)
+        return m_value.toBool() ? -1.0 : 0.0;
+    bool ok = false;
+    const double d = isNumericType(m_value) ? m_value.toDouble(&ok)
+                                            : m_value.toString().trimmed().toDouble(&ok);
+    if (!ok)
+        fail(TypeMismatch);
+    return d;
+}
+
+double Field::toCurrency() const
+{
+    return std::nearbyint(toDouble() * 10000.0) / 10000.0;
+}
+
+qint32 Field::toLong() const
+{
+    const double d = std::nearbyint(toDouble()); // default rounding mode: half to even
+    if (d < std::numeric_limits<qint32>::min() || d > std::numeric_limits<qint32>::max())
+        fail(Overflow);
+    return static_cast<qint32>(d);
+}
+
+qint16 Field::toInteger() const
+{
+    const qint32 v = toLong();
+    if (v < std::numeric_limits<qint16>::min() || v > std::numeric_limits<qint16>::max())
+        fail(Overflow);
+    return static_cast<qint16>(v);
+}
+
+bool Field::toBool() const
+{
+    if (IsNull())
+        fail(InvalidNull);
+    if (m_value.typeId() == QMetaType::Bool)
+        return m_value.toBool();
+    if (isNumericType(m_value))
+        return m_value.toDouble() != 0.0;
+    const QString text = m_value.toString().trimmed();
+    if (text.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
+        return true;
+    if (text.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
+        return false;
+    bool ok = false;
+    const double d = text.toDouble(&ok);
+    if (!ok)
+        fail(TypeMismatch);
+    return d != 0.0;
+}
+
+QDateTime Field::toDate() const
+{
+    if (IsNull())
+        fail(InvalidNull);
+    if (m_value.typeId() == QMetaType::QDateTime)
+        return m_value.toDateTime();
+    if (m_value.typeId() == QMetaType::QDate)
+        return QDateTime(m_value.toDate(), QTime(0, 0));
+    if (isNumericType(m_value)) {
+        // A number is a day count from 30 December 1899, the fraction the time of day.
+        const double days = m_value.toDouble();
+        const QDateTime zero(QDate(1899, 12, 30), QTime(0, 0));
+        return zero.addMSecs(static_cast<qint64>(std::llround(days * 86400000.0)));
+    }
+    const QString text = m_value.toString().trimmed();
+    for (const char *format : {"yyyy-MM-dd HH:mm:ss.zzz", "yyyy-MM-dd HH:mm:ss", "yyyy-MM-ddTHH:mm:ss",
+                               "yyyy-MM-dd HH:mm", "yyyy-MM-dd", "MM/dd/yyyy hh:mm:ss AP",
+                               "M/d/yyyy h:mm:ss AP", "MM/dd/yyyy"}) {
+        const QDateTime parsed = QDateTime::fromString(text, QLatin1String(format));
+        if (parsed.isValid())
+            return parsed;
+    }
+    fail(TypeMismatch);
+}
+
+Recordset::Recordset() = default;
+
+Recordset::Recordset(QStringList fieldNames, QVector<QVector<QVariant>> rows)
+{
+    auto data = std::make_shared<Data>();
+    data->names = std::move(fieldNames);
+    for (int i = 0; i < data->names.size(); ++i) {
+        const QString key = data->names.at(i).toLower();
+        if (!data->index.contains(key))
+            data->index.insert(key, i);
+    }
+    data->rows = std::move(rows);
+    m_data = std::move(data);
+    m_position = 0;
+}
+
+const Recordset::Data &Recordset::data() const
+{
+    if (!m_data)
+        throw DbError(QStringLiteral("Operation is not allowed when the object is closed."));
+    return *m_data;
+}
+
+void Recordset::Close()
+{
+    m_data.reset();
+    m_position = 0;
+}
+
+int Recordset::RecordCount() const
+{
+    return m_data ? static_cast<int>(m_data->rows.size()) : 0;
+}
+
+bool Recordset::Eof() const
+{
+    return !m_data || m_position >= RecordCount();
+}
+
+bool Recordset::Bof() const
+{
+    return !m_data || m_position < 0 || RecordCount() == 0;
+}
+
+void Recordset::MoveFirst()
+{
+    data();
+    m_position = 0;
+}
+
+void Recordset::MoveLast()
+{
+    m_position = qMax(0, static_cast<int>(data().rows.size()) - 1);
+}
+
+void Recordset::MoveNext()
+{
+    if (Eof())
+        throw DbError(QStringLiteral("Either BOF or EOF is True, or the current record has been deleted."));
+    ++m_position;
+}
+
+void Recordset::MovePrevious()
+{
+    if (m_position < 0)
+        throw DbError(QStringLiteral("Either BOF or EOF is True, or the current record has been deleted."));
+    --m_position;
+}
+
+void Recordset::Move(int row)
+{
+    m_position = qBound(-1, row, RecordCount());
+}
+
+int Recordset::FieldCount() const
+{
+    return m_data ? static_cast<int>(m_data->names.size()) : 0;
+}
+
+QString Recordset::FieldName(int index) const
+{
+    return data().names.value(index);
+}
+
+const QStringList &Recordset::FieldNames() const
+{
+    return data().names;
+}
+
+bool Recordset::HasField(const QString &name) const
+{
+    return m_data && m_data->index.contains(name.toLower());
+}
+
+int Recordset::columnOf(const QString &name) const
+{
+    const auto it = data().index.constFind(name.toLower());
+    if (it == data().index.constEnd())
+        throw DbError(QStringLiteral("Item cannot be found in the collection corresponding to the "
+                                     "requested name or ordinal: ") + name);
+    return it.value();
+}
+
+Field Recordset::Fields(const QString &name) const
+{
+    return Fields(columnOf(name));
+}
+
+Field Recordset::Fields(int index) const
+{
+    const Data &d = data();
+    if (index < 0 || index >= d.names.size())
+        throw DbError(QStringLiteral("Item cannot be found in the collection corresponding to the "
+                                     "requested name or ordinal: ") + QString::number(index));
+    if (Eof() || m_position < 0)
+        throw DbError(QStringLiteral("Either BOF or EOF is True, or the current record has been deleted."));
+    return Field(d.names.at(index), d.rows.at(m_position).at(index));
+}
+
+const QVariant &Recordset::value(int row, int column) const
+{
+    return data().rows.at(row).at(column);
+}
+
+} // namespace db

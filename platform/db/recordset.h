@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QDateTime>
+#include <QHash>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+
+#include <memory>
+
+namespace db {
+
+// One column of the current row. Conversions follow the old rules the program's logic was written
+// for: a Null converted to a value fails ("Invalid use of Null"); a text that is not a number fails
+// when read as one ("Type mismatch"); a 16-bit integer out of range fails ("Overflow").
+class Field
+{
+public:
+    Field(QString name, QVariant value);
+
+    const QString &Name() const { return m_name; }
+    const QVariant &Value() const { return m_value; }
+    bool IsNull() const;
+
+    QString toText() const;
+    double toDouble() const;
+    double toCurrency() const; // fixed point, four decimals
+    qint16 toInteger() const;  // 16-bit, rounded half to even
+    qint32 toLong() const;     // 32-bit, rounded half to even
+    bool toBool() const;
+    QDateTime toDate() const;
+
+private:
+    [[noreturn]] void fail(const QString &what) const;
+
+    QString m_name;
+    QVariant m_value;
+};
+
+// A client-side snapshot of a result: every row is read when the statement runs, so the connection
+// is free again at once. Copies share the rows and keep their own position.
+class Recordset
+{
+public:
+    Recordset(); // a closed recordset, as an action statement returns
+    Recordset(QStringList fieldNames, QVector<QVector<QVariant>> rows);
+
+    bool IsOpen() const { return m_data != nullptr; }
+    void Close();
+
+    int RecordCount() const;
+    bool Eof() const;
+    bool Bof() const;
+    int AbsolutePosition() const { return m_position; } // 0-based row index
+    void MoveFirst();
+    void MoveLast();
+    void MoveNext();
+    void MovePrevious();
+    void Move(int row);
+
+    int FieldCount() const;
+    QString FieldName(int index) const;
+    const QStringList &FieldNames() const;
+    bool HasField(const QString &name) const;
+    // Looked up without regard to case; the first column of that name wins.
+    Field Fields(const QString &name) const;
+    Field Fields(int index) const;
+
+    // Direct access for grids bound to the result.
+    const QVariant &value(int row, int column) const;
+
+private:
+    struct Data
+    {
+        QStringList names;
+        QHash<QString, int> index; // lower-case name -> first column of that name
+        QVector<QVector<QVariant>> rows;
+    };
+    const Data &data() const;
+    int columnOf(const QString &name) const;
+
+    std::shared_ptr<const Data> m_data;
+    int m_position = 0; // -1 = BOF, RecordCount() = EOF
+};
+
+} // namespace db

@@ -1,0 +1,619 @@
+// The T-SQL the program sends, carried over to SQLite token by token.
+//
+// Rewrites:
+//   DB..table, DB.dbo.table        -> table (one embedded file holds every database's tables)
+//   [EXEC] DB..sp_Name 'a', b, 3   -> the procedure's SELECT from the catalog, arguments bound
+//   Insert T (...)                 -> INSERT INTO T (...)
+//   Delete T Where ...             -> DELETE FROM T Where ...
+//   Select [Distinct] Top n ...    -> Select [Distinct] ... LIMIT n (at the end of its own scope)
+//   a + 'text' + b                 -> a || 'text' || b (a chain with a string literal or text column)
+//   IsNull( / SubString(           -> ifnull( / substr(
+//   Convert(type, x)               -> CAST(x AS type)
+//   GetDate(), PatIndex()          -> registered functions, or SQLite expressions over ODBC
+//   WITH (UPDLOCK, HOLDLOCK)       -> dropped: BEGIN IMMEDIATE already holds the write lock
+//   '12/08/2026 01:13:29 AM'       -> '2026-12-08 01:13:29' (US date literals, stored sortable)
+//
+// What has no faithful counterpart fails with the statement in the message, never runs as
+// something else: several statements at once, variables, temporary tables, TOP PERCENT, Convert
+// with a style, conversions to date types, unknown procedures.
+
+#include "platform/db/dialect.h"
+
+#include "platform/db/dberror.h"
+#include "platform/db/procedures.h"
+#include "platform/db/sqlquote.h"
+#include "platform/db/tsqltokens.h"
+
+#include <QDateTime>
+#include <QRegularExpression>
+
+namespace db {
+
+Statement SqlServerDialect::translate(const QString &tsql, const QVariantList &params) const
+{
+    return {tsql, params};
+}
+
+SqliteDialect::SqliteDialect(std::shared_ptr<const ProcedureCatalog> procedures,
+                             bool nativeFunctions)
+    : m_procedures(std::move(procedures)), m_nativeFunctions(nativeFunctions)
+{
+}
+
+namespace {
+
+bool isName(const Token &t)
+{
+    return t.kind == Token::Word || t.kind == Token::QuotedName;
+}
+
+QString bareName(const Token &t)
+{
+    if (t.kind == Token::QuotedName)
+        return t.text.mid(1, t.text.size() - 2);
+    return t.text;
+}
+
+bool isKeyword(const Token &t)
+{
+    static const QSet<QString> keywords = {
+        QStringLiteral("select"), QStringLiteral("from"),   QStringLiteral("where"),
+        QStringLiteral("and"),    QStringLiteral("or"),     QStringLiteral("not"),
+        QStringLiteral("in"),     QStringLiteral("exists"), QStringLiteral("on"),
+        QStringLiteral("join"),   QStringLiteral("when"),   QStringLiteral("then"),
+        QStringLiteral("else"),   QStringLiteral("as"),     QStringLiteral("by"),
+        QStringLiteral("values"), QStringLiteral("set"),    QStringLiteral("case"),
+        QStringLiteral("end"),    QStringLiteral("like"),   QStringLiteral("is"),
+        QStringLiteral("into"),   QStringLiteral("top"),    QStringLiteral("distinct"),
+        QStringLiteral("union"),  QStringLiteral("all"),    QStringLiteral("having")};
+    return t.kind == Token::Word && keywords.contains(t.text.toLower());
+}
+
+bool isDateType(const QString &type)
+{
+    const QString upper = type.trimmed().toUpper();
+    return upper.startsWith(QLatin1String("DATE")) || upper.startsWith(QLatin1String("TIME")) ||
+           upper.startsWith(QLatin1String("SMALLDATETIME"));
+}
+
+bool isTextType(const QString &type)
+{
+    static const QRegularExpression textType(
+        QStringLiteral("^\\s*N?(VAR)?CHAR\\b|^\\s*N?TEXT\\b"),
+        QRegularExpression::CaseInsensitiveOption);
+    return textType.match(type).hasMatch();
+}
+
+// '12/08/2026 01:13:29 AM' -> '2026-12-08 01:13:29'; anything else unchanged.
+QString isoDateLiteral(const Token &t)
+{
+    static const QRegularExpression usDate(QStringLiteral(
+        "^(\\d{1,2})/(\\d{1,2})/(\\d{4})(?:\\s+(\\d{1,2}):(\\d{2})(?::(\\d{2}))?\\s*([AaPp][Mm])?)?$"));
+    const auto m = usDate.match(t.stringValue());
+    if (!m.hasMatch())
+        return t.text;
+    const QDate date(m.captured(3).toInt(), m.captured(1).toInt(), m.captured(2).toInt());
+    int hour = m.captured(4).toInt();
+    const QString half = m.captured(7).toUpper();
+    if (!half.isEmpty()) {
+        if (hour < 1 || hour > 12)
+            return t.text;
+        hour = (hour % 12) + (half == QLatin1String("PM") ? 12 : 0);
+    }
+    const QTime time(hour, m.captured(5).toInt(), m.captured(6).toInt());
+    if (!date.isValid() || !time.isValid())
+        return t.text;
+    return QLatin1Char('\'') + date.toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char(' ') +
+           time.toString(QStringLiteral("HH:mm:ss")) + QLatin1Char('\'');
+}
+
+class Translator
+{
+public:
+    Translator(const QString &sql, const SqliteDialect &dialect, const ProcedureCatalog *procedures,
+               bool nativeFunctions)
+        : m_sql(sql), m_dialect(dialect), m_procedures(procedures),
+          m_nativeFunctions(nativeFunctions), m_t(tokenize(sql))
+    {
+    }
+
+    Statement run(const QVariantList &params)
+    {
+        collapseNames();
+        dropTerminator();
+        rejectUnsupported();
+        Statement call;
+        if (procedureCall(call)) {
+            if (!params.isEmpty())
+                fail(QStringLiteral("a procedure call takes no separate parameters"));
+            return call;
+        }
+        dropLockHints();
+        markConcatenation();
+        return {render(0, size()).trimmed(), params};
+    }
+
+private:
+    [[noreturn]] void fail(const QString &why) const
+    {
+        throw DbError(QStringLiteral("Cannot run this statement on SQLite (%1): %2").arg(why, m_sql),
+                      m_sql);
+    }
+
+    int size() const { return static_cast<int>(m_t.size()); }
+
+    int nextSig(int i) const
+    {
+        for (++i; i < size(); ++i)
+            if (m_t[i].significant())
+                return i;
+        return size();
+    }
+
+    int prevSig(int i) const
+    {
+        for (--i; i >= 0; --i)
+            if (m_t[i].significant())
+                return i;
+        return -1;
+    }
+
+    bool punctAt(int i, const char *p) const
+    {
+        return i >= 0 && i < size() && m_t[i].isPunct(QLatin1String(p));
+    }
+
+    int matchingClose(int open) const
+    {
+        int depth = 0;
+        for (int i = open; i < size(); ++i) {
+            if (punctAt(i, "("))
+                ++depth;
+            else if (punctAt(i, ")") && --depth == 0)
+                return i;
+        }
+        fail(QStringLiteral("unbalanced parentheses"));
+    }
+
+    int matchingOpen(int close) const
+    {
+        int depth = 0;
+        for (int i = close; i >= 0; --i) {
+            if (punctAt(i, ")"))
+                ++depth;
+            else if (punctAt(i, "(") && --depth == 0)
+                return i;
+        }
+        fail(QStringLiteral("unbalanced parentheses"));
+    }
+
+    // Top-level commas strictly between an opening parenthesis and its close.
+    QVector<int> argumentCommas(int open, int close) const
+    {
+        QVector<int> commas;
+        int depth = 0;
+        for (int i = open + 1; i < close; ++i) {
+            if (punctAt(i, "("))
+                ++depth;
+            else if (punctAt(i, ")"))
+                --depth;
+            else if (depth == 0 && punctAt(i, ","))
+                commas << i;
+        }
+        return commas;
+    }
+
+    QString text(int from, int to) const
+    {
+        QString s;
+        for (int i = from; i < to; ++i)
+            s += m_t[i].text;
+        return s.trimmed();
+    }
+
+    void collapseNames()
+    {
+        for (int i = 0; i < size(); ++i) {
+            if (!isName(m_t[i]))
+                continue;
+            // DB..name
+            if (i + 3 < size() && punctAt(i + 1, ".") && punctAt(i + 2, ".") && isName(m_t[i + 3])) {
+                m_t.remove(i, 3);
+                continue;
+            }
+            // DB.dbo.name
+            if (i + 4 < size() && punctAt(i + 1, ".") && m_t[i + 2].is(Token::Word, QLatin1String("dbo")) &&
+                punctAt(i + 3, ".") && isName(m_t[i + 4]))
+                m_t.remove(i, 4);
+        }
+    }
+
+    void dropTerminator()
+    {
+        int last = prevSig(size());
+        while (last >= 0 && punctAt(last, ";")) {
+            m_t.remove(last);
+            last = prevSig(last);
+        }
+        for (const Token &t : m_t)
+            if (t.isPunct(QLatin1String(";")))
+                fail(QStringLiteral("several statements in one"));
+        if (last < 0)
+            fail(QStringLiteral("empty statement"));
+    }
+
+    void rejectUnsupported() const
+    {
+        static const QSet<QString> unsupported = {
+            QStringLiteral("declare"), QStringLiteral("output"), QStringLiteral("apply"),
+            QStringLiteral("merge"),   QStringLiteral("pivot"),  QStringLiteral("unpivot"),
+            QStringLiteral("go"),      QStringLiteral("nolock"), QStringLiteral("readpast"),
+            QStringLiteral("percent"), QStringLiteral("ties"),   QStringLiteral("raiserror"),
+            QStringLiteral("identity_insert")};
+        const int first = nextSig(-1);
+        if (first < size() && m_t[first].isWord(QLatin1String("set")))
+            fail(QStringLiteral("session settings"));
+        for (int i = 0; i < size(); ++i) {
+            const Token &t = m_t[i];
+            if (t.kind != Token::Word)
+                continue;
+            if (t.text.startsWith(QLatin1Char('@')))
+                fail(QStringLiteral("variable ") + t.text);
+            if (t.text.startsWith(QLatin1Char('#')))
+                fail(QStringLiteral("temporary table ") + t.text);
+            if (unsupported.contains(t.text.toLower()))
+                fail(QStringLiteral("unsupported keyword ") + t.text);
+        }
+    }
+
+    // "[EXEC] sp_Name arg, arg" becomes the procedure's body with the arguments bound.
+    bool procedureCall(Statement &out) const
+    {
+        int i = nextSig(-1);
+        if (i < size() && (m_t[i].isWord(QLatin1String("exec")) || m_t[i].isWord(QLatin1String("execute"))))
+            i = nextSig(i);
+        if (i >= size() || !isName(m_t[i]))
+            return false;
+        const QString name = bareName(m_t[i]);
+        const ProcedureCatalog::Procedure *proc = m_procedures ? m_procedures->find(name) : nullptr;
+        if (!proc) {
+            if (name.startsWith(QLatin1String("sp_"), Qt::CaseInsensitive))
+                fail(QStringLiteral("unknown stored procedure ") + name);
+            return false;
+        }
+
+        QVariantList args;
+        QVector<int> argTokens;
+        int j = nextSig(i);
+        bool expectArgument = true;
+        bool negative = false;
+        for (; j < size(); j = nextSig(j)) {
+            const Token &t = m_t[j];
+            if (expectArgument && t.isPunct(QLatin1String("-")) && !negative) {
+                negative = true;
+                continue;
+            }
+            if (expectArgument) {
+                if (t.kind == Token::String && !negative)
+                    args << t.stringValue();
+                else if (t.kind == Token::Number)
+                    args << (negative ? QLatin1Char('-') + t.text : t.text);
+                else if (t.isWord(QLatin1String("null")) && !negative)
+                    args << QVariant();
+                else if (isName(t) && !negative)
+                    args << bareName(t); // an unquoted word is a text argument
+                else
+                    fail(QStringLiteral("unexpected argument ") + t.text);
+                negative = false;
+                expectArgument = false;
+            } else if (t.isPunct(QLatin1String(","))) {
+                expectArgument = true;
+            } else {
+                fail(QStringLiteral("unexpected text after argument: ") + t.text);
+            }
+        }
+        if (expectArgument && !args.isEmpty())
+            fail(QStringLiteral("missing argument after a comma"));
+        if (args.size() != proc->parameters.size())
+            fail(QStringLiteral("procedure %1 takes %2 argument(s), %3 given")
+                     .arg(proc->name)
+                     .arg(proc->parameters.size())
+                     .arg(args.size()));
+        out.sql = proc->sql;
+        out.params.clear();
+        for (int slot : proc->parameterSlots)
+            out.params << args.at(slot);
+        return true;
+    }
+
+    void dropLockHints()
+    {
+        static const QSet<QString> hints = {QStringLiteral("updlock"), QStringLiteral("holdlock"),
+                                            QStringLiteral("rowlock"), QStringLiteral("tablockx"),
+                                            QStringLiteral("tablock"), QStringLiteral("xlock"),
+                                            QStringLiteral("serializable")};
+        for (int i = 0; i < size(); ++i) {
+            if (!m_t[i].isWord(QLatin1String("with")))
+                continue;
+            const int open = nextSig(i);
+            if (!punctAt(open, "("))
+                continue;
+            const int close = matchingClose(open);
+            bool allHints = true;
+            for (int k = open + 1; k < close; ++k) {
+                if (!m_t[k].significant() || punctAt(k, ","))
+                    continue;
+                if (m_t[k].kind != Token::Word || !hints.contains(m_t[k].text.toLower()))
+                    allHints = false;
+            }
+            if (allHints)
+                m_t.remove(i, close - i + 1);
+        }
+    }
+
+    // --- "+" between strings -------------------------------------------------------------
+
+    int operandStart(int plus) const
+    {
+        int j = prevSig(plus);
+        if (j < 0)
+            return -1;
+        if (punctAt(j, ")")) {
+            const int open = matchingOpen(j);
+            const int before = prevSig(open);
+            if (before >= 0 && m_t[before].kind == Token::Word && !isKeyword(m_t[before]))
+                return before;
+            return open;
+        }
+        while (isName(m_t[j]) && punctAt(j - 1, ".") && j - 2 >= 0 && isName(m_t[j - 2]))
+            j -= 2;
+        return j;
+    }
+
+    int operandEnd(int plus) const
+    {
+        int j = nextSig(plus);
+        if (j >= size())
+            return size() - 1;
+        if (punctAt(j, "("))
+            return matchingClose(j);
+        if (m_t[j].kind == Token::Word && !isKeyword(m_t[j])) {
+            const int after = nextSig(j);
+            if (punctAt(after, "("))
+                return matchingClose(after);
+        }
+        while (isName(m_t[j]) && punctAt(j + 1, ".") && j + 2 < size() && isName(m_t[j + 2]))
+            j += 2;
+        return j;
+    }
+
+    bool isTextOperand(int from, int to) const // inclusive range of one operand
+    {
+        if (from < 0 || from > to || to >= size())
+            return false;
+        const Token &first = m_t[from];
+        if (from == to || nextSig(from) > to) {
+            if (first.kind == Token::String)
+                return true;
+            if (isName(first))
+                return m_dialect.textColumns().contains(bareName(first).toLower());
+            return false;
+        }
+        // a dotted name: alias.column
+        if (isName(m_t[to]) && punctAt(prevSig(to), ".") && !punctAt(nextSig(from), "("))
+            return m_dialect.textColumns().contains(bareName(m_t[to]).toLower());
+        if (first.kind == Token::Word) {
+            const QString fn = first.text.toLower();
+            static const QSet<QString> textFunctions = {
+                QStringLiteral("upper"),   QStringLiteral("lower"),     QStringLiteral("ltrim"),
+                QStringLiteral("rtrim"),   QStringLiteral("substring"), QStringLiteral("replace"),
+                QStringLiteral("left"),    QStringLiteral("right"),     QStringLiteral("space"),
+                QStringLiteral("replicate")};
+            if (textFunctions.contains(fn))
+                return true;
+            const int open = nextSig(from);
+            if (!punctAt(open, "("))
+                return false;
+            const int close = matchingClose(open);
+            const QVector<int> commas = argumentCommas(open, close);
+            if (fn == QLatin1String("convert") && !commas.isEmpty())
+                return isTextType(text(open + 1, commas.first()));
+            if (fn == QLatin1String("cast")) {
+                for (int k = close - 1; k > open; --k)
+                    if (m_t[k].isWord(QLatin1String("as")))
+                        return isTextType(text(k + 1, close));
+            }
+            if (fn == QLatin1String("isnull") || fn == QLatin1String("coalesce")) {
+                int start = open + 1;
+                QVector<int> bounds = commas;
+                bounds << close;
+                for (int end : bounds) {
+                    const int s = nextSig(start - 1);
+                    const int e = prevSig(end);
+                    if (isTextOperand(s, e))
+                        return true;
+                    start = end + 1;
+                }
+            }
+        }
+        return false;
+    }
+
+    void markConcatenation()
+    {
+        QVector<int> pluses;
+        for (int i = 0; i < size(); ++i)
+            if (punctAt(i, "+"))
+                pluses << i;
+        if (pluses.isEmpty())
+            return;
+        // Group the pluses into chains: a + b + c shares the operand b between its two pluses.
+        QVector<int> chain(pluses.size());
+        for (int k = 0; k < pluses.size(); ++k) {
+            chain[k] = k;
+            if (k > 0 && nextSig(operandEnd(pluses[k - 1])) == pluses[k])
+                chain[k] = chain[k - 1];
+        }
+        QSet<int> textChains;
+        for (int k = 0; k < pluses.size(); ++k) {
+            const int p = pluses[k];
+            const int leftStart = operandStart(p);
+            const int rightEnd = operandEnd(p);
+            if (isTextOperand(leftStart, prevSig(p)) || isTextOperand(nextSig(p), rightEnd))
+                textChains.insert(chain[k]);
+        }
+        for (int k = 0; k < pluses.size(); ++k)
+            if (textChains.contains(chain[k]))
+                m_concat.insert(pluses[k]);
+    }
+
+    // --- emitting -------------------------------------------------------------------------
+
+    QString render(int from, int to) const
+    {
+        QString out;
+        QVector<QString> pendingLimit; // one entry per open parenthesis, plus the outer scope
+        pendingLimit.push_back(QString());
+        for (int i = from; i < to; ++i) {
+            const Token &t = m_t[i];
+            if (t.kind == Token::Comment)
+                continue;
+            if (t.kind == Token::Punct) {
+                if (t.text == QLatin1String("(")) {
+                    pendingLimit.push_back(QString());
+                } else if (t.text == QLatin1String(")") && pendingLimit.size() > 1) {
+                    out += pendingLimit.takeLast();
+                } else if (t.text == QLatin1String("+") && m_concat.contains(i)) {
+                    out += QLatin1String("||");
+                    continue;
+                }
+                out += t.text;
+                continue;
+            }
+            if (t.kind == Token::String) {
+                const QString literal = isoDateLiteral(t);
+                out += literal.startsWith(QLatin1Char('\'')) ? literal : literal.mid(1); // N'..'
+                continue;
+            }
+            if (t.kind != Token::Word) {
+                out += t.text;
+                continue;
+            }
+
+            const QString word = t.text.toLower();
+            const int next = nextSig(i);
+            if (word == QLatin1String("insert") && next < to && m_t[next].kind == Token::Word &&
+                !m_t[next].isWord(QLatin1String("into"))) {
+                out += t.text + QLatin1String(" INTO");
+                continue;
+            }
+            if (word == QLatin1String("delete") && next < to && isName(m_t[next]) &&
+                !m_t[next].isWord(QLatin1String("from"))) {
+                if (m_t[next].isWord(QLatin1String("top")))
+                    fail(QStringLiteral("DELETE TOP"));
+                out += t.text + QLatin1String(" FROM");
+                continue;
+            }
+            if (word == QLatin1String("update") && next < to && m_t[next].isWord(QLatin1String("top")))
+                fail(QStringLiteral("UPDATE TOP"));
+            if (word == QLatin1String("select")) {
+                out += t.text;
+                int k = next;
+                if (k < to && (m_t[k].isWord(QLatin1String("distinct")) || m_t[k].isWord(QLatin1String("all")))) {
+                    out += text(i + 1, k + 1).prepend(QLatin1Char(' ')) ;
+                    i = k;
+                    k = nextSig(k);
+                }
+                if (k < to && m_t[k].isWord(QLatin1String("top"))) {
+                    int n = nextSig(k);
+                    int last = n;
+                    if (punctAt(n, "(")) {
+                        last = matchingClose(n);
+                        n = nextSig(n);
+                    }
+                    if (n >= to || m_t[n].kind != Token::Number)
+                        fail(QStringLiteral("TOP needs a number"));
+                    if (pendingLimit.last().size())
+                        fail(QStringLiteral("two TOPs in one scope"));
+                    pendingLimit.last() = QLatin1String(" LIMIT ") + m_t[n].text;
+                    i = last;
+                }
+                continue;
+            }
+            if (!punctAt(next, "(")) {
+                out += t.text;
+                continue;
+            }
+
+            // function calls
+            const int open = next;
+            const int close = matchingClose(open);
+            const QVector<int> commas = argumentCommas(open, close);
+            if (word == QLatin1String("isnull")) {
+                out += QLatin1String("ifnull");
+            } else if (word == QLatin1String("substring")) {
+                out += QLatin1String("substr");
+            } else if (word == QLatin1String("getdate")) {
+                if (nextSig(open) != close)
+                    fail(QStringLiteral("GetDate takes no arguments"));
+                out += m_nativeFunctions ? QStringLiteral("GetDate()")
+                                         : QStringLiteral("datetime('now','localtime')");
+                i = close;
+            } else if (word == QLatin1String("patindex") && !m_nativeFunctions) {
+                // Over ODBC only the plain pattern '%text%' can be carried over.
+                static const QRegularExpression simple(QStringLiteral("^%([^%_\\[\\]]+)%$"));
+                const int p = nextSig(open);
+                const auto m = (commas.size() == 1 && m_t[p].kind == Token::String &&
+                                nextSig(p) == commas.first())
+                                   ? simple.match(m_t[p].stringValue())
+                                   : QRegularExpressionMatch();
+                if (!m.hasMatch())
+                    fail(QStringLiteral("PatIndex pattern without the embedded functions"));
+                out += QLatin1String("instr(") + render(commas.first() + 1, close).trimmed() +
+                       QLatin1String(", ") + quoted(m.captured(1)) + QLatin1Char(')');
+                i = close;
+            } else if (word == QLatin1String("convert")) {
+                if (commas.size() != 1)
+                    fail(QStringLiteral("Convert with a style or without a type"));
+                const QString type = text(open + 1, commas.first());
+                if (isDateType(type))
+                    fail(QStringLiteral("conversion to ") + type);
+                out += QLatin1String("CAST(") + render(commas.first() + 1, close).trimmed() +
+                       QLatin1String(" AS ") + type + QLatin1Char(')');
+                i = close;
+            } else if (word == QLatin1String("cast")) {
+                for (int k = close - 1; k > open; --k) {
+                    if (m_t[k].isWord(QLatin1String("as"))) {
+                        if (isDateType(text(k + 1, close)))
+                            fail(QStringLiteral("conversion to ") + text(k + 1, close));
+                        break;
+                    }
+                }
+                out += t.text;
+            } else {
+                out += t.text;
+            }
+        }
+        if (pendingLimit.size() != 1)
+            fail(QStringLiteral("unbalanced parentheses"));
+        out += pendingLimit.first();
+        return out;
+    }
+
+    const QString &m_sql;
+    const SqliteDialect &m_dialect;
+    const ProcedureCatalog *m_procedures;
+    bool m_nativeFunctions;
+    QVector<Token> m_t;
+    QSet<int> m_concat;
+};
+
+} // namespace
+
+Statement SqliteDialect::translate(const QString &tsql, const QVariantList &params) const
+{
+    Translator translator(tsql, *this, m_procedures.get(), m_nativeFunctions);
+    return translator.run(params);
+}
+
+} // namespace db

@@ -1,0 +1,3 @@
+#include "platform/db/sqllog.h"
+
+Q_LOGGING_CATEGORY(lcSql, "inventory.sql", QtInfoMsg)

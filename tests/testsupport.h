@@ -1,0 +1,35 @@
+#pragma once
+
+#include "platform/db/connection.h"
+#include "platform/db/embeddeddatabase.h"
+
+#include <QApplication>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace testsupport {
+
+// A fresh embedded database in dir with the program's schema (and the demo data when asked).
+std::unique_ptr<db::Connection> newDatabase(const QTemporaryDir &dir,
+                                            db::Contents contents = db::Contents::SchemaOnly,
+                                            const QString &fileName = QStringLiteral("test.db"));
+
+// Rows of a query as text, one "a|b|c" string per row, NULL shown as <null>.
+QStringList rows(db::Connection &connection, const QString &sql);
+
+// The same fixed locale and screen resolution in every test: numbers and twips come out the same
+// on every machine.
+void prepareEnvironment();
+
+} // namespace testsupport
+
+#define INVENTORY_TEST_MAIN(TestClass)                                                             \
+    int main(int argc, char **argv)                                                                \
+    {                                                                                              \
+        testsupport::prepareEnvironment();                                                         \
+        QApplication app(argc, argv);                                                              \
+        TestClass test;                                                                            \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                 \
+        return QTest::qExec(&test, argc, argv);                                                    \
+    }
