@@ -16,6 +16,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QThread>
 
 #include <sqlite3.h>
 #include <sql.h>
@@ -52,7 +53,9 @@ QString errorText(const QSqlError &error)
 QString odbcDbmsName(const QSqlDatabase &db)
 {
     const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "SQLHANDLE") != 0)
+    // The ODBC driver hands out its connection handle as SQLHANDLE, which is a void pointer.
+    if (!handle.isValid() ||
+        (qstrcmp(handle.typeName(), "SQLHANDLE") != 0 && qstrcmp(handle.typeName(), "void*") != 0))
         return QString();
     SQLHANDLE hdbc = *static_cast<const SQLHANDLE *>(handle.data());
     SQLCHAR name[256] = {};
@@ -129,8 +132,9 @@ std::unique_ptr<Connection> Connection::openSqlite(const QString &path, Create c
 
     std::unique_ptr<Connection> connection(new Connection(std::move(p)));
     try {
-        // The first read proves the file is a database and not locked beyond the timeout.
-        connection->run(QString(), QStringLiteral("PRAGMA journal_mode=WAL"), {}, nullptr);
+        // The first read proves the file is a database and not locked beyond the timeout. The
+        // switch to WAL needs the file to itself, so it is made only once, by whoever finds it off.
+        connection->enableWal();
         connection->run(QString(), QStringLiteral("PRAGMA synchronous=NORMAL"), {}, nullptr);
         connection->refreshTextColumns();
     } catch (const DbError &e) {
@@ -167,7 +171,7 @@ std::unique_ptr<Connection> Connection::openOdbc(const QString &connectionString
 
     std::unique_ptr<Connection> connection(new Connection(std::move(p)));
     if (connection->d->sqlite) {
-        connection->run(QString(), QStringLiteral("PRAGMA journal_mode=WAL"), {}, nullptr);
+        connection->enableWal();
         connection->refreshTextColumns();
     }
     return connection;
@@ -318,6 +322,25 @@ void Connection::runScript(const QString &script)
         run(QString(), statement, {}, nullptr);
     if (d->sqlite)
         refreshTextColumns();
+}
+
+void Connection::enableWal()
+{
+    Recordset mode = run(QString(), QStringLiteral("PRAGMA journal_mode"), {}, nullptr);
+    if (!mode.Eof() && mode.Fields(0).toText().compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0)
+        return;
+    // Another program opening the same file may be making the switch right now: it does not wait
+    // on the busy timeout, so wait here, a little at a time.
+    for (int attempt = 0;; ++attempt) {
+        try {
+            run(QString(), QStringLiteral("PRAGMA journal_mode=WAL"), {}, nullptr);
+            return;
+        } catch (const DbError &e) {
+            if (attempt >= 50 || !e.description().contains(QLatin1String("locked")))
+                throw;
+            QThread::msleep(100);
+        }
+    }
 }
 
 void Connection::refreshTextColumns()

@@ -58,6 +58,7 @@ private:
     explicit Connection(std::unique_ptr<Private> d);
     Recordset run(const QString &written, const QString &sql, const QVariantList &params,
                   int *recordsAffected);
+    void enableWal();
     void refreshTextColumns();
 
     std::unique_ptr<Private> d;

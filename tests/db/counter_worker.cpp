@@ -4,6 +4,7 @@
 #include "platform/error.h"
 
 #include <QCoreApplication>
+#include <QThread>
 #include <cstdio>
 
 int main(int argc, char **argv)
@@ -25,10 +26,12 @@ int main(int argc, char **argv)
             db::Recordset rs = connection->OpenRecordset(
                 QStringLiteral("Select IsNull(Max(Number), 0) + 1 as Next From Counter"));
             const int next = rs.Fields(QStringLiteral("Next")).toLong();
+            QThread::usleep(200); // widen the window between reading and writing the number
             connection->Execute(QStringLiteral("Insert Counter (Number, Worker) Values (%1, '%2')")
                                     .arg(next)
                                     .arg(worker));
             transaction.commit();
+            QThread::usleep(500); // let the other writer in between
         }
     } catch (const AppError &e) {
         std::fprintf(stderr, "%s\n", qPrintable(e.description()));

@@ -1,0 +1,271 @@
+// The connection over both transports of the embedded database (QtSql's SQLite driver and the
+// SQLite ODBC driver): quoting, procedures, functions, logging, and the failures a user can meet.
+#include "testsupport.h"
+
+#include "platform/db/dberror.h"
+#include "platform/db/dialect.h"
+#include "platform/db/sqlquote.h"
+
+#include <QFile>
+
+using namespace db;
+
+namespace {
+
+QStringList g_log;
+QtMessageHandler g_previousHandler = nullptr;
+
+void captureSqlLog(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (context.category && qstrcmp(context.category, "inventory.sql") == 0)
+        g_log << QStringLiteral("%1 %2").arg(type == QtDebugMsg ? "debug" : "warning", message);
+    else if (g_previousHandler)
+        g_previousHandler(type, context, message);
+}
+
+const char *Fixture = R"(
+INSERT INTO tbInvLocation (LocationID, Location, Status, isWarehouse, isDispensingArea, AllowOrder)
+    VALUES ('19', 'CENTRAL SUPPLY', 'A', 1, 0, 1);
+INSERT INTO tbInvLocation (LocationID, Location, Status, isWarehouse, isDispensingArea, AllowOrder)
+    VALUES ('27', 'WARD 3', NULL, 0, 0, 1);
+INSERT INTO tbInvLocation (LocationID, Location, Status, isWarehouse, isDispensingArea, AllowOrder)
+    VALUES ('30', 'OLD WING', 'I', 0, 0, 0);
+INSERT INTO tbinvUserLocation (UserID, LocationID) VALUES ('E01', '19');
+INSERT INTO tbinvUserLocation (UserID, LocationID) VALUES ('E01', '27');
+INSERT INTO tbinvUserLocation (UserID, LocationID) VALUES ('E01', '30');
+)";
+
+} // namespace
+
+class TestConnection : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString m_path;
+    int m_fixtures = 0;
+
+    // A new fixture file, opened over the transport the test row names.
+    std::unique_ptr<Connection> open()
+    {
+        QFETCH_GLOBAL(QString, transport);
+        m_path = m_dir.filePath(QStringLiteral("conn%1.db").arg(++m_fixtures));
+        testsupport::newDatabase(m_dir, Contents::SchemaOnly, QFileInfo(m_path).fileName())
+            ->runScript(QString::fromLatin1(Fixture));
+        if (transport == QLatin1String("odbc"))
+            return Connection::openOdbc(QStringLiteral("DRIVER=SQLite3;Database=%1;Timeout=5000").arg(m_path));
+        return Connection::openSqlite(m_path);
+    }
+
+private slots:
+    void initTestCase_data()
+    {
+        QTest::addColumn<QString>("transport");
+        QTest::newRow("qsqlite") << QStringLiteral("qsqlite");
+        QTest::newRow("odbc") << QStringLiteral("odbc");
+    }
+
+    void dialectChosenByServer()
+    {
+        auto c = open();
+        QVERIFY(c->dialect().isSqlite());
+        QCOMPARE(c->dbmsName(), QStringLiteral("SQLite"));
+    }
+
+    void quotedValuesStoredAsTyped_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::newRow("plain") << QStringLiteral("WARD 9");
+        QTest::newRow("apostrophe") << QStringLiteral("O'BRIEN WARD");
+        QTest::newRow("injection") << QStringLiteral("X'); Delete INVENTORY..tbInvLocation --");
+        QTest::newRow("doubled") << QStringLiteral("''");
+    }
+
+    void quotedValuesStoredAsTyped()
+    {
+        QFETCH(QString, value);
+        auto c = open();
+        c->Execute(QStringLiteral("Insert INVENTORY..tbInvLocation (LocationID, Location) Values ('40', '") +
+                   sqlText(value) + QStringLiteral("')"));
+        Recordset rs = c->OpenRecordset(
+            QStringLiteral("Select * From INVENTORY..tbInvLocation Where Location = '") + sqlText(value) +
+            QStringLiteral("'"));
+        QCOMPARE(rs.RecordCount(), 1);
+        QCOMPARE(rs.Fields(QStringLiteral("Location")).toText(), value);
+        QCOMPARE(testsupport::rows(*c, QStringLiteral("Select Count(*) From INVENTORY..tbInvLocation")),
+                 QStringList{QStringLiteral("4")});
+    }
+
+    void textComparesWithoutCase()
+    {
+        auto c = open();
+        QCOMPARE(testsupport::rows(*c, QStringLiteral("Select LocationID From INVENTORY..tbInvLocation "
+                                                      "Where Location = 'ward 3'")),
+                 QStringList{QStringLiteral("27")});
+        QCOMPARE(testsupport::rows(*c, QStringLiteral("Select LocationID From INVENTORY..tbInvLocation "
+                                                      "Where Location Like 'cent%'")),
+                 QStringList{QStringLiteral("19")});
+    }
+
+    void procedureWithBoundArguments()
+    {
+        auto c = open();
+        QCOMPARE(testsupport::rows(*c, QStringLiteral("INVENTORY..sp_Inv_UserLocation 'E01'")),
+                 (QStringList{QStringLiteral("CENTRAL SUPPLY|19"), QStringLiteral("WARD 3|27")}));
+        QCOMPARE(testsupport::rows(*c, QStringLiteral("INVENTORY..sp_Inv_UserLocation 'E01'' or ''1''=''1'")),
+                 QStringList());
+    }
+
+    void serverFunctions()
+    {
+        auto c = open();
+        Recordset rs = c->OpenRecordset(
+            QStringLiteral("Select GetDate() as Now, PatIndex('%.%', '12.3') as Dot, "
+                           "PatIndex('%.%', '45') as None From INVENTORY..tbInvLocation Where LocationID = '19'"));
+        const QDateTime now = rs.Fields(QStringLiteral("Now")).toDate();
+        QVERIFY2(qAbs(now.secsTo(QDateTime::currentDateTime())) < 60, qPrintable(now.toString()));
+        QCOMPARE(rs.Fields(QStringLiteral("Dot")).toLong(), 3);
+        QCOMPARE(rs.Fields(QStringLiteral("None")).toLong(), 0);
+    }
+
+    void actionStatementsReportRows()
+    {
+        auto c = open();
+        int affected = -1;
+        const Recordset rs = c->Execute(
+            QStringLiteral("Update INVENTORY..tbInvLocation Set AllowOrder = 0 Where AllowOrder = 1"), &affected);
+        QVERIFY(!rs.IsOpen());
+        QCOMPARE(affected, 2);
+        QCOMPARE(c->execute(QStringLiteral("Delete INVENTORY..tbInvLocation Where LocationID = ?"),
+                            {QStringLiteral("30")}),
+                 1);
+        QCOMPARE(c->query(QStringLiteral("Select Location From INVENTORY..tbInvLocation Where LocationID = ?"),
+                          {QStringLiteral("27")})
+                     .Fields(0)
+                     .toText(),
+                 QStringLiteral("WARD 3"));
+    }
+
+    void statementsAreLogged()
+    {
+        auto c = open();
+        g_log.clear();
+        g_previousHandler = qInstallMessageHandler(captureSqlLog);
+        QLoggingCategory::setFilterRules(QStringLiteral("inventory.sql.debug=true"));
+        const QString written = QStringLiteral("Select Location From INVENTORY..tbInvLocation Where LocationID = '19'");
+        c->Execute(written);
+        const QString bad = QStringLiteral("Select Nothing From INVENTORY..tbNoSuchTable");
+        QVERIFY_THROWS_EXCEPTION(DbError, c->Execute(bad));
+        QLoggingCategory::setFilterRules(QStringLiteral("inventory.sql.debug=false"));
+        c->Execute(written);
+        qInstallMessageHandler(g_previousHandler);
+
+        QCOMPARE(g_log.size(), 3);
+        QCOMPARE(g_log.at(0), QStringLiteral("debug ") + written); // as the program wrote it
+        QCOMPARE(g_log.at(1), QStringLiteral("debug ") + bad);
+        QVERIFY2(g_log.at(2).startsWith(QStringLiteral("warning failed: ") + bad), qPrintable(g_log.at(2)));
+        QVERIFY2(g_log.at(2).contains(QLatin1String("tbNoSuchTable")), qPrintable(g_log.at(2)));
+    }
+
+    void failedStatementNamesItself()
+    {
+        auto c = open();
+        const QString bad = QStringLiteral("Update INVENTORY..tbInvLocation Set Nothing = 1");
+        try {
+            c->Execute(bad);
+            QFAIL("the statement ran");
+        } catch (const DbError &e) {
+            QCOMPARE(e.statement(), bad);
+            QVERIFY2(e.description().contains(QLatin1String("Nothing")), qPrintable(e.description()));
+        }
+    }
+};
+
+// Failures of the embedded file itself, outside the transport table.
+class TestConnectionFailures : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void missingFileIsNotCreated()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("absent.db"));
+        try {
+            Connection::openSqlite(path);
+            QFAIL("a missing file was opened");
+        } catch (const DbError &e) {
+            QVERIFY2(e.description().contains(path), qPrintable(e.description()));
+            QVERIFY(e.description().contains(QLatin1String("does not exist")));
+        }
+        QVERIFY(!QFile::exists(path));
+    }
+
+    void notADatabase()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("garbage.db"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(4096, 'x'));
+        file.close();
+        try {
+            Connection::openSqlite(path);
+            QFAIL("a garbage file was opened");
+        } catch (const DbError &e) {
+            QVERIFY2(e.description().contains(QLatin1String("not a database")), qPrintable(e.description()));
+        }
+        QFile check(path);
+        QVERIFY(check.open(QIODevice::ReadOnly));
+        QCOMPARE(check.readAll(), QByteArray(4096, 'x')); // nothing written
+    }
+
+    void lockedDatabaseTimesOutClearly()
+    {
+        QTemporaryDir dir;
+        testsupport::newDatabase(dir);
+        auto holder = Connection::openSqlite(dir.filePath(QStringLiteral("test.db")));
+        auto waiter = Connection::openSqlite(dir.filePath(QStringLiteral("test.db")), Connection::Create::No, 200);
+        holder->BeginTrans();
+        holder->Execute(QStringLiteral("Insert INVENTORY..tbInvTerms (TermsID, Terms) Values (1, 'CASH')"));
+        try {
+            waiter->Execute(QStringLiteral("Insert INVENTORY..tbInvTerms (TermsID, Terms) Values (2, 'CREDIT')"));
+            QFAIL("wrote past another writer's lock");
+        } catch (const DbError &e) {
+            QVERIFY2(e.description().contains(QLatin1String("locked")), qPrintable(e.description()));
+        }
+        // Readers still see the last committed state while the writer works.
+        QCOMPARE(testsupport::rows(*waiter, QStringLiteral("Select Count(*) From INVENTORY..tbInvTerms")),
+                 QStringList{QStringLiteral("0")});
+        holder->CommitTrans();
+        QCOMPARE(testsupport::rows(*waiter, QStringLiteral("Select Terms From INVENTORY..tbInvTerms")),
+                 QStringList{QStringLiteral("CASH")});
+    }
+
+    void refusedLogonNamesNoPassword()
+    {
+        const QString secret = QStringLiteral("Sup3rSecret");
+        try {
+            Connection::openOdbc(QStringLiteral("DRIVER=FreeTDS;Server=127.0.0.1;Port=9;Database=INVENTORY;"
+                                                "UID=sa;PWD=%1;TDS_Version=7.4;LoginTimeout=5")
+                                     .arg(secret));
+            QFAIL("connected to a server that is not there");
+        } catch (const DbError &e) {
+            QVERIFY2(e.description().startsWith(QLatin1String("Cannot connect to the database server")),
+                     qPrintable(e.description()));
+            QVERIFY(!e.description().contains(secret));
+        }
+    }
+};
+
+int main(int argc, char **argv)
+{
+    testsupport::prepareEnvironment();
+    QApplication app(argc, argv);
+    TestConnection transports;
+    TestConnectionFailures failures;
+    return QTest::qExec(&transports, argc, argv) | QTest::qExec(&failures, argc, argv);
+}
+
+#include "tst_connection.moc"
