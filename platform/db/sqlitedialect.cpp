@@ -11,7 +11,8 @@
 //   Convert(type, x)               -> CAST(x AS type)
 //   GetDate(), PatIndex()          -> registered functions, or SQLite expressions over ODBC
 //   WITH (UPDLOCK, HOLDLOCK)       -> dropped: BEGIN IMMEDIATE already holds the write lock
-//   '12/08/2026 01:13:29 AM'       -> '2026-12-08 01:13:29' (US date literals, stored sortable)
+//   '12/08/2026 01:13:29 AM'       -> '2026-12-08 01:13:29' (US date literals, stored sortable;
+//                                     a literal bound for a text column stays as it was typed)
 //
 // What has no faithful counterpart fails with the statement in the message, never runs as
 // something else: several statements at once, variables, temporary tables, TOP PERCENT, Convert
@@ -130,6 +131,7 @@ public:
         }
         dropLockHints();
         markConcatenation();
+        markTextLiterals();
         return {render(0, size()).trimmed(), params};
     }
 
@@ -467,6 +469,98 @@ private:
                 m_concat.insert(pluses[k]);
     }
 
+    // --- literals bound for text columns -------------------------------------------------
+
+    bool isTextColumn(const Token &t) const
+    {
+        return isName(t) && m_dialect.textColumns().contains(bareName(t).toLower());
+    }
+
+    bool isComparison(int i) const
+    {
+        static const char *const operators[] = {"=", "<>", "!=", "<", ">", "<=", ">=", "!<", "!>"};
+        if (i < 0 || i >= size())
+            return false;
+        for (const char *op : operators)
+            if (punctAt(i, op))
+                return true;
+        return m_t[i].isWord(QLatin1String("like"));
+    }
+
+    // The column of a (possibly alias-qualified) name starting at i.
+    int columnAfter(int i) const
+    {
+        if (i >= size() || !isName(m_t[i]))
+            return -1;
+        while (punctAt(nextSig(i), ".") && nextSig(nextSig(i)) < size() &&
+               isName(m_t[nextSig(nextSig(i))]))
+            i = nextSig(nextSig(i));
+        return punctAt(nextSig(i), "(") ? -1 : i; // a function call is no column
+    }
+
+    // A text value that happens to read like a date (a justification "12/08/2026") is data, not
+    // a date: it must reach a text column exactly as typed. Marks the literals that go into, or
+    // are compared with, a text column: the values of an insert by their column, and the
+    // operands of =, <>, <, >, LIKE and SET.
+    void markTextLiterals()
+    {
+        for (int i = 0; i < size(); ++i) {
+            if (m_t[i].kind == Token::String) {
+                const int before = prevSig(i);
+                const int after = nextSig(i);
+                const int left = isComparison(before) ? prevSig(before) : -1; // alias.Column
+                const int right = isComparison(after) ? columnAfter(nextSig(after)) : -1;
+                if ((left >= 0 && isTextColumn(m_t[left])) ||
+                    (right >= 0 && isTextColumn(m_t[right])))
+                    m_textLiterals.insert(i);
+            } else if (m_t[i].isWord(QLatin1String("insert"))) {
+                markInsertValues(i);
+            }
+        }
+    }
+
+    void markInsertValues(int insert)
+    {
+        int table = nextSig(insert);
+        if (table < size() && m_t[table].isWord(QLatin1String("into")))
+            table = nextSig(table);
+        if (table >= size() || !isName(m_t[table]))
+            return;
+        const int open = nextSig(table);
+        if (!punctAt(open, "("))
+            return;
+        const int close = matchingClose(open);
+        QVector<bool> textColumn;
+        int start = open;
+        QVector<int> bounds = argumentCommas(open, close);
+        bounds << close;
+        for (int end : bounds) {
+            const int first = nextSig(start);
+            textColumn << (first == prevSig(end) && isTextColumn(m_t[first]));
+            start = end;
+        }
+        int values = nextSig(close);
+        if (values >= size() || !m_t[values].isWord(QLatin1String("values")))
+            return;
+        // One or more rows: Values (...), (...)
+        int row = nextSig(values);
+        while (punctAt(row, "(")) {
+            const int rowClose = matchingClose(row);
+            QVector<int> ends = argumentCommas(row, rowClose);
+            ends << rowClose;
+            int from = row;
+            for (int k = 0; k < ends.size() && k < textColumn.size(); ++k) {
+                const int first = nextSig(from);
+                if (textColumn.at(k) && first == prevSig(ends.at(k)) &&
+                    m_t[first].kind == Token::String)
+                    m_textLiterals.insert(first);
+                from = ends.at(k);
+            }
+            const int comma = nextSig(rowClose);
+            row = punctAt(comma, ",") ? nextSig(comma) : size();
+        }
+    }
+
     // --- emitting -------------------------------------------------------------------------
 
     QString render(int from, int to) const
@@ -491,7 +585,7 @@ private:
                 continue;
             }
             if (t.kind == Token::String) {
-                const QString literal = isoDateLiteral(t);
+                const QString literal = m_textLiterals.contains(i) ? t.text : isoDateLiteral(t);
                 out += literal.startsWith(QLatin1Char('\'')) ? literal : literal.mid(1); // N'..'
                 continue;
             }
@@ -606,6 +700,7 @@ private:
     bool m_nativeFunctions;
     QVector<Token> m_t;
     QSet<int> m_concat;
+    QSet<int> m_textLiterals; // string literals bound for a text column: never rewritten
 };
 
 } // namespace

@@ -67,6 +67,15 @@ private slots:
         QTest::newRow("midnight literal") << "Select '01/02/2027 12:00:00 AM'"
                                           << "Select '2027-01-02 00:00:00'";
         QTest::newRow("not a date") << "Select '13/45/2026'" << "Select '13/45/2026'";
+        QTest::newRow("date-like text inserted into a text column")
+            << "Insert T (ItemName, D) Values ('12/08/2026', '12/08/2026'), ('1/2/2027', NULL)"
+            << "Insert INTO T (ItemName, D) Values ('12/08/2026', '2026-12-08 00:00:00'), "
+               "('1/2/2027', NULL)";
+        QTest::newRow("date-like text set or compared in a text column")
+            << "Update T Set ItemName = '12/08/2026' Where A.LastName <> '1/2/2027' "
+               "and '1/2/2027' = FirstName and D < '1/2/2027'"
+            << "Update T Set ItemName = '12/08/2026' Where A.LastName <> '1/2/2027' "
+               "and '1/2/2027' = FirstName and D < '2027-01-02 00:00:00'";
         QTest::newRow("quote doubled stays") << "Select * From T Where A = 'O''Brien'"
                                              << "Select * From T Where A = 'O''Brien'";
         QTest::newRow("unicode literal") << "Select N'abc'" << "Select 'abc'";
