@@ -1,0 +1,71 @@
+#pragma once
+
+#include "platform/db/recordset.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QVariant>
+
+#include <memory>
+
+class clsCurrentUser;
+class frmMain;
+namespace ui {
+class LocationCombo;
+}
+
+// Start-up, the session values every window and data class reads, and the small services they
+// share.
+namespace modInventory {
+
+// --- session values: set once at start-up, read-only afterwards ------------------------------
+
+// The current-user component: sign-in, the one connection, the employee code.
+extern clsCurrentUser *objCurrentUser;
+extern QString Company;
+// The server's date and time at start-up (invalid when the hospital row is missing).
+extern QDateTime CurDate;
+// A client code that switches small behaviours ("NORBEK", "KVB", "RQ"); compared exactly.
+extern QString ClientName;
+extern bool AllowWDZeroOnHand;
+extern bool isAutoWithdrawRequestNumber;
+extern QString DefaultLocationID;   // "19" once started
+extern QString InventoryTypeAccess; // "A" once started
+
+// The code a lookup dialog hands back to the data class that opened it.
+extern QString PubLookupCode;
+
+// The user-defined error base of the old automation errors.
+constexpr qint32 vbObjectError = static_cast<qint32>(0x80040000u);
+
+// --- start-up ----------------------------------------------------------------------------
+
+// Signs the user in, reads the hospital row and shows the main window. Returns false when the
+// user gave up the sign-in (nothing else happened) or start-up could not go on.
+bool Main();
+void LoadHospitalInfo();
+// The main window Main opened, if any.
+frmMain *MainWindow();
+// Back to the state before start-up (for tests, and the end of the program).
+void ResetSession();
+
+// --- module services -----------------------------------------------------------------------
+
+// Fills a location combo; see the statement table in modInventory.cpp.
+void LoadLocation(ui::LocationCombo &cbo, bool blnNotDispensing, bool blnSelectDefault,
+                  bool blnNotWarehouse, bool blnAllowOrder, bool blnUserLocations);
+
+// Looks a typed location name up; with blnCheckAccess, refuses a location whose inventory type
+// the session may not reach ("Unauthorized Access...").
+bool CheckLocation(const QString &strName, QString &strLocationID, bool &blnRetailAllowed,
+                   bool blnCheckAccess);
+
+QVariant NullToDefault(const QVariant &value, const QVariant &defaultValue);
+QVariant NullToDefault(const db::Field &field, const QVariant &defaultValue);
+
+// Raises the program's error: number vbObjectError + number, the given source, and the
+// description GetErrorText gives.
+[[noreturn]] void RaiseError(qint32 number, const QString &source);
+QString GetErrorText(qint32 number);
+
+} // namespace modInventory

@@ -1,0 +1,92 @@
+#include "platform/session/clsCurrentUser.h"
+
+#include "app/modEncryption.h"
+#include "platform/db/connection.h"
+#include "platform/db/embeddeddatabase.h"
+#include "platform/error.h"
+#include "platform/session/signindialog.h"
+#include "platform/ui/msgbox.h"
+
+#include <QFileInfo>
+
+clsCurrentUser::clsCurrentUser() : m_settings(SessionSettings::load()) {}
+
+clsCurrentUser::~clsCurrentUser() = default;
+
+bool clsCurrentUser::Connected() const
+{
+    return m_signedIn && m_connection != nullptr;
+}
+
+QString clsCurrentUser::ServerName() const
+{
+    return m_settings.kind == SessionSettings::Kind::Embedded ? m_settings.file : m_settings.server;
+}
+
+QString clsCurrentUser::Database() const
+{
+    return m_settings.database;
+}
+
+QString clsCurrentUser::ServerPassword() const
+{
+    return m_settings.password;
+}
+
+void clsCurrentUser::openDatabase()
+{
+    m_connection.reset();
+    if (m_settings.kind != SessionSettings::Kind::Embedded) {
+        m_connection = db::Connection::openOdbc(m_settings.odbcConnectionString());
+    } else if (QFileInfo::exists(m_settings.file)) {
+        m_connection = db::Connection::openSqlite(m_settings.file);
+    } else {
+        m_connection = db::createEmbeddedDatabase(m_settings.file, db::Contents::DemoData);
+    }
+}
+
+bool clsCurrentUser::signIn(const QString &employeeId, const QString &password)
+{
+    if (!m_connection)
+        throw AppError(0, QStringLiteral("clsCurrentUser"), QStringLiteral("No database is open."));
+    const QString hashed = modEncryption::EncryptText(QStringLiteral("E"), modEncryption::PasswordKey,
+                                                      password.trimmed());
+    db::Recordset rs = m_connection->query(
+        QStringLiteral("Select EmployeeID From Password..tbPasswordMain "
+                       "Where EmployeeID = ? And Password = ?"),
+        {employeeId.trimmed(), hashed});
+    if (rs.Eof())
+        return false;
+    m_employeeCode = rs.Fields(QStringLiteral("EmployeeID")).toText();
+    m_signedIn = true;
+    return true;
+}
+
+void clsCurrentUser::attach(std::unique_ptr<db::Connection> connection, const QString &employeeCode)
+{
+    m_connection = std::move(connection);
+    m_employeeCode = employeeCode;
+    m_signedIn = m_connection != nullptr;
+}
+
+void clsCurrentUser::ShowMain()
+{
+    m_signedIn = false;
+    try {
+        openDatabase();
+    } catch (const AppError &e) {
+        ui::MsgBox(QStringLiteral("The database cannot be opened.\n\n") + e.description(),
+                   ui::Buttons::OK, ui::Icon::Critical, SignInDialog::Title);
+        return;
+    }
+
+    SignInDialog dialog(m_settings.description(), m_settings.lastEmployee,
+                        [this](const QString &id, const QString &password) { return signIn(id, password); });
+    if (dialog.exec() != QDialog::Accepted || !m_signedIn) {
+        m_signedIn = false;
+        m_connection.reset();
+        return;
+    }
+    m_settings.lastEmployee = m_employeeCode;
+    m_settings.saveLastEmployee();
+}

@@ -1,0 +1,73 @@
+#include "platform/session/sessionsettings.h"
+
+#include <QDir>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace {
+
+const QString Folder = QStringLiteral("inventory-request");
+
+} // namespace
+
+QString SessionSettings::settingsFile()
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+        .filePath(Folder + QStringLiteral("/session.ini"));
+}
+
+QString SessionSettings::defaultDatabaseFile()
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+        .filePath(Folder + QStringLiteral("/inventory.db"));
+}
+
+SessionSettings SessionSettings::load()
+{
+    QSettings ini(settingsFile(), QSettings::IniFormat);
+    SessionSettings s;
+    const QString kind = ini.value(QStringLiteral("Database/Kind")).toString().trimmed();
+    if (kind.compare(QLatin1String("SqlServer"), Qt::CaseInsensitive) == 0)
+        s.kind = Kind::SqlServer;
+    else if (kind.compare(QLatin1String("Odbc"), Qt::CaseInsensitive) == 0)
+        s.kind = Kind::Odbc;
+    s.file = ini.value(QStringLiteral("Database/File"), defaultDatabaseFile()).toString();
+    s.server = ini.value(QStringLiteral("Database/Server")).toString();
+    s.port = ini.value(QStringLiteral("Database/Port"), 1433).toInt();
+    s.database = ini.value(QStringLiteral("Database/Name"), s.database).toString();
+    s.user = ini.value(QStringLiteral("Database/User"), s.user).toString();
+    s.password = ini.value(QStringLiteral("Database/Password")).toString();
+    s.driver = ini.value(QStringLiteral("Database/Driver"), s.driver).toString();
+    s.connectionString = ini.value(QStringLiteral("Database/ConnectionString")).toString();
+    s.lastEmployee = ini.value(QStringLiteral("SignIn/LastEmployee")).toString();
+    return s;
+}
+
+void SessionSettings::saveLastEmployee() const
+{
+    QSettings ini(settingsFile(), QSettings::IniFormat);
+    ini.setValue(QStringLiteral("SignIn/LastEmployee"), lastEmployee);
+}
+
+QString SessionSettings::odbcConnectionString() const
+{
+    if (kind == Kind::Odbc)
+        return connectionString;
+    return QStringLiteral("DRIVER=%1;Server=%2;Port=%3;Database=%4;UID=%5;PWD=%6;TDS_Version=7.4")
+        .arg(driver, server)
+        .arg(port)
+        .arg(database, user, password);
+}
+
+QString SessionSettings::description() const
+{
+    switch (kind) {
+    case Kind::Embedded:
+        return file;
+    case Kind::SqlServer:
+        return QStringLiteral("%1 on %2").arg(database, server);
+    case Kind::Odbc:
+        break;
+    }
+    return QStringLiteral("ODBC data source");
+}

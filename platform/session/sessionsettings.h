@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+
+// Which database the program works on, kept by the current-user component in
+// $XDG_CONFIG_HOME/inventory-request/session.ini:
+//
+//   [Database]
+//   Kind=Embedded                 ; Embedded (default), SqlServer or Odbc
+//   File=...                      ; Embedded: the file; default $XDG_DATA_HOME/inventory-request/inventory.db
+//   Server=dbserver               ; SqlServer: FreeTDS over ODBC
+//   Port=1433
+//   Name=INVENTORY
+//   User=sa
+//   Password=...
+//   Driver=FreeTDS
+//   ConnectionString=...          ; Odbc: a whole ODBC connection string
+//   [SignIn]
+//   LastEmployee=E01
+struct SessionSettings
+{
+    enum class Kind { Embedded, SqlServer, Odbc };
+
+    Kind kind = Kind::Embedded;
+    QString file;
+    QString server;
+    int port = 1433;
+    QString database = QStringLiteral("INVENTORY");
+    QString user = QStringLiteral("sa");
+    QString password;
+    QString driver = QStringLiteral("FreeTDS");
+    QString connectionString;
+    QString lastEmployee;
+
+    static SessionSettings load();
+    void saveLastEmployee() const;
+    static QString settingsFile();
+    static QString defaultDatabaseFile();
+
+    // The ODBC connection string for a server logon (with the password: never log it).
+    QString odbcConnectionString() const;
+    // What the sign-in dialog shows: the file, or server and database.
+    QString description() const;
+};

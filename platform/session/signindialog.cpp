@@ -1,0 +1,89 @@
+#include "platform/session/signindialog.h"
+
+#include "platform/error.h"
+#include "platform/ui/msgbox.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+const QString SignInDialog::Title = QStringLiteral("Inventory Request - Sign In");
+
+SignInDialog::SignInDialog(const QString &database, const QString &lastEmployee, Check check,
+                           QWidget *parent)
+    : QDialog(parent), m_employee(new QLineEdit(this)), m_password(new QLineEdit(this)),
+      m_check(std::move(check))
+{
+    setWindowTitle(Title);
+    setObjectName(QStringLiteral("SignInDialog"));
+    m_employee->setObjectName(QStringLiteral("txtEmployeeID"));
+    m_employee->setMaxLength(20);
+    m_employee->setText(lastEmployee);
+    m_password->setObjectName(QStringLiteral("txtPassword"));
+    m_password->setEchoMode(QLineEdit::Password);
+    m_password->setMaxLength(50);
+
+    auto *form = new QFormLayout;
+    form->addRow(QStringLiteral("&Employee ID"), m_employee);
+    form->addRow(QStringLiteral("&Password"), m_password);
+
+    auto *where = new QLabel(QStringLiteral("Database: ") + database, this);
+    where->setObjectName(QStringLiteral("lblDatabase"));
+    where->setWordWrap(true);
+    where->setEnabled(false);
+
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("&Sign In"));
+    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("cmdSignIn"));
+    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cmdCancel"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &SignInDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &SignInDialog::reject);
+    // Enter in the ID goes on to the password; Enter in the password signs in.
+    m_employee->installEventFilter(this);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(where);
+    layout->addWidget(buttons);
+    setMinimumWidth(360);
+
+    if (lastEmployee.isEmpty())
+        m_employee->setFocus();
+    else
+        m_password->setFocus();
+}
+
+bool SignInDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_employee && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            m_password->setFocus();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void SignInDialog::accept()
+{
+    bool accepted = false;
+    try {
+        accepted = m_check(m_employee->text(), m_password->text());
+    } catch (const AppError &e) {
+        ui::MsgBox(e.description(), ui::Buttons::OK, ui::Icon::Critical, Title);
+        return;
+    }
+    if (accepted) {
+        QDialog::accept();
+        return;
+    }
+    ui::MsgBox(QStringLiteral("The employee ID or the password is not valid."), ui::Buttons::OK,
+               ui::Icon::Information, Title);
+    m_password->clear();
+    m_password->setFocus();
+}
