@@ -1,15 +1,436 @@
 #include "request/frmMain.h"
 
-#include "app/modInventory.h"
+#include "platform/error.h"
+#include "platform/ui/flexgrid.h"
+#include "platform/ui/locationcombo.h"
+#include "platform/ui/msgbox.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QDateTimeEdit>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+template <typename Widget>
+Widget *named(Widget *widget, const char *name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+QLabel *label(const QString &text, const char *name, QWidget *buddy = nullptr)
+{
+    auto *l = named(new QLabel(text), name);
+    if (buddy)
+        l->setBuddy(buddy);
+    return l;
+}
+
+QLineEdit *display(const char *name)
+{
+    // A box the program fills: read-only, skipped by Tab and Enter.
+    auto *box = named(new QLineEdit, name);
+    box->setReadOnly(true);
+    box->setFocusPolicy(Qt::NoFocus);
+    return box;
+}
+
+QPushButton *button(const QString &caption, const char *name)
+{
+    auto *b = named(new QPushButton(caption), name);
+    b->setAutoDefault(false);
+    return b;
+}
+
+} // namespace
 
 frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("CALVOX - Inventory Request"));
-    auto *placeholder = new QLabel(modInventory::Company, this);
-    placeholder->setAlignment(Qt::AlignCenter);
-    setCentralWidget(placeholder);
-    resize(1033, 695); // 15495 x 10425 twips at 96 dpi
+    buildWindow();
+    setTabOrder();
+    connectHandlers();
+    connectGrid();
+    connectEntry();
+    connectListing();
+    qApp->installEventFilter(this);
+    resize(1240, 780);
+    guarded([this] { Form_Load(); });
+}
+
+frmMain::~frmMain()
+{
+    qApp->removeEventFilter(this);
+}
+
+// --- building the window ------------------------------------------------------------------------
+
+void frmMain::buildWindow()
+{
+    auto *central = new QWidget(this);
+    auto *outer = new QVBoxLayout(central);
+
+    // The two locations of the request.
+    vkFrame3 = named(new QGroupBox(QStringLiteral("Inventory Request")), "vkFrame3");
+    cboTargetLocation = named(new ui::LocationCombo, "cboTargetLocation");
+    cboLocation = named(new ui::LocationCombo, "cboLocation");
+    cboTargetLocation->setMinimumWidth(330);
+    cboLocation->setMinimumWidth(330);
+    auto *locations = new QGridLayout(vkFrame3);
+    locations->addWidget(label(QStringLiteral("Department From"), "Label1(3)", cboTargetLocation), 0, 0);
+    locations->addWidget(cboTargetLocation, 0, 1);
+    locations->addWidget(label(QStringLiteral("(Department you're from)"), "Label2"), 0, 2);
+    locations->addWidget(label(QStringLiteral("Request to Location"), "Label1(6)", cboLocation), 1, 0);
+    locations->addWidget(cboLocation, 1, 1);
+    locations->addWidget(label(QStringLiteral("(Department you're requesting to)"), "Label3"), 1, 2);
+    locations->setColumnStretch(3, 1);
+    outer->addWidget(vkFrame3);
+
+    auto *body = new QHBoxLayout;
+    outer->addLayout(body, 1);
+
+    // The command column.
+    vkFrame1 = named(new QGroupBox, "vkFrame1");
+    auto *commands = new QVBoxLayout(vkFrame1);
+    cmdNew = button(QStringLiteral("&New"), "cmdNew");
+    cmdEdit = button(QStringLiteral("&Edit"), "cmdEdit");
+    cmdDeleteReq = button(QStringLiteral("&Delete"), "cmdDeleteReq");
+    cmdExit = button(QStringLiteral("E&xit"), "cmdExit");
+    cmdView = button(QStringLiteral("&View"), "cmdView");
+    chkPrint = named(new QCheckBox(QStringLiteral("Print Short")), "chkPrint");
+    chkPrint->setVisible(false);
+    for (QWidget *w : {static_cast<QWidget *>(cmdNew), static_cast<QWidget *>(cmdEdit),
+                       static_cast<QWidget *>(cmdDeleteReq), static_cast<QWidget *>(cmdExit),
+                       static_cast<QWidget *>(cmdView)}) {
+        w->setMinimumHeight(40);
+        commands->addWidget(w);
+    }
+    commands->addWidget(chkPrint);
+    commands->addStretch(1);
+    vkFrame1->setFixedWidth(150);
+    body->addWidget(vkFrame1);
+
+    // LIST / DETAILS above the two tabs.
+    auto *right = new QVBoxLayout;
+    auto *switches = new QHBoxLayout;
+    cmdList = button(QStringLiteral("LIST"), "cmdList");
+    cmdDetails = button(QStringLiteral("DETAILS"), "cmdDetails");
+    switches->addWidget(cmdList);
+    switches->addWidget(cmdDetails);
+    switches->addStretch(1);
+    right->addLayout(switches);
+    SSTab1 = named(new QTabWidget, "SSTab1");
+    SSTab1->addTab(buildListTab(), QStringLiteral("List"));
+    SSTab1->addTab(buildDetailsTab(), QStringLiteral("Details"));
+    right->addWidget(SSTab1, 1);
+    body->addLayout(right, 1);
+
+    setCentralWidget(central);
+}
+
+QWidget *frmMain::buildListTab()
+{
+    auto *tab = new QWidget;
+    auto *layout = new QVBoxLayout(tab);
+    auto *filters = new QHBoxLayout;
+    optOptions[0] = named(new QRadioButton(QStringLiteral("Pending")), "optOptions(0)");
+    optOptions[1] = named(new QRadioButton(QStringLiteral("Processed")), "optOptions(1)");
+    chkverified = named(new QCheckBox(QStringLiteral("Verified")), "chkverified");
+    optOptions[0]->setChecked(true);
+    filters->addWidget(optOptions[0]);
+    filters->addWidget(optOptions[1]);
+    filters->addSpacing(24);
+    filters->addWidget(chkverified);
+    filters->addStretch(1);
+    layout->addLayout(filters);
+    grdListing = named(new ui::FlexGrid, "grdListing");
+    layout->addWidget(grdListing, 1);
+    return tab;
+}
+
+QWidget *frmMain::buildDetailsTab()
+{
+    auto *tab = new QWidget;
+    auto *layout = new QGridLayout(tab);
+
+    // The request's header.
+    vkFrame4 = named(new QGroupBox(QStringLiteral("Details")), "vkFrame4");
+    txtDocNum = named(new QLineEdit, "txtDocNum");
+    txtDocNum->setMaxLength(10);
+    txtDocNum->setReadOnly(true);
+    txtDocNum->setMaximumWidth(140);
+    txtTransDate = named(new QDateTimeEdit, "txtTransDate");
+    txtTransDate->setDisplayFormat(QStringLiteral("MM/dd/yyyy HH:mm:ss AP"));
+    txtTransDate->setCalendarPopup(true);
+    txtRemarks = named(new QLineEdit, "txtRemarks");
+    txtRemarks->setMaxLength(500);
+    auto *header = new QGridLayout(vkFrame4);
+    header->addWidget(label(QStringLiteral("Document No."), "Label1(5)", txtDocNum), 0, 0);
+    header->addWidget(txtDocNum, 0, 1);
+    header->addWidget(label(QStringLiteral("Transaction Date"), "Label1(4)", txtTransDate), 0, 2);
+    header->addWidget(txtTransDate, 0, 3);
+    header->setColumnStretch(4, 1);
+    header->addWidget(label(QStringLiteral("Justification of Request:"), "Label1(2)", txtRemarks), 1, 0);
+    header->addWidget(txtRemarks, 1, 1, 1, 4);
+    layout->addWidget(vkFrame4, 0, 0, 1, 2);
+
+    // One line at a time.
+    fraItem = named(new QGroupBox(QStringLiteral("Item Entry")), "fraItem");
+    txtProdCode = named(new QLineEdit, "txtProdCode");
+    txtProdCode->setMaxLength(50);
+    cmdCode = button(QStringLiteral("..."), "cmdCode");
+    cmdCode->setFixedWidth(32);
+    txtProdName = named(new QLineEdit, "txtProdName");
+    txtWithdraw = named(new QLineEdit, "txtWithdraw");
+    txtUnitCost = named(new QLineEdit, "txtUnitCost");
+    txtTotalCost = named(new QLineEdit, "txtTotalCost");
+    txtTotalCost->setReadOnly(true);
+    for (QLineEdit *number : {txtWithdraw, txtUnitCost, txtTotalCost}) {
+        number->setAlignment(Qt::AlignRight);
+        number->setMaxLength(20);
+    }
+    lblForRetail = label(QStringLiteral("For Retail?"), "Label1(13)");
+    optConsumed[0] = named(new QRadioButton(QStringLiteral("Yes")), "optConsumed(0)");
+    optConsumed[1] = named(new QRadioButton(QStringLiteral("No")), "optConsumed(1)");
+    chkAdS = named(new QCheckBox(QStringLiteral("ADS Stock")), "chkAdS");
+    lblADSStock = label(QString(), "lblADSStock");
+    chkAdS->setVisible(false);
+    lblADSStock->setVisible(false);
+    lblMin = label(QStringLiteral("Min Stock"), "lblMin");
+    txtMin = label(QString(), "txtMin");
+    lblMax = label(QStringLiteral("Max Stock"), "lblMax");
+    txtMax = label(QString(), "txtMax");
+    for (QLabel *l : {lblMin, txtMin, lblMax, txtMax})
+        l->setVisible(false);
+    cmdOK = button(QStringLiteral("&Update"), "cmdOK");
+    cmdOK->setMinimumHeight(32);
+
+    auto *entry = new QGridLayout(fraItem);
+    entry->addWidget(label(QStringLiteral("Code"), "lblCode", txtProdCode), 0, 0);
+    auto *code = new QHBoxLayout;
+    code->addWidget(txtProdCode);
+    code->addWidget(cmdCode);
+    entry->addLayout(code, 0, 1);
+    entry->addWidget(label(QStringLiteral("Name/Desc"), "lblProdName", txtProdName), 0, 2);
+    entry->addWidget(txtProdName, 0, 3, 1, 3);
+    entry->addWidget(label(QStringLiteral("Quantity"), "lblWithdraw", txtWithdraw), 1, 0);
+    entry->addWidget(txtWithdraw, 1, 1);
+    entry->addWidget(label(QStringLiteral("Unit Cost"), "lblUnitCost", txtUnitCost), 1, 2);
+    entry->addWidget(txtUnitCost, 1, 3);
+    entry->addWidget(label(QStringLiteral("Total Cost"), "lblTotalCost", txtTotalCost), 1, 4);
+    entry->addWidget(txtTotalCost, 1, 5);
+    entry->addWidget(lblForRetail, 2, 0);
+    auto *retail = new QHBoxLayout;
+    retail->addWidget(optConsumed[0]);
+    retail->addWidget(optConsumed[1]);
+    retail->addStretch(1);
+    entry->addLayout(retail, 2, 1);
+    auto *ads = new QHBoxLayout;
+    ads->addWidget(chkAdS);
+    ads->addWidget(lblADSStock);
+    ads->addStretch(1);
+    entry->addLayout(ads, 2, 2, 1, 2);
+    auto *minMax = new QHBoxLayout;
+    minMax->addWidget(lblMin);
+    minMax->addWidget(txtMin);
+    minMax->addSpacing(12);
+    minMax->addWidget(lblMax);
+    minMax->addWidget(txtMax);
+    minMax->addStretch(1);
+    entry->addLayout(minMax, 3, 0, 1, 4);
+    entry->addWidget(cmdOK, 2, 4, 2, 2);
+    entry->setColumnStretch(3, 1);
+    layout->addWidget(fraItem, 1, 0);
+
+    // The item's values at the location.
+    fraStock = named(new QGroupBox(QStringLiteral("Item Information")), "fraStock");
+    txtListCost = display("txtListCost");
+    txtAverageCost = display("txtAverageCost");
+    txtPacking = display("txtPacking");
+    txtOnhand = display("txtOnhand");
+    txtUOM = display("txtUOM");
+    Text2 = display("Text2");
+    Text2->setVisible(false);
+    auto *stock = new QGridLayout(fraStock);
+    stock->addWidget(label(QStringLiteral("Current Stock"), "lblOnhand"), 0, 0);
+    stock->addWidget(txtOnhand, 0, 1);
+    stock->addWidget(label(QStringLiteral("Unit of Measure"), "lblUOM"), 1, 0);
+    stock->addWidget(txtUOM, 1, 1);
+    stock->addWidget(label(QStringLiteral("Average Cost"), "lblAverageCost"), 2, 0);
+    stock->addWidget(txtAverageCost, 2, 1);
+    stock->addWidget(label(QStringLiteral("List Cost"), "lblListCost"), 3, 0);
+    stock->addWidget(txtListCost, 3, 1);
+    stock->addWidget(label(QStringLiteral("Packing"), "lblPacking"), 4, 0);
+    stock->addWidget(txtPacking, 4, 1);
+    for (QLineEdit *number : {txtOnhand, txtAverageCost, txtListCost, txtPacking})
+        number->setAlignment(Qt::AlignRight);
+    fraStock->setFixedWidth(260);
+    layout->addWidget(fraStock, 1, 1);
+
+    // The lines, their buttons and totals, and the request's own buttons.
+    grdDetails = named(new ui::FlexGrid, "grdDetails");
+    layout->addWidget(grdDetails, 2, 0);
+    auto *buttons = new QVBoxLayout;
+    cmdCancel = button(QStringLiteral("&Cancel"), "cmdCancel");
+    cmdVerify = button(QStringLiteral("&Verify/Save"), "cmdVerify");
+    cmdSave = button(QStringLiteral("&Save"), "cmdSave");
+    cmdVerified = button(QStringLiteral("&Save/Verify"), "cmdVerified");
+    cmdVerified->setVisible(false);
+    for (QPushButton *b : {cmdSave, cmdVerify, cmdCancel, cmdVerified}) {
+        b->setMinimumHeight(40);
+        buttons->addWidget(b);
+    }
+    buttons->addStretch(1);
+    layout->addLayout(buttons, 2, 1);
+
+    auto *totals = new QHBoxLayout;
+    cmdAdd = button(QStringLiteral("&Add"), "cmdAdd");
+    cmdDelete = button(QStringLiteral("&Delete"), "cmdDelete");
+    txtLineCounter = display("txtLineCounter");
+    txtLineCounter->setMaximumWidth(110);
+    txtLineCounter->setAlignment(Qt::AlignCenter);
+    txtTotalCounter = display("txtTotalCounter");
+    txtTotalCounter->setMaximumWidth(170);
+    txtTotalCounter->setAlignment(Qt::AlignRight);
+    totals->addWidget(cmdAdd);
+    totals->addWidget(cmdDelete);
+    totals->addStretch(1);
+    totals->addWidget(label(QStringLiteral("Line"), "lblLine"));
+    totals->addWidget(txtLineCounter);
+    totals->addSpacing(12);
+    totals->addWidget(label(QStringLiteral("Grand Total"), "lblGrandTotal"));
+    totals->addWidget(txtTotalCounter);
+    layout->addLayout(totals, 3, 0);
+
+    layout->setRowStretch(2, 1);
+    layout->setColumnStretch(0, 1);
+    return tab;
+}
+
+// The order a clerk fills a request in: the two locations, the header, then one line after another.
+void frmMain::setTabOrder()
+{
+    const QList<QWidget *> order = {
+        cboTargetLocation, cboLocation, txtDocNum, txtTransDate, txtRemarks, txtProdCode,
+        txtWithdraw, txtUnitCost, optConsumed[0], optConsumed[1], chkAdS, cmdOK, grdDetails,
+        cmdAdd, cmdDelete, cmdSave, cmdVerify, cmdCancel, cmdCode, txtProdName, txtTotalCost,
+        cmdNew, cmdEdit, cmdDeleteReq, cmdView, cmdExit, chkPrint, cmdList, cmdDetails,
+        optOptions[0], optOptions[1], chkverified, grdListing};
+    for (int i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order.at(i - 1), order.at(i));
+}
+
+void frmMain::connectHandlers()
+{
+    auto on = [this](QPushButton *b, void (frmMain::*handler)()) {
+        connect(b, &QPushButton::clicked, this, [this, handler] { guarded([&] { (this->*handler)(); }); });
+    };
+    on(cmdNew, &frmMain::cmdNew_Click);
+    on(cmdEdit, &frmMain::cmdEdit_Click);
+    on(cmdCancel, &frmMain::cmdCancel_Click);
+    on(cmdExit, &frmMain::cmdExit_Click);
+    on(cmdList, &frmMain::cmdList_Click);
+    on(cmdDetails, &frmMain::cmdDetails_Click);
+    connect(SSTab1, &QTabWidget::currentChanged, this,
+            [this](int index) { guarded([&] { onTabChanged(index); }); });
+    addValidation(cboLocation, [this] { return cboLocation_Validate(); });
+    addValidation(cboTargetLocation, [this] { return cboTargetLocation_Validate(); });
+}
+
+// --- errors, validation and the keyboard rule ---------------------------------------------------
+
+void frmMain::guarded(const std::function<void()> &handler)
+{
+    try {
+        handler();
+    } catch (const AppError &e) {
+        QApplication::restoreOverrideCursor();
+        ui::MsgBox(e.description(), ui::Buttons::OK, ui::Icon::Critical);
+    } catch (const std::exception &e) {
+        QApplication::restoreOverrideCursor();
+        ui::MsgBox(QString::fromLocal8Bit(e.what()), ui::Buttons::OK, ui::Icon::Critical);
+    }
+}
+
+void frmMain::addValidation(QWidget *field, std::function<bool()> check)
+{
+    m_validations.append({field, std::move(check)});
+}
+
+// One filter on the application sees every event of the window's widgets before they do.
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == grdDetails && handleGridEvent(event))
+        return true;
+    if (event->type() == QEvent::KeyPress) {
+        auto *target = qobject_cast<QWidget *>(watched);
+        if (target && target->window() == this && target == QApplication::focusWidget() &&
+            handleKeyPreview(target, static_cast<QKeyEvent *>(event)))
+            return true;
+    } else if (event->type() == QEvent::FocusIn && watched == txtDocNum) {
+        QTimer::singleShot(0, txtDocNum, &QLineEdit::selectAll);
+    } else if (event->type() == QEvent::FocusOut && !m_validating) {
+        // A field's check runs when the focus moves on to another field of this window; a
+        // message box or a popup taking the focus is not leaving the field.
+        const auto reason = static_cast<QFocusEvent *>(event)->reason();
+        for (const Validation &v : std::as_const(m_validations)) {
+            if (v.field != watched || reason == Qt::PopupFocusReason ||
+                reason == Qt::ActiveWindowFocusReason)
+                continue;
+            QWidget *next = QApplication::focusWidget();
+            if (next && (next == v.field || v.field->isAncestorOf(next) || next->window() != this))
+                continue;
+            m_validating = true;
+            bool accepted = true;
+            guarded([&] { accepted = v.check(); });
+            m_validating = false;
+            if (!accepted)
+                QTimer::singleShot(0, v.field, [field = v.field] { field->setFocus(Qt::OtherFocusReason); });
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool frmMain::handleKeyPreview(QWidget *target, QKeyEvent *event)
+{
+    // The detail grid handles its own keys while it has the focus.
+    if (!m_keyPreview || target == grdDetails || grdDetails->isAncestorOf(target))
+        return false;
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
+        return false;
+
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (ownEnterRule(target))
+            return true;
+        if (auto *b = qobject_cast<QPushButton *>(target)) {
+            b->click(); // Enter on a button presses it
+            return true;
+        }
+        focusNextPrevChild(true);
+        return true;
+    }
+    const QString text = event->text();
+    if (text == QLatin1String("'"))
+        return true; // no quote mark can be typed anywhere in the window
+    const QString upper = text.toUpper();
+    if (!text.isEmpty() && upper != text) {
+        QKeyEvent capital(event->type(), event->key(), event->modifiers(), upper,
+                          event->isAutoRepeat(), event->count());
+        QCoreApplication::sendEvent(target, &capital);
+        return true;
+    }
+    return false;
 }

@@ -2,11 +2,179 @@
 
 #include <QMainWindow>
 
-// The stock request window: one request at a time, with the list of requests on its first tab.
+#include <functional>
+
+class QCheckBox;
+class QDateTimeEdit;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+
+namespace ui {
+class FlexGrid;
+class LocationCombo;
+} // namespace ui
+
+// The stock request window: one request at a time, the list of requests on its first tab.
+//
+// One class over several files, one concern each:
+//   frmMain.cpp          building the window, the keyboard rule, field validation
+//   frmMain_header.cpp   load, rights, New / Edit / Cancel / Exit, tabs, location checks, numbering
+//   frmMain_grid.cpp     the detail grid, its rows and totals
+//   frmMain_entry.cpp    line entry: product code, quantity, unit cost, the line button
+//   frmMain_listing.cpp  the list of requests and loading one back
+//
+// The controls carry the names the rest of the program (and the tests) know them by; option and label
+// arrays are named like "optConsumed(0)".
 class frmMain : public QMainWindow
 {
     Q_OBJECT
 
 public:
     explicit frmMain(QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    // --- window state -------------------------------------------------------------------------
+    bool PubIsVerifyInventoryRequest = false; // the signed-in user may verify requests
+    bool blnTargetRetail = false;             // the requesting department may take stock for retail
+    bool blnBrowseItem = false;               // the product search button started the validation
+    bool blnVerifyMode = false;               // the save runs as a verification
+
+    // The largest row index the grid routines handle.
+    static constexpr int MaxGridRow = 32767;
+
+    // --- load, rights, commands, tabs, location checks, numbering (frmMain_header.cpp) --------
+    void Form_Load();
+    void LoadRights();
+    void ClearAll();
+    QString GetNewDocNumber();
+    bool Verify_DocumentNumber(const QString &strDocNum);
+    void cmdNew_Click();
+    void cmdEdit_Click();
+    void cmdCancel_Click();
+    void cmdExit_Click();
+    void cmdList_Click();
+    void cmdDetails_Click();
+    // Validation handlers return false to cancel: the focus stays in the field.
+    bool cboLocation_Validate();
+    bool cboTargetLocation_Validate();
+
+    // --- detail grid (frmMain_grid.cpp) ---------------------------------------------------------
+    void LoadDetailRow();
+    void ComputeGrandTotal();
+    void ShowLineCounter();
+    // Writes the entry fields into the current row; appends the next empty row after the last.
+    void StoreLine();
+    void cmdAdd_Click();
+    void cmdDelete_Click();
+    void grdDetails_DblClick();
+    // Adds one row to the detail grid, unless it would pass MaxGridRow (the user is told).
+    bool AddDetailRow();
+
+    // --- line entry (frmMain_entry.cpp) ---------------------------------------------------------
+    void ShowItemInfo();
+
+    // --- list of requests (frmMain_listing.cpp) -------------------------------------------------
+    void LoadListing();
+    void LoadRequest(bool blnFromList);
+    void optOptions_Click(int index);
+    void chkverified_Click();
+
+    // --- controls -------------------------------------------------------------------------------
+    // header frame
+    QGroupBox *vkFrame3 = nullptr;
+    ui::LocationCombo *cboTargetLocation = nullptr; // requesting department, "Department From"
+    ui::LocationCombo *cboLocation = nullptr;       // supplying location, "Request to Location"
+    // command column
+    QGroupBox *vkFrame1 = nullptr;
+    QPushButton *cmdNew = nullptr;
+    QPushButton *cmdEdit = nullptr;
+    QPushButton *cmdDeleteReq = nullptr;
+    QPushButton *cmdExit = nullptr;
+    QPushButton *cmdView = nullptr;
+    QCheckBox *chkPrint = nullptr;
+    QPushButton *cmdList = nullptr;
+    QPushButton *cmdDetails = nullptr;
+    QTabWidget *SSTab1 = nullptr;
+    // list tab
+    QRadioButton *optOptions[2] = {};
+    QCheckBox *chkverified = nullptr;
+    ui::FlexGrid *grdListing = nullptr;
+    // details tab: header
+    QGroupBox *vkFrame4 = nullptr;
+    QLineEdit *txtDocNum = nullptr;
+    QDateTimeEdit *txtTransDate = nullptr;
+    QLineEdit *txtRemarks = nullptr;
+    // details tab: line entry
+    QGroupBox *fraItem = nullptr;
+    QLineEdit *txtProdCode = nullptr;
+    QPushButton *cmdCode = nullptr;
+    QLineEdit *txtProdName = nullptr;
+    QLineEdit *txtWithdraw = nullptr;
+    QLineEdit *txtUnitCost = nullptr;
+    QLineEdit *txtTotalCost = nullptr;
+    QLabel *lblForRetail = nullptr; // "For Retail?", Label1(13)
+    QRadioButton *optConsumed[2] = {};
+    QCheckBox *chkAdS = nullptr;
+    QLabel *lblADSStock = nullptr;
+    QLabel *lblMin = nullptr;
+    QLabel *txtMin = nullptr;
+    QLabel *lblMax = nullptr;
+    QLabel *txtMax = nullptr;
+    QPushButton *cmdOK = nullptr;
+    // details tab: the item's values at the location
+    QGroupBox *fraStock = nullptr;
+    QLineEdit *txtListCost = nullptr;
+    QLineEdit *txtAverageCost = nullptr;
+    QLineEdit *txtPacking = nullptr;
+    QLineEdit *txtOnhand = nullptr;
+    QLineEdit *txtUOM = nullptr;
+    QLineEdit *Text2 = nullptr; // a spare box the clearing empties; never shown
+    // details tab: lines and totals
+    ui::FlexGrid *grdDetails = nullptr;
+    QPushButton *cmdAdd = nullptr;
+    QPushButton *cmdDelete = nullptr;
+    QLineEdit *txtTotalCounter = nullptr;
+    QLineEdit *txtLineCounter = nullptr;
+    // details tab: button column
+    QPushButton *cmdCancel = nullptr;
+    QPushButton *cmdVerify = nullptr;
+    QPushButton *cmdSave = nullptr;
+    QPushButton *cmdVerified = nullptr;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildWindow();
+    QWidget *buildListTab();
+    QWidget *buildDetailsTab();
+    void setTabOrder();
+    void connectHandlers();
+    void applyClientAdjustments();
+    void connectGrid();
+    void connectEntry();
+    void connectListing();
+
+    // Runs a handler; an error nobody expected is shown and the window stays usable.
+    void guarded(const std::function<void()> &handler);
+    // A field whose check runs when the focus leaves it for another field of the window.
+    void addValidation(QWidget *field, std::function<bool()> check);
+    bool handleKeyPreview(QWidget *target, QKeyEvent *event);
+    bool handleGridEvent(QEvent *event);
+    bool ownEnterRule(QWidget *target); // line entry's fields with an Enter rule of their own
+    void onTabChanged(int index);
+
+    struct Validation
+    {
+        QWidget *field;
+        std::function<bool()> check;
+    };
+    QList<Validation> m_validations;
+    bool m_validating = false;
+    bool m_keyPreview = true; // off while the detail grid has the focus
+    int m_currentTab = 0;
 };

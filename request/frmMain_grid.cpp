@@ -1,0 +1,158 @@
+// The detail grid: one request line per row under the header row, the empty row for the next line
+// last, the grand total and the line counter beside it.
+#include "request/frmMain.h"
+
+#include "app/vbformat.h"
+#include "platform/ui/flexgrid.h"
+#include "platform/ui/msgbox.h"
+
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace {
+
+// Scrolls so that a current row past the seventh sits at the bottom of a seven-row window.
+void keepInView(ui::FlexGrid &grid)
+{
+    if (grid.Row() > 7)
+        grid.setTopRow(grid.Rows() - 7);
+}
+
+} // namespace
+
+void frmMain::connectGrid()
+{
+    connect(grdDetails, &ui::FlexGrid::RowColChange, this, [this] {
+        guarded([this] {
+            LoadDetailRow();
+            ShowLineCounter();
+        });
+    });
+    connect(grdDetails, &ui::FlexGrid::DblClick, this, [this] { guarded([this] { grdDetails_DblClick(); }); });
+    connect(cmdAdd, &QPushButton::clicked, this, [this] { guarded([this] { cmdAdd_Click(); }); });
+    connect(cmdDelete, &QPushButton::clicked, this, [this] { guarded([this] { cmdDelete_Click(); }); });
+}
+
+bool frmMain::handleGridEvent(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::FocusIn:
+        m_keyPreview = false;
+        return false;
+    case QEvent::FocusOut:
+        m_keyPreview = true;
+        return false;
+    case QEvent::KeyPress: {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            guarded([this] { grdDetails_DblClick(); });
+            return true;
+        }
+        if (key->text() == QLatin1String(".")) {
+            guarded([this] { cmdDelete_Click(); });
+            return true;
+        }
+        return false;
+    }
+    default:
+        return false;
+    }
+}
+
+void frmMain::LoadDetailRow()
+{
+    const int r = grdDetails->Row();
+    txtProdCode->setText(grdDetails->TextMatrix(r, 0));
+    txtProdName->setText(grdDetails->TextMatrix(r, 1));
+    txtWithdraw->setText(grdDetails->TextMatrix(r, 2));
+    txtUnitCost->setText(grdDetails->TextMatrix(r, 3));
+    txtTotalCost->setText(grdDetails->TextMatrix(r, 4));
+    if (grdDetails->TextMatrix(r, 5) != QLatin1String("N") && optConsumed[0]->isEnabled())
+        optConsumed[0]->setChecked(true);
+    else
+        optConsumed[1]->setChecked(true);
+    const QString ads = grdDetails->Cols() > 6 ? grdDetails->TextMatrix(r, 6) : QString();
+    chkAdS->setChecked(ads == QLatin1String("Y"));
+    ShowItemInfo();
+}
+
+bool frmMain::AddDetailRow()
+{
+    if (grdDetails->Rows() > MaxGridRow) {
+        ui::MsgBox(QStringLiteral("A request cannot hold more than %1 lines.").arg(MaxGridRow),
+                   ui::Buttons::OK, ui::Icon::Exclamation, QStringLiteral("HEY!"));
+        return false;
+    }
+    grdDetails->setRows(grdDetails->Rows() + 1);
+    return true;
+}
+
+void frmMain::StoreLine()
+{
+    const int r = grdDetails->Row();
+    grdDetails->setTextMatrix(r, 0, txtProdCode->text());
+    grdDetails->setTextMatrix(r, 1, txtProdName->text());
+    grdDetails->setTextMatrix(r, 2, txtWithdraw->text());
+    grdDetails->setTextMatrix(r, 3, txtUnitCost->text());
+    grdDetails->setTextMatrix(r, 4, txtTotalCost->text());
+    grdDetails->setTextMatrix(r, 5, optConsumed[0]->isChecked() ? QStringLiteral("Y") : QStringLiteral("N"));
+    if (grdDetails->Cols() > 6)
+        grdDetails->setTextMatrix(r, 6, chkAdS->isChecked() ? QStringLiteral("Y") : QStringLiteral("N"));
+
+    if (grdDetails->Rows() != r + 1) { // an existing line was replaced
+        grdDetails->setFocus();
+        return;
+    }
+    if (!AddDetailRow())
+        return;
+    grdDetails->setRow(grdDetails->Rows() - 1); // the new row is current: its empty fields show
+    keepInView(*grdDetails);
+    if (txtProdCode->isEnabled() && txtProdCode->isVisible())
+        txtProdCode->setFocus();
+}
+
+void frmMain::cmdAdd_Click()
+{
+    grdDetails->setRow(grdDetails->Rows() - 1);
+    keepInView(*grdDetails);
+    grdDetails_DblClick();
+    if (txtProdCode->isEnabled() && txtProdCode->isVisible())
+        txtProdCode->setFocus();
+}
+
+void frmMain::cmdDelete_Click()
+{
+    if (grdDetails->Row() < grdDetails->Rows() - 1)
+        grdDetails->RemoveItem(grdDetails->Row()); // the empty last row is never removed
+    grdDetails->setFocus();
+    LoadDetailRow();
+    ComputeGrandTotal();
+    ShowLineCounter();
+}
+
+void frmMain::grdDetails_DblClick()
+{
+    LoadDetailRow();
+    txtProdCode->setFocus();
+    ShowLineCounter();
+}
+
+void frmMain::ComputeGrandTotal()
+{
+    double sum = 0;
+    for (int row = 1; row < grdDetails->Rows(); ++row) {
+        const QString cell = grdDetails->TextMatrix(row, 4);
+        if (vb::isNumeric(cell))
+            sum += vb::numericValue(vb::formatNumber(vb::numericValue(cell), QStringLiteral("########0.0000")));
+    }
+    txtTotalCounter->setText(vb::formatNumber(sum, QStringLiteral("###,###,##0.0000")));
+}
+
+void frmMain::ShowLineCounter()
+{
+    txtLineCounter->setText(QString::number(grdDetails->Row()) + QLatin1Char('/') +
+                            QString::number(grdDetails->Rows() - 1));
+}

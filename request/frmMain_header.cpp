@@ -1,0 +1,222 @@
+// The window's load and rights, the commands New, Edit, Cancel and Exit, the tab rule, the checks of
+// the two locations and the document numbers.
+#include "request/frmMain.h"
+
+#include "app/modInventory.h"
+#include "platform/db/connection.h"
+#include "platform/db/sqlquote.h"
+#include "platform/error.h"
+#include "platform/session/clsCurrentUser.h"
+#include "platform/ui/flexgrid.h"
+#include "platform/ui/locationcombo.h"
+#include "platform/ui/msgbox.h"
+
+#include <QCheckBox>
+#include <QDateTimeEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+
+using namespace modInventory;
+
+namespace {
+
+db::Connection &connection()
+{
+    return *objCurrentUser->sqlconnection();
+}
+
+} // namespace
+
+void frmMain::Form_Load()
+{
+    LoadLocation(*cboLocation, true, true, true, false, false);
+    LoadLocation(*cboTargetLocation, false, false, false, false, true);
+
+    // The server's time of start-up; without a hospital row, the workstation's.
+    const QDateTime now = CurDate.isValid() ? CurDate : QDateTime::currentDateTime();
+    txtTransDate->setDateTime(now);
+    txtTransDate->setMaximumDateTime(now); // a request cannot be dated after start-up
+
+    blnBrowseItem = false;
+    LoadListing();
+    SSTab1->setCurrentIndex(0);
+    cboTargetLocation->setEnabled(false);
+    cboLocation->setEnabled(false);
+    LoadRights();
+    applyClientAdjustments();
+}
+
+void frmMain::applyClientAdjustments()
+{
+    if (ClientName == QLatin1String("KVB")) {
+        chkPrint->setVisible(true);
+        cmdView->setText(QStringLiteral("Print"));
+        lblForRetail->setText(QStringLiteral("For"));
+        optConsumed[0]->setText(QStringLiteral("Retail"));
+        optConsumed[1]->setText(QStringLiteral("Consumption"));
+    } else if (ClientName == QLatin1String("NORBEK")) {
+        setWindowTitle(QStringLiteral("Visual Calvox - Stock Request"));
+    } else if (ClientName == QLatin1String("RQ")) {
+        for (QLabel *l : {lblMin, lblMax, txtMin, txtMax})
+            l->setVisible(true);
+    }
+}
+
+void frmMain::LoadRights()
+{
+    db::Recordset rs = connection().OpenRecordset(
+        QStringLiteral("Select * from Inventory..tbInvUserSettings Where UserID = '") +
+        db::sqlText(objCurrentUser->EmployeeCode()) + QStringLiteral("'"));
+    if (rs.Eof())
+        return;
+    const db::Field verify = rs.Fields(QStringLiteral("isVerifyInventoryRequest"));
+    PubIsVerifyInventoryRequest = !verify.IsNull() && verify.toBool();
+    cmdVerify->setVisible(PubIsVerifyInventoryRequest);
+}
+
+void frmMain::ClearAll()
+{
+    for (QLineEdit *box : {txtProdCode, txtProdName, txtWithdraw, txtUnitCost, txtAverageCost,
+                           txtTotalCost, txtPacking, txtOnhand, Text2, txtListCost})
+        box->clear();
+    cboLocation->setEnabled(true);
+    cboTargetLocation->setEnabled(true);
+    txtRemarks->clear();
+    txtUOM->clear();
+
+    grdDetails->Clear();
+    grdDetails->setRows(2);
+    grdDetails->setFormatString(QStringLiteral(
+        "Code |< Product Name & Description | Quantity | Unit Cost| Total Cost| Retail?| Remarks|"));
+    const int widths[] = {800, 5000, 1000, 1000, 1000, 700, 0};
+    for (int c = 0; c < 7; ++c)
+        grdDetails->setColWidth(c, widths[c]);
+}
+
+QString frmMain::GetNewDocNumber()
+{
+    try {
+        db::Recordset rs = connection().OpenRecordset(
+            QStringLiteral("Select (max(Cast(DocumentNumber as int)) + 1) as DocNum From "
+                           "INVENTORY..tbInvWithdrawRequest"));
+        if (rs.Eof())
+            return QStringLiteral("1");
+        const db::Field next = rs.Fields(QStringLiteral("DocNum"));
+        if (next.IsNull())
+            return QStringLiteral("1");
+        return next.toText(); // plain digits
+    } catch (const AppError &e) {
+        ui::MsgBox(e.description(), ui::Buttons::OK, ui::Icon::Critical,
+                   QStringLiteral("Error Message"));
+        // No number: the caller writes nothing rather than guess one.
+        return QString();
+    }
+}
+
+bool frmMain::Verify_DocumentNumber(const QString &strDocNum)
+{
+    db::Recordset rs = connection().OpenRecordset(
+        QStringLiteral("Select DocumentNumber from Inventory..tbinvWithdrawRequest where "
+                       "DocumentNumber = '") +
+        db::sqlText(strDocNum.trimmed()) + QStringLiteral("'"));
+    return !rs.Eof();
+}
+
+void frmMain::cmdNew_Click()
+{
+    LoadRequest(false);
+    SSTab1->setCurrentIndex(1); // from the list, the tab rule runs Edit here
+    ClearAll();
+    if (isAutoWithdrawRequestNumber) {
+        txtDocNum->clear();
+        txtDocNum->setReadOnly(false);
+        txtDocNum->setFocus();
+    } else {
+        txtDocNum->setText(QStringLiteral("NEW"));
+        txtDocNum->setReadOnly(true);
+        txtProdCode->setFocus();
+    }
+    cmdOK->setText(QStringLiteral("Add to List"));
+    cboTargetLocation_Validate();
+    txtTotalCounter->setVisible(false);
+}
+
+void frmMain::cmdEdit_Click()
+{
+    LoadRequest(true);
+    ComputeGrandTotal();
+    SSTab1->setCurrentIndex(1); // from the list, the tab rule runs this once more
+    cboTargetLocation->setEnabled(false);
+    cboLocation->setEnabled(false);
+    txtDocNum->setReadOnly(true);
+    txtProdCode->setFocus();
+    cmdOK->setText(QStringLiteral("Update"));
+}
+
+void frmMain::cmdCancel_Click()
+{
+    if (ui::MsgBox(QStringLiteral("Do you want to leave without saving?"), ui::Buttons::YesNo,
+                   ui::Icon::Question, QStringLiteral("Message")) == ui::Answer::Yes)
+        SSTab1->setCurrentIndex(0);
+    else
+        txtProdCode->setFocus();
+}
+
+void frmMain::cmdExit_Click()
+{
+    if (ui::MsgBox(QStringLiteral("Are you sure you want to exit without saving?"),
+                   ui::Buttons::YesNo, ui::Icon::Question) == ui::Answer::Yes)
+        close();
+}
+
+void frmMain::cmdList_Click()
+{
+    SSTab1->setCurrentIndex(0);
+}
+
+void frmMain::cmdDetails_Click()
+{
+    SSTab1->setCurrentIndex(1);
+}
+
+void frmMain::onTabChanged(int index)
+{
+    const int previous = m_currentTab;
+    m_currentTab = index;
+    if (previous == 0 && index == 1)
+        cmdEdit_Click();
+}
+
+bool frmMain::cboLocation_Validate()
+{
+    QString id;
+    bool retail = false;
+    const bool found = CheckLocation(cboLocation->currentText(), id, retail, true);
+    cboLocation->setTag(id);
+    return found;
+}
+
+bool frmMain::cboTargetLocation_Validate()
+{
+    QString id;
+    if (!CheckLocation(cboTargetLocation->currentText(), id, blnTargetRetail, false))
+        return false;
+    cboTargetLocation->setTag(id);
+    if (cboTargetLocation->Tag() == cboLocation->Tag()) {
+        ui::MsgBox(QStringLiteral("Invalid Target Location..."), ui::Buttons::OK, ui::Icon::Critical);
+        return false;
+    }
+    if (blnTargetRetail) {
+        optConsumed[0]->setEnabled(true);
+        optConsumed[1]->setEnabled(true);
+        optConsumed[0]->setChecked(true);
+    } else {
+        optConsumed[0]->setEnabled(false);
+        optConsumed[1]->setEnabled(true);
+        optConsumed[1]->setChecked(true);
+    }
+    return true;
+}

@@ -1,0 +1,159 @@
+// The list of requests addressed to the user's locations, and loading one of them back.
+#include "request/frmMain.h"
+
+#include "app/modInventory.h"
+#include "app/vbformat.h"
+#include "platform/db/connection.h"
+#include "platform/db/sqlquote.h"
+#include "platform/error.h"
+#include "platform/session/clsCurrentUser.h"
+#include "platform/ui/flexgrid.h"
+#include "platform/ui/hourglass.h"
+#include "platform/ui/locationcombo.h"
+#include "platform/ui/msgbox.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+using namespace modInventory;
+
+namespace {
+
+db::Connection &connection()
+{
+    return *objCurrentUser->sqlconnection();
+}
+
+QString textOf(const db::Field &field)
+{
+    return NullToDefault(field, QString()).toString();
+}
+
+} // namespace
+
+void frmMain::connectListing()
+{
+    connect(grdListing, &ui::FlexGrid::DblClick, this, [this] { guarded([this] { cmdEdit_Click(); }); });
+    for (int i = 0; i < 2; ++i)
+        connect(optOptions[i], &QRadioButton::clicked, this,
+                [this, i] { guarded([this, i] { optOptions_Click(i); }); });
+    connect(chkverified, &QCheckBox::clicked, this, [this] { guarded([this] { chkverified_Click(); }); });
+}
+
+void frmMain::optOptions_Click(int index)
+{
+    // Processed requests are verified ones: the box follows the choice, as if clicked.
+    const bool processed = index == 1;
+    chkverified->setEnabled(!processed);
+    if (chkverified->isChecked() != processed) {
+        chkverified->setChecked(processed);
+        chkverified_Click();
+    }
+    LoadListing();
+}
+
+void frmMain::chkverified_Click()
+{
+    LoadListing();
+    const bool verified = chkverified->isChecked();
+    grdListing->setEnabled(!verified);
+    cmdEdit->setEnabled(!verified);
+    cmdDetails->setEnabled(!verified);
+}
+
+void frmMain::LoadListing()
+{
+    ui::Hourglass hourglass;
+    try {
+        const QString sql =
+            QStringLiteral("Select distinct A.DocumentNumber , B.Location ,") +
+            QStringLiteral(" C.Location ,A.TransDate ,") +
+            QStringLiteral(" (Select Top 1 LastName + ', ' + FirstName From Password..tbPasswordMain "
+                           "Where EmployeeID = A.UserID) ") +
+            QStringLiteral(" from INVENTORY..tbinvwithdrawrequest A ") +
+            QStringLiteral(" Left Outer Join INVENTORY..tbinvlocation B") +
+            QStringLiteral(" On A.TargetLocationID = B.LocationID") +
+            QStringLiteral(" Left Outer Join INVENTORY..tbinvLocation C") +
+            QStringLiteral(" On A.LocationId = C.LocationID") +
+            QStringLiteral(" Left Outer Join INVENTORY..tbinvUserLocation D") +
+            QStringLiteral(" On A.LocationID = D.LocationID") + QStringLiteral(" Where D.UserID = '") +
+            db::sqlText(objCurrentUser->EmployeeCode()) + QStringLiteral("' and ") +
+            (optOptions[0]->isChecked() ? QStringLiteral(" isnull(A.Status,'') = '' ")
+                                        : QStringLiteral(" A.Status = 'P' ")) +
+            (chkverified->isChecked()
+                 ? QStringLiteral(" and isnull(verifiedby,'')<> '' Order By Transdate")
+                 : QStringLiteral(" and isnull(verifiedby,'') = '' Order By Transdate"));
+        db::Recordset rs = connection().OpenRecordset(sql);
+        grdListing->setEnabled(!rs.Eof());
+        if (!rs.Eof()) {
+            grdListing->setRecordset(rs);
+        } else {
+            grdListing->unbind();
+            grdListing->Clear();
+        }
+        grdListing->setFormatString(QStringLiteral("Doc #     |Request From                |To     "
+                                                   "                      |Date             |Requested By"));
+        if (grdListing->isEnabled()) {
+            const int widths[] = {1200, 2500, 2500, 2000, 2500};
+            for (int c = 0; c < 5; ++c)
+                grdListing->setColWidth(c, widths[c]);
+        }
+    } catch (const AppError &e) {
+        ui::MsgBox(e.description());
+    }
+}
+
+void frmMain::LoadRequest(bool blnFromList)
+{
+    const QString number = blnFromList && grdListing->Rows() > 1
+                               ? grdListing->TextMatrix(grdListing->Row(), 0)
+                               : QString();
+    const QString sql = blnFromList
+                            ? QStringLiteral("Inventory..sp_Inv_LoadWithdrawalRequest '") +
+                                  db::sqlText(number) + QStringLiteral("'")
+                            : QStringLiteral("Inventory..sp_Inv_LoadWithdrawalRequest 'NEW'");
+    db::Recordset rs = connection().OpenRecordset(sql);
+    if (!rs.Eof()) {
+        cboLocation->setTag(textOf(rs.Fields(QStringLiteral("LocationID"))));
+        cboLocation->setEditText(textOf(rs.Fields(QStringLiteral("Location"))));
+        cboTargetLocation->setTag(textOf(rs.Fields(QStringLiteral("TargetLocationID"))));
+        cboTargetLocation->setEditText(textOf(rs.Fields(QStringLiteral("TLocation"))));
+        txtDocNum->setText(textOf(rs.Fields(QStringLiteral("DocumentNumber"))));
+
+        const int lines = qMin(rs.RecordCount(), MaxGridRow - 1);
+        if (lines < rs.RecordCount())
+            ui::MsgBox(QStringLiteral("Only the first %1 lines of this request are shown.").arg(lines),
+                       ui::Buttons::OK, ui::Icon::Exclamation, QStringLiteral("HEY!"));
+        grdDetails->setRows(lines + 2);
+        grdDetails->setCols(7);
+        for (int n = 1; n <= lines; ++n, rs.MoveNext()) {
+            const double quantity = NullToDefault(rs.Fields(QStringLiteral("Quantity")), 0).toDouble();
+            const double unitCost = NullToDefault(rs.Fields(QStringLiteral("UnitCost")), 0).toDouble();
+            const db::Field ads = rs.Fields(QStringLiteral("isADS"));
+            grdDetails->setTextMatrix(n, 0, textOf(rs.Fields(QStringLiteral("ItemID"))));
+            grdDetails->setTextMatrix(n, 1, textOf(rs.Fields(QStringLiteral("Description"))));
+            grdDetails->setTextMatrix(n, 2, vb::plainNumber(quantity));
+            grdDetails->setTextMatrix(n, 3, vb::plainNumber(unitCost));
+            grdDetails->setTextMatrix(n, 4, vb::plainNumber(quantity * unitCost));
+            grdDetails->setTextMatrix(n, 5, textOf(rs.Fields(QStringLiteral("ForRetail"))));
+            grdDetails->setTextMatrix(n, 6, !ads.IsNull() && ads.toBool() ? QStringLiteral("Y")
+                                                                          : QStringLiteral("N"));
+        }
+        for (int c = 0; c < 7; ++c)
+            grdDetails->setTextMatrix(lines + 1, c, QString());
+        LoadDetailRow();
+    } else {
+        grdDetails->unbind();
+        grdDetails->setCols(7);
+        grdDetails->setRows(2);
+        grdDetails->setRow(1);
+    }
+    grdDetails->setFormatString(
+        QStringLiteral("Code |< Product Name & Description | Quantity | Unit Cost| Total Cost| Retail?|"));
+    const int widths[] = {800, 5000, 1000, 1000, 1000, 700, 0};
+    for (int c = 0; c < 7; ++c)
+        grdDetails->setColWidth(c, widths[c]);
+    ShowLineCounter();
+}

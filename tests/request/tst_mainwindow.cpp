@@ -1,0 +1,405 @@
+// The request window: load per client, rights, the commands and their prompts, the tab rule, the
+// location checks, the keyboard rule and the document numbers.
+#include "testsupport.h"
+
+#include "app/modInventory.h"
+#include "platform/session/clsCurrentUser.h"
+#include "platform/ui/flexgrid.h"
+#include "platform/ui/locationcombo.h"
+#include "platform/ui/msgbox.h"
+#include "request/frmMain.h"
+
+#include <QCheckBox>
+#include <QDateTimeEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+
+using namespace modInventory;
+
+namespace {
+
+const char *Fixture = R"(
+INSERT INTO tbInvLocation VALUES ('19', 'CENTRAL SUPPLY', 'A', 1, 0, 1, 'S');
+INSERT INTO tbInvLocation VALUES ('2', 'MAIN PHARMACY', NULL, 0, 1, 0, 'M');
+INSERT INTO tbInvLocation VALUES ('3', 'BULK STORE', NULL, 1, 1, 0, NULL);
+INSERT INTO tbInvLocation VALUES ('27', 'WARD 3', NULL, 0, 0, 1, '');
+INSERT INTO tbInvLocation VALUES ('28', 'WARD 4', NULL, 0, 0, 1, '');
+INSERT INTO tbinvUserLocation VALUES ('E01', '19');
+INSERT INTO tbinvUserLocation VALUES ('E01', '27');
+INSERT INTO tbinvUserLocation VALUES ('E01', '28');
+INSERT INTO tbinvUserLocation VALUES ('E01', '3');
+INSERT INTO tbPasswordMain (EmployeeID, LastName, FirstName) VALUES ('E01', 'REYES', 'ANA');
+INSERT INTO tbInvMaster (ItemID, ItemName, ItemDesc) VALUES ('1001', 'GAUZE 4X4', 'STERILE');
+INSERT INTO tbInvMaster (ItemID, ItemName, ItemDesc) VALUES ('1002', 'SYRINGE 5CC', 'DISPOSABLE');
+INSERT INTO tbInvWithdrawRequest (DocumentNumber, ItemID, Quantity, UnitCost, ForRetail, isADS,
+    LocationID, TargetLocationID, TransDate, UserID, Remarks)
+    VALUES ('7', '1001', 5, 12.5, 'Y', 0, '19', '27', '2026-11-02 09:00:00', 'E01', 'WARD STOCK');
+INSERT INTO tbInvWithdrawRequest (DocumentNumber, ItemID, Quantity, UnitCost, ForRetail, isADS,
+    LocationID, TargetLocationID, TransDate, UserID, Remarks)
+    VALUES ('7', '1002', 10, 3, 'N', 1, '19', '27', '2026-11-02 09:00:00', 'E01', 'WARD STOCK');
+INSERT INTO tbInvWithdrawRequest (DocumentNumber, ItemID, Quantity, UnitCost, ForRetail, isADS,
+    LocationID, TargetLocationID, TransDate, UserID, Remarks)
+    VALUES ('12', '1002', 1, 3, 'Y', 0, '19', '28', '2026-11-20 10:00:00', 'E01', 'ER');
+)";
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    int m_files = 0;
+    std::unique_ptr<clsCurrentUser> m_user;
+    std::unique_ptr<ui::ScopedRecordingResponder> m_messages;
+    std::unique_ptr<frmMain> m_window;
+
+    // Signs E01 in on a fresh fixture, with the session values start-up would set.
+    void start(const QString &extra = QString(), const QString &client = QString(), bool autoNumber = false)
+    {
+        auto c = testsupport::newDatabase(m_dir, db::Contents::SchemaOnly,
+                                          QStringLiteral("win%1.db").arg(++m_files));
+        c->runScript(QString::fromLatin1(Fixture));
+        if (!extra.isEmpty())
+            c->runScript(extra);
+        m_user = std::make_unique<clsCurrentUser>();
+        m_user->attach(std::move(c), QStringLiteral("E01"));
+        objCurrentUser = m_user.get();
+        ClientName = client;
+        isAutoWithdrawRequestNumber = autoNumber;
+        CurDate = QDateTime(QDate(2026, 12, 10), QTime(8, 30, 15));
+        DefaultLocationID = QStringLiteral("19");
+        InventoryTypeAccess = QStringLiteral("A");
+        m_window = std::make_unique<frmMain>();
+        m_window->show();
+        QApplication::setActiveWindow(m_window.get());
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    }
+
+    frmMain &w() { return *m_window; }
+    QStringList texts() const { return m_messages->texts(); }
+
+    // Moves the focus out of a field with Tab, as the user would, and lets queued focus changes run.
+    static void tabOut(QWidget *field)
+    {
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_Tab);
+        QCoreApplication::processEvents();
+    }
+
+private slots:
+    void init()
+    {
+        m_messages = std::make_unique<ui::ScopedRecordingResponder>();
+    }
+
+    void cleanup()
+    {
+        m_window.reset();
+        ResetSession();
+        m_user.reset();
+        m_messages.reset();
+    }
+
+    void loadPerClient_data()
+    {
+        QTest::addColumn<QString>("client");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<bool>("printShort");
+        QTest::addColumn<QString>("view");
+        QTest::addColumn<QString>("retail");
+        QTest::addColumn<bool>("minMax");
+        const QString general = QStringLiteral("CALVOX - Inventory Request");
+        QTest::newRow("general") << "" << general << false << "&View" << "Yes" << false;
+        QTest::newRow("KVB") << "KVB" << general << true << "Print" << "Retail" << false;
+        QTest::newRow("kvb is not KVB") << "kvb" << general << false << "&View" << "Yes" << false;
+        QTest::newRow("NORBEK") << "NORBEK" << "Visual Calvox - Stock Request" << false << "&View" << "Yes"
+                                << false;
+        QTest::newRow("RQ") << "RQ" << general << false << "&View" << "Yes" << true;
+    }
+
+    void loadPerClient()
+    {
+        QFETCH(QString, client);
+        QFETCH(QString, caption);
+        QFETCH(bool, printShort);
+        QFETCH(QString, view);
+        QFETCH(QString, retail);
+        QFETCH(bool, minMax);
+        start(QString(), client);
+        QCOMPARE(w().windowTitle(), caption);
+        QCOMPARE(w().chkPrint->isVisible(), printShort);
+        QCOMPARE(w().cmdView->text(), view);
+        QCOMPARE(w().optConsumed[0]->text(), retail);
+        QCOMPARE(w().lblForRetail->text(), client == QLatin1String("KVB") ? QStringLiteral("For")
+                                                                          : QStringLiteral("For Retail?"));
+        QCOMPARE(w().txtMin->isHidden() == false, minMax);
+
+        QCOMPARE(w().SSTab1->currentIndex(), 0);
+        QCOMPARE(w().cboLocation->currentText(), QStringLiteral("CENTRAL SUPPLY"));
+        QCOMPARE(w().cboLocation->Tag(), QStringLiteral("19"));
+        QCOMPARE(w().cboTargetLocation->currentText(), QString());
+        QCOMPARE(w().cboTargetLocation->count(), 4); // E01's own locations
+        QVERIFY(!w().cboLocation->isEnabled());
+        QVERIFY(!w().cboTargetLocation->isEnabled());
+        QVERIFY(w().txtDocNum->isReadOnly());
+        QCOMPARE(w().txtDocNum->maxLength(), 10);
+        QCOMPARE(w().txtTransDate->dateTime(), CurDate);
+        QCOMPARE(w().txtTransDate->maximumDateTime(), CurDate);
+        QCOMPARE(w().grdListing->Rows(), 3); // the two pending, unverified requests
+        QVERIFY(texts().isEmpty());
+    }
+
+    void rights_data()
+    {
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<bool>("visible");
+        QTest::addColumn<bool>("mayVerify");
+        QTest::newRow("no row") << "" << true << false;
+        QTest::newRow("denied") << "INSERT INTO tbInvUserSettings VALUES ('E01', 0)" << false << false;
+        QTest::newRow("allowed") << "INSERT INTO tbInvUserSettings VALUES ('E01', 1)" << true << true;
+        QTest::newRow("another user's row") << "INSERT INTO tbInvUserSettings VALUES ('E02', 0)" << true << false;
+    }
+
+    void rights()
+    {
+        QFETCH(QString, settings);
+        QFETCH(bool, visible);
+        QFETCH(bool, mayVerify);
+        start(settings);
+        QCOMPARE(w().PubIsVerifyInventoryRequest, mayVerify);
+        QCOMPARE(w().cmdVerify->isHidden() == false, visible);
+    }
+
+    void newRequest_data()
+    {
+        QTest::addColumn<bool>("autoNumber");
+        QTest::newRow("numbered when saved") << false;
+        QTest::newRow("typed number") << true;
+    }
+
+    void newRequest()
+    {
+        QFETCH(bool, autoNumber);
+        start(QString(), QString(), autoNumber);
+        w().grdListing->setRow(1); // request 7 selected in the list
+        w().cmdNew->click();
+        QCoreApplication::processEvents();
+        QCOMPARE(w().SSTab1->currentIndex(), 1);
+        // The tab rule loaded the selected request's locations; New keeps them, now open for change.
+        QCOMPARE(w().cboTargetLocation->currentText(), QStringLiteral("WARD 3"));
+        QCOMPARE(w().cboTargetLocation->Tag(), QStringLiteral("27"));
+        QCOMPARE(w().cboLocation->Tag(), QStringLiteral("19"));
+        QVERIFY(w().cboLocation->isEnabled());
+        QVERIFY(w().cboTargetLocation->isEnabled());
+        QCOMPARE(w().grdDetails->Rows(), 2);
+        QCOMPARE(w().grdDetails->Cols(), 8);
+        QCOMPARE(w().grdDetails->TextMatrix(1, 0), QString());
+        QCOMPARE(w().grdDetails->ColWidth(6), 0);
+        QCOMPARE(w().cmdOK->text(), QStringLiteral("Add to List"));
+        QVERIFY(w().txtTotalCounter->isHidden());
+        QCOMPARE(w().txtDocNum->text(), autoNumber ? QString() : QStringLiteral("NEW"));
+        QCOMPARE(w().txtDocNum->isReadOnly(), !autoNumber);
+        QCOMPARE(QApplication::focusWidget(), autoNumber ? static_cast<QWidget *>(w().txtDocNum)
+                                                         : static_cast<QWidget *>(w().txtProdCode));
+        QVERIFY(w().optConsumed[0]->isChecked()); // a ward may take stock for retail
+        QCOMPARE(w().txtTransDate->dateTime(), CurDate);
+        QVERIFY(texts().isEmpty());
+    }
+
+    void tabRuleRunsEdit_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("tab click") << "click";
+        QTest::newRow("DETAILS") << "details";
+        QTest::newRow("by code") << "code";
+        QTest::newRow("list double-click") << "double-click";
+    }
+
+    void tabRuleRunsEdit()
+    {
+        QFETCH(QString, how);
+        start();
+        w().grdListing->setRow(2); // request 12
+        if (how == QLatin1String("click"))
+            w().SSTab1->setCurrentIndex(1);
+        else if (how == QLatin1String("details"))
+            w().cmdDetails->click();
+        else if (how == QLatin1String("code"))
+            w().cmdEdit->click();
+        else
+            emit w().grdListing->DblClick();
+        QCOMPARE(w().SSTab1->currentIndex(), 1);
+        QCOMPARE(w().txtDocNum->text(), QStringLiteral("12"));
+        QCOMPARE(w().cmdOK->text(), QStringLiteral("Update"));
+        QVERIFY(!w().cboLocation->isEnabled());
+        QCOMPARE(w().cboTargetLocation->currentText(), QStringLiteral("WARD 4"));
+        QCOMPARE(w().grdDetails->Rows(), 3);
+        QCOMPARE(w().grdDetails->Cols(), 7);
+        QCOMPARE(w().grdDetails->TextMatrix(1, 1), QStringLiteral("SYRINGE 5CC DISPOSABLE"));
+        QCOMPARE(w().txtTotalCounter->text(), QStringLiteral("3.0000"));
+
+        // Back to the list changes nothing; Cancel, then DETAILS, reloads the selected request.
+        w().cmdList->click();
+        QCOMPARE(w().txtDocNum->text(), QStringLiteral("12"));
+        w().grdListing->setRow(1);
+        w().cmdDetails->click();
+        QCOMPARE(w().txtDocNum->text(), QStringLiteral("7"));
+        QCOMPARE(w().grdDetails->Rows(), 4);
+        QCOMPARE(w().txtTotalCounter->text(), QStringLiteral("92.5000"));
+    }
+
+    void prompts_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("cancel yes") << "cancel" << true;
+        QTest::newRow("cancel no") << "cancel" << false;
+        QTest::newRow("exit yes") << "exit" << true;
+        QTest::newRow("exit no") << "exit" << false;
+    }
+
+    void prompts()
+    {
+        QFETCH(QString, command);
+        QFETCH(bool, yes);
+        start();
+        w().cmdDetails->click();
+        m_messages->queueAnswer(yes ? ui::Answer::Yes : ui::Answer::No);
+        (command == QLatin1String("cancel") ? w().cmdCancel : w().cmdExit)->click();
+        QCOMPARE(m_messages->count(), 1);
+        const ui::Message m = m_messages->messages().first();
+        QCOMPARE(m.buttons, ui::Buttons::YesNo);
+        QCOMPARE(m.icon, ui::Icon::Question);
+        if (command == QLatin1String("cancel")) {
+            QCOMPARE(m.text, QStringLiteral("Do you want to leave without saving?"));
+            QCOMPARE(m.title, QStringLiteral("Message"));
+            QCOMPARE(w().SSTab1->currentIndex(), yes ? 0 : 1);
+            QCOMPARE(w().txtDocNum->text(), QStringLiteral("7")); // nothing cleared
+            if (!yes)
+                QCOMPARE(QApplication::focusWidget(), w().txtProdCode);
+        } else {
+            QCOMPARE(m.text, QStringLiteral("Are you sure you want to exit without saving?"));
+            QCOMPARE(m.title, ui::ApplicationTitle);
+            QCOMPARE(w().isVisible(), !yes);
+        }
+    }
+
+    void departmentCheck_data()
+    {
+        QTest::addColumn<QString>("department");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("staysInField");
+        QTest::addColumn<bool>("retailAllowed");
+        QTest::newRow("ward") << "WARD 4" << "" << false << true;
+        QTest::newRow("asks itself") << "CENTRAL SUPPLY" << "Invalid Target Location..." << true << true;
+        QTest::newRow("unknown") << "NOWHERE" << "" << true << true;
+        QTest::newRow("no retail") << "BULK STORE" << "" << false << false;
+    }
+
+    void departmentCheck()
+    {
+        QFETCH(QString, department);
+        QFETCH(QString, message);
+        QFETCH(bool, staysInField);
+        QFETCH(bool, retailAllowed);
+        start();
+        w().cmdNew->click();
+        m_messages->clear();
+        w().cboTargetLocation->setEditText(department);
+        tabOut(w().cboTargetLocation);
+        QCOMPARE(texts(), message.isEmpty() ? QStringList() : QStringList{message});
+        if (!message.isEmpty())
+            QCOMPARE(m_messages->messages().first().icon, ui::Icon::Critical);
+        QCOMPARE(QApplication::focusWidget() == w().cboTargetLocation, staysInField);
+        if (!staysInField) {
+            QCOMPARE(w().optConsumed[0]->isEnabled(), retailAllowed);
+            QCOMPARE(w().optConsumed[0]->isChecked(), retailAllowed);
+            QCOMPARE(w().optConsumed[1]->isChecked(), !retailAllowed);
+        }
+    }
+
+    void supplyingLocationCheck()
+    {
+        start();
+        w().cmdNew->click();
+        m_messages->clear();
+        InventoryTypeAccess = QStringLiteral("M");
+        w().cboLocation->setEditText(QStringLiteral("CENTRAL SUPPLY")); // type S: refused
+        tabOut(w().cboLocation);
+        QCOMPARE(texts(), QStringList{QStringLiteral("Unauthorized Access...")});
+        QCOMPARE(w().cboLocation->Tag(), QString());
+        QCOMPARE(QApplication::focusWidget(), w().cboLocation);
+
+        m_messages->clear();
+        w().cboLocation->setEditText(QStringLiteral("main pharmacy"));
+        tabOut(w().cboLocation);
+        QVERIFY(texts().isEmpty());
+        QCOMPARE(w().cboLocation->Tag(), QStringLiteral("2"));
+        QVERIFY(QApplication::focusWidget() != w().cboLocation);
+    }
+
+    void keyboardRule()
+    {
+        start();
+        w().cmdNew->click();
+        w().txtRemarks->setFocus();
+        QTest::keyClicks(w().txtRemarks, QStringLiteral("ward's stock"));
+        QCOMPARE(w().txtRemarks->text(), QStringLiteral("WARDS STOCK"));
+        QTest::keyClick(w().txtRemarks, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), w().txtProdCode); // one control on, exactly
+        QTest::keyClick(w().txtProdCode, Qt::Key_Enter);
+        QCOMPARE(QApplication::focusWidget(), w().txtWithdraw);
+        QTest::keyClick(w().txtWithdraw, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), w().txtUnitCost);
+
+        // In a combo as well.
+        w().cboTargetLocation->setFocus();
+        w().cboTargetLocation->setEditText(QString());
+        QTest::keyClicks(w().cboTargetLocation, QStringLiteral("ward 3"));
+        QCOMPARE(w().cboTargetLocation->currentText(), QStringLiteral("WARD 3"));
+    }
+
+    void documentNumbers_data()
+    {
+        QTest::addColumn<QString>("extra");
+        QTest::addColumn<QString>("next");
+        QTest::newRow("empty table") << "DELETE FROM tbInvWithdrawRequest" << "1";
+        QTest::newRow("7 and 12 stored") << "" << "13";
+        QTest::newRow("numeric, not text, order")
+            << "INSERT INTO tbInvWithdrawRequest (DocumentNumber) VALUES ('9')" << "13";
+    }
+
+    void documentNumbers()
+    {
+        QFETCH(QString, extra);
+        QFETCH(QString, next);
+        start(extra);
+        QCOMPARE(w().GetNewDocNumber(), next);
+        QCOMPARE(w().Verify_DocumentNumber(QStringLiteral(" 12 ")), next != QLatin1String("1"));
+        QVERIFY(!w().Verify_DocumentNumber(QStringLiteral("O'12")));
+    }
+
+    void unexpectedErrorsAreShown()
+    {
+        start();
+        objCurrentUser->sqlconnection()->Execute(QStringLiteral("Drop Table tbInvWithdrawRequest"));
+        m_messages->clear();
+        w().cmdEdit->click();
+        QCOMPARE(m_messages->count(), 1);
+        QVERIFY2(m_messages->messages().first().text.contains(QLatin1String("no such table")),
+                 qPrintable(m_messages->messages().first().text));
+        QVERIFY(w().isVisible());
+
+        m_messages->clear();
+        QCOMPARE(w().GetNewDocNumber(), QString());
+        QCOMPARE(m_messages->messages().first().title, QStringLiteral("Error Message"));
+    }
+};
+
+INVENTORY_TEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
