@@ -72,9 +72,8 @@ private slots:
         ResetSession();
         m_user.reset();
         m_messages.reset();
-        QVERIFY(QApplication::topLevelWidgets().isEmpty() ||
-                std::none_of(QApplication::topLevelWidgets().cbegin(),
-                             QApplication::topLevelWidgets().cend(),
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        QVERIFY(std::none_of(windows.cbegin(), windows.cend(),
                              [](QWidget *w) { return w->isVisible(); }));
     }
 
