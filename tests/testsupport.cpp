@@ -1,5 +1,8 @@
 #include "testsupport.h"
 
+#include "app/modInventory.h"
+#include "platform/session/clsCurrentUser.h"
+
 namespace testsupport {
 
 std::unique_ptr<db::Connection> newDatabase(const QTemporaryDir &dir, db::Contents contents,
@@ -21,6 +24,28 @@ QStringList rows(db::Connection &connection, const QString &sql)
         out << cells.join(QLatin1Char('|'));
     }
     return out;
+}
+
+Session::Session(const QString &fixture, const QString &employee, db::Contents contents)
+{
+    auto connection = newDatabase(m_dir, contents);
+    if (!fixture.isEmpty())
+        connection->runScript(fixture);
+    m_user = std::make_unique<clsCurrentUser>();
+    m_user->attach(std::move(connection), employee);
+    modInventory::objCurrentUser = m_user.get();
+    modInventory::DefaultLocationID = QStringLiteral("19");
+    modInventory::InventoryTypeAccess = QStringLiteral("A");
+}
+
+Session::~Session()
+{
+    modInventory::ResetSession();
+}
+
+db::Connection &Session::connection()
+{
+    return *m_user->sqlconnection();
 }
 
 void prepareEnvironment()

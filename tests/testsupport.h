@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+class clsCurrentUser;
+
 namespace testsupport {
 
 // A fresh embedded database in dir with the program's schema (and the demo data when asked).
@@ -17,6 +19,26 @@ std::unique_ptr<db::Connection> newDatabase(const QTemporaryDir &dir,
 
 // Rows of a query as text, one "a|b|c" string per row, NULL shown as <null>.
 QStringList rows(db::Connection &connection, const QString &sql);
+
+// A signed-in session on a fresh database of its own, as start-up leaves it: the fixture script
+// run, the employee signed in as the current user, DefaultLocationID "19" and InventoryTypeAccess
+// "A". The session values (and any main window) are reset when it goes.
+class Session
+{
+public:
+    explicit Session(const QString &fixture, const QString &employee = QStringLiteral("E01"),
+                     db::Contents contents = db::Contents::SchemaOnly);
+    ~Session();
+    Session(const Session &) = delete;
+    Session &operator=(const Session &) = delete;
+
+    clsCurrentUser &user() { return *m_user; }
+    db::Connection &connection();
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<clsCurrentUser> m_user;
+};
 
 // The same fixed locale and screen resolution in every test: numbers and twips come out the same
 // on every machine.

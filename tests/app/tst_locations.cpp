@@ -39,21 +39,13 @@ class TestLocations : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
-    int m_files = 0;
-    std::unique_ptr<clsCurrentUser> m_user;
+    std::unique_ptr<testsupport::Session> m_session;
     std::unique_ptr<ui::ScopedRecordingResponder> m_messages;
 
     void signIn(const QString &employee)
     {
-        auto c = testsupport::newDatabase(m_dir, db::Contents::SchemaOnly,
-                                          QStringLiteral("loc%1.db").arg(++m_files));
-        c->runScript(QString::fromLatin1(Fixture));
-        m_user = std::make_unique<clsCurrentUser>();
-        m_user->attach(std::move(c), employee);
-        objCurrentUser = m_user.get();
-        DefaultLocationID = QStringLiteral("19");
-        InventoryTypeAccess = QStringLiteral("A");
+        m_session.reset();
+        m_session = std::make_unique<testsupport::Session>(QString::fromLatin1(Fixture), employee);
     }
 
 private slots:
@@ -66,8 +58,7 @@ private slots:
     void cleanup()
     {
         m_messages.reset();
-        ResetSession();
-        m_user.reset();
+        m_session.reset();
     }
 
     void lists_data()

@@ -22,9 +22,7 @@ class TestDetailGrid : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
-    int m_files = 0;
-    std::unique_ptr<clsCurrentUser> m_user;
+    std::unique_ptr<testsupport::Session> m_session;
     std::unique_ptr<ui::ScopedRecordingResponder> m_messages;
     std::unique_ptr<frmMain> m_window;
 
@@ -55,17 +53,10 @@ private slots:
     void init()
     {
         m_messages = std::make_unique<ui::ScopedRecordingResponder>();
-        auto c = testsupport::newDatabase(m_dir, db::Contents::SchemaOnly,
-                                          QStringLiteral("grid%1.db").arg(++m_files));
-        c->runScript(QStringLiteral(
+        m_session = std::make_unique<testsupport::Session>(QStringLiteral(
             "INSERT INTO tbInvLocation VALUES ('19', 'CENTRAL SUPPLY', NULL, 1, 0, 1, NULL);"
             "INSERT INTO tbInvLocation VALUES ('27', 'WARD 3', NULL, 0, 0, 1, NULL);"
             "INSERT INTO tbinvUserLocation VALUES ('E01', '27');"));
-        m_user = std::make_unique<clsCurrentUser>();
-        m_user->attach(std::move(c), QStringLiteral("E01"));
-        objCurrentUser = m_user.get();
-        DefaultLocationID = QStringLiteral("19");
-        InventoryTypeAccess = QStringLiteral("A");
         m_window = std::make_unique<frmMain>();
         m_window->show();
         QApplication::setActiveWindow(m_window.get());
@@ -78,8 +69,7 @@ private slots:
     void cleanup()
     {
         m_window.reset();
-        ResetSession();
-        m_user.reset();
+        m_session.reset();
         m_messages.reset();
     }
 

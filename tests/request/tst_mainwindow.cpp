@@ -52,28 +52,17 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
-    int m_files = 0;
-    std::unique_ptr<clsCurrentUser> m_user;
+    std::unique_ptr<testsupport::Session> m_session;
     std::unique_ptr<ui::ScopedRecordingResponder> m_messages;
     std::unique_ptr<frmMain> m_window;
 
     // Signs E01 in on a fresh fixture, with the session values start-up would set.
     void start(const QString &extra = QString(), const QString &client = QString(), bool autoNumber = false)
     {
-        auto c = testsupport::newDatabase(m_dir, db::Contents::SchemaOnly,
-                                          QStringLiteral("win%1.db").arg(++m_files));
-        c->runScript(QString::fromLatin1(Fixture));
-        if (!extra.isEmpty())
-            c->runScript(extra);
-        m_user = std::make_unique<clsCurrentUser>();
-        m_user->attach(std::move(c), QStringLiteral("E01"));
-        objCurrentUser = m_user.get();
+        m_session = std::make_unique<testsupport::Session>(QString::fromLatin1(Fixture) + extra);
         ClientName = client;
         isAutoWithdrawRequestNumber = autoNumber;
         CurDate = QDateTime(QDate(2026, 12, 10), QTime(8, 30, 15));
-        DefaultLocationID = QStringLiteral("19");
-        InventoryTypeAccess = QStringLiteral("A");
         m_window = std::make_unique<frmMain>();
         m_window->show();
         QApplication::setActiveWindow(m_window.get());
@@ -100,8 +89,7 @@ private slots:
     void cleanup()
     {
         m_window.reset();
-        ResetSession();
-        m_user.reset();
+        m_session.reset();
         m_messages.reset();
     }
 
