@@ -3,6 +3,11 @@
 #include "app/modInventory.h"
 #include "platform/session/clsCurrentUser.h"
 
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QTimer>
+
 namespace testsupport {
 
 std::unique_ptr<db::Connection> newDatabase(const QTemporaryDir &dir, db::Contents contents,
@@ -46,6 +51,30 @@ Session::~Session()
 db::Connection &Session::connection()
 {
     return *m_user->sqlconnection();
+}
+
+void installModalWatchdog()
+{
+    auto *timer = new QTimer(qApp);
+    auto *since = new QElapsedTimer;
+    auto *watched = new QPointer<QWidget>;
+    QObject::connect(timer, &QTimer::timeout, qApp, [since, watched] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (modal != watched->data()) {
+            *watched = modal;
+            since->start();
+            return;
+        }
+        if (modal && since->elapsed() > 15000) {
+            qWarning("A %s was left open with nobody to answer it; closing it.",
+                     modal->metaObject()->className());
+            if (auto *dialog = qobject_cast<QDialog *>(modal))
+                dialog->reject();
+            else
+                modal->close();
+        }
+    });
+    timer->start(500);
 }
 
 void prepareEnvironment()

@@ -40,6 +40,10 @@ private:
     std::unique_ptr<clsCurrentUser> m_user;
 };
 
+// Closes a modal dialog nobody answers within 15 s, with a warning naming it, so a test that opens
+// a dialog it did not expect fails instead of hanging.
+void installModalWatchdog();
+
 // The same fixed locale and screen resolution in every test: numbers and twips come out the same
 // on every machine.
 void prepareEnvironment();
@@ -51,6 +55,7 @@ void prepareEnvironment();
     {                                                                                              \
         testsupport::prepareEnvironment();                                                         \
         QApplication app(argc, argv);                                                              \
+        testsupport::installModalWatchdog();                                                       \
         TestClass test;                                                                            \
         QTEST_SET_MAIN_SOURCE_PATH                                                                 \
         return QTest::qExec(&test, argc, argv);                                                    \

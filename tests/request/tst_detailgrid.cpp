@@ -31,6 +31,7 @@ private:
     // Types one line into the entry fields and stores it.
     void store(const QString &code, const QString &total, bool retail = true, bool ads = false)
     {
+        w().cmdOK->setFocus(); // as a click on the line button would: the entry fields are left
         w().txtProdCode->setText(code);
         w().txtProdName->setText(code + QStringLiteral(" NAME"));
         w().txtWithdraw->setText(QStringLiteral("1"));
@@ -56,7 +57,13 @@ private slots:
         m_session = std::make_unique<testsupport::Session>(QStringLiteral(
             "INSERT INTO tbInvLocation VALUES ('19', 'CENTRAL SUPPLY', NULL, 1, 0, 1, NULL);"
             "INSERT INTO tbInvLocation VALUES ('27', 'WARD 3', NULL, 0, 0, 1, NULL);"
-            "INSERT INTO tbinvUserLocation VALUES ('E01', '27');"));
+            "INSERT INTO tbinvUserLocation VALUES ('E01', '27');"
+            "INSERT INTO tbInvMaster (ItemID, ItemName, ItemDesc, UnitOfMeasureID) VALUES ('1001', 'GAUZE', '4X4', 1);"
+            "INSERT INTO tbInvMaster (ItemID, ItemName, ItemDesc, UnitOfMeasureID) VALUES ('1003', 'TAPE', '1IN', 1);"
+            "INSERT INTO tbInvent (ItemID, LocationID, OnHand) VALUES ('1001', '19', 40);"
+            "INSERT INTO tbInvent (ItemID, LocationID, OnHand) VALUES ('1003', '19', 0);"
+            "INSERT INTO tbInvent (ItemID, LocationID, OnHand) VALUES ('1001', '27', 2);"
+            "INSERT INTO tbInvent (ItemID, LocationID, OnHand) VALUES ('1003', '27', 1);"));
         m_window = std::make_unique<frmMain>();
         m_window->show();
         QApplication::setActiveWindow(m_window.get());
@@ -85,25 +92,26 @@ private slots:
 
     void storeAppendsThenReplaces()
     {
-        store(QStringLiteral("A100"), QStringLiteral("12.5000"), true, true);
+        store(QStringLiteral("1001"), QStringLiteral("12.5000"), true, true);
         QCOMPARE(w().grdDetails->Rows(), 3);
         QCOMPARE(w().grdDetails->Row(), 2); // the new empty row is current
         QCOMPARE(w().txtProdCode->text(), QString());
         QCOMPARE(QApplication::focusWidget(), w().txtProdCode);
-        QCOMPARE(w().grdDetails->TextMatrix(1, 0), QStringLiteral("A100"));
+        QCOMPARE(w().grdDetails->TextMatrix(1, 0), QStringLiteral("1001"));
         QCOMPARE(w().grdDetails->TextMatrix(1, 5), QStringLiteral("Y"));
         QCOMPARE(w().grdDetails->TextMatrix(1, 6), QStringLiteral("Y"));
 
-        store(QStringLiteral("B200"), QStringLiteral("3.0000"), false);
+        store(QStringLiteral("1002"), QStringLiteral("3.0000"), false);
         w().grdDetails->setRow(1);
-        QCOMPARE(w().txtProdCode->text(), QStringLiteral("A100")); // the row shows in the fields
+        QCOMPARE(w().txtProdCode->text(), QStringLiteral("1001")); // the row shows in the fields
         QVERIFY(w().chkAdS->isChecked());
+        w().cmdOK->setFocus();
         w().txtWithdraw->setText(QStringLiteral("4"));
         w().StoreLine();
         QCOMPARE(w().grdDetails->Rows(), 4);
         QCOMPARE(w().grdDetails->Row(), 1);
         QCOMPARE(QApplication::focusWidget(), w().grdDetails);
-        QCOMPARE(column(0), (QStringList{"A100", "B200", ""}));
+        QCOMPARE(column(0), (QStringList{"1001", "1002", ""}));
         QCOMPARE(column(2), (QStringList{"4", "1", ""}));
         QCOMPARE(column(5), (QStringList{"Y", "N", ""}));
 
@@ -127,7 +135,7 @@ private slots:
         QFETCH(bool, retailEnabled);
         QFETCH(QString, retailCell);
         QFETCH(bool, yes);
-        store(QStringLiteral("A100"), QStringLiteral("1.0000"));
+        store(QStringLiteral("1001"), QStringLiteral("1.0000"));
         w().grdDetails->setTextMatrix(1, 5, retailCell);
         w().optConsumed[0]->setEnabled(retailEnabled);
         w().grdDetails->setRow(1);
@@ -157,12 +165,12 @@ private slots:
 
     void deleting()
     {
-        store(QStringLiteral("A100"), QStringLiteral("1,234.5000"));
-        store(QStringLiteral("B200"), QStringLiteral("10.0000"));
-        store(QStringLiteral("C300"), QStringLiteral("5.0000"));
+        store(QStringLiteral("1001"), QStringLiteral("1,234.5000"));
+        store(QStringLiteral("1002"), QStringLiteral("10.0000"));
+        store(QStringLiteral("1003"), QStringLiteral("5.0000"));
         w().grdDetails->setRow(2);
         w().cmdDelete->click();
-        QCOMPARE(column(0), (QStringList{"A100", "C300", ""}));
+        QCOMPARE(column(0), (QStringList{"1001", "1003", ""}));
         QCOMPARE(w().txtTotalCounter->text(), QStringLiteral("1,239.5000"));
         QCOMPARE(w().txtLineCounter->text(), QStringLiteral("2/3"));
 
@@ -175,11 +183,11 @@ private slots:
         w().grdDetails->setFocus();
         w().grdDetails->setRow(1);
         QTest::keyClick(w().grdDetails, '.');
-        QCOMPARE(column(0), (QStringList{"C300", ""}));
+        QCOMPARE(column(0), (QStringList{"1003", ""}));
         w().grdDetails->setFocus();
         QTest::keyClick(w().grdDetails, Qt::Key_Return);
         QCOMPARE(QApplication::focusWidget(), w().txtProdCode);
-        QCOMPARE(w().txtProdCode->text(), QStringLiteral("C300"));
+        QCOMPARE(w().txtProdCode->text(), QStringLiteral("1003"));
     }
 
     void grandTotal_data()

@@ -1,0 +1,342 @@
+#include "dialogs/frmItemLookup.h"
+
+#include "app/modInventory.h"
+#include "app/vbformat.h"
+#include "platform/db/connection.h"
+#include "platform/db/sqlquote.h"
+#include "platform/error.h"
+#include "platform/session/clsCurrentUser.h"
+#include "platform/ui/flexgrid.h"
+#include "platform/ui/locationcombo.h"
+#include "platform/ui/msgbox.h"
+#include "platform/ui/twips.h"
+#include "request/frmMain.h"
+
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QStyle>
+
+#include <iterator>
+
+namespace {
+
+QPointer<frmItemLookup> g_instance;
+
+// Widths of the result's first six columns (Code to Out-Patient Markup), in twips.
+constexpr int ResultColumnTwips[] = {1000, 3000, 2000, 3000, 2000, 2000};
+
+void place(QWidget *widget, int left, int top, int width, int height)
+{
+    widget->setGeometry(ui::twipsToPixels(left), ui::twipsToPixels(top), ui::twipsToPixels(width),
+                        ui::twipsToPixels(height));
+}
+
+db::Connection &sessionConnection()
+{
+    db::Connection *connection =
+        modInventory::objCurrentUser ? modInventory::objCurrentUser->sqlconnection() : nullptr;
+    if (!connection) {
+        throw AppError(91, QStringLiteral("frmItemLookup"),
+                       QStringLiteral("Object variable or With block variable not set"));
+    }
+    return *connection;
+}
+
+} // namespace
+
+frmItemLookup::frmItemLookup(QWidget *parent) : QDialog(parent)
+{
+    buildWindow();
+}
+
+frmItemLookup::~frmItemLookup() = default;
+
+frmItemLookup &frmItemLookup::instance()
+{
+    if (g_instance.isNull())
+        g_instance = new frmItemLookup(modInventory::MainWindow());
+    return *g_instance;
+}
+
+void frmItemLookup::unload()
+{
+    // The recordset goes with the dialog.
+    delete g_instance.data();
+}
+
+void frmItemLookup::buildWindow()
+{
+    setObjectName(QStringLiteral("frmItemLookup"));
+    setWindowTitle(QStringLiteral("Product Search"));
+    setFixedSize(ui::twipsToPixels(10560), ui::twipsToPixels(6780));
+
+    vkFrame1 = new QGroupBox(QStringLiteral("Product Search"), this);
+    vkFrame1->setObjectName(QStringLiteral("vkFrame1"));
+    place(vkFrame1, 120, 60, 10320, 6000);
+
+    auto *lblSearch = new QLabel(QStringLiteral("&Search"), vkFrame1);
+    place(lblSearch, 150, 390, 720, 285);
+    txtSearch = new QLineEdit(vkFrame1);
+    txtSearch->setObjectName(QStringLiteral("txtSearch"));
+    place(txtSearch, 900, 345, 3600, 345);
+    lblSearch->setBuddy(txtSearch);
+
+    cmdSearch = new QPushButton(vkFrame1);
+    cmdSearch->setObjectName(QStringLiteral("cmdSearch"));
+    cmdSearch->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    cmdSearch->setToolTip(QStringLiteral("Search"));
+    place(cmdSearch, 4560, 315, 450, 405);
+
+    picSearch = new QPushButton(QStringLiteral("S&earch"), vkFrame1);
+    picSearch->setObjectName(QStringLiteral("picSearch"));
+    place(picSearch, 5070, 315, 1050, 405);
+
+    auto *lblLocation = new QLabel(QStringLiteral("&Location"), vkFrame1);
+    place(lblLocation, 6300, 390, 840, 285);
+    txtLocation = new QLineEdit(vkFrame1);
+    txtLocation->setObjectName(QStringLiteral("txtLocation"));
+    txtLocation->setReadOnly(true);
+    place(txtLocation, 7170, 345, 3000, 345);
+    lblLocation->setBuddy(txtLocation);
+
+    grdLookup = new ui::FlexGrid(vkFrame1);
+    grdLookup->setObjectName(QStringLiteral("grdLookup"));
+    place(grdLookup, 150, 870, 10020, 4980);
+
+    cmdOptions[1] = new QPushButton(QStringLiteral("&Select"), this);
+    cmdOptions[1]->setObjectName(QStringLiteral("cmdOptions(1)"));
+    place(cmdOptions[1], 7920, 6180, 1200, 435);
+    cmdOptions[0] = new QPushButton(QStringLiteral("&Close"), this);
+    cmdOptions[0]->setObjectName(QStringLiteral("cmdOptions(0)"));
+    place(cmdOptions[0], 9240, 6180, 1200, 435);
+
+    setTabOrder(txtSearch, cmdSearch);
+    setTabOrder(cmdSearch, picSearch);
+    setTabOrder(picSearch, grdLookup);
+    setTabOrder(grdLookup, cmdOptions[1]);
+    setTabOrder(cmdOptions[1], cmdOptions[0]);
+
+    connect(txtSearch, &QLineEdit::textChanged, this, [this] { txtSearch_Change(); });
+    connect(cmdSearch, &QPushButton::clicked, this, [this] { cmdSearch_Click(); });
+    connect(picSearch, &QPushButton::clicked, this, [this] { cmdSearch_Click(); });
+    connect(cmdOptions[0], &QPushButton::clicked, this, [this] { cmdOptions_Click(0); });
+    connect(cmdOptions[1], &QPushButton::clicked, this, [this] { cmdOptions_Click(1); });
+    connect(grdLookup, &ui::FlexGrid::DblClick, this, [this] {
+        if (cmdOptions[1]->isEnabled())
+            cmdOptions_Click(1);
+    });
+
+    txtSearch->installEventFilter(this);
+    grdLookup->installEventFilter(this);
+}
+
+void frmItemLookup::setLocationCodesForTest(const QString &supplyingCode,
+                                            const QString &requestingCode)
+{
+    m_testLocationCodes = std::make_pair(supplyingCode, requestingCode);
+}
+
+std::pair<QString, QString> frmItemLookup::requestLocationCodes() const
+{
+    if (m_testLocationCodes)
+        return *m_testLocationCodes;
+    std::pair<QString, QString> codes;
+    if (const frmMain *window = modInventory::MainWindow()) {
+        if (window->cboLocation)
+            codes.first = window->cboLocation->Tag();
+        if (window->cboTargetLocation)
+            codes.second = window->cboTargetLocation->Tag();
+    }
+    return codes;
+}
+
+// --- load and search ----------------------------------------------------------------------------
+
+void frmItemLookup::Form_Load()
+{
+    blnExactMatch = false;
+    modInventory::PubLookupCode.clear();
+
+    // The search runs once, for the caller's text: filling the box must not search on its own,
+    // or a single match found there would turn the text into a code before the search below.
+    const QString searchText = m_searchString;
+    txtLocation->setText(m_locationName);
+    m_loading = true;
+    txtSearch->setText(searchText);
+    m_loading = false;
+    SearchProducts(searchText);
+}
+
+QString frmItemLookup::productSearchStatement(const QString &text, bool locationForm,
+                                              const QString &supplyingCode,
+                                              const QString &requestingCode)
+{
+    QString sql;
+    if (!locationForm) {
+        sql = QStringLiteral("Select A.ItemID as Code, A.ItemName As [Product Name], ") +
+              QStringLiteral("A.ItemDesc As Description, B.SupplierName As Supplier, "
+                             "A.MarkupIn As [In-Patient Markup], "
+                             "A.MarkupOut As [Out-Patient Markup],") +
+              QStringLiteral("Case when A.ItemStatus = 1 then 'Inactive' Else 'Active' End  "
+                             "As Status, A.Packing, A.ListCost,  ") +
+              QStringLiteral("C.ItemClassificationName ") +
+              QStringLiteral("From INVENTORY..tbInvMaster A ") +
+              QStringLiteral("Left Outer Join INVENTORY..tbInvSupplier B "
+                             "ON A.SupplierID = B.SupplierID ") +
+              QStringLiteral("Left Outer Join INVENTORY..tbInvClassification C "
+                             "ON A.ItemClassificationID = C.ItemClassificationID ") +
+              QStringLiteral(" Where ( A.ItemStatus = 0 or A.ItemStatus is Null ) "
+                             "and IsNull(C.IsFixedAsset,0) <> 1 and ");
+    } else {
+        sql = QStringLiteral("Select A.ItemID as Code, A.ItemName As [Product Name], ") +
+              QStringLiteral("A.ItemDesc As Description, B.SupplierName As Supplier, "
+                             "D.Markup_In As [In-Patient Markup], "
+                             "D.Markup_Out As [Out-Patient Markup],") +
+              QStringLiteral("Case when D.ItemStatus = 1 then 'Inactive' Else 'Active' end  "
+                             "As Status, A.Packing, A.ListCost,  ") +
+              QStringLiteral("C.ItemClassificationName ") +
+              QStringLiteral("From INVENTORY..tbInvMaster A ") +
+              QStringLiteral("Left Outer Join INVENTORY..tbInvent D ON A.ItemID = D.ItemID ") +
+              QStringLiteral("Left Outer Join INVENTORY..tbInvSupplier B "
+                             "ON A.SupplierID = B.SupplierID ") +
+              QStringLiteral("Left Outer join INVENTORY..tbInvClassification C "
+                             "ON A.ItemClassificationID = C.ItemClassificationID ") +
+              QStringLiteral("Where D.LocationID = '") + db::sqlText(supplyingCode) +
+              QStringLiteral("' and D.ItemID in (Select itemID from INVENTORY..tbinvent "
+                             "where locationid = '") +
+              db::sqlText(requestingCode) + QStringLiteral("' and itemStatus = 0) and ") +
+              QStringLiteral(" ( D.ItemStatus = 0 or D.ItemStatus is Null ) "
+                             "and ( A.ItemStatus = 0 or A.ItemStatus is Null ) "
+                             "and IsNull(C.IsFixedAsset,0) <> 1 and ");
+    }
+
+    if (vb::isNumeric(text)) {
+        sql += QStringLiteral(" A.ItemID = '") + db::sqlText(text.trimmed()) + QStringLiteral("' ");
+    } else {
+        sql += QStringLiteral(" A.ItemName Like '") + db::sqlText(text.trimmed().toUpper()) +
+               QStringLiteral("%'");
+    }
+    sql += QStringLiteral(" Order by A.ItemName, A.ItemDesc");
+    return sql;
+}
+
+bool frmItemLookup::SearchProducts(const QString &text)
+{
+    bool found = false;
+    try {
+        const auto [supplyingCode, requestingCode] = requestLocationCodes();
+        const QString sql = productSearchStatement(text, !m_locationCode.trimmed().isEmpty(),
+                                                   supplyingCode, requestingCode);
+
+        m_rsLookup.Close();
+        m_rsLookup = sessionConnection().OpenRecordset(sql);
+
+        if (m_rsLookup.Bof() && m_rsLookup.Eof()) {
+            grdLookup->setEnabled(false);
+            cmdOptions[1]->setEnabled(false);
+            grdLookup->unbind();
+            grdLookup->Clear();
+            grdLookup->setRows(2);
+            return false;
+        }
+
+        if (m_rsLookup.RecordCount() == 1) {
+            blnExactMatch = true;
+            m_searchString = m_rsLookup.Fields(QStringLiteral("Code")).toText();
+        }
+        found = true;
+        grdLookup->setEnabled(true);
+        cmdOptions[1]->setEnabled(true);
+        grdLookup->setRecordset(m_rsLookup);
+        for (int c = 0; c < int(std::size(ResultColumnTwips)) && c < grdLookup->Cols(); ++c)
+            grdLookup->setColWidth(c, ResultColumnTwips[c]);
+    } catch (const AppError &e) {
+        ui::MsgBox(e.description());
+    } catch (const std::exception &e) {
+        ui::MsgBox(QString::fromLocal8Bit(e.what()));
+    }
+    return found;
+}
+
+// --- events -------------------------------------------------------------------------------------
+
+void frmItemLookup::txtSearch_Change()
+{
+    if (!m_loading)
+        SearchProducts(txtSearch->text());
+}
+
+void frmItemLookup::cmdSearch_Click()
+{
+    if (SearchProducts(txtSearch->text()))
+        grdLookup->setFocus();
+    else
+        txtSearch->setFocus();
+}
+
+void frmItemLookup::cmdOptions_Click(int index)
+{
+    if (index == 1) {
+        modInventory::PubLookupCode = grdLookup->TextMatrix(grdLookup->Row(), 0);
+        accept();
+    } else {
+        reject();
+    }
+}
+
+bool frmItemLookup::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == txtSearch) {
+        if (event->type() == QEvent::FocusIn)
+            cmdSearch->setDefault(true);
+        else if (event->type() == QEvent::KeyPress)
+            return txtSearch_KeyPress(static_cast<QKeyEvent *>(event));
+    } else if (watched == grdLookup) {
+        if (event->type() == QEvent::FocusIn)
+            cmdOptions[1]->setDefault(true);
+        else if (event->type() == QEvent::KeyPress)
+            return grdLookup_KeyDown(static_cast<QKeyEvent *>(event));
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+// Typed letters become capitals: the key goes on to the box with its text upper-cased.
+bool frmItemLookup::txtSearch_KeyPress(QKeyEvent *event)
+{
+    const QString typed = event->text();
+    const QString upper = typed.toUpper();
+    if (typed.isEmpty() || upper == typed)
+        return false;
+    QKeyEvent capital(QEvent::KeyPress, event->key(), event->modifiers(), upper,
+                      event->isAutoRepeat(), event->count());
+    QCoreApplication::sendEvent(txtSearch, &capital);
+    return true;
+}
+
+// Backspace shortens the search text; a letter starts a new search with that letter alone. Keys
+// held with Ctrl, Alt or Meta are shortcuts and left to the grid and the dialog.
+bool frmItemLookup::grdLookup_KeyDown(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Backspace) {
+        QString text = txtSearch->text().trimmed();
+        if (!text.isEmpty()) {
+            text.chop(1);
+            txtSearch->setText(text); // searches; the focus stays on the grid
+        }
+        return true;
+    }
+    constexpr auto shortcutModifiers = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+    if (event->key() >= Qt::Key_A && event->key() <= Qt::Key_Z &&
+        !(event->modifiers() & shortcutModifiers)) {
+        txtSearch->setFocus();
+        txtSearch->setText(QString(QChar(event->key()))); // searches
+        txtSearch->setCursorPosition(1);
+        return true;
+    }
+    return false;
+}

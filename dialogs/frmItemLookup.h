@@ -1,0 +1,94 @@
+#pragma once
+
+#include "platform/db/recordset.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <optional>
+#include <utility>
+
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+
+namespace ui {
+class FlexGrid;
+}
+
+// The product search: finds products by the start of their name or by their exact code, either in
+// the whole item master or among the products the request's two locations hold, and hands the
+// chosen code back in modInventory::PubLookupCode.
+//
+// The caller sets the search text, the location name and the location code, runs Form_Load (which
+// searches at once), and then either takes SearchString() when blnExactMatch says the search found
+// exactly one product, or shows the dialog with exec(). Either way it calls unload() afterwards.
+class frmItemLookup : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit frmItemLookup(QWidget *parent = nullptr);
+    ~frmItemLookup() override;
+
+    // The one shared dialog, created when absent; unload() destroys it.
+    static frmItemLookup &instance();
+    static void unload();
+
+    // The text to search for; replaced by the product's code when a search finds exactly one.
+    void setSearchString(const QString &text) { m_searchString = text; }
+    QString SearchString() const { return m_searchString; }
+    void setLocationName(const QString &name) { m_locationName = name; }
+    // Empty (after trimming) searches the whole item master; anything else searches the products
+    // held at the request window's supplying location and requesting department.
+    void setLocationCode(const QString &code) { m_locationCode = code; }
+
+    // True once a search since the last Form_Load found exactly one product.
+    bool blnExactMatch = false;
+
+    // Resets the result, shows the location and the search text, and runs the search.
+    void Form_Load();
+    // Searches and shows the products found; true when there was at least one.
+    bool SearchProducts(const QString &text);
+
+    // The statement SearchProducts runs. With locationForm the products must be held at
+    // supplyingCode and present with status 0 at requestingCode.
+    static QString productSearchStatement(const QString &text, bool locationForm,
+                                          const QString &supplyingCode,
+                                          const QString &requestingCode);
+
+    // Tests have no request window: these codes stand in for its two location combos until the
+    // dialog is destroyed.
+    void setLocationCodesForTest(const QString &supplyingCode, const QString &requestingCode);
+
+    // Select (index 1) takes the current row's code; both close the dialog.
+    void cmdOptions_Click(int index);
+    // The search button and the picture button: search, then focus the grid or the search box.
+    void cmdSearch_Click();
+
+    QGroupBox *vkFrame1 = nullptr;
+    QLineEdit *txtSearch = nullptr;
+    QPushButton *cmdSearch = nullptr;
+    QPushButton *picSearch = nullptr;
+    QLineEdit *txtLocation = nullptr;
+    ui::FlexGrid *grdLookup = nullptr;
+    QPushButton *cmdOptions[2] = {};
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildWindow();
+    void txtSearch_Change();
+    bool grdLookup_KeyDown(QKeyEvent *event);
+    bool txtSearch_KeyPress(QKeyEvent *event);
+    // The request window's supplying-location and requesting-department codes.
+    std::pair<QString, QString> requestLocationCodes() const;
+
+    QString m_searchString;
+    QString m_locationName;
+    QString m_locationCode;
+    db::Recordset m_rsLookup;
+    bool m_loading = false; // Form_Load fills the search box without searching twice
+    std::optional<std::pair<QString, QString>> m_testLocationCodes;
+};

@@ -1,0 +1,190 @@
+#include "dialogs/frmKitEntry.h"
+
+#include "app/modInventory.h"
+#include "platform/db/connection.h"
+#include "platform/db/sqlquote.h"
+#include "platform/error.h"
+#include "platform/session/clsCurrentUser.h"
+#include "platform/ui/flexgrid.h"
+#include "platform/ui/msgbox.h"
+#include "platform/ui/twips.h"
+#include "request/frmMain.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QPointer>
+#include <QPushButton>
+
+#include <cmath>
+
+namespace {
+
+QPointer<frmKitEntry> g_instance;
+
+const QString KitGridFormat =
+    QStringLiteral("<Code |>Product Name |>Qty. |<UnitCost |<Packing |For Retail ");
+
+void place(QWidget *widget, int left, int top, int width, int height)
+{
+    widget->setGeometry(ui::twipsToPixels(left), ui::twipsToPixels(top), ui::twipsToPixels(width),
+                        ui::twipsToPixels(height));
+}
+
+db::Connection &sessionConnection()
+{
+    db::Connection *connection =
+        modInventory::objCurrentUser ? modInventory::objCurrentUser->sqlconnection() : nullptr;
+    if (!connection) {
+        throw AppError(91, QStringLiteral("frmKitEntry"),
+                       QStringLiteral("Object variable or With block variable not set"));
+    }
+    return *connection;
+}
+
+// Suspends a widget's repainting for the life of the guard.
+class PaintPause
+{
+public:
+    explicit PaintPause(QWidget *widget) : m_widget(widget), m_was(widget->updatesEnabled())
+    {
+        m_widget->setUpdatesEnabled(false);
+    }
+    ~PaintPause() { m_widget->setUpdatesEnabled(m_was); }
+    PaintPause(const PaintPause &) = delete;
+    PaintPause &operator=(const PaintPause &) = delete;
+
+private:
+    QWidget *m_widget;
+    bool m_was;
+};
+
+} // namespace
+
+frmKitEntry::frmKitEntry(QWidget *parent) : QDialog(parent)
+{
+    buildWindow();
+}
+
+frmKitEntry::~frmKitEntry() = default;
+
+frmKitEntry &frmKitEntry::instance()
+{
+    if (g_instance.isNull())
+        g_instance = new frmKitEntry(modInventory::MainWindow());
+    return *g_instance;
+}
+
+void frmKitEntry::unload()
+{
+    delete g_instance.data();
+}
+
+void frmKitEntry::buildWindow()
+{
+    setObjectName(QStringLiteral("frmKitEntry"));
+    setWindowTitle(QStringLiteral("View Kit of Items"));
+    setFixedSize(ui::twipsToPixels(9480), ui::twipsToPixels(5100));
+
+    vkFrame1 = new QGroupBox(QStringLiteral("View Kit of Items"), this);
+    vkFrame1->setObjectName(QStringLiteral("vkFrame1"));
+    place(vkFrame1, 120, 60, 9240, 4380);
+
+    flexMSHDetails = new ui::FlexGrid(vkFrame1);
+    flexMSHDetails->setObjectName(QStringLiteral("flexMSHDetails"));
+    place(flexMSHDetails, 120, 300, 9000, 3960);
+
+    chkAddAllItems = new QCheckBox(QStringLiteral("Add All Items"), this);
+    chkAddAllItems->setObjectName(QStringLiteral("chkAddAllItems"));
+    place(chkAddAllItems, 240, 4590, 2400, 330);
+
+    cmdSelect = new QPushButton(QStringLiteral("&Select"), this);
+    cmdSelect->setObjectName(QStringLiteral("cmdSelect"));
+    place(cmdSelect, 6840, 4530, 1200, 435);
+    cmdClose = new QPushButton(QStringLiteral("&Close"), this);
+    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    place(cmdClose, 8160, 4530, 1200, 435);
+
+    setTabOrder(flexMSHDetails, chkAddAllItems);
+    setTabOrder(chkAddAllItems, cmdSelect);
+    setTabOrder(cmdSelect, cmdClose);
+
+    // Only the user's click changes AllItems; the load unticks the box without a click.
+    connect(chkAddAllItems, &QCheckBox::clicked, this,
+            [this] { m_allItems = chkAddAllItems->isChecked(); });
+    connect(cmdSelect, &QPushButton::clicked, this, [this] { cmdSelect_Click(); });
+    connect(cmdClose, &QPushButton::clicked, this, [this] { cmdClose_Click(); });
+    connect(flexMSHDetails, &ui::FlexGrid::DblClick, this, [this] {
+        if (cmdSelect->isEnabled())
+            cmdSelect_Click();
+    });
+}
+
+int frmKitEntry::exec()
+{
+    Form_Load();
+    return QDialog::exec();
+}
+
+void frmKitEntry::Form_Load()
+{
+    // The box always opens unticked, so AllItems starts false as well: a kit expanded in full
+    // last time must not make this one expand in full without the user asking.
+    chkAddAllItems->setChecked(false);
+    m_allItems = false;
+    LoadKit(m_itemId);
+}
+
+void frmKitEntry::LoadKit(const QString &kitCode)
+{
+    PaintPause pause(flexMSHDetails);
+    if (m_rsKit.IsOpen())
+        m_rsKit.Close();
+
+    bool hasMembers = false;
+    try {
+        m_rsKit =
+            sessionConnection().OpenRecordset(QStringLiteral("Inventory..sp_Inv_KitofItems '") +
+                                              db::sqlText(kitCode) + QStringLiteral("'"));
+        FormatKitGrid();
+        hasMembers = m_rsKit.RecordCount() >= 1;
+        if (hasMembers)
+            flexMSHDetails->setRecordset(m_rsKit);
+    } catch (const AppError &e) {
+        m_rsKit.Close();
+        FormatKitGrid();
+        ui::MsgBox(e.description());
+    }
+    flexMSHDetails->setEnabled(hasMembers);
+    cmdSelect->setEnabled(hasMembers);
+}
+
+void frmKitEntry::FormatKitGrid()
+{
+    flexMSHDetails->unbind();
+    flexMSHDetails->Clear();
+    flexMSHDetails->setRows(2);
+    flexMSHDetails->setCols(7);
+    flexMSHDetails->setFixedRows(1);
+    flexMSHDetails->setFormatString(KitGridFormat);
+
+    flexMSHDetails->setColWidth(1, flexMSHDetails->ColWidth(1) * 4);
+    const int seventh =
+        static_cast<int>(std::lround(ui::pixelsToTwips(flexMSHDetails->width()) / 7.0));
+    flexMSHDetails->setColWidth(0, seventh);
+    flexMSHDetails->setColWidth(4, seventh);
+    flexMSHDetails->setColWidth(2, seventh);
+    flexMSHDetails->setColWidth(3, seventh);
+    flexMSHDetails->setColWidth(5, 1000);
+    flexMSHDetails->setColWidth(6, 1000);
+}
+
+void frmKitEntry::cmdSelect_Click()
+{
+    m_itemId = flexMSHDetails->TextMatrix(flexMSHDetails->Row(), 0);
+    accept();
+}
+
+void frmKitEntry::cmdClose_Click()
+{
+    reject();
+}

@@ -1,0 +1,224 @@
+#include "objects/clsItem.h"
+
+#include "app/modInventory.h"
+#include "dialogs/frmItemLookup.h"
+#include "objects/clsItemMaster.h"
+#include "objects/clsLocation.h"
+#include "objects/datahelpers.h"
+#include "platform/db/connection.h"
+#include "platform/db/sqlquote.h"
+#include "platform/session/clsCurrentUser.h"
+#include "platform/ui/msgbox.h"
+
+#include <cmath>
+
+using db::sqlText;
+
+namespace {
+
+const QDateTime DateZero(QDate(1899, 12, 30), QTime(0, 0));
+
+// The column's value, or the default when it is Null, still to be converted by the caller.
+db::Field withDefault(const db::Field &field, const QVariant &defaultValue)
+{
+    return db::Field(field.Name(), modInventory::NullToDefault(field, defaultValue));
+}
+
+double fixedPoint(double value)
+{
+    return std::nearbyint(value * 10000.0) / 10000.0;
+}
+
+QString column(const char *name)
+{
+    return QString::fromLatin1(name);
+}
+
+} // namespace
+
+clsItem::clsItem()
+{
+    Class_Initialize();
+}
+
+// The connection is only borrowed; the linked records go with their last owner.
+clsItem::~clsItem() = default;
+
+void clsItem::Class_Initialize()
+{
+    // The members that survive a blank, the linked objects and the connection are left alone.
+    m_locationCode.clear();
+    m_itemID.clear();
+    m_markupIn = 0;
+    m_markupOut = 0;
+    m_netAmount = 0;
+    m_onHand = 0;
+    m_onOrder = 0;
+    m_sellingPriceIn = 0;
+    m_sellingPriceOut = 0;
+    m_itemStatus = 0;
+    m_averageCost = 0;
+    m_minimumStockLevel = 0;
+    m_maxStock = 0;
+    m_aveConsumption = 0;
+    m_lastInventoryCount = DateZero;
+    m_expiryDate = DateZero;
+}
+
+void clsItem::ClearObjects()
+{
+    m_itemMaster.reset();
+    m_location.reset();
+}
+
+void clsItem::setAverageCost(double value)
+{
+    m_averageCost = fixedPoint(value);
+}
+
+void clsItem::setSellingPriceOut(double value)
+{
+    m_sellingPriceOut = fixedPoint(value);
+}
+
+void clsItem::setSellingPriceIn(double value)
+{
+    m_sellingPriceIn = fixedPoint(value);
+}
+
+void clsItem::setNetAmount(double value)
+{
+    m_netAmount = fixedPoint(value);
+}
+
+// --- linked records ------------------------------------------------------------------------------
+
+std::shared_ptr<clsItemMaster> clsItem::ItemMaster()
+{
+    if (!m_itemMaster) {
+        auto itemMaster = std::make_shared<clsItemMaster>();
+        itemMaster->setActiveConnection(m_connection);
+        itemMaster->LoadItem(m_itemID);
+        m_itemMaster = std::move(itemMaster);
+    }
+    return m_itemMaster;
+}
+
+void clsItem::setItemMaster(std::shared_ptr<clsItemMaster> itemMaster)
+{
+    m_itemMaster = std::move(itemMaster);
+}
+
+std::shared_ptr<clsLocation> clsItem::Location()
+{
+    try {
+        if (!m_location) {
+            auto location = std::make_shared<clsLocation>();
+            location->setActiveConnection(m_connection);
+            location->LoadLocation(m_locationCode);
+            m_location = std::move(location);
+        }
+        return m_location;
+    } catch (const std::exception &) {
+        modInventory::RaiseError(9999, QStringLiteral("clsItem:Location Property Get"));
+    }
+}
+
+void clsItem::setLocation(std::shared_ptr<clsLocation> location)
+{
+    m_location = std::move(location);
+}
+
+// --- load ----------------------------------------------------------------------------------------
+
+bool clsItem::LoadItem(const QString &ItemID, const QString &LocationID)
+{
+    try {
+        if (ItemID == m_itemID)
+            return true;
+        ClearObjects();
+        if (objects::trimBlanks(ItemID).isEmpty()) {
+            Class_Initialize();
+            return true;
+        }
+
+        db::Connection *session =
+            modInventory::objCurrentUser ? modInventory::objCurrentUser->sqlconnection() : nullptr;
+        db::Connection &connection = objects::connectionOf(session ? session : m_connection);
+        const db::Recordset rs = connection.OpenRecordset(
+            QStringLiteral("Inventory..sp_Inv_SearchItem_In_Invent '") + sqlText(ItemID) +
+            QStringLiteral("','") + sqlText(LocationID) + QStringLiteral("'"));
+        if (rs.RecordCount() == 0) {
+            Class_Initialize();
+            return false;
+        }
+
+        // In this order: a failure keeps what was copied before it.
+        m_locationCode = withDefault(rs.Fields(column("LocationID")), QString()).toText();
+        m_itemID = rs.Fields(column("ItemID")).toText();
+        m_markupIn = withDefault(rs.Fields(column("Markup_In")), 0).toInteger();
+        m_markupOut = withDefault(rs.Fields(column("Markup_Out")), 0).toInteger();
+        m_netAmount = withDefault(rs.Fields(column("NetAmount")), 0).toCurrency();
+        m_onHand = withDefault(rs.Fields(column("OnHand")), 0).toDouble();
+        m_maxStock = withDefault(rs.Fields(column("MinStockLevel")), 0).toDouble();
+        m_onOrder = withDefault(rs.Fields(column("OnOrder")), 0).toDouble();
+        m_sellingPriceIn = withDefault(rs.Fields(column("SellingPriceIn")), 0).toCurrency();
+        m_sellingPriceOut = withDefault(rs.Fields(column("SellingPriceOut")), 0).toCurrency();
+        m_itemStatus = withDefault(rs.Fields(column("ItemStatus")), 0).toInteger();
+        m_averageCost = withDefault(rs.Fields(column("AverageCost")), 0).toCurrency();
+        m_minimumStockLevel = withDefault(rs.Fields(column("MinStockLevel")), 0).toDouble();
+        m_aveConsumption = withDefault(rs.Fields(column("AveConsumption")), 0).toDouble();
+        m_lastInventoryCount = withDefault(rs.Fields(column("LastInventoryCount")), 0).toDate();
+        m_expiryDate = withDefault(rs.Fields(column("ExpiryDate")), 0).toDate();
+        m_glCode = withDefault(rs.Fields(column("NewGLCode")), QString()).toText();
+        m_poMonthsToDeliver = withDefault(rs.Fields(column("POMonthsToDeliver")), 0).toDouble();
+        // No default from here on: a Null stops the copy.
+        m_minimumOrAverageConsumption = rs.Fields(column("MinimumOrAverage")).toBool();
+        m_startDate = rs.Fields(column("StartDate")).toText();
+        m_endDate = rs.Fields(column("EndDate")).toText();
+        m_listCost = rs.Fields(column("ListCost")).toDouble();
+        m_uom = rs.Fields(column("UnitOfMeasureID")).toInteger();
+        m_uomDescription = rs.Fields(column("UnitOfMeasure")).toText();
+        m_lastDeliveryDate = rs.Fields(column("Last DDate")).toDate();
+        m_lastDeliveryQty = rs.Fields(column("Last Qty")).toDouble();
+        m_packing = rs.Fields(column("Packing")).toInteger();
+        m_isFloor = rs.Fields(column("IsFloor")).toBool();
+        m_isCeiling = rs.Fields(column("IsCeiling")).toBool();
+        m_floor = rs.Fields(column("Floor")).toDouble();
+        m_ceiling = rs.Fields(column("Ceiling")).toDouble();
+        m_isADSStock = rs.Fields(column("IsADSStock")).toBool();
+        m_adsStock = rs.Fields(column("ADSStock")).toDouble();
+        return true;
+    } catch (const std::exception &error) {
+        ui::MsgBox(objects::describe(error), ui::Buttons::OK, ui::Icon::Critical,
+                   QStringLiteral("Message"));
+        return false;
+    }
+}
+
+// --- search --------------------------------------------------------------------------------------
+
+bool clsItem::SearchItem(const QString &lstrItemCode, const QString &lstrLocationName,
+                         const QString &lstrLocationID)
+{
+    frmItemLookup &lookup = frmItemLookup::instance();
+    lookup.setLocationName(lstrLocationName);
+    lookup.setLocationCode(lstrLocationID);
+    lookup.setSearchString(lstrItemCode);
+    {
+        // The dialog goes on every way out, a failure included.
+        const struct Unload
+        {
+            ~Unload() { frmItemLookup::unload(); }
+        } unload;
+        lookup.Form_Load();
+        if (lookup.blnExactMatch)
+            modInventory::PubLookupCode = lookup.SearchString();
+        else
+            lookup.exec();
+    }
+
+    if (modInventory::PubLookupCode.isEmpty())
+        return false;
+    return LoadItem(modInventory::PubLookupCode, lstrLocationID);
+}

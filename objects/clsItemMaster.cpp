@@ -1,0 +1,395 @@
+#include "objects/clsItemMaster.h"
+
+#include "app/modInventory.h"
+#include "app/vbformat.h"
+#include "dialogs/frmItemLookup.h"
+#include "objects/clsGeneric.h"
+#include "objects/clsItemClass.h"
+#include "objects/clsSupplier.h"
+#include "objects/clsUnitOfMeasure.h"
+#include "objects/datahelpers.h"
+#include "platform/db/connection.h"
+#include "platform/db/sqlquote.h"
+#include "platform/ui/msgbox.h"
+
+#include <cmath>
+
+using db::sqlText;
+
+namespace {
+
+// The column's value, or the default when it is Null, still to be converted by the caller.
+db::Field withDefault(const db::Field &field, const QVariant &defaultValue)
+{
+    return db::Field(field.Name(), modInventory::NullToDefault(field, defaultValue));
+}
+
+// A flag column read leniently: only a value that reads as true counts.
+bool isTrue(const db::Field &field)
+{
+    if (field.IsNull())
+        return false;
+    try {
+        return field.toBool();
+    } catch (const AppError &) {
+        return false;
+    }
+}
+
+double fixedPoint(double value)
+{
+    return std::nearbyint(value * 10000.0) / 10000.0;
+}
+
+QString flag(bool value)
+{
+    return value ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+QString field(const char *name)
+{
+    return QString::fromLatin1(name);
+}
+
+} // namespace
+
+clsItemMaster::clsItemMaster()
+{
+    Class_Initialize();
+}
+
+// The connection is only borrowed; the linked records go with their last owner.
+clsItemMaster::~clsItemMaster() = default;
+
+void clsItemMaster::Class_Initialize()
+{
+    // The linked objects, the connection and the members that survive a blank are left alone.
+    m_itemID.clear();
+    m_itemName.clear();
+    m_itemDesc.clear();
+    m_barCode.clear();
+    m_supplierID.clear();
+    m_itemClassificationID.clear();
+    m_genericID.clear();
+    m_manufacturerID.clear();
+    m_endorseMedicine = QStringLiteral("X");
+    m_downTime = 0;
+    m_markupIn = 0;
+    m_markupOut = 0;
+    m_listCost = 0;
+    m_freight = 0;
+    m_salesTax = 0;
+    m_itemStatus = 0;
+    m_packing = 0;
+    m_vat = 0;
+    m_unitOfMeasureID = 0;
+    m_averageCost = 0;
+}
+
+void clsItemMaster::ClearObjects()
+{
+    m_supplier.reset();
+    m_itemClass.reset();
+    m_unitOfMeasure.reset();
+    m_generic.reset();
+    m_manufacturer.reset();
+}
+
+void clsItemMaster::setAverageCost(double value)
+{
+    m_averageCost = fixedPoint(value);
+}
+
+void clsItemMaster::setListCost(double value)
+{
+    m_listCost = fixedPoint(value);
+}
+
+// --- linked records ------------------------------------------------------------------------------
+// A record is kept only once its load went through, so a failed load is tried again on the next
+// read instead of leaving a blank record in place.
+
+std::shared_ptr<clsSupplier> clsItemMaster::Supplier()
+{
+    try {
+        if (!m_supplier) {
+            auto supplier = std::make_shared<clsSupplier>();
+            supplier->setActiveConnection(m_connection);
+            supplier->LoadSupplier(m_supplierID);
+            m_supplier = std::move(supplier);
+        }
+        return m_supplier;
+    } catch (const std::exception &) {
+        modInventory::RaiseError(9999, QStringLiteral("clsItemMaster:Supplier Property Get"));
+    }
+}
+
+void clsItemMaster::setSupplier(std::shared_ptr<clsSupplier> supplier)
+{
+    m_supplier = std::move(supplier);
+}
+
+std::shared_ptr<clsSupplier> clsItemMaster::Manufacturer()
+{
+    if (!m_manufacturer) {
+        auto manufacturer = std::make_shared<clsSupplier>();
+        manufacturer->setActiveConnection(m_connection);
+        manufacturer->LoadSupplier(m_manufacturerID);
+        m_manufacturer = std::move(manufacturer);
+    }
+    return m_manufacturer;
+}
+
+void clsItemMaster::setManufacturer(std::shared_ptr<clsSupplier> manufacturer)
+{
+    m_manufacturer = std::move(manufacturer);
+}
+
+std::shared_ptr<clsItemClass> clsItemMaster::ItemClass()
+{
+    try {
+        if (!m_itemClass) {
+            auto itemClass = std::make_shared<clsItemClass>();
+            itemClass->setActiveConnection(m_connection);
+            itemClass->LoadItemClass(m_itemClassificationID);
+            m_itemClass = std::move(itemClass);
+        }
+        return m_itemClass;
+    } catch (const std::exception &) {
+        modInventory::RaiseError(9999, QStringLiteral("clsItemMaster:ItemClass Property Get"));
+    }
+}
+
+void clsItemMaster::setItemClass(std::shared_ptr<clsItemClass> itemClass)
+{
+    m_itemClass = std::move(itemClass);
+}
+
+std::shared_ptr<clsUnitOfMeasure> clsItemMaster::UnitOfMeasure()
+{
+    if (!m_unitOfMeasure) {
+        auto unitOfMeasure = std::make_shared<clsUnitOfMeasure>();
+        unitOfMeasure->setActiveConnection(m_connection);
+        unitOfMeasure->LoadUOM(m_unitOfMeasureID);
+        m_unitOfMeasure = std::move(unitOfMeasure);
+    }
+    return m_unitOfMeasure;
+}
+
+void clsItemMaster::setUnitOfMeasure(std::shared_ptr<clsUnitOfMeasure> unitOfMeasure)
+{
+    m_unitOfMeasure = std::move(unitOfMeasure);
+}
+
+std::shared_ptr<clsGeneric> clsItemMaster::Generic()
+{
+    if (!m_generic) {
+        auto generic = std::make_shared<clsGeneric>();
+        generic->setActiveConnection(m_connection);
+        generic->LoadGeneric(m_genericID);
+        m_generic = std::move(generic);
+    }
+    return m_generic;
+}
+
+void clsItemMaster::setGeneric(std::shared_ptr<clsGeneric> generic)
+{
+    m_generic = std::move(generic);
+}
+
+// --- load ----------------------------------------------------------------------------------------
+
+bool clsItemMaster::LoadItem(const QString &code)
+{
+    try {
+        if (code == m_itemID)
+            return true;
+        ClearObjects();
+        if (objects::trimBlanks(code).isEmpty()) {
+            Class_Initialize();
+            return true;
+        }
+
+        db::Connection &connection = objects::connectionOf(m_connection);
+        const db::Recordset rs = connection.Execute(
+            QStringLiteral("Select * From INVENTORY..tbInvMaster Where ItemID = '") +
+            sqlText(code) + QStringLiteral("'"));
+        if (rs.Eof()) {
+            Class_Initialize();
+            return false;
+        }
+
+        // In this order: a failure keeps what was copied before it.
+        m_itemID = rs.Fields(field("ItemID")).toText();
+        m_itemName = withDefault(rs.Fields(field("ItemName")), QString()).toText();
+        m_itemDesc = withDefault(rs.Fields(field("ItemDesc")), QString()).toText();
+        m_markupIn = withDefault(rs.Fields(field("MarkupIn")), 0).toInteger();
+        m_markupOut = withDefault(rs.Fields(field("MarkupOut")), 0).toInteger();
+        m_downTime = withDefault(rs.Fields(field("DownTime")), 0).toDouble();
+        m_listCost = withDefault(rs.Fields(field("ListCost")), 0).toCurrency();
+        m_freight = withDefault(rs.Fields(field("Freight")), 0).toDouble();
+        m_salesTax = withDefault(rs.Fields(field("SalesTax")), 0).toDouble();
+        m_itemStatus = withDefault(rs.Fields(field("ItemStatus")), 0).toInteger();
+        m_packing = withDefault(rs.Fields(field("Packing")), 0).toInteger();
+        m_vat = withDefault(rs.Fields(field("VAT")), 0).toInteger();
+        m_barCode = withDefault(rs.Fields(field("BarCode")), 0).toText();
+        m_supplierID = withDefault(rs.Fields(field("SupplierID")), QString()).toText();
+        m_itemClassificationID =
+            withDefault(rs.Fields(field("ItemClassificationID")), QString()).toText();
+        m_unitOfMeasureID = withDefault(rs.Fields(field("UnitOfMeasureID")), 0).toInteger();
+        m_endorseMedicine =
+            withDefault(rs.Fields(field("OralInject")), QStringLiteral("X")).toText();
+        m_averageCost = withDefault(rs.Fields(field("AverageCost")), 0).toCurrency();
+        m_genericID = withDefault(rs.Fields(field("GenericID")), QString()).toText();
+        m_manufacturerID = withDefault(rs.Fields(field("ManufacturerID")), QString()).toText();
+        setSeniorCitizenDiscount(rs.Fields(field("IsSeniorDiscounted")).toBool());
+        setWithLotNumber(isTrue(rs.Fields(field("WithLotNumber"))));
+        setMedicareType(
+            withDefault(rs.Fields(field("MedicareType")), QStringLiteral("N")).toText());
+        setMedicareCategory(
+            withDefault(rs.Fields(field("MedicareCategory")), QStringLiteral("A")).toText());
+        setGLCode(withDefault(rs.Fields(field("GLCode")), QString()).toText());
+        return true;
+    } catch (const std::exception &) {
+        modInventory::RaiseError(9999, QStringLiteral("clsItemMaster:LoadItem Method"));
+    }
+}
+
+// --- update --------------------------------------------------------------------------------------
+
+bool clsItemMaster::Update()
+{
+    try {
+        // Checked before anything is read, so a missing record leaves the item as it was.
+        if (!m_supplier)
+            objects::objectNotSet(QStringLiteral("Supplier"));
+        if (!m_itemClass)
+            objects::objectNotSet(QStringLiteral("ItemClass"));
+        if (!m_unitOfMeasure)
+            objects::objectNotSet(QStringLiteral("UnitOfMeasure"));
+        if (!m_manufacturer)
+            objects::objectNotSet(QStringLiteral("Manufacturer"));
+
+        const QString markupIn = vb::formatNumber(m_markupIn, QStringLiteral("#####0"));
+        const QString markupOut = vb::formatNumber(m_markupOut, QStringLiteral("#####0"));
+        const QString downTime = vb::formatNumber(m_downTime, QStringLiteral("##0.00"));
+        const QString listCost = vb::formatNumber(m_listCost, QStringLiteral("#######0.0000"));
+        const QString itemClass = sqlText(m_itemClass->Code());
+        const QString itemStatus = objects::signedNumber(m_itemStatus);
+        const QString unitOfMeasure =
+            vb::formatNumber(m_unitOfMeasure->Code(), QStringLiteral("######0"));
+        const QString packing = vb::formatNumber(m_packing, QStringLiteral("#####0"));
+        const QString averageCost =
+            vb::formatNumber(m_averageCost, QStringLiteral("#######0.0000"));
+        const QString manufacturer = sqlText(objects::trimBlanks(m_manufacturer->SupplierID()));
+
+        db::Connection &connection = objects::connectionOf(m_connection);
+        // The check, the new code and the insert in one transaction: two workstations saving a
+        // new item at once cannot take the same code.
+        objects::WriteTransaction transaction(connection);
+        const db::Recordset rs = connection.Execute(
+            QStringLiteral("Select ItemID From INVENTORY..tbInvMaster Where ItemID = '") +
+            sqlText(m_itemID) + QStringLiteral("'"));
+
+        if (rs.Eof()) {
+            // Refused, before anything is written, when the codes do not give a number or the
+            // next one no longer fits in four characters.
+            const QString newCode = objects::nextNumericCode(
+                connection,
+                QStringLiteral("Select Convert(VarChar(4),Max( Convert(Integer,"
+                               "Replace(itemid,'P','')) ) + 1)  as MaxCode "
+                               "From INVENTORY..tbInvMaster"),
+                QStringLiteral("MaxCode"),
+                QStringLiteral("Select Replace(itemid,'P','') From INVENTORY..tbInvMaster"),
+                QStringLiteral("item"));
+            const QString medicareType =
+                m_withMedicare ? sqlText(m_medicareType) : QStringLiteral("2");
+            connection.Execute(
+                QStringLiteral("Insert Into INVENTORY..tbInvMaster ") +
+                QStringLiteral("(ItemID,ItemName, ItemDesc, SupplierId, MarkupIn, ") +
+                QStringLiteral(" MarkupOut, DownTime, Listcost, ItemClassificationID, "
+                               "ItemStatus, ") +
+                QStringLiteral(" UnitOfMeasureID, Packing, BarCode, MedicareType,"
+                               "IncludeInStatement,OralInject, AverageCost, ManufacturerID, "
+                               "IsSeniorDiscounted, WithLOTNumber, MedicareCategory, GLCode ) ") +
+                QStringLiteral("Values (") + QStringLiteral("'") +
+                sqlText(objects::trimBlanks(newCode)) + QStringLiteral("','") +
+                sqlText(objects::trimBlanks(m_itemName)) + QStringLiteral("','") +
+                sqlText(objects::trimBlanks(m_itemDesc)) + QStringLiteral("','") +
+                sqlText(objects::trimBlanks(m_supplier->SupplierID())) + QStringLiteral("',") +
+                markupIn + QStringLiteral(",") + markupOut + QStringLiteral(",") + downTime +
+                QStringLiteral(",") + listCost + QStringLiteral(",'") + itemClass +
+                QStringLiteral("',") + itemStatus + QStringLiteral(",") + unitOfMeasure +
+                QStringLiteral(",") + packing + QStringLiteral(",'") + sqlText(m_barCode) +
+                QStringLiteral("','") + medicareType + QStringLiteral("',1,'") +
+                sqlText(m_endorseMedicine) + QStringLiteral("',") + averageCost +
+                QStringLiteral(", '") + manufacturer + QStringLiteral("',") +
+                flag(m_seniorCitizenDiscount) + QStringLiteral(",") + flag(m_withLotNumber) +
+                QStringLiteral(",'") + sqlText(m_medicareCategory) + QStringLiteral("','") +
+                sqlText(m_glCode) + QStringLiteral("')"));
+            transaction.commit();
+            // The caller's code is replaced only once the row is there.
+            m_itemID = newCode;
+        } else {
+            QString sql =
+                QStringLiteral("Update INVENTORY..tbInvMaster Set ItemName = '") +
+                sqlText(m_itemName) + QStringLiteral("', ItemDesc = '") + sqlText(m_itemDesc) +
+                QStringLiteral("', SupplierId = '") + sqlText(m_supplier->SupplierID()) +
+                QStringLiteral("', MarkupIn = ") + markupIn + QStringLiteral(", MarkupOut = ") +
+                markupOut + QStringLiteral(", DownTime = ") + downTime +
+                QStringLiteral(", Listcost = ") + listCost +
+                QStringLiteral(", ItemClassificationID = '") + itemClass +
+                QStringLiteral("', ItemStatus = ") + itemStatus +
+                QStringLiteral(", UnitOfMeasureID = ") + unitOfMeasure +
+                QStringLiteral(", Packing = ") + packing + QStringLiteral(", AverageCost = ") +
+                averageCost + QStringLiteral(", BarCode = '") + sqlText(m_barCode) +
+                QStringLiteral("', OralInject = '") + sqlText(m_endorseMedicine) +
+                QStringLiteral("', ") + QStringLiteral(" ManufacturerID = '") + manufacturer +
+                QStringLiteral("' ") + QStringLiteral(", IsSeniorDiscounted = ") +
+                flag(m_seniorCitizenDiscount) + QStringLiteral(", WithLOTNumber = ") +
+                flag(m_withLotNumber);
+            if (m_withMedicare)
+                sql += QStringLiteral(", MedicareType = '") + sqlText(m_medicareType) +
+                       QStringLiteral("' ");
+            sql += QStringLiteral(", MedicareCategory = '") + sqlText(m_medicareCategory) +
+                   QStringLiteral("' ") + QStringLiteral(", GLCode = '") + sqlText(m_glCode) +
+                   QStringLiteral("', ItemClass = '") + sqlText(m_itemClassTag);
+            sql += m_withMedicare ? QStringLiteral("'") : QStringLiteral("' ");
+            sql += QStringLiteral(" Where ItemID = '") + sqlText(objects::trimBlanks(m_itemID)) +
+                   QStringLiteral("'");
+            connection.Execute(sql);
+            transaction.commit();
+        }
+        return true;
+    } catch (const std::exception &error) {
+        const QString description = objects::describe(error);
+        ui::MsgBox(description);
+        modInventory::RaiseError(9999, QStringLiteral("clsItemMaster:Update Method") + description);
+    }
+}
+
+// --- search --------------------------------------------------------------------------------------
+
+bool clsItemMaster::SearchItem(const QString &text)
+{
+    frmItemLookup &lookup = frmItemLookup::instance();
+    lookup.setLocationName(QString());
+    lookup.setLocationCode(QString());
+    lookup.setSearchString(text);
+    {
+        // The dialog goes on every way out, a failure included.
+        const struct Unload
+        {
+            ~Unload() { frmItemLookup::unload(); }
+        } unload;
+        lookup.Form_Load();
+        if (lookup.blnExactMatch)
+            modInventory::PubLookupCode = lookup.SearchString();
+        else
+            lookup.exec();
+    }
+
+    if (modInventory::PubLookupCode.isEmpty())
+        return false;
+    return LoadItem(modInventory::PubLookupCode);
+}
