@@ -55,6 +55,11 @@ frmMain *MainWindow()
     return g_mainWindow.data();
 }
 
+void registerMainWindow(frmMain *window)
+{
+    g_mainWindow = window;
+}
+
 bool Main()
 {
     g_currentUser = std::make_unique<clsCurrentUser>();
@@ -75,9 +80,9 @@ bool Main()
     DefaultLocationID = QStringLiteral("19");
     InventoryTypeAccess = QStringLiteral("A");
 
-    g_mainWindow = new frmMain;
-    g_mainWindow->setAttribute(Qt::WA_DeleteOnClose);
-    g_mainWindow->show();
+    auto *window = new frmMain; // registers itself as the main window
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
     return true;
 }
 
@@ -185,6 +190,18 @@ bool CheckLocation(const QString &strName, QString &strLocationID, bool &blnReta
         ui::MsgBox(e.description());
         return false;
     }
+}
+
+QString GetItemIDFromBarcode(const QString &code)
+{
+    if (code.isEmpty())
+        return code;
+    db::Recordset rs = connection().OpenRecordset(
+        QStringLiteral("Select ItemID from INVENTORY..tbInvMaster Where Barcode = '") +
+        db::sqlText(code) + QStringLiteral("'"));
+    if (rs.Eof())
+        return code;
+    return NullToDefault(rs.Fields(QStringLiteral("ItemID")), QString()).toString();
 }
 
 QVariant NullToDefault(const QVariant &value, const QVariant &defaultValue)

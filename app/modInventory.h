@@ -44,8 +44,9 @@ constexpr qint32 vbObjectError = static_cast<qint32>(0x80040000u);
 // user gave up the sign-in (nothing else happened) or start-up could not go on.
 bool Main();
 void LoadHospitalInfo();
-// The main window Main opened, if any.
+// The request window, while it is open (it registers itself).
 frmMain *MainWindow();
+void registerMainWindow(frmMain *window);
 // Back to the state before start-up (for tests, and the end of the program).
 void ResetSession();
 
@@ -59,6 +60,9 @@ void LoadLocation(ui::LocationCombo &cbo, bool blnNotDispensing, bool blnSelectD
 // the session may not reach ("Unauthorized Access...").
 bool CheckLocation(const QString &strName, QString &strLocationID, bool &blnRetailAllowed,
                    bool blnCheckAccess);
+
+// The item code of a bar code; any other text comes back unchanged.
+QString GetItemIDFromBarcode(const QString &code);
 
 QVariant NullToDefault(const QVariant &value, const QVariant &defaultValue);
 QVariant NullToDefault(const db::Field &field, const QVariant &defaultValue);

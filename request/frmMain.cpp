@@ -1,5 +1,6 @@
 #include "request/frmMain.h"
 
+#include "app/modInventory.h"
 #include "platform/error.h"
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/locationcombo.h"
@@ -59,6 +60,7 @@ QPushButton *button(const QString &caption, const char *name)
 frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("frmMain"));
+    modInventory::registerMainWindow(this);
     setWindowTitle(QStringLiteral("CALVOX - Inventory Request"));
     buildWindow();
     setTabOrder();
@@ -74,6 +76,8 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
 frmMain::~frmMain()
 {
     qApp->removeEventFilter(this);
+    if (modInventory::MainWindow() == this)
+        modInventory::registerMainWindow(nullptr);
 }
 
 // --- building the window ------------------------------------------------------------------------
@@ -205,6 +209,7 @@ QWidget *frmMain::buildDetailsTab()
     lblForRetail = label(QStringLiteral("For Retail?"), "Label1(13)");
     optConsumed[0] = named(new QRadioButton(QStringLiteral("Yes")), "optConsumed(0)");
     optConsumed[1] = named(new QRadioButton(QStringLiteral("No")), "optConsumed(1)");
+    optConsumed[0]->setChecked(true);
     chkAdS = named(new QCheckBox(QStringLiteral("ADS Stock")), "chkAdS");
     lblADSStock = label(QString(), "lblADSStock");
     chkAdS->setVisible(false);
@@ -335,19 +340,27 @@ void frmMain::setTabOrder()
 
 void frmMain::connectHandlers()
 {
-    auto on = [this](QPushButton *b, void (frmMain::*handler)()) {
-        connect(b, &QPushButton::clicked, this, [this, handler] { guarded([&] { (this->*handler)(); }); });
-    };
-    on(cmdNew, &frmMain::cmdNew_Click);
-    on(cmdEdit, &frmMain::cmdEdit_Click);
-    on(cmdCancel, &frmMain::cmdCancel_Click);
-    on(cmdExit, &frmMain::cmdExit_Click);
-    on(cmdList, &frmMain::cmdList_Click);
-    on(cmdDetails, &frmMain::cmdDetails_Click);
+    // Leaving the request or the program needs no field to be right first.
+    m_noValidation = {cmdCancel, cmdExit};
+    onClick(cmdNew, &frmMain::cmdNew_Click);
+    onClick(cmdEdit, &frmMain::cmdEdit_Click);
+    onClick(cmdCancel, &frmMain::cmdCancel_Click);
+    onClick(cmdExit, &frmMain::cmdExit_Click);
+    onClick(cmdList, &frmMain::cmdList_Click);
+    onClick(cmdDetails, &frmMain::cmdDetails_Click);
     connect(SSTab1, &QTabWidget::currentChanged, this,
             [this](int index) { guarded([&] { onTabChanged(index); }); });
     addValidation(cboLocation, [this] { return cboLocation_Validate(); });
     addValidation(cboTargetLocation, [this] { return cboTargetLocation_Validate(); });
+}
+
+void frmMain::onClick(QPushButton *button, void (frmMain::*handler)())
+{
+    connect(button, &QPushButton::clicked, this, [this, button, handler] {
+        if (m_failedField && !m_noValidation.contains(button))
+            return;
+        guarded([this, handler] { (this->*handler)(); });
+    });
 }
 
 // --- errors, validation and the keyboard rule ---------------------------------------------------
@@ -380,8 +393,11 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
         if (target && target->window() == this && target == QApplication::focusWidget() &&
             handleKeyPreview(target, static_cast<QKeyEvent *>(event)))
             return true;
-    } else if (event->type() == QEvent::FocusIn && watched == txtDocNum) {
-        QTimer::singleShot(0, txtDocNum, &QLineEdit::selectAll);
+    } else if (event->type() == QEvent::FocusIn &&
+               (watched == txtDocNum || watched == txtProdCode || watched == txtWithdraw)) {
+        // Entry fields select their whole text when the focus comes in.
+        auto *box = static_cast<QLineEdit *>(watched);
+        QTimer::singleShot(0, box, &QLineEdit::selectAll);
     } else if (event->type() == QEvent::FocusOut && !m_validating) {
         // A field's check runs when the focus moves on to another field of this window; a
         // message box or a popup taking the focus is not leaving the field.
@@ -391,14 +407,20 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
                 reason == Qt::ActiveWindowFocusReason)
                 continue;
             QWidget *next = QApplication::focusWidget();
-            if (next && (next == v.field || v.field->isAncestorOf(next) || next->window() != this))
+            if (next && (next == v.field || v.field->isAncestorOf(next) || next->window() != this ||
+                         m_noValidation.contains(next)))
                 continue;
             m_validating = true;
             bool accepted = true;
             guarded([&] { accepted = v.check(); });
             m_validating = false;
-            if (!accepted)
+            if (accepted) {
+                if (m_failedField == v.field)
+                    m_failedField = nullptr;
+            } else {
+                m_failedField = v.field;
                 QTimer::singleShot(0, v.field, [field = v.field] { field->setFocus(Qt::OtherFocusReason); });
+            }
         }
     }
     return QMainWindow::eventFilter(watched, event);

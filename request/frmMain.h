@@ -12,6 +12,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QTabWidget;
+class clsItem;
 
 namespace ui {
 class FlexGrid;
@@ -76,6 +77,11 @@ public:
 
     // --- line entry (frmMain_entry.cpp) ---------------------------------------------------------
     void ShowItemInfo();
+    bool txtProdCode_Validate();
+    bool txtWithdraw_Validate();
+    bool txtUnitCost_Validate();
+    void ComputeTotalCost();
+    void cmdOK_Click();
 
     // --- list of requests (frmMain_listing.cpp) -------------------------------------------------
     void LoadListing();
@@ -158,9 +164,13 @@ private:
     void connectGrid();
     void connectEntry();
     void connectListing();
+    void showItem(clsItem &item, bool offerAverageCost);
+    void expandKit(const QString &kitCode);
 
     // Runs a handler; an error nobody expected is shown and the window stays usable.
     void guarded(const std::function<void()> &handler);
+    // A button's handler; it does not run while a field's check refuses what the field holds.
+    void onClick(QPushButton *button, void (frmMain::*handler)());
     // A field whose check runs when the focus leaves it for another field of the window.
     void addValidation(QWidget *field, std::function<bool()> check);
     bool handleKeyPreview(QWidget *target, QKeyEvent *event);
@@ -174,6 +184,8 @@ private:
         std::function<bool()> check;
     };
     QList<Validation> m_validations;
+    QList<QWidget *> m_noValidation; // buttons that may be pressed whatever a field holds
+    QWidget *m_failedField = nullptr; // the field whose check refused it last
     bool m_validating = false;
     bool m_keyPreview = true; // off while the detail grid has the focus
     int m_currentTab = 0;

@@ -1,16 +1,292 @@
-// Line entry: the product code, quantity and unit cost of one line, and the item's values beside them.
+// Line entry: the product code (an item code, a bar code or the start of a name), the quantity, the
+// unit cost and the line button, with the item's values at the location beside them.
 #include "request/frmMain.h"
+
+#include "app/modInventory.h"
+#include "app/vbformat.h"
+#include "dialogs/frmKitEntry.h"
+#include "objects/clsItem.h"
+#include "objects/clsItemMaster.h"
+#include "platform/db/connection.h"
+#include "platform/db/sqlquote.h"
+#include "platform/error.h"
+#include "platform/session/clsCurrentUser.h"
+#include "platform/ui/flexgrid.h"
+#include "platform/ui/hourglass.h"
+#include "platform/ui/locationcombo.h"
+#include "platform/ui/msgbox.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+
+using namespace modInventory;
+
+namespace {
+
+db::Connection &connection()
+{
+    return *objCurrentUser->sqlconnection();
+}
+
+const QString CostPattern = QStringLiteral("########0.0000");
+
+// An unquoted procedure argument as the kit statements write it; a code that is not a plain word
+// goes between quotes instead, so it stays one value whatever it holds.
+QString procedureArgument(const QString &code)
+{
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_]+$"));
+    return plain.match(code).hasMatch() ? code : db::quoted(code);
+}
+
+} // namespace
 
 void frmMain::connectEntry()
 {
+    addValidation(txtProdCode, [this] { return txtProdCode_Validate(); });
+    addValidation(txtWithdraw, [this] { return txtWithdraw_Validate(); });
+    addValidation(txtUnitCost, [this] { return txtUnitCost_Validate(); });
+    connect(cmdCode, &QPushButton::clicked, this, [this] {
+        guarded([this] {
+            blnBrowseItem = true;
+            txtProdCode_Validate();
+        });
+    });
+    for (QLineEdit *box : {txtProdCode, txtWithdraw, txtUnitCost})
+        connect(box, &QLineEdit::textChanged, cmdOK, [this] { cmdOK->setEnabled(true); });
+    connect(optConsumed[0], &QRadioButton::toggled, this, [this](bool selected) {
+        if (selected)
+            guarded([this] { LoadListing(); });
+    });
+    onClick(cmdOK, &frmMain::cmdOK_Click);
 }
 
 bool frmMain::ownEnterRule(QWidget *target)
 {
-    Q_UNUSED(target);
+    // The unit cost and the retail options go straight to the line button.
+    if ((target == txtUnitCost && cmdOK->isEnabled()) || target == optConsumed[0] ||
+        target == optConsumed[1]) {
+        cmdOK->setFocus(Qt::TabFocusReason);
+        return true;
+    }
     return false;
+}
+
+bool frmMain::txtProdCode_Validate()
+{
+    try {
+        if (txtProdCode->text().trimmed().isEmpty()) {
+            txtProdName->clear();
+            blnBrowseItem = false;
+            return true;
+        }
+        txtProdCode->setText(GetItemIDFromBarcode(txtProdCode->text().trimmed()));
+
+        clsItem item;
+        item.setActiveConnection(objCurrentUser->sqlconnection());
+        // KVB shows the item at the requesting department, everyone else at the supplying location.
+        ui::LocationCombo *location =
+            ClientName == QLatin1String("KVB") ? cboTargetLocation : cboLocation;
+        const QString search = blnBrowseItem ? QString() : txtProdCode->text();
+        if (!item.SearchItem(search, location->currentText(), location->Tag())) {
+            blnBrowseItem = false;
+            return true;
+        }
+        txtProdCode->setText(item.ItemID());
+
+        QString kitCode;
+        if (AllowWDZeroOnHand) {
+            if (item.OnHand() <= 0) {
+                ui::MsgBox(QStringLiteral("Zero Item Onhand"), ui::Buttons::OK, ui::Icon::Critical,
+                           QStringLiteral("HEY!"));
+                ui::MsgBox(QStringLiteral("Enter another item"), ui::Buttons::OK,
+                           ui::Icon::Information, QStringLiteral("OK"));
+                blnBrowseItem = false;
+                txtProdCode->setFocus();
+                return true;
+            }
+        } else {
+            db::Recordset rs = connection().OpenRecordset(
+                QStringLiteral("Select B.ItemID as Code from Inventory..tbInvKit A ") +
+                QStringLiteral("Left Outer Join Inventory..tbInvMaster B On A.KitID = B.KitID ") +
+                QStringLiteral("Where not Active = 'I' and B.ItemID = '") +
+                db::sqlText(txtProdCode->text()) + QStringLiteral("'"));
+            if (!rs.Eof())
+                kitCode = NullToDefault(rs.Fields(QStringLiteral("Code")), QString()).toString();
+        }
+
+        if (kitCode != txtProdCode->text()) {
+            showItem(item, true);
+            blnBrowseItem = false;
+            txtWithdraw->setFocus();
+            return true;
+        }
+        expandKit(kitCode);
+        blnBrowseItem = false;
+        return true;
+    } catch (const AppError &) {
+        // Whatever failed, the code stays to be corrected; nothing else changes.
+        blnBrowseItem = false;
+        return false;
+    }
+}
+
+void frmMain::showItem(clsItem &item, bool offerAverageCost)
+{
+    const std::shared_ptr<clsItemMaster> master = item.ItemMaster();
+    txtProdName->setText(master->ItemName().trimmed() + QLatin1Char(' ') + master->ItemDesc());
+    txtListCost->setText(vb::plainNumber(master->ListCost()));
+    txtPacking->setText(QString::number(master->Packing()));
+    txtOnhand->setText(vb::plainNumber(item.OnHand()));
+    txtAverageCost->setText(vb::formatNumber(master->AverageCost(), CostPattern));
+    txtUOM->setText(item.UOMDescription());
+    txtMax->setText(vb::plainNumber(item.MaxStock()));
+    txtMin->setText(vb::plainNumber(item.MinimumStockLevel()));
+    if (offerAverageCost) {
+        const QString cost = txtUnitCost->text().trimmed();
+        if (cost.isEmpty() || cost == QLatin1String("0.00"))
+            txtUnitCost->setText(vb::formatNumber(master->AverageCost(), CostPattern));
+    }
+    const bool ads = item.IsADSStock();
+    chkAdS->setVisible(ads);
+    lblADSStock->setVisible(ads);
+    if (ads) {
+        lblADSStock->setText(vb::plainNumber(item.ADSStock()));
+        if (offerAverageCost)
+            chkAdS->setChecked(true);
+    }
+}
+
+void frmMain::expandKit(const QString &kitCode)
+{
+    if (ui::MsgBox(QStringLiteral("Item is a Kit. Do you want to add items located in the Kit?"),
+                   ui::Buttons::YesNo, ui::Icon::Question,
+                   QStringLiteral("Message")) != ui::Answer::Yes)
+        return;
+
+    frmKitEntry &kit = frmKitEntry::instance();
+    kit.setItemID(kitCode);
+    kit.exec();
+    const QString code = txtProdCode->text().trimmed();
+    const QString sql =
+        kit.AllItems()
+            ? QStringLiteral("Inventory..sp_Inv_KitofItems ") + procedureArgument(code)
+            : QStringLiteral("Inventory..sp_Inv_KitofItems_PerItem ") + procedureArgument(code) +
+                  QLatin1Char(',') + procedureArgument(kit.ItemID());
+    db::Recordset rs = connection().OpenRecordset(sql);
+    if (rs.Eof())
+        return;
+
+    // The kit's lines replace every line entered before; no empty row follows them.
+    const int lines = qMin(rs.RecordCount(), MaxGridRow);
+    if (lines < rs.RecordCount())
+        ui::MsgBox(QStringLiteral("Only the first %1 items of this kit are taken.").arg(lines),
+                   ui::Buttons::OK, ui::Icon::Exclamation, QStringLiteral("HEY!"));
+    grdDetails->setCols(8);
+    grdDetails->setRows(lines + 1);
+    const char *const columns[] = {"ItemID", "ItemName", "Qty", "UnitCost", "Amount", "RetailType"};
+    for (int row = 1; row <= lines; ++row, rs.MoveNext()) {
+        for (int c = 0; c < 8; ++c) {
+            if (c < 6) {
+                const db::Field f = rs.Fields(QLatin1String(columns[c]));
+                grdDetails->setTextMatrix(row, c, f.IsNull() ? QString() : f.toText());
+            } else {
+                grdDetails->setTextMatrix(row, c, QString());
+            }
+        }
+    }
+    grdDetails->setRowCol(1, 1);
+    LoadDetailRow();
 }
 
 void frmMain::ShowItemInfo()
 {
+    ui::Hourglass hourglass;
+    clsItem item;
+    item.setActiveConnection(objCurrentUser->sqlconnection());
+    if (item.LoadItem(txtProdCode->text(), cboLocation->Tag())) {
+        txtProdCode->setText(item.ItemID());
+        showItem(item, false);
+        return;
+    }
+    for (QLineEdit *box : {txtProdCode, txtProdName, txtListCost, txtPacking, txtOnhand,
+                           txtAverageCost, txtUnitCost, txtUOM})
+        box->clear();
+}
+
+bool frmMain::txtWithdraw_Validate()
+{
+    if (txtWithdraw->text().trimmed().isEmpty())
+        txtWithdraw->setText(QStringLiteral("0"));
+    if (!vb::isNumeric(txtWithdraw->text())) {
+        ui::MsgBox(QStringLiteral("Invalid entry..."));
+        return false;
+    }
+    txtWithdraw->setText(vb::formatNumber(vb::numericValue(txtWithdraw->text()), QStringLiteral("#########0")));
+    ComputeTotalCost();
+    return true;
+}
+
+bool frmMain::txtUnitCost_Validate()
+{
+    if (txtUnitCost->text().trimmed().isEmpty())
+        txtUnitCost->setText(QStringLiteral("0.00"));
+    if (!vb::isNumeric(txtUnitCost->text())) {
+        ui::MsgBox(QStringLiteral("Invalid entry..."));
+        return false;
+    }
+    const double cost = vb::numericValue(txtUnitCost->text());
+    txtAverageCost->setText(vb::formatNumber(cost, QStringLiteral("#########0.0000")));
+    if (!(cost > 0))
+        txtUnitCost->setText(QStringLiteral("0.00"));
+    ComputeTotalCost();
+    return true;
+}
+
+void frmMain::ComputeTotalCost()
+{
+    auto value = [](const QLineEdit *box) {
+        return vb::isNumeric(box->text()) ? vb::numericValue(box->text()) : 0.0;
+    };
+    txtTotalCost->setText(
+        vb::formatNumber(value(txtWithdraw) * value(txtUnitCost), QStringLiteral("###,###,##0.0000")));
+}
+
+void frmMain::cmdOK_Click()
+{
+    txtTotalCounter->setVisible(true);
+    const double quantity = vb::leadingNumber(txtWithdraw->text());
+    const double onHand = vb::leadingNumber(txtOnhand->text());
+    auto refuse = [](const QString &text, const QString &title, QWidget *focus) {
+        ui::MsgBox(text, ui::Buttons::OK, ui::Icon::Information, title);
+        focus->setFocus();
+    };
+    const QString message = QStringLiteral("MESSAGE");
+    if (txtProdCode->text().trimmed().isEmpty())
+        return refuse(QStringLiteral("Invalid product code..."), message, txtProdCode);
+    if (!vb::isNumeric(txtWithdraw->text()))
+        return refuse(QStringLiteral("Invalid quantity..."), message, txtWithdraw);
+    if (quantity == 0)
+        return refuse(QStringLiteral("Please enter a value for Quantity."), message, txtWithdraw);
+    if (!vb::isNumeric(txtUnitCost->text()) || vb::leadingNumber(txtUnitCost->text()) < 0)
+        return refuse(QStringLiteral("Invalid unit cost..."), message, txtUnitCost);
+    if (quantity < 0)
+        return refuse(QStringLiteral("Quantity must not be lesser than zero."), QStringLiteral("HEY!"),
+                      txtWithdraw);
+    if (AllowWDZeroOnHand && onHand <= 0) {
+        ui::MsgBox(QStringLiteral("Zero Item Onhand"), ui::Buttons::OK, ui::Icon::Critical,
+                   QStringLiteral("HEY!"));
+        return refuse(QStringLiteral("Enter another item"), QStringLiteral("OK"), txtProdCode);
+    }
+    if (ClientName == QLatin1String("NORBEK") && onHand < quantity) // a warning: the line is kept
+        ui::MsgBox(QStringLiteral("The requested quantity is greater than the current stock"),
+                   ui::Buttons::OK, ui::Icon::Critical, QStringLiteral("HEY!"));
+
+    StoreLine();
+    cmdOK->setEnabled(false);
+    ComputeGrandTotal();
+    ShowLineCounter();
 }

@@ -79,6 +79,7 @@ void frmMain::LoadRights()
 
 void frmMain::ClearAll()
 {
+    m_failedField = nullptr;
     for (QLineEdit *box : {txtProdCode, txtProdName, txtWithdraw, txtUnitCost, txtAverageCost,
                            txtTotalCost, txtPacking, txtOnhand, Text2, txtListCost})
         box->clear();

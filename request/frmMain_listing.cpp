@@ -85,10 +85,19 @@ void frmMain::LoadListing()
             (chkverified->isChecked()
                  ? QStringLiteral(" and isnull(verifiedby,'')<> '' Order By Transdate")
                  : QStringLiteral(" and isnull(verifiedby,'') = '' Order By Transdate"));
+        // A refresh keeps the request the user had selected, wherever it now stands.
+        const QString selected =
+            grdListing->Rows() > 1 ? grdListing->TextMatrix(grdListing->Row(), 0) : QString();
         db::Recordset rs = connection().OpenRecordset(sql);
         grdListing->setEnabled(!rs.Eof());
         if (!rs.Eof()) {
             grdListing->setRecordset(rs);
+            for (int row = 1; row < grdListing->Rows() && !selected.isEmpty(); ++row) {
+                if (grdListing->TextMatrix(row, 0) == selected) {
+                    grdListing->setRow(row);
+                    break;
+                }
+            }
         } else {
             grdListing->unbind();
             grdListing->Clear();
