@@ -68,6 +68,8 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     connectGrid();
     connectEntry();
     connectListing();
+    connectSaving();
+    connectPrinting();
     qApp->installEventFilter(this);
     resize(1240, 780);
     guarded([this] { Form_Load(); });

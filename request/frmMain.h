@@ -27,6 +27,8 @@ class LocationCombo;
 //   frmMain_grid.cpp     the detail grid, its rows and totals
 //   frmMain_entry.cpp    line entry: product code, quantity, unit cost, the line button
 //   frmMain_listing.cpp  the list of requests and loading one back
+//   frmMain_saving.cpp   saving, verifying and cancelling requests
+//   frmMain_printing.cpp printing a request
 //
 // The controls carry the names the rest of the program (and the tests) know them by; option and label
 // arrays are named like "optConsumed(0)".
@@ -88,6 +90,17 @@ public:
     void LoadRequest(bool blnFromList);
     void optOptions_Click(int index);
     void chkverified_Click();
+
+    // --- saving, verification, cancellation (frmMain_saving.cpp) -------------------------------
+    void cmdSave_Click();
+    bool SaveRequest();
+    void cmdVerify_Click();
+    void cmdVerified_Click();
+    void cmdDeleteReq_Click();
+    void VerifySaved(const QString &strDocNum, const QString &strVerifiedByID);
+
+    // --- printing (frmMain_printing.cpp) --------------------------------------------------------
+    void cmdView_Click();
 
     // --- controls -------------------------------------------------------------------------------
     // header frame
@@ -164,6 +177,8 @@ private:
     void connectGrid();
     void connectEntry();
     void connectListing();
+    void connectSaving();
+    void connectPrinting();
     void showItem(clsItem &item, bool offerAverageCost);
     void expandKit(const QString &kitCode);
 

@@ -1,0 +1,6 @@
+// Printing a request through its report template.
+#include "request/frmMain.h"
+
+void frmMain::connectPrinting()
+{
+}

@@ -1,0 +1,6 @@
+// Saving a request, verifying it and cancelling it.
+#include "request/frmMain.h"
+
+void frmMain::connectSaving()
+{
+}
