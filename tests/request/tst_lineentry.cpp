@@ -1,0 +1,398 @@
+// Line entry in the request window: resolving what the clerk types, the item's values, the
+// quantity and cost checks, the line button's checks in order, and kits.
+#include "testsupport.h"
+
+#include "app/modInventory.h"
+#include "dialogs/frmKitEntry.h"
+#include "platform/ui/flexgrid.h"
+#include "platform/ui/locationcombo.h"
+#include "platform/ui/modal.h"
+#include "platform/ui/msgbox.h"
+#include "request/frmMain.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+using namespace modInventory;
+
+namespace {
+
+const char *Fixture = R"(
+INSERT INTO tbInvLocation VALUES ('19', 'CENTRAL SUPPLY', NULL, 1, 0, 1, NULL);
+INSERT INTO tbInvLocation VALUES ('27', 'WARD 3', NULL, 0, 0, 1, NULL);
+INSERT INTO tbinvUserLocation VALUES ('E01', '27');
+INSERT INTO tbInvUnitOfMeasure VALUES (1, 'BOX', NULL);
+INSERT INTO tbInvMaster (ItemID, ItemName, ItemDesc, BarCode, ListCost, Packing, AverageCost, UnitOfMeasureID, KitID)
+VALUES ('1001', 'GAUZE 4X4 ', 'STERILE', '4800001', 12.5, 10, 11.25, 1, NULL),
+       ('1002', 'PARACETAMOL 500MG', 'TABLET', NULL, 0.5, 100, 0.45, 1, NULL),
+       ('1003', 'SYRINGE 5CC', 'DISPOSABLE', NULL, 4, 100, 3.5, 1, NULL),
+       ('1004', 'PARACETAMOL 250MG', 'SYRUP', NULL, 30, 1, 28, 1, NULL),
+       ('2001', 'IV START KIT', 'ADULT', NULL, 100, 1, 90, 1, 'K1');
+INSERT INTO tbInvent (ItemID, LocationID, OnHand, MinStockLevel, IsADSStock, ADSStock)
+VALUES ('1001', '19', 40, 5, 0, 0), ('1002', '19', 0, 0, 0, 0), ('1003', '19', 100, 20, 1, 7),
+       ('1004', '19', 3, 0, 0, 0), ('2001', '19', 6, 0, 0, 0),
+       ('1001', '27', 1, 0, 0, 0), ('1002', '27', 1, 0, 0, 0), ('1003', '27', 1, 0, 0, 0),
+       ('1004', '27', 1, 0, 0, 0), ('2001', '27', 1, 0, 0, 0);
+INSERT INTO tbInvKit (KitID, ItemID, Quantity, RetailType, Active)
+VALUES ('K1', '1001', 2, 'Y', 'A'), ('K1', '1003', 1, 'N', 'A');
+)";
+
+} // namespace
+
+class TestLineEntry : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<testsupport::Session> m_session;
+    std::unique_ptr<ui::ScopedRecordingResponder> m_messages;
+    std::unique_ptr<frmMain> m_window;
+
+    frmMain &w() { return *m_window; }
+
+    // A new request from WARD 3 to CENTRAL SUPPLY, the focus in the product code.
+    void start(const QString &client = QString(), bool allowZero = false)
+    {
+        m_session = std::make_unique<testsupport::Session>(QString::fromLatin1(Fixture));
+        ClientName = client;
+        AllowWDZeroOnHand = allowZero;
+        m_window = std::make_unique<frmMain>();
+        m_window->show();
+        QApplication::setActiveWindow(m_window.get());
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        w().cmdNew->click();
+        w().cboTargetLocation->setEditText(QStringLiteral("WARD 3"));
+        QVERIFY(w().cboTargetLocation_Validate());
+        w().txtProdCode->setFocus();
+        m_messages->clear();
+    }
+
+    bool resolve(const QString &typed)
+    {
+        w().txtProdCode->setText(typed);
+        return w().txtProdCode_Validate();
+    }
+
+private slots:
+    void init() { m_messages = std::make_unique<ui::ScopedRecordingResponder>(); }
+
+    void cleanup()
+    {
+        m_window.reset();
+        m_session.reset();
+        m_messages.reset();
+        frmKitEntry::unload();
+        QCOMPARE(ui::test::pendingModalWatches(), 0);
+        QCOMPARE(ui::test::takeModalFailures(), QStringList());
+    }
+
+    void resolution_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("item code") << "1001" << "1001" << "GAUZE 4X4 STERILE";
+        QTest::newRow("bar code") << "4800001" << "1001" << "GAUZE 4X4 STERILE";
+        QTest::newRow("code with blanks") << "  1003 " << "1003" << "SYRINGE 5CC DISPOSABLE";
+        QTest::newRow("the one name that starts so") << "SYR" << "1003" << "SYRINGE 5CC DISPOSABLE";
+    }
+
+    void resolution()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, code);
+        QFETCH(QString, name);
+        start();
+        QVERIFY(resolve(typed));
+        QCOMPARE(w().txtProdCode->text(), code);
+        QCOMPARE(w().txtProdName->text(), name);
+        QCOMPARE(QApplication::focusWidget(), w().txtWithdraw);
+        QVERIFY(!w().blnBrowseItem);
+        QVERIFY(m_messages->messages().isEmpty());
+    }
+
+    void itemValues()
+    {
+        start(QStringLiteral("RQ"));
+        QVERIFY(resolve(QStringLiteral("1001")));
+        QCOMPARE(w().txtListCost->text(), QStringLiteral("12.5"));
+        QCOMPARE(w().txtPacking->text(), QStringLiteral("10"));
+        QCOMPARE(w().txtOnhand->text(), QStringLiteral("40"));
+        QCOMPARE(w().txtAverageCost->text(), QStringLiteral("11.2500"));
+        QCOMPARE(w().txtUOM->text(), QStringLiteral("BOX"));
+        QCOMPARE(w().txtMin->text(), QStringLiteral("5"));
+        QCOMPARE(w().txtMax->text(), QStringLiteral("5")); // the maximum is the minimum stock level
+        QCOMPARE(w().txtUnitCost->text(), QStringLiteral("11.2500"));
+        QVERIFY(w().chkAdS->isHidden());
+
+        // An ADS item shows its ADS stock and ticks the box; a typed unit cost stays.
+        w().txtUnitCost->setText(QStringLiteral("5"));
+        QVERIFY(resolve(QStringLiteral("1003")));
+        QVERIFY(!w().chkAdS->isHidden());
+        QVERIFY(w().chkAdS->isChecked());
+        QCOMPARE(w().lblADSStock->text(), QStringLiteral("7"));
+        QCOMPARE(w().txtUnitCost->text(), QStringLiteral("5"));
+
+        w().txtUnitCost->setText(QStringLiteral("0.00"));
+        QVERIFY(resolve(QStringLiteral("1001")));
+        QCOMPARE(w().txtUnitCost->text(), QStringLiteral("11.2500"));
+        QVERIFY(w().chkAdS->isHidden());
+        QVERIFY(w().chkAdS->isChecked()); // hidden, the box keeps its value
+    }
+
+    void searchClosedWithoutChoiceChangesNothing()
+    {
+        start();
+        QVERIFY(resolve(QStringLiteral("1001")));
+        auto watch = ui::test::whenModal([](QWidget *dialog) { ui::test::closeModal(dialog); });
+        QVERIFY(resolve(QStringLiteral("PARA"))); // two products start so: the list is shown
+        QVERIFY(watch->acted);
+        QCOMPARE(w().txtProdCode->text(), QStringLiteral("PARA"));
+        QCOMPARE(w().txtProdName->text(), QStringLiteral("GAUZE 4X4 STERILE"));
+        QVERIFY(!w().blnBrowseItem);
+    }
+
+    void emptyCodeAsksNothing()
+    {
+        start();
+        w().txtProdName->setText(QStringLiteral("OLD"));
+        QVERIFY(resolve(QStringLiteral("   ")));
+        QCOMPARE(w().txtProdName->text(), QString());
+        w().cmdCode->click(); // the product search button does nothing either
+        QCOMPARE(ui::test::pendingModalWatches(), 0);
+        QVERIFY(!w().blnBrowseItem);
+        QVERIFY(m_messages->messages().isEmpty());
+    }
+
+    void zeroOnHand_data()
+    {
+        QTest::addColumn<bool>("allowZero");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("refused at zero") << true << "1002" << QStringList{"Zero Item Onhand", "Enter another item"};
+        QTest::newRow("accepted when allowed") << false << "1002" << QStringList();
+        QTest::newRow("no kit check when refusing zero") << true << "2001" << QStringList();
+    }
+
+    void zeroOnHand()
+    {
+        QFETCH(bool, allowZero);
+        QFETCH(QString, code);
+        QFETCH(QStringList, messages);
+        start(QString(), allowZero);
+        QVERIFY(resolve(code));
+        QCOMPARE(m_messages->texts(), messages);
+        if (!messages.isEmpty()) {
+            QCOMPARE(m_messages->messages().at(0).title, QStringLiteral("HEY!"));
+            QCOMPARE(m_messages->messages().at(0).icon, ui::Icon::Critical);
+            QCOMPARE(m_messages->messages().at(1).title, QStringLiteral("OK"));
+            QCOMPARE(QApplication::focusWidget(), w().txtProdCode);
+        } else {
+            QVERIFY(!w().txtProdName->text().trimmed().isEmpty());
+        }
+    }
+
+    void quantityAndCost()
+    {
+        start();
+        w().txtWithdraw->setText(QStringLiteral("2.6"));
+        QVERIFY(w().txtWithdraw_Validate());
+        QCOMPARE(w().txtWithdraw->text(), QStringLiteral("3"));
+        w().txtWithdraw->setText(QStringLiteral(" "));
+        QVERIFY(w().txtWithdraw_Validate());
+        QCOMPARE(w().txtWithdraw->text(), QStringLiteral("0"));
+        w().txtWithdraw->setText(QStringLiteral("ABC"));
+        QVERIFY(!w().txtWithdraw_Validate());
+        QCOMPARE(m_messages->texts(), QStringList{QStringLiteral("Invalid entry...")});
+
+        w().txtWithdraw->setText(QStringLiteral("4"));
+        w().txtUnitCost->setText(QStringLiteral("-5"));
+        QVERIFY(w().txtUnitCost_Validate());
+        QCOMPARE(w().txtUnitCost->text(), QStringLiteral("0.00"));
+        QCOMPARE(w().txtAverageCost->text(), QStringLiteral("-5.0000"));
+        QCOMPARE(w().txtTotalCost->text(), QStringLiteral("0.0000"));
+        w().txtUnitCost->setText(QStringLiteral("1,234.5"));
+        QVERIFY(w().txtUnitCost_Validate());
+        QCOMPARE(w().txtTotalCost->text(), QStringLiteral("4,938.0000"));
+    }
+
+    void updateChecks_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("quantity");
+        QTest::addColumn<QString>("cost");
+        QTest::addColumn<QString>("onHand");
+        QTest::addColumn<bool>("allowZero");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("1 no code") << " " << "1" << "1" << "5" << false << "Invalid product code..." << "MESSAGE"
+                                   << "txtProdCode";
+        QTest::newRow("2 quantity not numeric")
+            << "1001" << "X" << "X" << "5" << false << "Invalid quantity..." << "MESSAGE" << "txtWithdraw";
+        QTest::newRow("3 no quantity") << "1001" << "0" << "X" << "5" << false
+                                       << "Please enter a value for Quantity." << "MESSAGE" << "txtWithdraw";
+        QTest::newRow("4 cost not numeric") << "1001" << "-2" << "X" << "5" << false << "Invalid unit cost..."
+                                            << "MESSAGE" << "txtUnitCost";
+        QTest::newRow("4 negative cost") << "1001" << "-2" << "-1" << "5" << false << "Invalid unit cost..."
+                                         << "MESSAGE" << "txtUnitCost";
+        QTest::newRow("5 negative quantity") << "1001" << "-2" << "1" << "5" << false
+                                             << "Quantity must not be lesser than zero." << "HEY!" << "txtWithdraw";
+        QTest::newRow("6 nothing on hand") << "1001" << "2" << "1" << "0" << true << "Zero Item Onhand" << "HEY!"
+                                           << "txtProdCode";
+        QTest::newRow("stored") << "1001" << "2" << "1" << "0" << false << "" << "" << "";
+    }
+
+    void updateChecks()
+    {
+        QFETCH(QString, code);
+        QFETCH(QString, quantity);
+        QFETCH(QString, cost);
+        QFETCH(QString, onHand);
+        QFETCH(bool, allowZero);
+        QFETCH(QString, message);
+        QFETCH(QString, title);
+        QFETCH(QString, focus);
+        start();
+        AllowWDZeroOnHand = allowZero;
+        w().cmdOK->setFocus();
+        w().txtProdCode->setText(code);
+        w().txtWithdraw->setText(quantity);
+        w().txtUnitCost->setText(cost);
+        w().txtOnhand->setText(onHand);
+        w().cmdOK_Click();
+        QVERIFY(!w().txtTotalCounter->isHidden());
+        if (message.isEmpty()) {
+            QVERIFY(m_messages->messages().isEmpty());
+            QCOMPARE(w().grdDetails->TextMatrix(1, 0), code);
+            QCOMPARE(w().grdDetails->Rows(), 3);
+            QVERIFY(!w().cmdOK->isEnabled());
+            return;
+        }
+        QCOMPARE(m_messages->messages().first().text, message);
+        QCOMPARE(m_messages->messages().first().title, title);
+        QCOMPARE(QApplication::focusWidget()->objectName(), focus);
+        QCOMPARE(w().grdDetails->Rows(), 2); // nothing stored
+    }
+
+    void overStockWarnsAndStores()
+    {
+        start(QStringLiteral("NORBEK"));
+        w().cmdOK->setFocus();
+        w().txtProdCode->setText(QStringLiteral("1004"));
+        w().txtWithdraw->setText(QStringLiteral("9"));
+        w().txtUnitCost->setText(QStringLiteral("1"));
+        w().txtOnhand->setText(QStringLiteral("3"));
+        w().cmdOK_Click();
+        QCOMPARE(m_messages->texts(),
+                 QStringList{QStringLiteral("The requested quantity is greater than the current stock")});
+        QCOMPARE(w().grdDetails->TextMatrix(1, 0), QStringLiteral("1004"));
+    }
+
+    void kits_data()
+    {
+        QTest::addColumn<QString>("choice"); // all, member, none, refuse
+        QTest::addColumn<QStringList>("codes");
+        QTest::newRow("all items") << "all" << QStringList{"1001", "1003"};
+        QTest::newRow("one member") << "member" << QStringList{"1003"};
+        QTest::newRow("closed without a choice") << "none" << QStringList{"5555", ""};
+        QTest::newRow("kit not wanted") << "refuse" << QStringList{"5555", ""};
+    }
+
+    void kits()
+    {
+        QFETCH(QString, choice);
+        QFETCH(QStringList, codes);
+        start();
+        // A line already in the grid; a kit's lines replace it.
+        w().grdDetails->setTextMatrix(1, 0, QStringLiteral("5555"));
+        w().AddDetailRow();
+        m_messages->queueAnswer(choice == QLatin1String("refuse") ? ui::Answer::No : ui::Answer::Yes);
+        std::shared_ptr<const ui::test::ModalWatch> watch;
+        if (choice != QLatin1String("refuse")) {
+            watch = ui::test::whenModal([choice](QWidget *dialog) {
+                auto *kit = static_cast<frmKitEntry *>(dialog);
+                if (choice == QLatin1String("all")) {
+                    kit->chkAddAllItems->click();
+                    kit->cmdClose->click();
+                } else if (choice == QLatin1String("member")) {
+                    kit->flexMSHDetails->setRow(2);
+                    kit->cmdSelect->click();
+                } else {
+                    kit->cmdClose->click();
+                }
+            });
+        }
+        QVERIFY(resolve(QStringLiteral("2001")));
+        QCOMPARE(m_messages->texts(),
+                 QStringList{QStringLiteral("Item is a Kit. Do you want to add items located in the Kit?")});
+        QCOMPARE(m_messages->messages().first().title, QStringLiteral("Message"));
+        if (watch)
+            QVERIFY(watch->acted);
+        QStringList grid;
+        for (int r = 1; r < w().grdDetails->Rows(); ++r)
+            grid << w().grdDetails->TextMatrix(r, 0);
+        QCOMPARE(grid, codes);
+        if (choice == QLatin1String("all")) {
+            QCOMPARE(w().grdDetails->Cols(), 8);
+            QCOMPARE(w().grdDetails->Row(), 1);
+            QCOMPARE(w().grdDetails->TextMatrix(1, 2), QStringLiteral("2"));
+            QCOMPARE(w().grdDetails->TextMatrix(1, 4), QStringLiteral("22.5"));
+            QCOMPARE(w().grdDetails->TextMatrix(2, 5), QStringLiteral("N"));
+            QCOMPARE(w().txtProdCode->text(), QStringLiteral("1001")); // row 1 in the fields
+        }
+        if (choice == QLatin1String("refuse"))
+            QCOMPARE(w().txtProdCode->text(), QStringLiteral("2001"));
+    }
+
+    void emptyRowShowsZeros()
+    {
+        start();
+        QVERIFY(resolve(QStringLiteral("1003")));
+        w().grdDetails->setRow(1); // the empty row: LoadDetailRow, then the item values
+        w().LoadDetailRow();
+        QCOMPARE(w().txtProdName->text(), QStringLiteral(" "));
+        QCOMPARE(w().txtListCost->text(), QStringLiteral("0"));
+        QCOMPARE(w().txtPacking->text(), QStringLiteral("0"));
+        QCOMPARE(w().txtOnhand->text(), QStringLiteral("0"));
+        QCOMPARE(w().txtAverageCost->text(), QStringLiteral("0.0000"));
+        QCOMPARE(w().txtUOM->text(), QString());
+        QVERIFY(w().chkAdS->isHidden());
+    }
+
+    void failureKeepsTheFocusSilently()
+    {
+        start();
+        m_session->connection().Execute(QStringLiteral("Drop Table tbInvKit"));
+        QVERIFY(!resolve(QStringLiteral("1001")));
+        QVERIFY(m_messages->messages().isEmpty());
+        QVERIFY(!w().blnBrowseItem);
+        QCOMPARE(GetItemIDFromBarcode(QStringLiteral("O'BRIEN")), QStringLiteral("O'BRIEN"));
+    }
+
+    void keyboardAlone()
+    {
+        start();
+        QTest::keyClicks(w().txtProdCode, QStringLiteral("1001"));
+        QTest::keyClick(w().txtProdCode, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), w().txtWithdraw);
+        QTest::keyClicks(w().txtWithdraw, QStringLiteral("5"));
+        QTest::keyClick(w().txtWithdraw, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), w().txtUnitCost);
+        QTest::keyClick(w().txtUnitCost, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), w().cmdOK);
+        QTest::keyClick(w().cmdOK, Qt::Key_Return);
+        QCOMPARE(w().grdDetails->TextMatrix(1, 0), QStringLiteral("1001"));
+        QCOMPARE(w().grdDetails->TextMatrix(1, 2), QStringLiteral("5"));
+        QCOMPARE(w().grdDetails->TextMatrix(1, 4), QStringLiteral("56.2500"));
+        QCOMPARE(w().txtTotalCounter->text(), QStringLiteral("56.2500"));
+        QCOMPARE(QApplication::focusWidget(), w().txtProdCode); // ready for the next line
+        QVERIFY(m_messages->messages().isEmpty());
+    }
+};
+
+INVENTORY_TEST_MAIN(TestLineEntry)
+#include "tst_lineentry.moc"
