@@ -4,6 +4,10 @@
 
 #include "app/modInventory.h"
 #include "dialogs/frmKitEntry.h"
+#include "objects/clsItemClass.h"
+#include "objects/clsItemMaster.h"
+#include "objects/clsSupplier.h"
+#include "objects/clsUnitOfMeasure.h"
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/locationcombo.h"
 #include "platform/ui/modal.h"
@@ -371,6 +375,50 @@ private slots:
         QVERIFY(m_messages->messages().isEmpty());
         QVERIFY(!w().blnBrowseItem);
         QCOMPARE(GetItemIDFromBarcode(QStringLiteral("O'BRIEN")), QStringLiteral("O'BRIEN"));
+    }
+
+    // An item made through the data layer, with its four links, is found by the window's search.
+    void newItemFromTheDataLayer()
+    {
+        start();
+        db::Connection &c = m_session->connection();
+        c.runScript(QStringLiteral(
+            "INSERT INTO tbInvSupplier (SupplierID, SupplierName, FreeGoods, isVAT) "
+            "VALUES ('7', 'MEDISOURCE', 0, 1), ('8', 'O''NEILL PHARMA', 0, 0);"
+            "INSERT INTO tbInvClassification VALUES ('B', 'MEDICAL SUPPLIES', NULL, 0);"));
+        auto supplier = std::make_shared<clsSupplier>();
+        supplier->setActiveConnection(&c);
+        QVERIFY(supplier->LoadSupplier(QStringLiteral("7")));
+        auto maker = std::make_shared<clsSupplier>();
+        maker->setActiveConnection(&c);
+        QVERIFY(maker->LoadSupplier(QStringLiteral("8")));
+        auto itemClass = std::make_shared<clsItemClass>();
+        itemClass->setActiveConnection(&c);
+        QVERIFY(itemClass->LoadItemClass(QStringLiteral("B")));
+        auto unit = std::make_shared<clsUnitOfMeasure>();
+        unit->setActiveConnection(&c);
+        QVERIFY(unit->LoadUOM(1));
+
+        clsItemMaster item;
+        item.setActiveConnection(&c);
+        item.setItemName(QStringLiteral("ZINC OXIDE 20% OINTMENT"));
+        item.setItemDesc(QStringLiteral("30G TUBE"));
+        item.setAverageCost(42.5);
+        item.setSupplier(supplier);
+        item.setManufacturer(maker);
+        item.setItemClass(itemClass);
+        item.setUnitOfMeasure(unit);
+        item.Update();
+        QCOMPARE(item.ItemID(), QStringLiteral("2002")); // the largest code plus one
+        c.runScript(QStringLiteral("INSERT INTO tbInvent (ItemID, LocationID, OnHand) VALUES "
+                                   "('2002', '19', 12), ('2002', '27', 0)"));
+
+        QVERIFY(resolve(QStringLiteral("ZINC")));
+        QCOMPARE(w().txtProdCode->text(), QStringLiteral("2002"));
+        QCOMPARE(w().txtProdName->text(), QStringLiteral("ZINC OXIDE 20% OINTMENT 30G TUBE"));
+        QCOMPARE(w().txtUOM->text(), QStringLiteral("BOX"));
+        QCOMPARE(w().txtUnitCost->text(), QStringLiteral("42.5000"));
+        QVERIFY(m_messages->messages().isEmpty());
     }
 
     void keyboardAlone()
