@@ -392,7 +392,7 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
         return true;
     if (event->type() == QEvent::KeyPress) {
         auto *target = qobject_cast<QWidget *>(watched);
-        if (target && target->window() == this && target == QApplication::focusWidget() &&
+        if (target && target->window() == this && target == focusWidget() &&
             handleKeyPreview(target, static_cast<QKeyEvent *>(event)))
             return true;
     } else if (event->type() == QEvent::FocusIn &&
@@ -408,7 +408,7 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
             if (v.field != watched || reason == Qt::PopupFocusReason ||
                 reason == Qt::ActiveWindowFocusReason)
                 continue;
-            QWidget *next = QApplication::focusWidget();
+            QWidget *next = focusWidget(); // where the focus is going, in this window
             if (next && (next == v.field || v.field->isAncestorOf(next) || next->window() != this ||
                          m_noValidation.contains(next)))
                 continue;

@@ -91,7 +91,9 @@ bool frmMain::txtProdCode_Validate()
         ui::LocationCombo *location =
             ClientName == QLatin1String("KVB") ? cboTargetLocation : cboLocation;
         const QString search = blnBrowseItem ? QString() : txtProdCode->text();
-        if (!item.SearchItem(search, location->currentText(), location->Tag())) {
+        const bool found = item.SearchItem(search, location->currentText(), location->Tag());
+        activateWindow(); // the keyboard comes back here when the search list closes
+        if (!found) {
             blnBrowseItem = false;
             return true;
         }
@@ -170,6 +172,7 @@ void frmMain::expandKit(const QString &kitCode)
     frmKitEntry &kit = frmKitEntry::instance();
     kit.setItemID(kitCode);
     kit.exec();
+    activateWindow();
     const QString code = txtProdCode->text().trimmed();
     const QString sql =
         kit.AllItems()

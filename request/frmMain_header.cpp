@@ -95,6 +95,7 @@ void frmMain::ClearAll()
     const int widths[] = {800, 5000, 1000, 1000, 1000, 700, 0};
     for (int c = 0; c < 7; ++c)
         grdDetails->setColWidth(c, widths[c]);
+    ShowLineCounter(); // the counter follows the cleared grid, not the request shown before
 }
 
 QString frmMain::GetNewDocNumber()
