@@ -88,6 +88,11 @@ struct Connection::Private
     ~Private()
     {
         if (db.isValid()) {
+            if (db.isOpen() && sqlite) {
+                // Keeps the planner's statistics fresh as the tables grow; harmless when not needed.
+                QSqlQuery optimize(db);
+                optimize.exec(QStringLiteral("PRAGMA optimize"));
+            }
             if (db.isOpen())
                 db.close();
             db = QSqlDatabase();

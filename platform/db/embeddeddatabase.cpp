@@ -30,6 +30,8 @@ std::unique_ptr<Connection> createEmbeddedDatabase(const QString &path, Contents
         if (contents == Contents::DemoData)
             connection->runScript(embeddedScript(QStringLiteral("demo_data.sql")));
         transaction.commit();
+        // Statistics for the query planner, so searches over the stock tables take the cheap path.
+        connection->runScript(QStringLiteral("ANALYZE"));
         return connection;
     } catch (const DbError &) {
         removeFiles();
