@@ -2,10 +2,10 @@
 
 #include "app/modInventory.h"
 #include "app/vbformat.h"
+#include "dialogs/dialogsupport.h"
 #include "platform/db/connection.h"
 #include "platform/db/sqlquote.h"
 #include "platform/error.h"
-#include "platform/session/clsCurrentUser.h"
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/locationcombo.h"
 #include "platform/ui/msgbox.h"
@@ -17,35 +17,19 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QStyle>
 
 #include <iterator>
 
+using dialogs::place;
+
 namespace {
 
-QPointer<frmItemLookup> g_instance;
+dialogs::SharedDialog<frmItemLookup> g_shared;
 
 // Widths of the result's first six columns (Code to Out-Patient Markup), in twips.
 constexpr int ResultColumnTwips[] = {1000, 3000, 2000, 3000, 2000, 2000};
-
-void place(QWidget *widget, int left, int top, int width, int height)
-{
-    widget->setGeometry(ui::twipsToPixels(left), ui::twipsToPixels(top), ui::twipsToPixels(width),
-                        ui::twipsToPixels(height));
-}
-
-db::Connection &sessionConnection()
-{
-    db::Connection *connection =
-        modInventory::objCurrentUser ? modInventory::objCurrentUser->sqlconnection() : nullptr;
-    if (!connection) {
-        throw AppError(91, QStringLiteral("frmItemLookup"),
-                       QStringLiteral("Object variable or With block variable not set"));
-    }
-    return *connection;
-}
 
 } // namespace
 
@@ -58,15 +42,23 @@ frmItemLookup::~frmItemLookup() = default;
 
 frmItemLookup &frmItemLookup::instance()
 {
-    if (g_instance.isNull())
-        g_instance = new frmItemLookup(modInventory::MainWindow());
-    return *g_instance;
+    return g_shared.instance(modInventory::MainWindow());
 }
 
 void frmItemLookup::unload()
 {
     // The recordset goes with the dialog.
-    delete g_instance.data();
+    g_shared.unload();
+}
+
+void frmItemLookup::choose(const QString &text, const QString &locationName,
+                           const QString &locationCode)
+{
+    frmItemLookup &lookup = instance();
+    lookup.setLocationName(locationName);
+    lookup.setLocationCode(locationCode);
+    lookup.setSearchString(text);
+    dialogs::chooseCode(lookup);
 }
 
 void frmItemLookup::buildWindow()
@@ -234,7 +226,7 @@ bool frmItemLookup::SearchProducts(const QString &text)
                                                    supplyingCode, requestingCode);
 
         m_rsLookup.Close();
-        m_rsLookup = sessionConnection().OpenRecordset(sql);
+        m_rsLookup = dialogs::sessionConnection(QStringLiteral("frmItemLookup")).OpenRecordset(sql);
 
         if (m_rsLookup.Bof() && m_rsLookup.Eof()) {
             grdLookup->setEnabled(false);

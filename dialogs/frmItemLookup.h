@@ -35,6 +35,13 @@ public:
     static frmItemLookup &instance();
     static void unload();
 
+    // The data classes' search: loads the shared dialog with the text, the location name and the
+    // location code; on a single match takes its code without showing the dialog, otherwise lets
+    // the user choose. Afterwards the dialog is unloaded and PubLookupCode holds the chosen code,
+    // "" when none was chosen.
+    static void choose(const QString &text, const QString &locationName,
+                       const QString &locationCode);
+
     // The text to search for; replaced by the product's code when a search finds exactly one.
     void setSearchString(const QString &text) { m_searchString = text; }
     QString SearchString() const { return m_searchString; }

@@ -1,10 +1,10 @@
 #include "dialogs/frmKitEntry.h"
 
 #include "app/modInventory.h"
+#include "dialogs/dialogsupport.h"
 #include "platform/db/connection.h"
 #include "platform/db/sqlquote.h"
 #include "platform/error.h"
-#include "platform/session/clsCurrentUser.h"
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/twips.h"
@@ -12,34 +12,18 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
-#include <QPointer>
 #include <QPushButton>
 
 #include <cmath>
 
+using dialogs::place;
+
 namespace {
 
-QPointer<frmKitEntry> g_instance;
+dialogs::SharedDialog<frmKitEntry> g_shared;
 
 const QString KitGridFormat =
     QStringLiteral("<Code |>Product Name |>Qty. |<UnitCost |<Packing |For Retail ");
-
-void place(QWidget *widget, int left, int top, int width, int height)
-{
-    widget->setGeometry(ui::twipsToPixels(left), ui::twipsToPixels(top), ui::twipsToPixels(width),
-                        ui::twipsToPixels(height));
-}
-
-db::Connection &sessionConnection()
-{
-    db::Connection *connection =
-        modInventory::objCurrentUser ? modInventory::objCurrentUser->sqlconnection() : nullptr;
-    if (!connection) {
-        throw AppError(91, QStringLiteral("frmKitEntry"),
-                       QStringLiteral("Object variable or With block variable not set"));
-    }
-    return *connection;
-}
 
 // Suspends a widget's repainting for the life of the guard.
 class PaintPause
@@ -69,14 +53,12 @@ frmKitEntry::~frmKitEntry() = default;
 
 frmKitEntry &frmKitEntry::instance()
 {
-    if (g_instance.isNull())
-        g_instance = new frmKitEntry(modInventory::MainWindow());
-    return *g_instance;
+    return g_shared.instance(modInventory::MainWindow());
 }
 
 void frmKitEntry::unload()
 {
-    delete g_instance.data();
+    g_shared.unload();
 }
 
 void frmKitEntry::buildWindow()
@@ -142,9 +124,9 @@ void frmKitEntry::LoadKit(const QString &kitCode)
 
     bool hasMembers = false;
     try {
-        m_rsKit =
-            sessionConnection().OpenRecordset(QStringLiteral("Inventory..sp_Inv_KitofItems '") +
-                                              db::sqlText(kitCode) + QStringLiteral("'"));
+        m_rsKit = dialogs::sessionConnection(QStringLiteral("frmKitEntry"))
+                      .OpenRecordset(QStringLiteral("Inventory..sp_Inv_KitofItems '") +
+                                     db::sqlText(kitCode) + QStringLiteral("'"));
         FormatKitGrid();
         hasMembers = m_rsKit.RecordCount() >= 1;
         if (hasMembers)

@@ -2,11 +2,11 @@
 
 #include "app/modInventory.h"
 #include "app/vbformat.h"
+#include "dialogs/dialogsupport.h"
 #include "objects/datahelpers.h"
 #include "platform/db/connection.h"
 #include "platform/db/sqlquote.h"
 #include "platform/error.h"
-#include "platform/session/clsCurrentUser.h"
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/msgbox.h"
 
@@ -25,21 +25,19 @@ namespace {
 // The first column's width, 4199.811 twips, to the whole twip.
 constexpr int CodeColumnWidth = 4200;
 
-} // namespace
+dialogs::SharedDialog<frmLookup> g_shared;
 
-frmLookup *frmLookup::s_instance = nullptr;
+} // namespace
 
 frmLookup &frmLookup::instance()
 {
-    if (!s_instance)
-        s_instance = new frmLookup;
-    return *s_instance;
+    // No parent window.
+    return g_shared.instance(nullptr);
 }
 
 void frmLookup::unload()
 {
-    delete s_instance;
-    s_instance = nullptr;
+    g_shared.unload();
 }
 
 void frmLookup::choose(qint16 lookupType, const QString &text)
@@ -47,12 +45,7 @@ void frmLookup::choose(qint16 lookupType, const QString &text)
     frmLookup &dialog = instance();
     dialog.setSearchString(text);
     dialog.setLookupType(lookupType);
-    dialog.Form_Load();
-    if (dialog.blnExactMatch)
-        modInventory::PubLookupCode = dialog.SearchString();
-    else
-        dialog.exec();
-    unload();
+    dialogs::chooseCode(dialog);
 }
 
 frmLookup::frmLookup(QWidget *parent) : QDialog(parent)
@@ -164,9 +157,7 @@ bool frmLookup::SearchLookup(const QString &text)
     m_result.Close();
     try {
         const QString sql = statementFor(text);
-        clsCurrentUser *user = modInventory::objCurrentUser;
-        db::Connection &connection = objects::connectionOf(user ? user->sqlconnection() : nullptr);
-        m_result = connection.OpenRecordset(sql);
+        m_result = objects::connectionOf(objects::sessionConnection()).OpenRecordset(sql);
     } catch (const std::exception &error) {
         // Nothing to choose from after a failed search.
         setChoosable(false);

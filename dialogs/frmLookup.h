@@ -11,6 +11,10 @@ class QPushButton;
 namespace ui {
 class FlexGrid;
 }
+namespace dialogs {
+template <class Dialog>
+class SharedDialog;
+}
 
 // Finds the code of a supplier, a payment term or a unit of measure by the start of its name or by
 // its code. The search runs as soon as the dialog loads, so a caller learns without showing it
@@ -56,6 +60,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    friend class dialogs::SharedDialog<frmLookup>;
+
     explicit frmLookup(QWidget *parent = nullptr);
     ~frmLookup() override;
 
@@ -63,8 +69,6 @@ private:
     void setChoosable(bool choosable);
     // True when the key was taken.
     bool grdLookup_KeyPress(int key, const QString &text);
-
-    static frmLookup *s_instance;
 
     QLineEdit *txtSearch = nullptr;
     QPushButton *cmdSearch = nullptr;

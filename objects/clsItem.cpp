@@ -7,32 +7,16 @@
 #include "objects/datahelpers.h"
 #include "platform/db/connection.h"
 #include "platform/db/sqlquote.h"
-#include "platform/session/clsCurrentUser.h"
 #include "platform/ui/msgbox.h"
 
-#include <cmath>
-
 using db::sqlText;
+using objects::column;
+using objects::fixedPoint;
+using objects::withDefault;
 
 namespace {
 
 const QDateTime DateZero(QDate(1899, 12, 30), QTime(0, 0));
-
-// The column's value, or the default when it is Null, still to be converted by the caller.
-db::Field withDefault(const db::Field &field, const QVariant &defaultValue)
-{
-    return db::Field(field.Name(), modInventory::NullToDefault(field, defaultValue));
-}
-
-double fixedPoint(double value)
-{
-    return std::nearbyint(value * 10000.0) / 10000.0;
-}
-
-QString column(const char *name)
-{
-    return QString::fromLatin1(name);
-}
 
 } // namespace
 
@@ -95,13 +79,7 @@ void clsItem::setNetAmount(double value)
 
 std::shared_ptr<clsItemMaster> clsItem::ItemMaster()
 {
-    if (!m_itemMaster) {
-        auto itemMaster = std::make_shared<clsItemMaster>();
-        itemMaster->setActiveConnection(m_connection);
-        itemMaster->LoadItem(m_itemID);
-        m_itemMaster = std::move(itemMaster);
-    }
-    return m_itemMaster;
+    return objects::linkedRecord(m_itemMaster, m_connection, &clsItemMaster::LoadItem, m_itemID);
 }
 
 void clsItem::setItemMaster(std::shared_ptr<clsItemMaster> itemMaster)
@@ -112,13 +90,8 @@ void clsItem::setItemMaster(std::shared_ptr<clsItemMaster> itemMaster)
 std::shared_ptr<clsLocation> clsItem::Location()
 {
     try {
-        if (!m_location) {
-            auto location = std::make_shared<clsLocation>();
-            location->setActiveConnection(m_connection);
-            location->LoadLocation(m_locationCode);
-            m_location = std::move(location);
-        }
-        return m_location;
+        return objects::linkedRecord(m_location, m_connection, &clsLocation::LoadLocation,
+                                     m_locationCode);
     } catch (const std::exception &) {
         modInventory::RaiseError(9999, QStringLiteral("clsItem:Location Property Get"));
     }
@@ -142,8 +115,7 @@ bool clsItem::LoadItem(const QString &ItemID, const QString &LocationID)
             return true;
         }
 
-        db::Connection *session =
-            modInventory::objCurrentUser ? modInventory::objCurrentUser->sqlconnection() : nullptr;
+        db::Connection *session = objects::sessionConnection();
         db::Connection &connection = objects::connectionOf(session ? session : m_connection);
         const db::Recordset rs = connection.OpenRecordset(
             QStringLiteral("Inventory..sp_Inv_SearchItem_In_Invent '") + sqlText(ItemID) +
@@ -201,23 +173,7 @@ bool clsItem::LoadItem(const QString &ItemID, const QString &LocationID)
 bool clsItem::SearchItem(const QString &lstrItemCode, const QString &lstrLocationName,
                          const QString &lstrLocationID)
 {
-    frmItemLookup &lookup = frmItemLookup::instance();
-    lookup.setLocationName(lstrLocationName);
-    lookup.setLocationCode(lstrLocationID);
-    lookup.setSearchString(lstrItemCode);
-    {
-        // The dialog goes on every way out, a failure included.
-        const struct Unload
-        {
-            ~Unload() { frmItemLookup::unload(); }
-        } unload;
-        lookup.Form_Load();
-        if (lookup.blnExactMatch)
-            modInventory::PubLookupCode = lookup.SearchString();
-        else
-            lookup.exec();
-    }
-
+    frmItemLookup::choose(lstrItemCode, lstrLocationName, lstrLocationID);
     if (modInventory::PubLookupCode.isEmpty())
         return false;
     return LoadItem(modInventory::PubLookupCode, lstrLocationID);

@@ -12,17 +12,13 @@
 #include "platform/db/sqlquote.h"
 #include "platform/ui/msgbox.h"
 
-#include <cmath>
-
 using db::sqlText;
+using objects::column;
+using objects::fixedPoint;
+using objects::flag;
+using objects::withDefault;
 
 namespace {
-
-// The column's value, or the default when it is Null, still to be converted by the caller.
-db::Field withDefault(const db::Field &field, const QVariant &defaultValue)
-{
-    return db::Field(field.Name(), modInventory::NullToDefault(field, defaultValue));
-}
 
 // A flag column read leniently: only a value that reads as true counts.
 bool isTrue(const db::Field &field)
@@ -34,21 +30,6 @@ bool isTrue(const db::Field &field)
     } catch (const AppError &) {
         return false;
     }
-}
-
-double fixedPoint(double value)
-{
-    return std::nearbyint(value * 10000.0) / 10000.0;
-}
-
-QString flag(bool value)
-{
-    return value ? QStringLiteral("1") : QStringLiteral("0");
-}
-
-QString field(const char *name)
-{
-    return QString::fromLatin1(name);
 }
 
 } // namespace
@@ -112,13 +93,8 @@ void clsItemMaster::setListCost(double value)
 std::shared_ptr<clsSupplier> clsItemMaster::Supplier()
 {
     try {
-        if (!m_supplier) {
-            auto supplier = std::make_shared<clsSupplier>();
-            supplier->setActiveConnection(m_connection);
-            supplier->LoadSupplier(m_supplierID);
-            m_supplier = std::move(supplier);
-        }
-        return m_supplier;
+        return objects::linkedRecord(m_supplier, m_connection, &clsSupplier::LoadSupplier,
+                                     m_supplierID);
     } catch (const std::exception &) {
         modInventory::RaiseError(9999, QStringLiteral("clsItemMaster:Supplier Property Get"));
     }
@@ -131,13 +107,8 @@ void clsItemMaster::setSupplier(std::shared_ptr<clsSupplier> supplier)
 
 std::shared_ptr<clsSupplier> clsItemMaster::Manufacturer()
 {
-    if (!m_manufacturer) {
-        auto manufacturer = std::make_shared<clsSupplier>();
-        manufacturer->setActiveConnection(m_connection);
-        manufacturer->LoadSupplier(m_manufacturerID);
-        m_manufacturer = std::move(manufacturer);
-    }
-    return m_manufacturer;
+    return objects::linkedRecord(m_manufacturer, m_connection, &clsSupplier::LoadSupplier,
+                                 m_manufacturerID);
 }
 
 void clsItemMaster::setManufacturer(std::shared_ptr<clsSupplier> manufacturer)
@@ -148,13 +119,8 @@ void clsItemMaster::setManufacturer(std::shared_ptr<clsSupplier> manufacturer)
 std::shared_ptr<clsItemClass> clsItemMaster::ItemClass()
 {
     try {
-        if (!m_itemClass) {
-            auto itemClass = std::make_shared<clsItemClass>();
-            itemClass->setActiveConnection(m_connection);
-            itemClass->LoadItemClass(m_itemClassificationID);
-            m_itemClass = std::move(itemClass);
-        }
-        return m_itemClass;
+        return objects::linkedRecord(m_itemClass, m_connection, &clsItemClass::LoadItemClass,
+                                     m_itemClassificationID);
     } catch (const std::exception &) {
         modInventory::RaiseError(9999, QStringLiteral("clsItemMaster:ItemClass Property Get"));
     }
@@ -167,13 +133,8 @@ void clsItemMaster::setItemClass(std::shared_ptr<clsItemClass> itemClass)
 
 std::shared_ptr<clsUnitOfMeasure> clsItemMaster::UnitOfMeasure()
 {
-    if (!m_unitOfMeasure) {
-        auto unitOfMeasure = std::make_shared<clsUnitOfMeasure>();
-        unitOfMeasure->setActiveConnection(m_connection);
-        unitOfMeasure->LoadUOM(m_unitOfMeasureID);
-        m_unitOfMeasure = std::move(unitOfMeasure);
-    }
-    return m_unitOfMeasure;
+    return objects::linkedRecord(m_unitOfMeasure, m_connection, &clsUnitOfMeasure::LoadUOM,
+                                 m_unitOfMeasureID);
 }
 
 void clsItemMaster::setUnitOfMeasure(std::shared_ptr<clsUnitOfMeasure> unitOfMeasure)
@@ -183,13 +144,7 @@ void clsItemMaster::setUnitOfMeasure(std::shared_ptr<clsUnitOfMeasure> unitOfMea
 
 std::shared_ptr<clsGeneric> clsItemMaster::Generic()
 {
-    if (!m_generic) {
-        auto generic = std::make_shared<clsGeneric>();
-        generic->setActiveConnection(m_connection);
-        generic->LoadGeneric(m_genericID);
-        m_generic = std::move(generic);
-    }
-    return m_generic;
+    return objects::linkedRecord(m_generic, m_connection, &clsGeneric::LoadGeneric, m_genericID);
 }
 
 void clsItemMaster::setGeneric(std::shared_ptr<clsGeneric> generic)
@@ -220,35 +175,35 @@ bool clsItemMaster::LoadItem(const QString &code)
         }
 
         // In this order: a failure keeps what was copied before it.
-        m_itemID = rs.Fields(field("ItemID")).toText();
-        m_itemName = withDefault(rs.Fields(field("ItemName")), QString()).toText();
-        m_itemDesc = withDefault(rs.Fields(field("ItemDesc")), QString()).toText();
-        m_markupIn = withDefault(rs.Fields(field("MarkupIn")), 0).toInteger();
-        m_markupOut = withDefault(rs.Fields(field("MarkupOut")), 0).toInteger();
-        m_downTime = withDefault(rs.Fields(field("DownTime")), 0).toDouble();
-        m_listCost = withDefault(rs.Fields(field("ListCost")), 0).toCurrency();
-        m_freight = withDefault(rs.Fields(field("Freight")), 0).toDouble();
-        m_salesTax = withDefault(rs.Fields(field("SalesTax")), 0).toDouble();
-        m_itemStatus = withDefault(rs.Fields(field("ItemStatus")), 0).toInteger();
-        m_packing = withDefault(rs.Fields(field("Packing")), 0).toInteger();
-        m_vat = withDefault(rs.Fields(field("VAT")), 0).toInteger();
-        m_barCode = withDefault(rs.Fields(field("BarCode")), 0).toText();
-        m_supplierID = withDefault(rs.Fields(field("SupplierID")), QString()).toText();
+        m_itemID = rs.Fields(column("ItemID")).toText();
+        m_itemName = withDefault(rs.Fields(column("ItemName")), QString()).toText();
+        m_itemDesc = withDefault(rs.Fields(column("ItemDesc")), QString()).toText();
+        m_markupIn = withDefault(rs.Fields(column("MarkupIn")), 0).toInteger();
+        m_markupOut = withDefault(rs.Fields(column("MarkupOut")), 0).toInteger();
+        m_downTime = withDefault(rs.Fields(column("DownTime")), 0).toDouble();
+        m_listCost = withDefault(rs.Fields(column("ListCost")), 0).toCurrency();
+        m_freight = withDefault(rs.Fields(column("Freight")), 0).toDouble();
+        m_salesTax = withDefault(rs.Fields(column("SalesTax")), 0).toDouble();
+        m_itemStatus = withDefault(rs.Fields(column("ItemStatus")), 0).toInteger();
+        m_packing = withDefault(rs.Fields(column("Packing")), 0).toInteger();
+        m_vat = withDefault(rs.Fields(column("VAT")), 0).toInteger();
+        m_barCode = withDefault(rs.Fields(column("BarCode")), 0).toText();
+        m_supplierID = withDefault(rs.Fields(column("SupplierID")), QString()).toText();
         m_itemClassificationID =
-            withDefault(rs.Fields(field("ItemClassificationID")), QString()).toText();
-        m_unitOfMeasureID = withDefault(rs.Fields(field("UnitOfMeasureID")), 0).toInteger();
+            withDefault(rs.Fields(column("ItemClassificationID")), QString()).toText();
+        m_unitOfMeasureID = withDefault(rs.Fields(column("UnitOfMeasureID")), 0).toInteger();
         m_endorseMedicine =
-            withDefault(rs.Fields(field("OralInject")), QStringLiteral("X")).toText();
-        m_averageCost = withDefault(rs.Fields(field("AverageCost")), 0).toCurrency();
-        m_genericID = withDefault(rs.Fields(field("GenericID")), QString()).toText();
-        m_manufacturerID = withDefault(rs.Fields(field("ManufacturerID")), QString()).toText();
-        setSeniorCitizenDiscount(rs.Fields(field("IsSeniorDiscounted")).toBool());
-        setWithLotNumber(isTrue(rs.Fields(field("WithLotNumber"))));
+            withDefault(rs.Fields(column("OralInject")), QStringLiteral("X")).toText();
+        m_averageCost = withDefault(rs.Fields(column("AverageCost")), 0).toCurrency();
+        m_genericID = withDefault(rs.Fields(column("GenericID")), QString()).toText();
+        m_manufacturerID = withDefault(rs.Fields(column("ManufacturerID")), QString()).toText();
+        setSeniorCitizenDiscount(rs.Fields(column("IsSeniorDiscounted")).toBool());
+        setWithLotNumber(isTrue(rs.Fields(column("WithLotNumber"))));
         setMedicareType(
-            withDefault(rs.Fields(field("MedicareType")), QStringLiteral("N")).toText());
+            withDefault(rs.Fields(column("MedicareType")), QStringLiteral("N")).toText());
         setMedicareCategory(
-            withDefault(rs.Fields(field("MedicareCategory")), QStringLiteral("A")).toText());
-        setGLCode(withDefault(rs.Fields(field("GLCode")), QString()).toText());
+            withDefault(rs.Fields(column("MedicareCategory")), QStringLiteral("A")).toText());
+        setGLCode(withDefault(rs.Fields(column("GLCode")), QString()).toText());
         return true;
     } catch (const std::exception &) {
         modInventory::RaiseError(9999, QStringLiteral("clsItemMaster:LoadItem Method"));
@@ -372,23 +327,7 @@ bool clsItemMaster::Update()
 
 bool clsItemMaster::SearchItem(const QString &text)
 {
-    frmItemLookup &lookup = frmItemLookup::instance();
-    lookup.setLocationName(QString());
-    lookup.setLocationCode(QString());
-    lookup.setSearchString(text);
-    {
-        // The dialog goes on every way out, a failure included.
-        const struct Unload
-        {
-            ~Unload() { frmItemLookup::unload(); }
-        } unload;
-        lookup.Form_Load();
-        if (lookup.blnExactMatch)
-            modInventory::PubLookupCode = lookup.SearchString();
-        else
-            lookup.exec();
-    }
-
+    frmItemLookup::choose(text, QString(), QString());
     if (modInventory::PubLookupCode.isEmpty())
         return false;
     return LoadItem(modInventory::PubLookupCode);

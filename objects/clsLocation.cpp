@@ -56,7 +56,7 @@ bool clsLocation::Update()
     try {
         db::Connection &connection = objects::connectionOf(m_connection);
         objects::WriteTransaction transaction(connection);
-        const QString allowFlag = m_allowedForPO ? QStringLiteral("1") : QStringLiteral("0");
+        const QString allowFlag = objects::flag(m_allowedForPO);
         const db::Recordset rs = connection.Execute(
             QStringLiteral("Select * From INVENTORY..tbInvLocation Where LocationID = '") +
             sqlText(m_code) + QStringLiteral("'"));

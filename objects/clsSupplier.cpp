@@ -7,15 +7,7 @@
 #include "platform/db/sqlquote.h"
 
 using db::sqlText;
-
-namespace {
-
-QString flag(bool value)
-{
-    return value ? QStringLiteral("1") : QStringLiteral("0");
-}
-
-} // namespace
+using objects::flag;
 
 clsSupplier::clsSupplier()
 {
@@ -39,12 +31,8 @@ void clsSupplier::Class_Initialize()
 
 std::shared_ptr<clsTerms> clsSupplier::Terms()
 {
-    if (!m_terms) {
-        m_terms = std::make_shared<clsTerms>();
-        m_terms->setActiveConnection(m_connection);
-        m_terms->LoadTerms(m_termsID, QString());
-    }
-    return m_terms;
+    // Kept only once read: terms that failed to read must not pass for "no terms" in an Update.
+    return objects::linkedRecord(m_terms, m_connection, &clsTerms::LoadTerms, m_termsID, QString());
 }
 
 bool clsSupplier::LoadSupplier(const QString &code)

@@ -64,11 +64,10 @@ bool clsTerms::Update()
             QString::number(m_code));
         if (rs.Eof()) {
             // The new code goes into the row only; Code keeps what the caller set.
-            const db::Recordset next = connection.Execute(
-                QStringLiteral("Select Max( TermsID ) + 1 As NewCode From INVENTORY..tbInvTerms"));
-            qint16 newCode = 1;
-            if (!next.Eof() && !next.Fields(QStringLiteral("NewCode")).IsNull())
-                newCode = next.Fields(QStringLiteral("NewCode")).toInteger();
+            const qint16 newCode = objects::nextSmallCode(
+                connection,
+                QStringLiteral("Select Max( TermsID ) + 1 As NewCode From INVENTORY..tbInvTerms"),
+                QStringLiteral("NewCode"));
             connection.Execute(
                 QStringLiteral("Insert Into INVENTORY..tbInvTerms ( TermsID, Terms, NoDays, "
                                "Status ) Values (") +

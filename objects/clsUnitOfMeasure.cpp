@@ -60,12 +60,11 @@ bool clsUnitOfMeasure::Update()
             QString::number(m_code));
         if (rs.Eof()) {
             // The new code goes into the row only; Code keeps what the caller set.
-            const db::Recordset next =
-                connection.Execute(QStringLiteral("Select Max( UnitOfMeasureID ) + 1 As NewCode "
-                                                  "From INVENTORY..tbInvUnitOfMeasure "));
-            qint16 newCode = 1;
-            if (!next.Eof() && !next.Fields(QStringLiteral("NewCode")).IsNull())
-                newCode = next.Fields(QStringLiteral("NewCode")).toInteger();
+            const qint16 newCode = objects::nextSmallCode(
+                connection,
+                QStringLiteral("Select Max( UnitOfMeasureID ) + 1 As NewCode "
+                               "From INVENTORY..tbInvUnitOfMeasure "),
+                QStringLiteral("NewCode"));
             connection.Execute(QStringLiteral("Insert Into INVENTORY..tbInvUnitOfMeasure ( "
                                               "UnitOfMeasureID, UnitOfMeasure, Status ) Values (") +
                                objects::signedNumber(newCode) + QStringLiteral(" ,'") +

@@ -1,11 +1,15 @@
 #include "objects/datahelpers.h"
 
+#include "app/modInventory.h"
 #include "app/vbformat.h"
 #include "platform/db/connection.h"
 #include "platform/db/recordset.h"
 #include "platform/error.h"
+#include "platform/session/clsCurrentUser.h"
 
 #include <QRegularExpression>
+
+#include <cmath>
 
 namespace objects {
 
@@ -33,6 +37,16 @@ QString signedNumber(double value)
     return value < 0 ? text : QLatin1Char(' ') + text;
 }
 
+QString flag(bool value)
+{
+    return value ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+double fixedPoint(double value)
+{
+    return std::nearbyint(value * 10000.0) / 10000.0;
+}
+
 QString trimBlanks(const QString &text)
 {
     qsizetype from = 0;
@@ -49,12 +63,22 @@ QString textOr(const db::Field &field, const QString &defaultValue)
     return field.IsNull() ? defaultValue : field.toText();
 }
 
+db::Field withDefault(const db::Field &field, const QVariant &defaultValue)
+{
+    return db::Field(field.Name(), modInventory::NullToDefault(field, defaultValue));
+}
+
 db::Connection &connectionOf(db::Connection *connection)
 {
     if (!connection)
         throw AppError(InvalidConnectionNumber, QStringLiteral("ActiveConnection"),
                        QStringLiteral("No database connection has been given to this object."));
     return *connection;
+}
+
+db::Connection *sessionConnection()
+{
+    return modInventory::objCurrentUser ? modInventory::objCurrentUser->sqlconnection() : nullptr;
 }
 
 void objectNotSet(const QString &source)
@@ -98,6 +122,14 @@ QString nextNumericCode(db::Connection &connection, const QString &newCodeSql,
                            .arg(noun)
                            .arg(MaxCodeLength));
     return code;
+}
+
+qint16 nextSmallCode(db::Connection &connection, const QString &newCodeSql, const QString &column)
+{
+    const db::Recordset next = connection.Execute(newCodeSql);
+    if (next.Eof() || next.Fields(column).IsNull())
+        return 1;
+    return next.Fields(column).toInteger();
 }
 
 WriteTransaction::WriteTransaction(db::Connection &connection) : m_connection(connection)

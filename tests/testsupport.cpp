@@ -2,6 +2,7 @@
 
 #include "app/modInventory.h"
 #include "platform/session/clsCurrentUser.h"
+#include "platform/ui/modal.h"
 
 #include <QDialog>
 #include <QElapsedTimer>
@@ -14,6 +15,14 @@ std::unique_ptr<db::Connection> newDatabase(const QTemporaryDir &dir, db::Conten
                                             const QString &fileName)
 {
     return db::createEmbeddedDatabase(dir.filePath(fileName), contents);
+}
+
+std::unique_ptr<db::Connection> Databases::create(const QString &script)
+{
+    auto connection =
+        newDatabase(m_dir, db::Contents::SchemaOnly, QStringLiteral("db%1.db").arg(++m_files));
+    connection->runScript(script);
+    return connection;
 }
 
 QStringList rows(db::Connection &connection, const QString &sql)
@@ -29,6 +38,20 @@ QStringList rows(db::Connection &connection, const QString &sql)
         out << cells.join(QLatin1Char('|'));
     }
     return out;
+}
+
+void checkRaised(const std::optional<AppError> &error, const QString &source)
+{
+    QVERIFY(error);
+    QCOMPARE(error->number(), long(modInventory::vbObjectError + 9999));
+    QCOMPARE(error->source(), source);
+    QCOMPARE(error->description(), QStringLiteral("An unknown error has occurred!"));
+}
+
+void checkModalWatchesDone()
+{
+    QCOMPARE(ui::test::pendingModalWatches(), 0);
+    QCOMPARE(ui::test::takeModalFailures(), QStringList());
 }
 
 Session::Session(const QString &fixture, const QString &employee, db::Contents contents)

@@ -2,11 +2,14 @@
 
 #include "platform/db/connection.h"
 #include "platform/db/embeddeddatabase.h"
+#include "platform/error.h"
 
 #include <QApplication>
 #include <QLocale>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <optional>
 
 class clsCurrentUser;
 
@@ -17,8 +20,39 @@ std::unique_ptr<db::Connection> newDatabase(const QTemporaryDir &dir,
                                             db::Contents contents = db::Contents::SchemaOnly,
                                             const QString &fileName = QStringLiteral("test.db"));
 
+// Fresh databases one after another, in a temporary folder of their own: each with the schema
+// and a script run on it.
+class Databases
+{
+public:
+    std::unique_ptr<db::Connection> create(const QString &script);
+
+private:
+    QTemporaryDir m_dir;
+    int m_files = 0;
+};
+
 // Rows of a query as text, one "a|b|c" string per row, NULL shown as <null>.
 QStringList rows(db::Connection &connection, const QString &sql);
+
+// The AppError the call raised; none when it went through.
+template <typename F>
+std::optional<AppError> raised(F &&f)
+{
+    try {
+        f();
+    } catch (const AppError &error) {
+        return error;
+    }
+    return std::nullopt;
+}
+
+// Fails the test unless error is the program's raised error 9999 ("An unknown error has
+// occurred!") from source.
+void checkRaised(const std::optional<AppError> &error, const QString &source);
+
+// Fails the test when a modal watch is still waiting or one of them failed.
+void checkModalWatchesDone();
 
 // A signed-in session on a fresh database of its own, as start-up leaves it: the fixture script
 // run, the employee signed in as the current user, DefaultLocationID "19" and InventoryTypeAccess

@@ -4,7 +4,6 @@
 
 #include "app/modInventory.h"
 #include "dialogs/frmItemLookup.h"
-#include "platform/session/clsCurrentUser.h"
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/modal.h"
 #include "platform/ui/msgbox.h"
@@ -73,12 +72,8 @@ class TestItemLookup : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
-    int m_files = 0;
-    std::unique_ptr<clsCurrentUser> m_user;
+    std::unique_ptr<testsupport::Session> m_session;
     std::unique_ptr<ui::ScopedRecordingResponder> m_messages;
-
-    db::Connection &connection() { return *m_user->sqlconnection(); }
 
     // The shared dialog, set up as a caller would; the two codes stand in for the request
     // window's location combos.
@@ -96,22 +91,15 @@ private slots:
     void init()
     {
         m_messages = std::make_unique<ui::ScopedRecordingResponder>();
-        auto c = testsupport::newDatabase(m_dir, db::Contents::SchemaOnly,
-                                          QStringLiteral("lookup%1.db").arg(++m_files));
-        c->runScript(QString::fromLatin1(Fixture));
-        m_user = std::make_unique<clsCurrentUser>();
-        m_user->attach(std::move(c), QStringLiteral("E01"));
-        objCurrentUser = m_user.get();
+        m_session = std::make_unique<testsupport::Session>(QString::fromLatin1(Fixture));
     }
 
     void cleanup()
     {
         frmItemLookup::unload();
-        QCOMPARE(ui::test::pendingModalWatches(), 0);
-        QCOMPARE(ui::test::takeModalFailures(), QStringList());
+        testsupport::checkModalWatchesDone();
         m_messages.reset();
-        ResetSession();
-        m_user.reset();
+        m_session.reset();
     }
 
     void search_data()
@@ -361,7 +349,7 @@ private slots:
     {
         frmItemLookup &dlg = dialog();
         QVERIFY(dlg.SearchProducts(QStringLiteral("PARA")));
-        connection().runScript(QStringLiteral("DROP TABLE tbInvClassification;"));
+        m_session->connection().runScript(QStringLiteral("DROP TABLE tbInvClassification;"));
 
         QVERIFY(!dlg.SearchProducts(QStringLiteral("G")));
         QCOMPARE(m_messages->count(), 1);

@@ -3,7 +3,6 @@
 
 #include "app/modInventory.h"
 #include "dialogs/frmKitEntry.h"
-#include "platform/session/clsCurrentUser.h"
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/modal.h"
 #include "platform/ui/msgbox.h"
@@ -47,9 +46,7 @@ class TestKitEntry : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
-    int m_files = 0;
-    std::unique_ptr<clsCurrentUser> m_user;
+    std::unique_ptr<testsupport::Session> m_session;
     std::unique_ptr<ui::ScopedRecordingResponder> m_messages;
 
     // Opens the shared dialog for a kit as line entry does and lets the action play the user.
@@ -69,22 +66,15 @@ private slots:
     void init()
     {
         m_messages = std::make_unique<ui::ScopedRecordingResponder>();
-        auto c = testsupport::newDatabase(m_dir, db::Contents::SchemaOnly,
-                                          QStringLiteral("kit%1.db").arg(++m_files));
-        c->runScript(QString::fromLatin1(Fixture));
-        m_user = std::make_unique<clsCurrentUser>();
-        m_user->attach(std::move(c), QStringLiteral("E01"));
-        objCurrentUser = m_user.get();
+        m_session = std::make_unique<testsupport::Session>(QString::fromLatin1(Fixture));
     }
 
     void cleanup()
     {
         frmKitEntry::unload();
-        QCOMPARE(ui::test::pendingModalWatches(), 0);
-        QCOMPARE(ui::test::takeModalFailures(), QStringList());
+        testsupport::checkModalWatchesDone();
         m_messages.reset();
-        ResetSession();
-        m_user.reset();
+        m_session.reset();
     }
 
     void choices_data()
@@ -207,7 +197,7 @@ private slots:
 
     void failingStatementIsReported()
     {
-        m_user->sqlconnection()->runScript(QStringLiteral("DROP TABLE tbInvKit;"));
+        m_session->connection().runScript(QStringLiteral("DROP TABLE tbInvKit;"));
         frmKitEntry &dlg = frmKitEntry::instance();
         dlg.setItemID(QStringLiteral("KIT1"));
         dlg.Form_Load();

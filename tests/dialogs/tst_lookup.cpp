@@ -7,7 +7,6 @@
 #include "objects/clsSupplier.h"
 #include "objects/clsTerms.h"
 #include "objects/clsUnitOfMeasure.h"
-#include "platform/session/clsCurrentUser.h"
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/modal.h"
 #include "platform/ui/msgbox.h"
@@ -60,9 +59,7 @@ class TestLookup : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
-    int m_files = 0;
-    std::unique_ptr<clsCurrentUser> m_user;
+    std::unique_ptr<testsupport::Session> m_session;
     std::unique_ptr<ui::ScopedRecordingResponder> m_messages;
 
     frmLookup &loaded(qint16 type, const QString &text)
@@ -78,22 +75,15 @@ private slots:
     void init()
     {
         m_messages = std::make_unique<ui::ScopedRecordingResponder>();
-        auto c = testsupport::newDatabase(m_dir, db::Contents::SchemaOnly,
-                                          QStringLiteral("lookup%1.db").arg(++m_files));
-        c->runScript(QString::fromLatin1(Fixture));
-        m_user = std::make_unique<clsCurrentUser>();
-        m_user->attach(std::move(c), QStringLiteral("E01"));
-        objCurrentUser = m_user.get();
+        m_session = std::make_unique<testsupport::Session>(QString::fromLatin1(Fixture));
     }
 
     void cleanup()
     {
         frmLookup::unload();
-        QCOMPARE(ui::test::pendingModalWatches(), 0);
-        QCOMPARE(ui::test::takeModalFailures(), QStringList());
+        testsupport::checkModalWatchesDone();
         m_messages.reset();
-        ResetSession();
-        m_user.reset();
+        m_session.reset();
     }
 
     void searchAtLoad_data()
@@ -233,7 +223,7 @@ private slots:
             }
         });
         clsSupplier supplier;
-        supplier.setActiveConnection(objCurrentUser->sqlconnection());
+        supplier.setActiveConnection(&m_session->connection());
         QCOMPARE(supplier.SearchSupplier(QStringLiteral("beta")), true);
         QCOMPARE(supplier.SupplierID(), QStringLiteral("12"));
         QCOMPARE(supplier.SupplierName(), QStringLiteral("BETA SUPPLY"));
@@ -254,7 +244,7 @@ private slots:
             QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
         });
         clsTerms terms;
-        terms.setActiveConnection(objCurrentUser->sqlconnection());
+        terms.setActiveConnection(&m_session->connection());
         QCOMPARE(terms.SearchTerms(QStringLiteral("c")), true);
         QVERIFY(watch->acted);
         QCOMPARE(PubLookupCode, QStringLiteral("6"));
@@ -268,7 +258,7 @@ private slots:
         const auto watch = ui::test::whenModal(
             [](QWidget *w) { button(w, QStringLiteral("cmdOptions(0)"))->click(); });
         clsUnitOfMeasure unit;
-        unit.setActiveConnection(objCurrentUser->sqlconnection());
+        unit.setActiveConnection(&m_session->connection());
         unit.setCode(1);
         unit.setDescription(QStringLiteral("KEPT"));
         QCOMPARE(unit.SearchUOM(QStringLiteral("BO")), false);
@@ -285,7 +275,7 @@ private slots:
             button(w, QStringLiteral("cmdOptions(0)"))->click();
         });
         clsSupplier supplier;
-        supplier.setActiveConnection(objCurrentUser->sqlconnection());
+        supplier.setActiveConnection(&m_session->connection());
         QCOMPARE(supplier.SearchSupplier(QStringLiteral("NOBODY")), false);
         QVERIFY(watch->acted);
         QVERIFY(!selectEnabled);

@@ -7,7 +7,7 @@
 #include "objects/colGeneric.h"
 #include "platform/error.h"
 
-#include <optional>
+using testsupport::raised;
 
 namespace {
 
@@ -18,17 +18,6 @@ INSERT INTO tbforGeneric (GenericID, GenericName, Node_Key) VALUES
     ('G1', 'PARACETAMOL', '12.3'), ('G2', 'AMOXICILLIN', '7'), ('G3', 'ASCORBIC ACID', '45'),
     ('G4', 'ZINC', '9'), ('G5', NULL, NULL), ('O''1', 'O''NEIL''S SALT', '1.2.5');
 )";
-
-template <typename F>
-std::optional<AppError> raised(F &&f)
-{
-    try {
-        f();
-    } catch (const AppError &error) {
-        return error;
-    }
-    return std::nullopt;
-}
 
 QString state(const clsGeneric &g)
 {
@@ -59,8 +48,7 @@ class TestGenerics : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
-    int m_files = 0;
+    testsupport::Databases m_databases;
 
 private slots:
     void load_data()
@@ -88,9 +76,7 @@ private slots:
         QFETCH(QString, code);
         QFETCH(bool, found);
         QFETCH(QString, expected);
-        auto c = testsupport::newDatabase(m_dir, db::Contents::SchemaOnly,
-                                          QStringLiteral("g%1.db").arg(++m_files));
-        c->runScript(QString::fromLatin1(Fixture));
+        auto c = m_databases.create(QString::fromLatin1(Fixture));
         clsGeneric g;
         g.setActiveConnection(c.get());
         QVERIFY(g.LoadGeneric(QStringLiteral("G2")));

@@ -7,7 +7,6 @@
 #include "objects/clsItem.h"
 #include "objects/clsItemMaster.h"
 #include "objects/clsLocation.h"
-#include "platform/session/clsCurrentUser.h"
 #include "platform/ui/modal.h"
 #include "platform/ui/msgbox.h"
 
@@ -101,41 +100,29 @@ class TestItem : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
-    int m_files = 0;
-    std::unique_ptr<clsCurrentUser> m_user;
-    db::Connection *m_db = nullptr;
+    std::unique_ptr<testsupport::Session> m_session;
     std::unique_ptr<ui::ScopedRecordingResponder> m_messages;
 
     std::unique_ptr<clsItem> newItem()
     {
         auto item = std::make_unique<clsItem>();
-        item->setActiveConnection(m_db);
+        item->setActiveConnection(&m_session->connection());
         return item;
     }
 
 private slots:
     void init()
     {
-        auto connection = testsupport::newDatabase(m_dir, db::Contents::SchemaOnly,
-                                                   QStringLiteral("item%1.db").arg(++m_files));
-        connection->runScript(QString::fromLatin1(Fixture));
-        m_db = connection.get();
-        m_user = std::make_unique<clsCurrentUser>();
-        m_user->attach(std::move(connection), QStringLiteral("E01"));
-        objCurrentUser = m_user.get();
+        m_session = std::make_unique<testsupport::Session>(QString::fromLatin1(Fixture));
         m_messages = std::make_unique<ui::ScopedRecordingResponder>();
     }
 
     void cleanup()
     {
         frmItemLookup::unload();
-        QCOMPARE(ui::test::pendingModalWatches(), 0);
-        QCOMPARE(ui::test::takeModalFailures(), QStringList());
+        testsupport::checkModalWatchesDone();
         m_messages.reset();
-        ResetSession();
-        m_db = nullptr;
-        m_user.reset();
+        m_session.reset();
     }
 
     void loadItem_data()

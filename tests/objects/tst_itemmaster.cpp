@@ -9,7 +9,6 @@
 #include "objects/clsSupplier.h"
 #include "objects/clsUnitOfMeasure.h"
 #include "platform/error.h"
-#include "platform/session/clsCurrentUser.h"
 #include "platform/ui/msgbox.h"
 
 #include <QLoggingCategory>
@@ -127,9 +126,7 @@ class TestItemMaster : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
-    int m_files = 0;
-    std::unique_ptr<clsCurrentUser> m_user;
+    std::unique_ptr<testsupport::Session> m_session;
     db::Connection *m_db = nullptr;
     std::unique_ptr<ui::ScopedRecordingResponder> m_messages;
 
@@ -191,22 +188,16 @@ private:
 private slots:
     void init()
     {
-        auto connection = testsupport::newDatabase(m_dir, db::Contents::SchemaOnly,
-                                                   QStringLiteral("master%1.db").arg(++m_files));
-        connection->runScript(QString::fromLatin1(Fixture));
-        m_db = connection.get();
-        m_user = std::make_unique<clsCurrentUser>();
-        m_user->attach(std::move(connection), QStringLiteral("E01"));
-        objCurrentUser = m_user.get();
+        m_session = std::make_unique<testsupport::Session>(QString::fromLatin1(Fixture));
+        m_db = &m_session->connection();
         m_messages = std::make_unique<ui::ScopedRecordingResponder>();
     }
 
     void cleanup()
     {
         m_messages.reset();
-        ResetSession();
         m_db = nullptr;
-        m_user.reset();
+        m_session.reset();
     }
 
     void loadItem_data()

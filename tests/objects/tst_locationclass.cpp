@@ -7,7 +7,8 @@
 #include "platform/error.h"
 #include "platform/ui/msgbox.h"
 
-#include <optional>
+using testsupport::checkRaised;
+using testsupport::raised;
 
 namespace {
 
@@ -16,17 +17,6 @@ INSERT INTO tbInvLocation (LocationID, Location, Status, isWarehouse, isDispensi
 VALUES ('7', 'PHARMACY', 'I', 0, 1, 1), ('12', 'CENTRAL SUPPLY', 'A', 1, 0, 0),
        ('8', NULL, NULL, NULL, NULL, NULL), ('9', 'BAD FLAG', 'A', 'X', 0, 0);
 )";
-
-template <typename F>
-std::optional<AppError> raised(F &&f)
-{
-    try {
-        f();
-    } catch (const AppError &error) {
-        return error;
-    }
-    return std::nullopt;
-}
 
 QString state(const clsLocation &l)
 {
@@ -61,16 +51,7 @@ class TestLocationClass : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
-    int m_files = 0;
-
-    std::unique_ptr<db::Connection> database(const QString &script)
-    {
-        auto c = testsupport::newDatabase(m_dir, db::Contents::SchemaOnly,
-                                          QStringLiteral("l%1.db").arg(++m_files));
-        c->runScript(script);
-        return c;
-    }
+    testsupport::Databases m_databases;
 
 private slots:
     void newObjectDefaults()
@@ -96,7 +77,7 @@ private slots:
         QFETCH(QString, code);
         QFETCH(bool, found);
         QFETCH(QString, expected);
-        auto c = database(QString::fromLatin1(Locations));
+        auto c = m_databases.create(QString::fromLatin1(Locations));
         clsLocation l;
         l.setActiveConnection(c.get());
         fill(l);
@@ -118,16 +99,13 @@ private slots:
     {
         QFETCH(bool, connected);
         QFETCH(QString, expected);
-        auto c = database(QString::fromLatin1(Locations));
+        auto c = m_databases.create(QString::fromLatin1(Locations));
         clsLocation l;
         if (connected)
             l.setActiveConnection(c.get());
         fill(l);
-        const auto error = raised([&] { l.LoadLocation(QStringLiteral("9")); });
-        QVERIFY(error);
-        QCOMPARE(error->number(), long(modInventory::vbObjectError + 9999));
-        QCOMPARE(error->source(), QStringLiteral("clsLocation:LoadLocation Method"));
-        QCOMPARE(error->description(), QStringLiteral("An unknown error has occurred!"));
+        checkRaised(raised([&] { l.LoadLocation(QStringLiteral("9")); }),
+                    QStringLiteral("clsLocation:LoadLocation Method"));
         QCOMPARE(state(l), expected);
     }
 
@@ -158,7 +136,7 @@ private slots:
         QFETCH(QString, code);
         QFETCH(QString, description);
         QFETCH(QStringList, expected);
-        auto c = database(script);
+        auto c = m_databases.create(script);
         ui::ScopedRecordingResponder messages;
         clsLocation l;
         l.setActiveConnection(c.get());
@@ -192,7 +170,7 @@ private slots:
     {
         QFETCH(QString, script);
         QFETCH(QString, message);
-        auto c = database(script);
+        auto c = m_databases.create(script);
         const QStringList before = testsupport::rows(*c, Stored);
         ui::ScopedRecordingResponder messages;
         clsLocation l;
@@ -211,7 +189,7 @@ private slots:
 
     void updateJoinsTheCallersTransaction()
     {
-        auto c = database(QString());
+        auto c = m_databases.create(QString());
         clsLocation l;
         l.setActiveConnection(c.get());
         l.setDescription(QStringLiteral("WARD"));

@@ -8,7 +8,8 @@
 #include "platform/error.h"
 #include "platform/ui/msgbox.h"
 
-#include <optional>
+using testsupport::checkRaised;
+using testsupport::raised;
 
 namespace {
 
@@ -22,17 +23,6 @@ INSERT INTO tbInvSupplier (SupplierID, SupplierName, Status, SupplierType, Addre
     ('3', 'NO FREE GOODS', 'A', 'V', 'X', NULL, NULL, 4, '555', NULL, 0, 'BEN'),
     ('4', 'NO VAT FLAG', 'A', 'V', 'X', NULL, NULL, 4, '555', 1, NULL, 'BEN');
 )";
-
-template <typename F>
-std::optional<AppError> raised(F &&f)
-{
-    try {
-        f();
-    } catch (const AppError &error) {
-        return error;
-    }
-    return std::nullopt;
-}
 
 QString state(const clsSupplier &s)
 {
@@ -81,24 +71,7 @@ class TestSuppliers : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
-    int m_files = 0;
-
-    std::unique_ptr<db::Connection> database(const QString &script)
-    {
-        auto c = testsupport::newDatabase(m_dir, db::Contents::SchemaOnly,
-                                          QStringLiteral("s%1.db").arg(++m_files));
-        c->runScript(script);
-        return c;
-    }
-
-    static void checkRaised(const std::optional<AppError> &error, const QString &source)
-    {
-        QVERIFY(error);
-        QCOMPARE(error->number(), long(modInventory::vbObjectError + 9999));
-        QCOMPARE(error->source(), source);
-        QCOMPARE(error->description(), QStringLiteral("An unknown error has occurred!"));
-    }
+    testsupport::Databases m_databases;
 
 private slots:
     // --- clsSupplier ------------------------------------------------------------------------
@@ -126,7 +99,7 @@ private slots:
         QFETCH(bool, reads);
         QFETCH(bool, found);
         QFETCH(QString, expected);
-        auto c = database(QString::fromLatin1(Fixture));
+        auto c = m_databases.create(QString::fromLatin1(Fixture));
         clsSupplier s;
         fill(s);
         // Reading nothing is shown by having nothing to read with.
@@ -150,7 +123,7 @@ private slots:
     {
         QFETCH(QString, code);
         QFETCH(QString, expected);
-        auto c = database(QString::fromLatin1(Fixture));
+        auto c = m_databases.create(QString::fromLatin1(Fixture));
         clsSupplier s;
         s.setActiveConnection(c.get());
         fill(s);
@@ -161,7 +134,7 @@ private slots:
 
     void termsAreLoadedOnFirstUse()
     {
-        auto c = database(QString::fromLatin1(Fixture));
+        auto c = m_databases.create(QString::fromLatin1(Fixture));
         clsSupplier s;
         s.setActiveConnection(c.get());
         QVERIFY(s.LoadSupplier(QStringLiteral("1")));
@@ -180,6 +153,23 @@ private slots:
         auto other = std::make_shared<clsTerms>();
         s.setTerms(other);
         QCOMPARE(s.Terms(), other);
+    }
+
+    void termsThatFailedToReadAreNotSaved()
+    {
+        auto c = m_databases.create(QString::fromLatin1(Fixture));
+        clsSupplier s;
+        s.setActiveConnection(c.get());
+        QVERIFY(s.LoadSupplier(QStringLiteral("1")));
+        c->Execute(QStringLiteral("Drop Table tbInvTerms"));
+        checkRaised(raised([&] { s.Terms(); }), QStringLiteral("clsTerms:LoadTerms Method"));
+
+        // No blank terms were kept in their place, so the supplier's terms cannot be lost.
+        const QStringList before = testsupport::rows(*c, StoredSuppliers);
+        checkRaised(raised([&] { s.Update(); }),
+                    QStringLiteral("clsSupplier:Update Method :Object variable or With block "
+                                   "variable not set"));
+        QCOMPARE(testsupport::rows(*c, StoredSuppliers), before);
     }
 
     void updateSupplier_data()
@@ -219,7 +209,7 @@ private slots:
         QFETCH(QString, code);
         QFETCH(qint16, terms);
         QFETCH(QStringList, expected);
-        auto c = database(script);
+        auto c = m_databases.create(script);
         ui::ScopedRecordingResponder messages;
         clsSupplier s;
         s.setActiveConnection(c.get());
@@ -266,7 +256,7 @@ private slots:
         QFETCH(QString, script);
         QFETCH(bool, withTerms);
         QFETCH(QString, source);
-        auto c = database(script);
+        auto c = m_databases.create(script);
         const QStringList before = testsupport::rows(*c, StoredSuppliers);
         ui::ScopedRecordingResponder messages;
         clsSupplier s;
@@ -306,7 +296,7 @@ private slots:
         QFETCH(bool, reads);
         QFETCH(bool, found);
         QFETCH(QString, expected);
-        auto c = database(QString::fromLatin1(Fixture));
+        auto c = m_databases.create(QString::fromLatin1(Fixture));
         clsTerms t;
         t.setCode(7);
         t.setDescription(QStringLiteral("OLD"));
@@ -332,7 +322,7 @@ private slots:
     {
         QFETCH(bool, connected);
         QFETCH(QString, expected);
-        auto c = database(QString::fromLatin1(Fixture));
+        auto c = m_databases.create(QString::fromLatin1(Fixture));
         clsTerms t;
         if (connected)
             t.setActiveConnection(c.get());
@@ -368,7 +358,7 @@ private slots:
         QFETCH(qint16, code);
         QFETCH(QString, status);
         QFETCH(QStringList, expected);
-        auto c = database(script);
+        auto c = m_databases.create(script);
         clsTerms t;
         t.setActiveConnection(c.get());
         t.setCode(code);
@@ -382,7 +372,7 @@ private slots:
 
     void termsQuoteMarkStoredAsTyped()
     {
-        auto c = database(QString());
+        auto c = m_databases.create(QString());
         clsTerms t;
         t.setActiveConnection(c.get());
         t.setDescription(QStringLiteral("30 DAYS' CREDIT"));

@@ -8,7 +8,8 @@
 #include "platform/error.h"
 #include "platform/ui/msgbox.h"
 
-#include <optional>
+using testsupport::checkRaised;
+using testsupport::raised;
 
 namespace {
 
@@ -18,17 +19,6 @@ INSERT INTO tbInvUnitOfMeasure (UnitOfMeasureID, UnitOfMeasure, Status) VALUES
 INSERT INTO tbInvClassification (ItemClassificationID, ItemClassificationName, Status) VALUES
     ('A', 'MEDICINES', 'I'), ('B', NULL, NULL);
 )";
-
-template <typename F>
-std::optional<AppError> raised(F &&f)
-{
-    try {
-        f();
-    } catch (const AppError &error) {
-        return error;
-    }
-    return std::nullopt;
-}
 
 QString state(const clsUnitOfMeasure &u)
 {
@@ -55,24 +45,7 @@ class TestUnitsClasses : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
-    int m_files = 0;
-
-    std::unique_ptr<db::Connection> database(const QString &script)
-    {
-        auto c = testsupport::newDatabase(m_dir, db::Contents::SchemaOnly,
-                                          QStringLiteral("u%1.db").arg(++m_files));
-        c->runScript(script);
-        return c;
-    }
-
-    static void checkRaised(const std::optional<AppError> &error, const QString &source)
-    {
-        QVERIFY(error);
-        QCOMPARE(error->number(), long(modInventory::vbObjectError + 9999));
-        QCOMPARE(error->source(), source);
-        QCOMPARE(error->description(), QStringLiteral("An unknown error has occurred!"));
-    }
+    testsupport::Databases m_databases;
 
 private slots:
     // --- clsUnitOfMeasure -------------------------------------------------------------------
@@ -98,7 +71,7 @@ private slots:
         QFETCH(bool, reads);
         QFETCH(bool, found);
         QFETCH(QString, expected);
-        auto c = database(QString::fromLatin1(Fixture));
+        auto c = m_databases.create(QString::fromLatin1(Fixture));
         clsUnitOfMeasure u;
         u.setCode(7);
         u.setDescription(QStringLiteral("OLD"));
@@ -118,8 +91,8 @@ private slots:
         checkRaised(raised([&] { u.Update(); }), QStringLiteral("clsUnitOfMeasure:Update Method"));
 
         // A next code past the 16-bit range.
-        auto c = database(QStringLiteral(
-            "INSERT INTO tbInvUnitOfMeasure VALUES (32767, 'LAST', 'A');"));
+        auto c = m_databases.create(
+            QStringLiteral("INSERT INTO tbInvUnitOfMeasure VALUES (32767, 'LAST', 'A');"));
         u.setActiveConnection(c.get());
         checkRaised(raised([&] { u.Update(); }), QStringLiteral("clsUnitOfMeasure:Update Method"));
         QCOMPARE(testsupport::rows(*c, StoredUnits), QStringList{"32767|LAST|A"});
@@ -146,7 +119,7 @@ private slots:
         QFETCH(QString, script);
         QFETCH(qint16, code);
         QFETCH(QStringList, expected);
-        auto c = database(script);
+        auto c = m_databases.create(script);
         ui::ScopedRecordingResponder messages;
         clsUnitOfMeasure u;
         u.setActiveConnection(c.get());
@@ -182,7 +155,7 @@ private slots:
         QFETCH(bool, reads);
         QFETCH(bool, found);
         QFETCH(QString, expected);
-        auto c = database(QString::fromLatin1(Fixture));
+        auto c = m_databases.create(QString::fromLatin1(Fixture));
         clsItemClass ic;
         ic.setCode(QStringLiteral("Z"));
         ic.setDescription(QStringLiteral("OLD"));
@@ -238,7 +211,7 @@ private slots:
         QFETCH(QString, code);
         QFETCH(QString, newCode);
         QFETCH(QStringList, expected);
-        auto c = database(script);
+        auto c = m_databases.create(script);
         ui::ScopedRecordingResponder messages;
         clsItemClass ic;
         ic.setActiveConnection(c.get());

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "app/modInventory.h"
+
+#include <QPointer>
+#include <QString>
+
+class QWidget;
+
+namespace db {
+class Connection;
+}
+
+// What the search and kit dialogs share: the one shared instance of each, the session connection
+// they read over, their twips layout, and the way a data class runs a search dialog.
+namespace dialogs {
+
+// The one shared instance of a dialog class: created with the given parent when absent, destroyed
+// by unload() (its results go with it).
+template <class Dialog>
+class SharedDialog
+{
+public:
+    Dialog &instance(QWidget *parent)
+    {
+        if (m_dialog.isNull())
+            m_dialog = new Dialog(parent);
+        return *m_dialog;
+    }
+    void unload() { delete m_dialog.data(); }
+
+private:
+    QPointer<Dialog> m_dialog;
+};
+
+// The signed-in user's connection; the program's "Object variable ... not set" error, raised from
+// the dialog named, when nobody is signed in.
+db::Connection &sessionConnection(const QString &dialogName);
+
+// Sets a widget's geometry from a layout given in twips.
+void place(QWidget *widget, int left, int top, int width, int height);
+
+// Runs a shared search dialog the caller has given its search text: the load searches at once; a
+// single match gives its code without showing the dialog, otherwise the user chooses. The dialog
+// is unloaded on every way out, a failure included; PubLookupCode then holds the chosen code, ""
+// when none was chosen.
+template <class Dialog>
+void chooseCode(Dialog &dialog)
+{
+    const struct Unload
+    {
+        ~Unload() { Dialog::unload(); }
+    } unload;
+    dialog.Form_Load();
+    if (dialog.blnExactMatch)
+        modInventory::PubLookupCode = dialog.SearchString();
+    else
+        dialog.exec();
+}
+
+} // namespace dialogs
