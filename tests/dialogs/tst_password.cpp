@@ -1,0 +1,285 @@
+// The authorization dialog: who is accepted, the keys, the retry after a wrong password, a fresh
+// start on every showing, and typed SQL that stays a value.
+#include "testsupport.h"
+
+#include "app/modEncryption.h"
+#include "dialogs/frmDeletePassword.h"
+#include "platform/db/sqlquote.h"
+#include "platform/ui/modal.h"
+#include "platform/ui/msgbox.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+// Staff as the password table holds them: the password in its stored (transformed) form.
+QString staff(const QString &id, const QString &password, const QString &department,
+              const QString &right1, const QString &right2)
+{
+    return QStringLiteral("INSERT INTO tbPasswordMain (EmployeeID, LastName, FirstName, Password, "
+                          "DepartmentID, Right_Code1, Right_Code2) VALUES (%1, 'X', 'Y', %2, %3, "
+                          "%4, %5);\n")
+        .arg(db::quoted(id),
+             db::quoted(modEncryption::EncryptText(QStringLiteral("E"), modEncryption::PasswordKey,
+                                                   password)),
+             db::quoted(department), db::quoted(right1), db::quoted(right2));
+}
+
+QString fixture()
+{
+    return staff(QStringLiteral("E02"), QStringLiteral("NURSE"), QStringLiteral("4"),
+                 QStringLiteral("A"), QStringLiteral("S")) +
+           staff(QStringLiteral("E03"), QStringLiteral("PASSWORD LONGER THAN KEY"),
+                 QStringLiteral("00"), QStringLiteral("A"), QStringLiteral("S")) +
+           staff(QStringLiteral("E04"), QStringLiteral("NURSE"), QStringLiteral("7"),
+                 QStringLiteral("A"), QStringLiteral("S")) +
+           staff(QStringLiteral("E05"), QStringLiteral("NURSE"), QStringLiteral("4"),
+                 QStringLiteral("A"), QStringLiteral("X")) +
+           staff(QStringLiteral("O'NEIL"), QStringLiteral("WARD"), QStringLiteral("4"),
+                 QStringLiteral("A"), QStringLiteral("S"));
+}
+
+QStringList g_sql;
+QtMessageHandler g_previous = nullptr;
+
+void captureSql(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtDebugMsg && qstrcmp(context.category, "inventory.sql") == 0)
+        g_sql << message;
+    else if (g_previous)
+        g_previous(type, context, message);
+}
+
+} // namespace
+
+class TestPassword : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<testsupport::Session> m_session;
+    std::unique_ptr<ui::ScopedRecordingResponder> m_messages;
+
+    // Shows the shared dialog modally and lets the action work on it like a user.
+    std::shared_ptr<const ui::test::ModalWatch>
+    show(const std::function<void(frmDeletePassword &)> &action)
+    {
+        auto watch =
+            ui::test::whenModal([&](QWidget *w) {
+                auto *dialog = qobject_cast<frmDeletePassword *>(w);
+                QVERIFY(dialog);
+                action(*dialog);
+            });
+        frmDeletePassword::instance().exec();
+        return watch;
+    }
+
+    static void type(QLineEdit *box, const QString &text) { QTest::keyClicks(box, text); }
+
+private slots:
+    void init()
+    {
+        m_messages = std::make_unique<ui::ScopedRecordingResponder>();
+        m_session = std::make_unique<testsupport::Session>(fixture());
+    }
+
+    void cleanup()
+    {
+        frmDeletePassword::unload();
+        m_session.reset();
+        m_messages.reset();
+        QCOMPARE(ui::test::pendingModalWatches(), 0);
+        QCOMPARE(ui::test::takeModalFailures(), QStringList());
+    }
+
+    void getPassword_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("department 4") << "E02"
+                                      << "NURSE" << true;
+        QTest::newRow("department 00, password longer than the key")
+            << "E03"
+            << "PASSWORD LONGER THAN KEY" << true;
+        QTest::newRow("password in another case") << "E02"
+                                                  << "nurse" << false;
+        QTest::newRow("another department") << "E04"
+                                            << "NURSE" << false;
+        QTest::newRow("second right not S") << "E05"
+                                            << "NURSE" << false;
+        QTest::newRow("empty ID and password") << ""
+                                               << "" << false;
+        QTest::newRow("quote mark in a real ID") << "O'NEIL"
+                                                 << "WARD" << true;
+        QTest::newRow("ID that ends the statement") << "E02'--"
+                                                    << "" << false;
+        QTest::newRow("ID with an always-true test") << "E02' or '1'='1"
+                                                     << "x" << false;
+        QTest::newRow("ID with an always-true test, no password") << "x' or 1=1 or Employeeid = '"
+                                                                  << "" << false;
+        QTest::newRow("password with an always-true test") << "E02"
+                                                           << "' or '1'='1" << false;
+    }
+
+    void getPassword()
+    {
+        QFETCH(QString, id);
+        QFETCH(QString, password);
+        QFETCH(bool, accepted);
+        QCOMPARE(frmDeletePassword::instance().GetPassword(id, password), accepted);
+    }
+
+    void lookupStatement()
+    {
+        g_sql.clear();
+        g_previous = qInstallMessageHandler(captureSql);
+        QLoggingCategory::setFilterRules(QStringLiteral("inventory.sql.debug=true"));
+        const bool found = frmDeletePassword::instance().GetPassword(QStringLiteral("E02"),
+                                                                     QStringLiteral("NURSE"));
+        QLoggingCategory::setFilterRules(QStringLiteral("inventory.sql.debug=false"));
+        qInstallMessageHandler(g_previous);
+        QVERIFY(found);
+        const QString stored = modEncryption::EncryptText(
+            QStringLiteral("E"), QStringLiteral("ZEPHYRQUANTOL"), QStringLiteral("NURSE"));
+        QCOMPARE(
+            g_sql,
+            QStringList{
+                QStringLiteral("Select EmployeeId, Password from password..tbpasswordmain where "
+                               "departmentid in ('4','00') and Right_Code1 = 'A' and "
+                               "Right_Code2 = 'S' and Employeeid = 'E02' and Password = '") +
+                stored + QStringLiteral("'")});
+    }
+
+    void looks()
+    {
+        const auto watch = show([](frmDeletePassword &d) {
+            QCOMPARE(d.windowTitle(), QStringLiteral("Password"));
+            QCOMPARE(d.lblUserID->text(), QStringLiteral("ID"));
+            QCOMPARE(d.cmdEnter->text(), QStringLiteral("&Enter"));
+            QCOMPARE(QApplication::focusWidget(), d.txtUserID);
+            type(d.txtPassword, QStringLiteral("AB C"));
+            QCOMPARE(d.txtPassword->displayText(), QString(4, QChar(0xB7))); // middle dots
+            QCOMPARE(d.txtPassword->text(), QStringLiteral("AB C"));
+            d.reject();
+        });
+        QVERIFY(watch->acted);
+    }
+
+    // Enter moves from the ID to the password and then presses Enter; a wrong password is
+    // refused and the user tries again.
+    void keyboardAndRetry()
+    {
+        const auto watch = show([this](frmDeletePassword &d) {
+            type(d.txtUserID, QStringLiteral("  E02 "));
+            QTest::keyClick(d.txtUserID, Qt::Key_Return);
+            QCOMPARE(QApplication::focusWidget(), d.txtPassword);
+            type(d.txtPassword, QStringLiteral("NURSES"));
+            QTest::keyClick(d.txtPassword, Qt::Key_Return);
+            QVERIFY(d.isVisible());
+            QVERIFY(!d.OKCharge());
+            QCOMPARE(QApplication::focusWidget(), d.txtPassword);
+            QTest::keyClick(d.txtPassword, Qt::Key_Backspace);
+            QTest::keyClick(d.txtPassword, Qt::Key_Return);
+        });
+        QVERIFY(watch->acted);
+        QCOMPARE(m_messages->count(), 1);
+        const ui::Message refused = m_messages->messages().first();
+        QCOMPARE(refused.text, QStringLiteral("Password not valid!"));
+        QCOMPARE(refused.icon, ui::Icon::Information);
+        QCOMPARE(refused.buttons, ui::Buttons::OK);
+        QCOMPARE(refused.title, ui::ApplicationTitle);
+        QVERIFY(frmDeletePassword::instance().OKCharge());
+        QCOMPARE(frmDeletePassword::instance().VerifyID(), QStringLiteral("E02"));
+    }
+
+    void typedSqlIsRefused()
+    {
+        const auto watch = show([](frmDeletePassword &d) {
+            type(d.txtUserID, QStringLiteral("E02' OR '1'='1' --"));
+            type(d.txtPassword, QStringLiteral("' OR '1'='1"));
+            d.cmdEnter->click();
+            QVERIFY(d.isVisible());
+            d.reject();
+        });
+        QVERIFY(watch->acted);
+        QCOMPARE(m_messages->texts(), QStringList{QStringLiteral("Password not valid!")});
+        QVERIFY(!frmDeletePassword::instance().OKCharge());
+        QCOMPARE(frmDeletePassword::instance().VerifyID(), QString());
+    }
+
+    void closingAcceptsNothing_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Escape in the ID") << "id";
+        QTest::newRow("Escape in the password") << "password";
+        QTest::newRow("close box") << "close";
+    }
+
+    void closingAcceptsNothing()
+    {
+        QFETCH(QString, how);
+        const auto watch = show([&](frmDeletePassword &d) {
+            type(d.txtUserID, QStringLiteral("E02"));
+            type(d.txtPassword, QStringLiteral("NURSE")); // right, but never entered
+            if (how == QLatin1String("id"))
+                QTest::keyClick(d.txtUserID, Qt::Key_Escape);
+            else if (how == QLatin1String("password"))
+                QTest::keyClick(d.txtPassword, Qt::Key_Escape);
+            else
+                d.close();
+        });
+        QVERIFY(watch->acted);
+        QVERIFY(!frmDeletePassword::instance().OKCharge());
+        QCOMPARE(frmDeletePassword::instance().VerifyID(), QString());
+        QVERIFY(m_messages->messages().isEmpty());
+    }
+
+    // The next showing starts with nothing accepted and nothing typed: the password the last
+    // user left cannot authorise again.
+    void everyShowingStartsAfresh()
+    {
+        show([](frmDeletePassword &d) {
+            type(d.txtUserID, QStringLiteral("E02"));
+            type(d.txtPassword, QStringLiteral("NURSE"));
+            d.cmdEnter->click();
+        });
+        QVERIFY(frmDeletePassword::instance().OKCharge());
+        const auto watch = show([](frmDeletePassword &d) {
+            QVERIFY(!d.OKCharge());
+            QCOMPARE(d.VerifyID(), QString());
+            QCOMPARE(d.txtUserID->text(), QString());
+            QCOMPARE(d.txtPassword->text(), QString());
+            QCOMPARE(QApplication::focusWidget(), d.txtUserID);
+            d.cmdEnter->click(); // the empty ID and password are looked up and refused
+            QVERIFY(d.isVisible());
+            d.reject();
+        });
+        QVERIFY(watch->acted);
+        QCOMPARE(m_messages->texts(), QStringList{QStringLiteral("Password not valid!")});
+        QVERIFY(!frmDeletePassword::instance().OKCharge());
+    }
+
+    void failingLookupIsShown()
+    {
+        m_session->connection().Execute(QStringLiteral("Drop Table tbPasswordMain"));
+        const auto watch = show([](frmDeletePassword &d) {
+            type(d.txtUserID, QStringLiteral("E02"));
+            type(d.txtPassword, QStringLiteral("NURSE"));
+            d.cmdEnter->click();
+            QVERIFY(d.isVisible());
+            QCOMPARE(QApplication::focusWidget(), d.txtPassword);
+            d.reject();
+        });
+        QVERIFY(watch->acted);
+        QCOMPARE(m_messages->count(), 1);
+        QVERIFY2(m_messages->messages().first().text.contains(QLatin1String("no such table")),
+                 qPrintable(m_messages->messages().first().text));
+        QVERIFY(!frmDeletePassword::instance().OKCharge());
+    }
+};
+
+INVENTORY_TEST_MAIN(TestPassword)
+#include "tst_password.moc"

@@ -1,0 +1,71 @@
+// A workstation for the concurrent-save test: signs in on the database file, and saves `count` new
+// requests through the request window's own commands (New, then Save with the number "NEW"), each
+// with `lines` lines whose justification names the worker and the save. Prints one line per save,
+// "saved <number> <justification>", and any message the window showed on standard error.
+#include "app/modInventory.h"
+#include "platform/db/connection.h"
+#include "platform/error.h"
+#include "platform/session/clsCurrentUser.h"
+#include "platform/ui/flexgrid.h"
+#include "platform/ui/locationcombo.h"
+#include "platform/ui/msgbox.h"
+#include "request/frmMain.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <cstdio>
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc < 5) {
+        std::fprintf(stderr, "usage: save_worker FILE|odbc:CONNECTION COUNT LINES WORKER\n");
+        return 2;
+    }
+    const QString target = QString::fromLocal8Bit(argv[1]);
+    const int count = QString::fromLocal8Bit(argv[2]).toInt();
+    const int lines = QString::fromLocal8Bit(argv[3]).toInt();
+    const QString worker = QString::fromLocal8Bit(argv[4]);
+
+    ui::ScopedRecordingResponder messages;
+    try {
+        clsCurrentUser user;
+        user.attach(target.startsWith(QLatin1String("odbc:"))
+                        ? db::Connection::openOdbc(target.mid(5))
+                        : db::Connection::openSqlite(target, db::Connection::Create::No, 60000),
+                    QStringLiteral("E01"));
+        modInventory::objCurrentUser = &user;
+        modInventory::DefaultLocationID = QStringLiteral("19");
+        modInventory::InventoryTypeAccess = QStringLiteral("A");
+
+        frmMain w;
+        for (int i = 0; i < count && messages.count() == 0; ++i) {
+            w.cmdNew->click();
+            w.cboTargetLocation->setEditText(QStringLiteral("WARD 3"));
+            w.cboTargetLocation_Validate();
+            const QString remarks = QStringLiteral("%1-%2").arg(worker).arg(i);
+            w.txtRemarks->setText(remarks);
+            w.grdDetails->setRows(lines + 2);
+            for (int r = 1; r <= lines; ++r) {
+                w.grdDetails->setTextMatrix(r, 0, QStringLiteral("%1").arg(1000 + r));
+                w.grdDetails->setTextMatrix(r, 2, QString::number(r));
+                w.grdDetails->setTextMatrix(r, 3, QStringLiteral("1.5000"));
+                w.grdDetails->setTextMatrix(r, 5, QStringLiteral("N"));
+                w.grdDetails->setTextMatrix(r, 6, QStringLiteral("N"));
+            }
+            w.cmdSave->click();
+            if (w.txtDocNum->text() != QLatin1String("NEW"))
+                std::printf("saved %s %s\n", qPrintable(w.txtDocNum->text()), qPrintable(remarks));
+        }
+        std::fflush(stdout);
+    } catch (const AppError &e) {
+        std::fprintf(stderr, "%s\n", qPrintable(e.description()));
+        return 1;
+    }
+    for (const QString &text : messages.texts())
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+    return messages.count() == 0 ? 0 : 1;
+}

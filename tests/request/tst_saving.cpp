@@ -1,0 +1,880 @@
+// Saving a request: the Save button's refusals, numbering, the statements as written, replacing a
+// stored request, verification through the authorization dialog, one transaction per save (a
+// failure midway leaves the stored request as it was), and several workstations saving at once.
+#include "testsupport.h"
+
+#include "app/modEncryption.h"
+#include "app/modInventory.h"
+#include "dialogs/frmDeletePassword.h"
+#include "platform/db/sqlquote.h"
+#include "platform/session/clsCurrentUser.h"
+#include "platform/ui/flexgrid.h"
+#include "platform/ui/locationcombo.h"
+#include "platform/ui/modal.h"
+#include "platform/ui/msgbox.h"
+#include "request/frmMain.h"
+
+#include <QCheckBox>
+#include <QDateTimeEdit>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QTabWidget>
+
+#include <sqlite3.h>
+
+using namespace modInventory;
+
+namespace {
+
+// E01 (signed in) belongs to CENTRAL SUPPLY (19) and WARD 3 (27); E02 may authorise
+// verifications with the password NURSE. Requests 7 and 12 are pending, 9 is pending and verified.
+const char *Fixture = R"(
+INSERT INTO tbInvLocation VALUES ('19', 'CENTRAL SUPPLY', NULL, 1, 0, 1, NULL);
+INSERT INTO tbInvLocation VALUES ('27', 'WARD 3', NULL, 0, 0, 1, NULL);
+INSERT INTO tbInvLocation VALUES ('28', 'WARD 4', NULL, 0, 0, 1, NULL);
+INSERT INTO tbinvUserLocation VALUES ('E01', '19');
+INSERT INTO tbinvUserLocation VALUES ('E01', '27');
+INSERT INTO tbInvUnitOfMeasure VALUES (1, 'BOX', NULL);
+INSERT INTO tbInvMaster (ItemID, ItemName, ItemDesc, ListCost, Packing, AverageCost,
+                        UnitOfMeasureID)
+VALUES ('1001', 'GAUZE 4X4', 'STERILE', 12.5, 10, 11.25, 1),
+       ('1002', 'SYRINGE 5CC', 'DISPOSABLE', 4, 100, 3.5, 1),
+       ('1003', 'PARACETAMOL 500MG', 'TABLET', 0.5, 100, 0.45, 1);
+INSERT INTO tbInvent (ItemID, LocationID, OnHand, MinStockLevel, IsADSStock, ADSStock)
+VALUES ('1001', '19', 40, 0, 0, 0), ('1002', '19', 100, 0, 0, 0), ('1003', '19', 500, 0, 0, 0),
+       ('1001', '27', 1, 0, 0, 0), ('1002', '27', 1, 0, 0, 0), ('1003', '27', 1, 0, 0, 0);
+INSERT INTO tbInvWithdrawRequest (DocumentNumber, ItemID, Quantity, UnitCost, ForRetail, isADS,
+    LocationID, TargetLocationID, TransDate, UserID, Remarks, VerifiedBy, VerifiedDate) VALUES
+    ('7', '1001', 5, 12.5, 'Y', 0, '19', '27', '2026-11-02 09:00:00', 'E01', 'WARD STOCK',
+     NULL, NULL),
+    ('7', '1002', 10, 3.5, 'N', 1, '19', '27', '2026-11-02 09:00:00', 'E01', 'WARD STOCK',
+     NULL, NULL),
+    ('12', '1002', 1, 3.5, 'Y', 0, '19', '28', '2026-11-20 10:00:00', 'E01', 'ER', NULL, NULL),
+    ('9', '1001', 1, 12.5, 'N', 0, '19', '27', '2026-11-05 08:00:00', 'E01', 'OLD', 'E02',
+     '2026-11-05 09:00:00'),
+    ('9', '1003', 20, 0.45, 'N', 0, '19', '27', '2026-11-05 08:00:00', 'E01', 'OLD', 'E02',
+     '2026-11-05 09:00:00');
+)";
+
+QString fixture()
+{
+    const auto staff = [](const char *id, const char *last, const char *password) {
+        return QStringLiteral("INSERT INTO tbPasswordMain (EmployeeID, LastName, FirstName, "
+                              "Password, DepartmentID, Right_Code1, Right_Code2) VALUES "
+                              "('%1', '%2', 'A', %3, '4', 'A', 'S');\n")
+            .arg(QLatin1String(id), QLatin1String(last),
+                 db::quoted(modEncryption::EncryptText(
+                     QStringLiteral("E"), modEncryption::PasswordKey, QLatin1String(password))));
+    };
+    return QString::fromLatin1(Fixture) + staff("E01", "REYES", "CLERK") +
+           staff("E02", "SANTOS", "NURSE");
+}
+
+// A column that holds the server's time of the statement reads "now".
+QString nowOr(const QString &column)
+{
+    return QStringLiteral("Case When %1 Is Null Then '<null>' When abs(julianday(%1) - "
+                          "julianday('now', 'localtime')) < 0.002 Then 'now' Else %1 End")
+        .arg(column);
+}
+
+QString allLines()
+{
+    return QStringLiteral("Select DocumentNumber, ItemID, Quantity, UnitCost, ForRetail, isADS, "
+                          "LocationID, TargetLocationID, TransDate, UserID, Remarks, Status, "
+                          "VerifiedBy, VerifiedDate From tbInvWithdrawRequest Order By LineID");
+}
+
+// The statements the program sends while a capture lives, as it wrote them.
+QStringList g_sql;
+QtMessageHandler g_previous = nullptr;
+
+void captureSql(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtDebugMsg && qstrcmp(context.category, "inventory.sql") == 0)
+        g_sql << message;
+    else if (g_previous)
+        g_previous(type, context, message);
+}
+
+class SqlCapture
+{
+public:
+    SqlCapture()
+    {
+        g_sql.clear();
+        g_previous = qInstallMessageHandler(captureSql);
+        QLoggingCategory::setFilterRules(QStringLiteral("inventory.sql.debug=true"));
+    }
+    ~SqlCapture()
+    {
+        QLoggingCategory::setFilterRules(QStringLiteral("inventory.sql.debug=false"));
+        qInstallMessageHandler(g_previous);
+    }
+    SqlCapture(const SqlCapture &) = delete;
+    SqlCapture &operator=(const SqlCapture &) = delete;
+
+    // The statements that write, and the transaction's edges.
+    static QStringList writes()
+    {
+        QStringList out;
+        for (const QString &s : std::as_const(g_sql)) {
+            if (!s.startsWith(QLatin1String("Select"), Qt::CaseInsensitive) &&
+                !s.startsWith(QLatin1String("Inventory..sp_"), Qt::CaseInsensitive))
+                out << s;
+        }
+        return out;
+    }
+};
+
+QString insertOf(const QString &number, const QString &item, const QString &quantity,
+                 const QString &cost, const QString &retail, const QString &ads,
+                 const QString &date, const QString &remarks)
+{
+    return QStringLiteral("Insert INVENTORY..tbInvWithdrawRequest (DocumentNumber, ItemID, "
+                          "Quantity, UnitCost, ForRetail, isADS, LocationID, TargetLocationID, "
+                          "TransDate, UserID, Remarks) Values ('%1','%2',%3,%4,'%5', '%6', '19', "
+                          "'27', '%7', 'E01', '%8')")
+        .arg(number, item, quantity, cost, retail, ads, date, remarks);
+}
+
+} // namespace
+
+class TestSaving : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<testsupport::Session> m_session;
+    std::unique_ptr<ui::ScopedRecordingResponder> m_messages;
+    std::unique_ptr<frmMain> m_window;
+
+    frmMain &w() { return *m_window; }
+    db::Connection &db() { return m_session->connection(); }
+    QStringList rows(const QString &sql) { return testsupport::rows(db(), sql); }
+
+    void start(bool autoNumber = false, const QString &extra = QString())
+    {
+        m_session = std::make_unique<testsupport::Session>(fixture() + extra);
+        ClientName.clear();
+        isAutoWithdrawRequestNumber = autoNumber;
+        AllowWDZeroOnHand = false;
+        CurDate = QDateTime(QDate(2026, 12, 8), QTime(23, 59, 59));
+        m_window = std::make_unique<frmMain>();
+        m_window->show();
+        QApplication::setActiveWindow(m_window.get());
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    }
+
+    // New, from WARD 3 to CENTRAL SUPPLY, dated 12/08/2026 01:13:29 AM.
+    void newRequest(const QString &typedNumber = QString())
+    {
+        w().cmdNew->click();
+        w().cboTargetLocation->setEditText(QStringLiteral("WARD 3"));
+        QVERIFY(w().cboTargetLocation_Validate());
+        QCOMPARE(w().cboLocation->Tag(), QStringLiteral("19"));
+        if (!typedNumber.isNull())
+            w().txtDocNum->setText(typedNumber);
+        w().txtTransDate->setDateTime(QDateTime(QDate(2026, 12, 8), QTime(1, 13, 29)));
+        w().txtRemarks->setText(QStringLiteral("WARD STOCK"));
+    }
+
+    // The grid's lines, each "code|quantity|unit cost|retail|ADS", then the empty new-line row.
+    void setLines(const QStringList &lines)
+    {
+        w().grdDetails->setRows(int(lines.size()) + 2);
+        for (int r = 1; r < w().grdDetails->Rows(); ++r) {
+            const QStringList cells =
+                r <= lines.size() ? lines.at(r - 1).split(QLatin1Char('|')) : QStringList(5);
+            const int columns[] = {0, 2, 3, 5, 6};
+            for (int c = 0; c < 7; ++c)
+                w().grdDetails->setTextMatrix(r, c, QString());
+            for (int i = 0; i < 5; ++i)
+                w().grdDetails->setTextMatrix(r, columns[i], cells.value(i));
+        }
+    }
+
+    // Opens a listed request with the Edit command (a double-click, which works whatever the
+    // filters enable).
+    void open(const QString &number)
+    {
+        for (int r = 1; r < w().grdListing->Rows(); ++r) {
+            if (w().grdListing->TextMatrix(r, 0) == number) {
+                w().grdListing->setRow(r);
+                emit w().grdListing->DblClick();
+                QCOMPARE(w().txtDocNum->text(), number);
+                return;
+            }
+        }
+        QFAIL(qPrintable(QStringLiteral("request %1 is not listed").arg(number)));
+    }
+
+    QStringList listing(bool pending, bool verified)
+    {
+        w().optOptions[pending ? 0 : 1]->setChecked(true);
+        w().chkverified->setChecked(verified);
+        w().LoadListing();
+        QStringList numbers;
+        for (int r = 1; r < w().grdListing->Rows(); ++r)
+            numbers << w().grdListing->TextMatrix(r, 0);
+        return numbers;
+    }
+
+    QStringList stored(const QString &number)
+    {
+        return rows(QStringLiteral("Select ItemID, Quantity, UnitCost, ForRetail, isADS, "
+                                   "TransDate, Remarks, Status, VerifiedBy, ") +
+                    nowOr(QStringLiteral("VerifiedDate")) +
+                    QStringLiteral(" From tbInvWithdrawRequest Where DocumentNumber = ") +
+                    db::quoted(number) + QStringLiteral(" Order By LineID"));
+    }
+
+    // Answers the authorization dialog when it comes: E02 with the right password, or Escape.
+    static std::shared_ptr<const ui::test::ModalWatch> authorise(bool confirm)
+    {
+        return ui::test::whenModal([confirm](QWidget *dialog) {
+            auto *d = qobject_cast<frmDeletePassword *>(dialog);
+            QVERIFY(d);
+            if (!confirm) {
+                QTest::keyClick(d->txtUserID, Qt::Key_Escape);
+                return;
+            }
+            QTest::keyClicks(d->txtUserID, QStringLiteral("E02"));
+            QTest::keyClicks(d->txtPassword, QStringLiteral("NURSE"));
+            d->cmdEnter->click();
+        });
+    }
+
+    // Makes every insert of the item fail in the database itself.
+    void refuseItemInDatabase(const QString &item)
+    {
+        sqlite3 *handle = nullptr;
+        QCOMPARE(sqlite3_open(qPrintable(db().databaseName()), &handle), SQLITE_OK);
+        const QString trigger =
+            QStringLiteral("CREATE TRIGGER refuseItem BEFORE INSERT ON tbInvWithdrawRequest "
+                           "WHEN NEW.ItemID = '%1' BEGIN SELECT RAISE(ABORT, 'item %1 refused'); "
+                           "END;")
+                .arg(item);
+        const int rc = sqlite3_exec(handle, qPrintable(trigger), nullptr, nullptr, nullptr);
+        sqlite3_close(handle);
+        QCOMPARE(rc, SQLITE_OK);
+    }
+
+private slots:
+    void init() { m_messages = std::make_unique<ui::ScopedRecordingResponder>(); }
+
+    void cleanup()
+    {
+        m_window.reset();
+        m_session.reset();
+        m_messages.reset();
+        frmDeletePassword::unload();
+        QCOMPARE(ui::test::pendingModalWatches(), 0);
+        QCOMPARE(ui::test::takeModalFailures(), QStringList());
+    }
+
+    void refusals_data()
+    {
+        QTest::addColumn<bool>("verify");
+        QTest::addColumn<bool>("autoNumber");
+        QTest::addColumn<QString>("department");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("critical");
+        QTest::addColumn<QString>("focus");
+        const QString noDepartment = QStringLiteral("Invalid target location...");
+        const QString noNumber = QStringLiteral("Invalid document number...");
+        const QString exists =
+            QStringLiteral("Document Number already exists. Please assign a new number.");
+        QTest::newRow("no department") << false << false << ""
+                                       << "NEW" << noDepartment << false << "cboTargetLocation";
+        QTest::newRow("department of blanks")
+            << false << false << "   "
+            << "NEW" << noDepartment << false << "cboTargetLocation";
+        QTest::newRow("no number") << false << true << "WARD 3"
+                                   << "  " << noNumber << false << "txtDocNum";
+        QTest::newRow("typed number exists") << false << true << "WARD 3"
+                                             << "7" << exists << true << "txtDocNum";
+        QTest::newRow("typed number exists, blanks around")
+            << false << true << "WARD 3"
+            << " 12 " << exists << true << "txtDocNum";
+        QTest::newRow("typed number not a whole number")
+            << false << true << "WARD 3"
+            << "12A" << "The document number must be a whole number." << true << "txtDocNum";
+        // Verify/Save refuses the same, before any password is asked.
+        QTest::newRow("Verify/Save, typed number exists") << true << true << "WARD 3"
+                                                          << "7" << exists << true << "txtDocNum";
+        QTest::newRow("Verify/Save, no number") << true << true << "WARD 3"
+                                                << "" << noNumber << false << "txtDocNum";
+        QTest::newRow("Verify/Save, no department")
+            << true << false << ""
+            << "NEW" << noDepartment << false << "cboTargetLocation";
+    }
+
+    void refusals()
+    {
+        QFETCH(bool, verify);
+        QFETCH(bool, autoNumber);
+        QFETCH(QString, department);
+        QFETCH(QString, number);
+        QFETCH(QString, message);
+        QFETCH(bool, critical);
+        QFETCH(QString, focus);
+        start(autoNumber);
+        newRequest(autoNumber ? number : QString());
+        setLines({QStringLiteral("1001|5|12.5|Y|N")});
+        w().cboTargetLocation->setEditText(department);
+        const QStringList before = rows(allLines());
+
+        (verify ? w().cmdVerify : w().cmdSave)->click();
+
+        QCOMPARE(m_messages->count(), 1);
+        const ui::Message refused = m_messages->messages().first();
+        QCOMPARE(refused.text, message);
+        QCOMPARE(refused.buttons, ui::Buttons::OK);
+        QCOMPARE(refused.icon, critical ? ui::Icon::Critical : ui::Icon::None);
+        QCOMPARE(refused.title, critical ? QStringLiteral("MESSAGE") : ui::ApplicationTitle);
+        QVERIFY(w().findChild<QWidget *>(focus)->hasFocus());
+        QCOMPARE(rows(allLines()), before);
+        QCOMPARE(w().SSTab1->currentIndex(), 1);
+        QCOMPARE(w().txtDocNum->text(), number);
+    }
+
+    // The example of a saved line, statement for statement.
+    void workedExample()
+    {
+        start(true);
+        newRequest(QStringLiteral("1234"));
+        setLines({QStringLiteral("A100|5|12.5000|Y|N")});
+        {
+            SqlCapture capture;
+            w().cmdSave->click();
+            QCOMPARE(g_sql.first(), QStringLiteral("Select DocumentNumber from "
+                                                   "Inventory..tbinvWithdrawRequest where "
+                                                   "DocumentNumber = '1234'"));
+            QCOMPARE(SqlCapture::writes(),
+                     (QStringList{
+                         QStringLiteral("BEGIN TRANSACTION"),
+                         QStringLiteral("Delete INVENTORY..tbInvWithdrawRequest Where "
+                                        "DocumentNumber = '1234'"),
+                         QStringLiteral(
+                             "Insert INVENTORY..tbInvWithdrawRequest (DocumentNumber, ItemID, "
+                             "Quantity, UnitCost, ForRetail, isADS, LocationID, TargetLocationID, "
+                             "TransDate, UserID, Remarks) Values ('1234','A100',5,12.5000,'Y', "
+                             "'0', '19', '27', '12/08/2026 01:13:29 AM', 'E01', 'WARD STOCK')"),
+                         QStringLiteral("COMMIT")}));
+        }
+        QVERIFY(m_messages->messages().isEmpty());
+        QCOMPARE(rows(QStringLiteral("Select DocumentNumber, ItemID, Quantity, UnitCost, "
+                                     "ForRetail, isADS, LocationID, TargetLocationID, TransDate, "
+                                     "UserID, Remarks, Status, VerifiedBy From "
+                                     "tbInvWithdrawRequest Where DocumentNumber = '1234'")),
+                 QStringList{QStringLiteral("1234|A100|5|12.5|Y|0|19|27|2026-12-08 01:13:29|E01|"
+                                            "WARD STOCK|<null>|<null>")});
+        // The list shows again, with the new request; the Details tab keeps it.
+        QCOMPARE(w().SSTab1->currentIndex(), 0);
+        QVERIFY(listing(true, false).contains(QStringLiteral("1234")));
+        QCOMPARE(w().txtDocNum->text(), QStringLiteral("1234"));
+        QCOMPARE(w().grdDetails->TextMatrix(1, 0), QStringLiteral("A100"));
+    }
+
+    void dateLiteral_data()
+    {
+        QTest::addColumn<QTime>("time");
+        QTest::addColumn<QString>("literal");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("morning") << QTime(1, 13, 29) << "12/08/2026 01:13:29 AM"
+                                 << "01:13:29";
+        QTest::newRow("after midnight") << QTime(0, 5, 0) << "12/08/2026 12:05:00 AM"
+                                        << "00:05:00";
+        QTest::newRow("noon") << QTime(12, 30, 0) << "12/08/2026 12:30:00 PM"
+                              << "12:30:00";
+        QTest::newRow("evening") << QTime(23, 59, 59) << "12/08/2026 11:59:59 PM"
+                                 << "23:59:59";
+    }
+
+    void dateLiteral()
+    {
+        QFETCH(QTime, time);
+        QFETCH(QString, literal);
+        QFETCH(QString, stored);
+        start();
+        newRequest();
+        w().txtTransDate->setDateTime(QDateTime(QDate(2026, 12, 8), time));
+        setLines({QStringLiteral("1001|1|12.5|Y|N")});
+        SqlCapture capture;
+        QVERIFY(w().SaveRequest());
+        QCOMPARE(SqlCapture::writes().value(2),
+                 insertOf(QStringLiteral("13"), QStringLiteral("1001"), QStringLiteral("1"),
+                          QStringLiteral("12.5"), QStringLiteral("Y"), QStringLiteral("0"),
+                          literal, QStringLiteral("WARD STOCK")));
+        // Stored as sortable text: the afternoon after the morning, whatever the designator.
+        QCOMPARE(rows(QStringLiteral("Select TransDate From tbInvWithdrawRequest Where "
+                                     "DocumentNumber = '13'")),
+                 QStringList{QStringLiteral("2026-12-08 ") + stored});
+    }
+
+    void newNumbering_data()
+    {
+        QTest::addColumn<QString>("extra");
+        QTest::addColumn<QString>("number");
+        QTest::newRow("after 7, 9 and 12") << ""
+                                           << "13";
+        QTest::newRow("first request") << "DELETE FROM tbInvWithdrawRequest;"
+                                       << "1";
+    }
+
+    void newNumbering()
+    {
+        QFETCH(QString, extra);
+        QFETCH(QString, number);
+        start(false, extra);
+        newRequest();
+        QCOMPARE(w().txtDocNum->text(), QStringLiteral("NEW"));
+        setLines({QStringLiteral("1001|5|12.5|Y|N"), QStringLiteral("1003|10|0.45|N|Y")});
+        w().cmdSave->click();
+        QVERIFY(m_messages->messages().isEmpty());
+        QCOMPARE(w().txtDocNum->text(), number);
+        QCOMPARE(rows(QStringLiteral("Select DocumentNumber, ItemID From tbInvWithdrawRequest "
+                                     "Where Remarks = 'WARD STOCK' And TransDate > '2026-12-01'")),
+                 (QStringList{number + QStringLiteral("|1001"),
+                              number + QStringLiteral("|1003")}));
+        QCOMPARE(w().SSTab1->currentIndex(), 0);
+        QVERIFY(listing(true, false).contains(number));
+    }
+
+    // Re-saving an opened request: its old lines go, the grid's lines with the current date and
+    // justification are stored, and the verification is not carried over.
+    void resaveReplacesLines()
+    {
+        start();
+        w().chkverified->click();
+        open(QStringLiteral("9"));
+        QCOMPARE(w().grdDetails->Rows(), 4);
+        w().grdDetails->setTextMatrix(1, 2, QStringLiteral("3")); // 1001: 3 instead of 1
+        w().grdDetails->setRow(2);
+        w().cmdDelete_Click();                                       // 1003 removed
+        w().grdDetails->setTextMatrix(2, 0, QStringLiteral("1002")); // a new line
+        w().grdDetails->setTextMatrix(2, 2, QStringLiteral("4"));
+        w().grdDetails->setTextMatrix(2, 3, QStringLiteral("3.5000"));
+        w().grdDetails->setTextMatrix(2, 5, QStringLiteral("Y"));
+        w().grdDetails->setTextMatrix(2, 6, QStringLiteral("Y"));
+        w().txtTransDate->setDateTime(QDateTime(QDate(2026, 12, 1), QTime(14, 0, 0)));
+        w().txtRemarks->setText(QStringLiteral("REVISED"));
+        const QRegularExpression otherRequests(QStringLiteral("^(7|12)\\|"));
+        const QStringList others = rows(allLines()).filter(otherRequests);
+
+        w().cmdSave->click();
+
+        QVERIFY(m_messages->messages().isEmpty());
+        QCOMPARE(
+            stored(QStringLiteral("9")),
+            (QStringList{
+                QStringLiteral("1001|3|12.5|N|0|2026-12-01 14:00:00|REVISED|<null>|<null>|<null>"),
+                QStringLiteral(
+                    "1002|4|3.5|Y|1|2026-12-01 14:00:00|REVISED|<null>|<null>|<null>")}));
+        QCOMPARE(rows(allLines()).filter(otherRequests), others);
+        // Now pending and unverified: no longer under the Verified filter the list still shows.
+        QCOMPARE(w().SSTab1->currentIndex(), 0);
+        QVERIFY(w().chkverified->isChecked());
+        QVERIFY(!listing(true, true).contains(QStringLiteral("9")));
+        QVERIFY(listing(true, false).contains(QStringLiteral("9")));
+    }
+
+    // The number is compared as the inserts write it, trimmed: on a database that does not ignore
+    // trailing blanks the old lines would otherwise stay beside the new ones.
+    void numberWithBlanksReplacesItsLines()
+    {
+        start();
+        open(QStringLiteral("7"));
+        w().txtDocNum->setText(QStringLiteral(" 7 "));
+        setLines({QStringLiteral("1001|2|12.5|Y|N")});
+        QVERIFY(w().SaveRequest());
+        QCOMPARE(rows(QStringLiteral("Select DocumentNumber, ItemID, Quantity From "
+                                     "tbInvWithdrawRequest Where Trim(DocumentNumber) = '7'")),
+                 QStringList{QStringLiteral("7|1001|2")});
+    }
+
+    void emptyGridOnlyDeletes()
+    {
+        start();
+        open(QStringLiteral("7"));
+        setLines({QStringLiteral("  |5|12.5|Y|N")}); // a row whose code is blanks is no line
+        SqlCapture capture;
+        w().cmdSave->click();
+        QCOMPARE(SqlCapture::writes(),
+                 (QStringList{QStringLiteral("BEGIN TRANSACTION"),
+                              QStringLiteral("Delete INVENTORY..tbInvWithdrawRequest Where "
+                                             "DocumentNumber = '7'"),
+                              QStringLiteral("COMMIT")}));
+        QCOMPARE(stored(QStringLiteral("7")), QStringList());
+        QCOMPARE(rows(QStringLiteral("Select Count(*) From tbInvWithdrawRequest")),
+                 QStringList{QStringLiteral("3")});
+    }
+
+    void adsFlag()
+    {
+        start();
+        newRequest();
+        setLines({QStringLiteral("1001|1|1|Y|Y"), QStringLiteral("1002|1|1|Y| Y "),
+                  QStringLiteral("1003|1|1|Y|N"), QStringLiteral("1001|1|1|Y|"),
+                  QStringLiteral("1002|1|1|Y|y")});
+        QVERIFY(w().SaveRequest());
+        QCOMPARE(rows(QStringLiteral("Select isADS From tbInvWithdrawRequest Where DocumentNumber "
+                                     "= '13' Order By LineID")),
+                 (QStringList{"1", "1", "0", "0", "0"}));
+    }
+
+    void numberCells_data()
+    {
+        QTest::addColumn<QString>("quantity");
+        QTest::addColumn<QString>("cost");
+        QTest::addColumn<QString>("written"); // the two values as the insert carries them
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("plain numbers as they are") << "5"
+                                                   << "12.5000"
+                                                   << "5,12.5000"
+                                                   << "5|12.5";
+        QTest::newRow("negative and whole") << "-2"
+                                            << "0"
+                                            << "-2,0"
+                                            << "-2|0";
+        QTest::newRow("grouping") << "1,234.50"
+                                  << "1,000"
+                                  << "1234.5,1000"
+                                  << "1234.5|1000";
+        QTest::newRow("blanks around") << " 3 "
+                                       << "2."
+                                       << "3,2"
+                                       << "3|2";
+        QTest::newRow("not a number") << "12); Drop Table tbInvMaster; --"
+                                      << "1"
+                                      << ""
+                                      << "";
+        QTest::newRow("empty") << ""
+                               << "1"
+                               << ""
+                               << "";
+    }
+
+    void numberCells()
+    {
+        QFETCH(QString, quantity);
+        QFETCH(QString, cost);
+        QFETCH(QString, written);
+        QFETCH(QString, stored);
+        start();
+        newRequest();
+        setLines({QStringLiteral("1003|1|1|N|N"),
+                  QStringLiteral("1001|%1|%2|Y|N").arg(quantity, cost)});
+        SqlCapture capture;
+        const bool saved = w().SaveRequest();
+        QCOMPARE(saved, !written.isEmpty());
+        if (!saved) {
+            // Refused before it reached the database; nothing of the request is stored.
+            QCOMPARE(
+                m_messages->texts(),
+                QStringList{
+                    QStringLiteral("Line 2: the quantity \"%1\" is not a number.").arg(quantity)});
+            QCOMPARE(SqlCapture::writes().last(), QStringLiteral("ROLLBACK"));
+            QCOMPARE(rows(QStringLiteral("Select Count(*) From tbInvWithdrawRequest Where "
+                                         "DocumentNumber = '13'")),
+                     QStringList{QStringLiteral("0")});
+            QCOMPARE(w().txtDocNum->text(), QStringLiteral("NEW"));
+            return;
+        }
+        QVERIFY2(SqlCapture::writes().value(3).contains(QStringLiteral("'1001',") + written +
+                                                        QStringLiteral(",'Y'")),
+                 qPrintable(SqlCapture::writes().value(3)));
+        QCOMPARE(rows(QStringLiteral("Select Quantity, UnitCost From tbInvWithdrawRequest Where "
+                                     "DocumentNumber = '13' And ItemID = '1001'")),
+                 QStringList{stored});
+    }
+
+    // A failure in the middle of a save (here the database refuses the second line) leaves the
+    // stored request exactly as it was, and the user sees why.
+    void failedInsertChangesNothing_data()
+    {
+        QTest::addColumn<QString>("number");
+        QTest::newRow("opened request") << "7";
+        QTest::newRow("new request") << "NEW";
+    }
+
+    void failedInsertChangesNothing()
+    {
+        QFETCH(QString, number);
+        start();
+        refuseItemInDatabase(QStringLiteral("1002"));
+        if (number == QLatin1String("NEW"))
+            newRequest();
+        else
+            open(number);
+        setLines({QStringLiteral("1001|9|12.5|Y|N"), QStringLiteral("1002|9|3.5|N|N"),
+                  QStringLiteral("1003|9|0.45|N|N")});
+        const QStringList before = rows(allLines());
+
+        SqlCapture capture;
+        w().cmdSave->click();
+
+        QCOMPARE(m_messages->count(), 1);
+        const ui::Message failure = m_messages->messages().first();
+        QVERIFY2(failure.text.contains(QLatin1String("item 1002 refused")),
+                 qPrintable(failure.text));
+        QCOMPARE(failure.icon, ui::Icon::None);
+        QCOMPARE(failure.title, ui::ApplicationTitle);
+        QCOMPARE(SqlCapture::writes().last(), QStringLiteral("ROLLBACK"));
+        QVERIFY(!db().InTransaction());
+        QCOMPARE(rows(allLines()), before);
+        // The window stays as it was: the number is not taken.
+        QCOMPARE(w().txtDocNum->text(), number);
+        QCOMPARE(w().SSTab1->currentIndex(), 1);
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+    }
+
+    void numberingFailureWritesNothing()
+    {
+        start();
+        newRequest();
+        setLines({QStringLiteral("1001|9|12.5|Y|N")});
+        db().Execute(QStringLiteral("Drop Table tbInvWithdrawRequest"));
+        SqlCapture capture;
+        QVERIFY(!w().SaveRequest());
+        // Only the numbering's own report; no delete or insert went out.
+        QCOMPARE(m_messages->count(), 1);
+        QCOMPARE(m_messages->messages().first().title, QStringLiteral("Error Message"));
+        QCOMPARE(SqlCapture::writes(),
+                 (QStringList{QStringLiteral("BEGIN TRANSACTION"), QStringLiteral("ROLLBACK")}));
+        QCOMPARE(w().txtDocNum->text(), QStringLiteral("NEW"));
+    }
+
+    void verifyCancelledSavesNothing()
+    {
+        start();
+        open(QStringLiteral("7"));
+        setLines({QStringLiteral("1001|9|12.5|Y|N")});
+        const QStringList before = rows(allLines());
+        {
+            SqlCapture capture;
+            w().blnVerifyMode = true;
+            const auto watch = authorise(false);
+            QVERIFY(!w().SaveRequest());
+            QVERIFY(watch->acted);
+            QCOMPARE(g_sql, QStringList()); // not one statement
+        }
+        // Through the button: the Details tab stays as it was.
+        const auto watch = authorise(false);
+        w().cmdVerify->click();
+        QVERIFY(watch->acted);
+        QVERIFY(m_messages->messages().isEmpty());
+        QCOMPARE(rows(allLines()), before);
+        QCOMPARE(w().SSTab1->currentIndex(), 1);
+        QCOMPARE(w().grdDetails->TextMatrix(1, 2), QStringLiteral("9"));
+    }
+
+    void verifyConfirmedStampsEveryLine()
+    {
+        start();
+        open(QStringLiteral("7"));
+        SqlCapture capture;
+        const auto watch = authorise(true);
+        w().cmdVerify->click();
+        QVERIFY(watch->acted);
+        QVERIFY(m_messages->messages().isEmpty());
+        const QStringList writes = SqlCapture::writes();
+        QCOMPARE(writes.value(writes.size() - 2),
+                 QStringLiteral("Update Inventory..tbInvWithdrawRequest set Verifiedby = 'E02', "
+                                "verifiedDate = GetDate() where DocumentNumber = '7'"));
+        QCOMPARE(writes.last(), QStringLiteral("COMMIT"));
+        // The typed ID, not the signed-in user's, on every line; the server's time.
+        QCOMPARE(rows(QStringLiteral("Select ItemID, VerifiedBy, ") + nowOr("VerifiedDate") +
+                      QStringLiteral(" From tbInvWithdrawRequest Where DocumentNumber = '7' "
+                                     "Order By LineID")),
+                 (QStringList{"1001|E02|now", "1002|E02|now"}));
+        QCOMPARE(w().SSTab1->currentIndex(), 0);
+        QVERIFY(!listing(true, false).contains(QStringLiteral("7")));
+        QVERIFY(listing(true, true).contains(QStringLiteral("7")));
+    }
+
+    // The hidden Save/Verify button asks for the password, then saves plainly.
+    void hiddenSaveVerify_data()
+    {
+        QTest::addColumn<bool>("confirm");
+        QTest::newRow("authorised") << true;
+        QTest::newRow("abandoned") << false;
+    }
+
+    void hiddenSaveVerify()
+    {
+        QFETCH(bool, confirm);
+        start();
+        QVERIFY(w().cmdVerified->isHidden());
+        open(QStringLiteral("7"));
+        w().txtRemarks->setText(QStringLiteral("CHANGED"));
+        const auto watch = authorise(confirm);
+        w().cmdVerified_Click();
+        QVERIFY(watch->acted);
+        QCOMPARE(rows(QStringLiteral("Select Distinct Remarks, VerifiedBy From "
+                                     "tbInvWithdrawRequest Where DocumentNumber = '7'")),
+                 QStringList{confirm ? QStringLiteral("CHANGED|<null>")
+                                     : QStringLiteral("WARD STOCK|<null>")});
+        QCOMPARE(w().SSTab1->currentIndex(), confirm ? 0 : 1);
+        QVERIFY(!w().blnVerifyMode);
+    }
+
+    void verifySaved()
+    {
+        start();
+        w().VerifySaved(QStringLiteral("12"), QStringLiteral("O'NEIL"));
+        QCOMPARE(rows(QStringLiteral("Select VerifiedBy, ") + nowOr("VerifiedDate") +
+                      QStringLiteral(" From tbInvWithdrawRequest Where DocumentNumber = '12'")),
+                 QStringList{QStringLiteral("O'NEIL|now")});
+        QVERIFY(m_messages->messages().isEmpty());
+
+        db().Execute(QStringLiteral("Drop Table tbInvWithdrawRequest"));
+        w().VerifySaved(QStringLiteral("12"), QStringLiteral("E02"));
+        QCOMPARE(m_messages->count(), 1);
+        QCOMPARE(m_messages->messages().first().icon, ui::Icon::Critical);
+        QCOMPARE(m_messages->messages().first().title, QStringLiteral("Error Message"));
+    }
+
+    // New, two lines typed in, Save, listed; Edit, Verify/Save, listed under Verified; Delete,
+    // listed nowhere.
+    void roundTrip()
+    {
+        start();
+        w().cmdNew->click();
+        w().cboTargetLocation->setEditText(QStringLiteral("WARD 3"));
+        QVERIFY(w().cboTargetLocation_Validate());
+        w().txtRemarks->setText(QStringLiteral("ROUND TRIP"));
+        w().txtProdCode->setFocus();
+        for (const auto &[code, quantity] : {std::pair{"1001", "5"}, std::pair{"1003", "20"}}) {
+            QTest::keyClicks(w().txtProdCode, QLatin1String(code));
+            QTest::keyClick(w().txtProdCode, Qt::Key_Return);
+            QTest::keyClicks(w().txtWithdraw, QLatin1String(quantity));
+            QTest::keyClick(w().txtWithdraw, Qt::Key_Return);
+            QTest::keyClick(w().txtUnitCost, Qt::Key_Return);
+            QTest::keyClick(w().cmdOK, Qt::Key_Return);
+        }
+        QCOMPARE(w().grdDetails->Rows(), 4);
+        w().cmdSave->click();
+        QCOMPARE(w().txtDocNum->text(), QStringLiteral("13"));
+        QCOMPARE(stored(QStringLiteral("13")),
+                 (QStringList{QStringLiteral("1001|5|11.25|Y|0|2026-12-08 23:59:59|ROUND TRIP|"
+                                             "<null>|<null>|<null>"),
+                              QStringLiteral("1003|20|0.45|Y|0|2026-12-08 23:59:59|ROUND TRIP|"
+                                             "<null>|<null>|<null>")}));
+        QCOMPARE(listing(true, false), (QStringList{"7", "12", "13"}));
+
+        open(QStringLiteral("13"));
+        QCOMPARE(w().grdDetails->TextMatrix(2, 0), QStringLiteral("1003"));
+        const auto watch = authorise(true);
+        w().cmdVerify->click();
+        QVERIFY(watch->acted);
+        QCOMPARE(listing(true, false), (QStringList{"7", "12"}));
+        QCOMPARE(listing(true, true), (QStringList{"9", "13"}));
+
+        w().grdListing->setRow(2);
+        m_messages->queueAnswer(ui::Answer::Yes);
+        w().cmdDeleteReq->click();
+        for (const bool pending : {true, false}) {
+            for (const bool verified : {true, false})
+                QVERIFY(!listing(pending, verified).contains(QStringLiteral("13")));
+        }
+        QCOMPARE(rows(QStringLiteral("Select Distinct Status, VerifiedBy From "
+                                     "tbInvWithdrawRequest Where DocumentNumber = '13'")),
+                 QStringList{QStringLiteral("D|E02")});
+        QCOMPARE(m_messages->texts(),
+                 QStringList{QStringLiteral("Are you sure you want to delete this record?")});
+    }
+
+    // Workstations saving "NEW" at the same moment, each a process of its own driving the request
+    // window against one database file: every save gets a number of its own and keeps exactly its
+    // own lines.
+    void concurrentSaves_data()
+    {
+        QTest::addColumn<bool>("overOdbc");
+        QTest::newRow("embedded") << false;
+        QTest::newRow("odbc") << true;
+    }
+
+    void concurrentSaves()
+    {
+        QFETCH(bool, overOdbc);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("shared.db"));
+        testsupport::newDatabase(dir, db::Contents::SchemaOnly, QStringLiteral("shared.db"))
+            ->runScript(fixture());
+        const QString target =
+            overOdbc ? QStringLiteral("odbc:DRIVER=SQLite3;Database=%1;Timeout=60000").arg(path)
+                     : path;
+
+        const int processes = 4;
+        const int saves = 15;
+        const int lines = 3;
+        std::vector<std::unique_ptr<QProcess>> workers;
+        for (int p = 0; p < processes; ++p) {
+            auto worker = std::make_unique<QProcess>();
+            worker->start(QStringLiteral(SAVE_WORKER),
+                          {target, QString::number(saves), QString::number(lines),
+                           QStringLiteral("W%1").arg(p)});
+            workers.push_back(std::move(worker));
+        }
+        QMap<QString, QString> reported; // number -> the justification its saver gave it
+        int duplicates = 0;
+        for (auto &worker : workers) {
+            QVERIFY(worker->waitForFinished(240000));
+            QVERIFY2(worker->exitCode() == 0, worker->readAllStandardError().constData());
+            for (const QByteArray &line : worker->readAllStandardOutput().split('\n')) {
+                const QStringList parts = QString::fromLocal8Bit(line).split(QLatin1Char(' '));
+                if (parts.size() != 3)
+                    continue;
+                if (reported.contains(parts.at(1)))
+                    ++duplicates;
+                reported.insert(parts.at(1), parts.at(2));
+            }
+        }
+
+        auto c = db::Connection::openSqlite(path);
+        int lost = 0;
+        int gained = 0;
+        for (auto it = reported.cbegin(); it != reported.cend(); ++it) {
+            const QStringList got = testsupport::rows(
+                *c, QStringLiteral("Select ItemID, Quantity, Remarks From tbInvWithdrawRequest "
+                                   "Where DocumentNumber = ") +
+                        db::quoted(it.key()) + QStringLiteral(" Order By LineID"));
+            QStringList expected;
+            for (int r = 1; r <= lines; ++r)
+                expected << QStringLiteral("%1|%2|%3").arg(1000 + r).arg(r).arg(it.value());
+            for (const QString &line : expected)
+                lost += got.contains(line) ? 0 : 1;
+            for (const QString &line : got)
+                gained += expected.contains(line) ? 0 : 1;
+        }
+        qInfo("%d processes x %d saves: %d numbers, %d duplicates, %d lines lost, %d gained",
+              processes, saves, int(reported.size()), duplicates, lost, gained);
+        QCOMPARE(duplicates, 0);
+        QCOMPARE(int(reported.size()), processes * saves);
+        QCOMPARE(lost, 0);
+        QCOMPARE(gained, 0);
+        // The numbers follow on from the highest stored one, none skipped; the fixture's
+        // requests are as they were.
+        QCOMPARE(testsupport::rows(*c, QStringLiteral("Select Count(Distinct DocumentNumber), "
+                                                      "Min(Cast(DocumentNumber As Int)), "
+                                                      "Max(Cast(DocumentNumber As Int)), Count(*) "
+                                                      "From tbInvWithdrawRequest Where Remarks "
+                                                      "Like 'W_-%'")),
+                 QStringList{QStringLiteral("%1|13|%2|%3")
+                                 .arg(processes * saves)
+                                 .arg(12 + processes * saves)
+                                 .arg(processes * saves * lines)});
+        QCOMPARE(testsupport::rows(*c, QStringLiteral("Select Count(*) From tbInvWithdrawRequest "
+                                                      "Where Remarks Not Like 'W_-%'")),
+                 QStringList{QStringLiteral("5")});
+    }
+};
+
+INVENTORY_TEST_MAIN(TestSaving)
+#include "tst_saving.moc"
