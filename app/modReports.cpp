@@ -1,0 +1,83 @@
+#include "app/modReports.h"
+
+#include "app/modInventory.h"
+#include "dialogs/frmReportViewer.h"
+#include "platform/report/report.h"
+#include "platform/report/reporterror.h"
+#include "platform/session/clsCurrentUser.h"
+#include "request/frmMain.h"
+
+#include <QCoreApplication>
+
+namespace modInventory {
+
+std::shared_ptr<report::Report> PubReport;
+
+namespace {
+
+QString g_reportFolder;
+
+// The parameter fields that take their value with one blank after it.
+bool takesTrailingBlank(const QString &fieldName)
+{
+    return fieldName == QLatin1String("{?SupplierID}") ||
+           fieldName == QLatin1String("{?@SupplierCode}");
+}
+
+} // namespace
+
+QString ReportFolder()
+{
+    return g_reportFolder.isEmpty() ? QCoreApplication::applicationDirPath() : g_reportFolder;
+}
+
+void setReportFolder(const QString &folder)
+{
+    g_reportFolder = folder;
+}
+
+void LoadReport(const QString &strReportFile, const QVariantList &vntParameters)
+{
+    PubReport.reset();
+    std::shared_ptr<report::Report> opened = report::Report::open(strReportFile);
+
+    opened->setCompanyName(Company);
+
+    const QString server = objCurrentUser->ServerName();
+    const QString database = objCurrentUser->Database();
+    const QString password = objCurrentUser->ServerPassword();
+    for (report::DatabaseTable &table : opened->Tables()) {
+        if (!table.keepsDatabase())
+            table.setLocation(report::relocated(table.Location(), database));
+        table.SetLogOnInfo(server, database, QStringLiteral("sa"), password);
+    }
+
+    QVector<report::ParameterField> &fields = opened->ParameterFields();
+    for (int i = 0; i < fields.size() && i < vntParameters.size(); ++i) {
+        report::ParameterField &field = fields[i];
+        if (takesTrailingBlank(field.Name()))
+            field.setCurrentValue(vntParameters.at(i).toString() + QLatin1Char(' '));
+        else
+            field.setCurrentValue(vntParameters.at(i));
+    }
+
+    PubReport = std::move(opened);
+}
+
+frmReportViewer *ShowReport(bool ShowGroupTree, const QString &strCaption)
+{
+    if (!PubReport)
+        throw report::ReportError(report::ReportError::Kind::Template,
+                                  QStringLiteral("There is no report to show."));
+    // The pages are made before any window exists, so a failure leaves no empty viewer behind.
+    PubReport->run(*objCurrentUser->sqlconnection());
+
+    auto *viewer = new frmReportViewer(PubReport, MainWindow());
+    QObject::connect(viewer, &QObject::destroyed, [] { PubReport.reset(); });
+    viewer->setShowGroupTree(ShowGroupTree);
+    viewer->setWindowTitle(strCaption);
+    viewer->show();
+    return viewer;
+}
+
+} // namespace modInventory

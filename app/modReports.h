@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <QVariantList>
+
+#include <memory>
+
+class frmReportViewer;
+namespace report {
+class Report;
+}
+
+// Printing through report templates: the report opened last, loading a template for the session,
+// and showing a report in a viewer window of its own.
+namespace modInventory {
+
+// The report LoadReport prepared last; ShowReport hands it to a new viewer window, and any viewer
+// window that closes lets go of it. Each window keeps its own report.
+extern std::shared_ptr<report::Report> PubReport;
+
+// The folder the templates are read from: the program's folder (where the build puts
+// DepartmentRequest.rpt and DepartmentRequest_Short.rpt) unless setReportFolder named another.
+QString ReportFolder();
+// Points the templates somewhere else (tests, tools); an empty folder means the program's again.
+void setReportFolder(const QString &folder);
+
+// Opens the template into PubReport and prepares it for the session: the company name first,
+// then every table re-pointed to the session's database (owner and table kept; a table the
+// template keeps in its own database stays there) with the session's logon, then the parameter
+// fields in their order, one value each for as many fields as there are values. Throws
+// report::ReportError; PubReport is empty after a failure.
+void LoadReport(const QString &strReportFile, const QVariantList &vntParameters);
+
+// Reads PubReport's rows on the session connection, lays it out, and shows it in a new viewer
+// window with the caption. Nothing is shown when that fails (report::ReportError or AppError).
+// The window belongs to the request window when there is one, so it closes with the program.
+frmReportViewer *ShowReport(bool ShowGroupTree, const QString &strCaption);
+
+} // namespace modInventory
