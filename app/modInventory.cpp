@@ -1,5 +1,7 @@
 #include "app/modInventory.h"
 
+#include "app/modReports.h"
+
 #include "platform/db/connection.h"
 #include "platform/db/sqlquote.h"
 #include "platform/error.h"
@@ -48,6 +50,7 @@ void ResetSession()
     DefaultLocationID.clear();
     InventoryTypeAccess.clear();
     PubLookupCode.clear();
+    PubReport.reset();
 }
 
 frmMain *MainWindow()

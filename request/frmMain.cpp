@@ -372,10 +372,9 @@ void frmMain::guarded(const std::function<void()> &handler)
     try {
         handler();
     } catch (const AppError &e) {
-        QApplication::restoreOverrideCursor();
+        // The hourglass guards on the way out have restored the pointer already.
         ui::MsgBox(e.description(), ui::Buttons::OK, ui::Icon::Critical);
     } catch (const std::exception &e) {
-        QApplication::restoreOverrideCursor();
         ui::MsgBox(QString::fromLocal8Bit(e.what()), ui::Buttons::OK, ui::Icon::Critical);
     }
 }
