@@ -2,6 +2,7 @@
 
 #include "app/modInventory.h"
 #include "platform/session/clsCurrentUser.h"
+#include "request/frmMain.h"
 #include "platform/ui/modal.h"
 
 #include <QDialog>
@@ -74,6 +75,21 @@ Session::~Session()
 db::Connection &Session::connection()
 {
     return *m_user->sqlconnection();
+}
+
+std::unique_ptr<frmMain> openWindow()
+{
+    auto window = std::make_unique<frmMain>();
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    if (!QTest::qWaitForWindowActive(window.get()))
+        qWarning("The request window did not become active.");
+    return window;
+}
+
+bool isActive(const frmMain &window)
+{
+    return QApplication::activeWindow() == &window;
 }
 
 void installModalWatchdog()

@@ -12,6 +12,7 @@
 #include <optional>
 
 class clsCurrentUser;
+class frmMain;
 
 namespace testsupport {
 
@@ -73,6 +74,11 @@ private:
     QTemporaryDir m_dir;
     std::unique_ptr<clsCurrentUser> m_user;
 };
+
+// The request window on the current session, shown and active (its load runs as at start-up, so
+// set the session values it reads first). isActive() tells whether it could be activated.
+std::unique_ptr<frmMain> openWindow();
+bool isActive(const frmMain &window);
 
 // Closes a modal dialog nobody answers within 15 s, with a warning naming it, so a test that opens
 // a dialog it did not expect fails instead of hanging.

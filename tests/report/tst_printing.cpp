@@ -100,10 +100,8 @@ private:
         ClientName = client;
         isAutoWithdrawRequestNumber = autoNumber;
         CurDate = QDateTime(QDate(2026, 12, 10), QTime(8, 30, 15));
-        m_window = std::make_unique<frmMain>();
-        m_window->show();
-        QApplication::setActiveWindow(m_window.get());
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        m_window = testsupport::openWindow();
+        QVERIFY(testsupport::isActive(*m_window));
     }
 
     frmMain &w() { return *m_window; }

@@ -64,10 +64,8 @@ private slots:
             "INSERT INTO tbInvent (ItemID, LocationID, OnHand) VALUES ('1003', '19', 0);"
             "INSERT INTO tbInvent (ItemID, LocationID, OnHand) VALUES ('1001', '27', 2);"
             "INSERT INTO tbInvent (ItemID, LocationID, OnHand) VALUES ('1003', '27', 1);"));
-        m_window = std::make_unique<frmMain>();
-        m_window->show();
-        QApplication::setActiveWindow(m_window.get());
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        m_window = testsupport::openWindow();
+        QVERIFY(testsupport::isActive(*m_window));
         w().cmdNew->click();
         w().cboTargetLocation->setEditText(QStringLiteral("WARD 3"));
         QVERIFY(w().cboTargetLocation_Validate());

@@ -63,10 +63,8 @@ private:
         m_session = std::make_unique<testsupport::Session>(QString::fromLatin1(Fixture));
         ClientName = client;
         AllowWDZeroOnHand = allowZero;
-        m_window = std::make_unique<frmMain>();
-        m_window->show();
-        QApplication::setActiveWindow(m_window.get());
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        m_window = testsupport::openWindow();
+        QVERIFY(testsupport::isActive(*m_window));
         w().cmdNew->click();
         w().cboTargetLocation->setEditText(QStringLiteral("WARD 3"));
         QVERIFY(w().cboTargetLocation_Validate());

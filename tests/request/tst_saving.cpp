@@ -163,10 +163,8 @@ private:
         isAutoWithdrawRequestNumber = autoNumber;
         AllowWDZeroOnHand = false;
         CurDate = QDateTime(QDate(2026, 12, 8), QTime(23, 59, 59));
-        m_window = std::make_unique<frmMain>();
-        m_window->show();
-        QApplication::setActiveWindow(m_window.get());
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        m_window = testsupport::openWindow();
+        QVERIFY(testsupport::isActive(*m_window));
     }
 
     // New, from WARD 3 to CENTRAL SUPPLY, dated 12/08/2026 01:13:29 AM.
