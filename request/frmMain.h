@@ -180,6 +180,8 @@ private:
     void connectSaving();
     void connectPrinting();
     void showItem(clsItem &item, bool offerAverageCost);
+    QString nextDocumentNumber(); // GetNewDocNumber without its message: failures are thrown
+    void showNumberingFailure(const QString &description);
     void expandKit(const QString &kitCode);
 
     // Runs a handler; an error nobody expected is shown and the window stays usable.

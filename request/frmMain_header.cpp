@@ -98,21 +98,30 @@ void frmMain::ClearAll()
     ShowLineCounter(); // the counter follows the cleared grid, not the request shown before
 }
 
+QString frmMain::nextDocumentNumber()
+{
+    db::Recordset rs = connection().OpenRecordset(
+        QStringLiteral("Select (max(Cast(DocumentNumber as int)) + 1) as DocNum From "
+                       "INVENTORY..tbInvWithdrawRequest"));
+    if (rs.Eof())
+        return QStringLiteral("1");
+    const db::Field next = rs.Fields(QStringLiteral("DocNum"));
+    if (next.IsNull())
+        return QStringLiteral("1");
+    return next.toText(); // plain digits
+}
+
+void frmMain::showNumberingFailure(const QString &description)
+{
+    ui::MsgBox(description, ui::Buttons::OK, ui::Icon::Critical, QStringLiteral("Error Message"));
+}
+
 QString frmMain::GetNewDocNumber()
 {
     try {
-        db::Recordset rs = connection().OpenRecordset(
-            QStringLiteral("Select (max(Cast(DocumentNumber as int)) + 1) as DocNum From "
-                           "INVENTORY..tbInvWithdrawRequest"));
-        if (rs.Eof())
-            return QStringLiteral("1");
-        const db::Field next = rs.Fields(QStringLiteral("DocNum"));
-        if (next.IsNull())
-            return QStringLiteral("1");
-        return next.toText(); // plain digits
+        return nextDocumentNumber();
     } catch (const AppError &e) {
-        ui::MsgBox(e.description(), ui::Buttons::OK, ui::Icon::Critical,
-                   QStringLiteral("Error Message"));
+        showNumberingFailure(e.description());
         // No number: the caller writes nothing rather than guess one.
         return QString();
     }

@@ -178,6 +178,7 @@ bool frmMain::SaveRequest()
     }
 
     std::optional<QString> failure;
+    bool numberingFailed = false;
     {
         ui::Hourglass hourglass;
         try {
@@ -194,9 +195,12 @@ bool frmMain::SaveRequest()
                                              "INVENTORY..tbInvWithdrawRequest WITH (UPDLOCK, "
                                              "HOLDLOCK)"));
                 }
-                number = GetNewDocNumber();
-                if (number.isEmpty())
-                    return false; // no number (the failure was shown): nothing is written
+                try {
+                    number = nextDocumentNumber();
+                } catch (const AppError &) {
+                    numberingFailed = true; // shown as the numbering shows it, after the rollback
+                    throw;
+                }
             }
             const QString docNum = db::sqlText(number.trimmed());
             const Header header{docNum,
@@ -229,7 +233,10 @@ bool frmMain::SaveRequest()
     }
     // Shown once the transaction is rolled back: no lock is held while the message waits.
     if (failure) {
-        ui::MsgBox(*failure);
+        if (numberingFailed)
+            showNumberingFailure(*failure);
+        else
+            ui::MsgBox(*failure);
         return false;
     }
     return true;
