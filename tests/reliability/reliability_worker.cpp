@@ -1,0 +1,231 @@
+// A workstation for the reliability tests, driving the request window against a shared database
+// file opened as the program opens it (the default busy timeout).
+//
+//   reliability_worker FILE mix OPERATIONS WORKER [START]
+//     (waiting first, window open, for START: milliseconds since the epoch, so that several
+//     workstations begin together)
+//     Cycles through: save a new request, re-save one of its own (Edit, new lines, Save), verify
+//     one (Verify/Save with the password dialog answered, or the direct verification stamp), cancel
+//     one (the Delete command). Prints one line per operation that went through:
+//       saved <number> <justification> <lines> <mark>   verified <number> <by>   cancelled <number>
+//     framed by "began <time>" and "ended <time>" (milliseconds since the epoch).
+//   reliability_worker FILE big LINES NUMBER|NEW [FIRST]
+//     Saves a request of LINES lines (a new one when NEW), then saves it again and again until it
+//     is killed, each save with the justification "S<k>" (k counting from FIRST) and a line count
+//     that depends on k.
+//     Prints "saving <k>" as each save starts and "saved <number> <k>" once it is stored.
+// Any message the window showed goes to standard error; the exit code is then 1.
+#include "app/modInventory.h"
+#include "dialogs/frmDeletePassword.h"
+#include "platform/db/connection.h"
+#include "platform/error.h"
+#include "platform/session/clsCurrentUser.h"
+#include "platform/ui/flexgrid.h"
+#include "platform/ui/locationcombo.h"
+#include "platform/ui/modal.h"
+#include "platform/ui/msgbox.h"
+#include "request/frmMain.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDateTime>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QThread>
+
+#include <cstdio>
+
+namespace {
+
+// The lines of one save: item codes 1001.. with quantities 1.., marked by the save's number.
+void fillLines(frmMain &w, int lines, int mark)
+{
+    w.grdDetails->setRows(lines + 2);
+    for (int r = 1; r <= lines; ++r) {
+        w.grdDetails->setTextMatrix(r, 0, QString::number(1000 + r));
+        w.grdDetails->setTextMatrix(r, 2, QString::number(r + mark));
+        w.grdDetails->setTextMatrix(r, 3, QStringLiteral("1.5000"));
+        w.grdDetails->setTextMatrix(r, 5, QStringLiteral("N"));
+        w.grdDetails->setTextMatrix(r, 6, QStringLiteral("N"));
+    }
+    for (int c = 0; c < 7; ++c)
+        w.grdDetails->setTextMatrix(lines + 1, c, QString());
+}
+
+void newRequest(frmMain &w)
+{
+    w.cmdNew->click();
+    w.cboTargetLocation->setEditText(QStringLiteral("WARD 3"));
+    w.cboTargetLocation_Validate();
+}
+
+// Selects a request in the pending, unverified listing; false when it is not listed.
+bool selectListed(frmMain &w, const QString &number)
+{
+    w.optOptions[0]->setChecked(true);
+    w.chkverified->setChecked(false);
+    w.LoadListing();
+    for (int r = 1; r < w.grdListing->Rows(); ++r) {
+        if (w.grdListing->TextMatrix(r, 0) == number) {
+            w.grdListing->setRow(r);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool openListed(frmMain &w, const QString &number)
+{
+    if (!selectListed(w, number))
+        return false;
+    emit w.grdListing->DblClick();
+    return w.txtDocNum->text() == number;
+}
+
+void authorise()
+{
+    ui::test::whenModal(
+        [](QWidget *dialog) {
+            auto *d = qobject_cast<frmDeletePassword *>(dialog);
+            if (!d)
+                return;
+            d->txtUserID->setText(QStringLiteral("E02"));
+            d->txtPassword->setText(QStringLiteral("NURSE"));
+            d->cmdEnter->click();
+        },
+        20000);
+}
+
+void mix(frmMain &w, ui::ScopedRecordingResponder &messages, int operations, const QString &me)
+{
+    QStringList open; // saved, neither verified nor cancelled
+    for (int i = 0; i < operations && messages.count() == 0; ++i) {
+        const int kind = open.size() < 2 ? 0 : i % 5;
+        const QString remarks = QStringLiteral("%1-%2").arg(me).arg(i);
+        const int lines = 1 + (i * 7 + me.size()) % 4;
+        if (kind == 0 || kind == 1) {
+            // A new request, or a re-save of the oldest open one with other lines.
+            QString number = QStringLiteral("NEW");
+            if (kind == 0) {
+                newRequest(w);
+            } else if (!openListed(w, open.first())) {
+                std::printf("missing %s\n", qPrintable(open.first()));
+                continue;
+            } else {
+                number = open.first();
+            }
+            w.txtRemarks->setText(remarks);
+            fillLines(w, lines, i);
+            w.cmdSave->click();
+            if (w.txtDocNum->text() == QLatin1String("NEW"))
+                continue;
+            if (kind == 0)
+                open << w.txtDocNum->text();
+            std::printf("saved %s %s %d %d\n", qPrintable(w.txtDocNum->text()), qPrintable(remarks),
+                        lines, i);
+        } else if (kind == 2) {
+            // Verify/Save: the lines saved again, stamped with the authorising ID.
+            const QString number = open.takeLast();
+            if (!openListed(w, number)) {
+                std::printf("missing %s\n", qPrintable(number));
+                continue;
+            }
+            w.txtRemarks->setText(remarks);
+            fillLines(w, lines, i);
+            authorise();
+            w.cmdVerify->click();
+            std::printf("saved %s %s %d %d\n", qPrintable(number), qPrintable(remarks), lines, i);
+            std::printf("verified %s E02\n", qPrintable(number));
+        } else if (kind == 3) {
+            const QString number = open.takeLast();
+            w.VerifySaved(number, QStringLiteral("E03"));
+            std::printf("verified %s E03\n", qPrintable(number));
+        } else {
+            const QString number = open.takeLast();
+            if (!selectListed(w, number)) {
+                std::printf("missing %s\n", qPrintable(number));
+                continue;
+            }
+            messages.queueAnswer(ui::Answer::Yes);
+            w.cmdDeleteReq->click();
+            // The confirmation is the one message expected here.
+            if (messages.count() == 1 &&
+                messages.texts().first().startsWith(QLatin1String("Are you sure")))
+                messages.clear();
+            std::printf("cancelled %s\n", qPrintable(number));
+        }
+        std::fflush(stdout);
+    }
+}
+
+// The line count of save k of the big request: it changes from one save to the next.
+int bigLines(int lines, int k)
+{
+    return lines - (k % 4) * (lines / 10);
+}
+
+void big(frmMain &w, ui::ScopedRecordingResponder &messages, int lines, const QString &number,
+         int first)
+{
+    newRequest(w);
+    if (number != QLatin1String("NEW")) {
+        w.txtDocNum->setText(number);
+        w.txtDocNum->setReadOnly(true);
+    }
+    for (int k = first; messages.count() == 0; ++k) {
+        w.txtRemarks->setText(QStringLiteral("S%1").arg(k));
+        fillLines(w, bigLines(lines, k), k);
+        std::printf("saving %d\n", k);
+        std::fflush(stdout);
+        if (!w.SaveRequest())
+            break;
+        std::printf("saved %s %d\n", qPrintable(w.txtDocNum->text()), k);
+        std::fflush(stdout);
+    }
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc < 5) {
+        std::fprintf(stderr, "usage: reliability_worker FILE mix|big COUNT WORKER|NUMBER\n");
+        return 2;
+    }
+    const QString file = QString::fromLocal8Bit(argv[1]);
+    const QString mode = QString::fromLocal8Bit(argv[2]);
+    const int count = QString::fromLocal8Bit(argv[3]).toInt();
+    const QString last = QString::fromLocal8Bit(argv[4]);
+
+    ui::ScopedRecordingResponder messages;
+    try {
+        clsCurrentUser user;
+        user.attach(db::Connection::openSqlite(file), QStringLiteral("E01"));
+        modInventory::objCurrentUser = &user;
+        modInventory::DefaultLocationID = QStringLiteral("19");
+        modInventory::InventoryTypeAccess = QStringLiteral("A");
+
+        frmMain w;
+        const qint64 first = argc > 5 ? QString::fromLocal8Bit(argv[5]).toLongLong() : 0;
+        if (mode == QLatin1String("mix")) {
+            while (QDateTime::currentMSecsSinceEpoch() < qint64(first))
+                QThread::msleep(5);
+            std::printf("began %lld\n", QDateTime::currentMSecsSinceEpoch());
+            mix(w, messages, count, last);
+            std::printf("ended %lld\n", QDateTime::currentMSecsSinceEpoch());
+        } else
+            big(w, messages, count, last, int(first));
+        std::fflush(stdout);
+    } catch (const AppError &e) {
+        std::fprintf(stderr, "error: %s\n", qPrintable(e.description()));
+        return 1;
+    }
+    for (const QString &text : messages.texts())
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+    for (const QString &failure : ui::test::takeModalFailures())
+        std::fprintf(stderr, "dialog: %s\n", qPrintable(failure));
+    return messages.count() == 0 ? 0 : 1;
+}

@@ -1,0 +1,293 @@
+// Workstations at work on one database file at once, and a workstation killed in the middle of a
+// save: the numbers stay unique, each request keeps exactly the lines its last save wrote, nobody
+// is told the database is locked, and a save cut short leaves the request as it was before it.
+#include "testsupport.h"
+
+#include "app/modEncryption.h"
+#include "platform/db/sqlquote.h"
+
+#include <QProcess>
+#include <QRandomGenerator>
+
+#include <csignal>
+#include <limits>
+#include <map>
+
+namespace {
+
+// What a worker reported on standard error about the work: errors, messages shown, dialogs that
+// went wrong (Qt's own notices left out).
+QStringList reportedProblems(QProcess &worker)
+{
+    QStringList out;
+    for (const QByteArray &raw : worker.readAllStandardError().split('\n')) {
+        const QString line = QString::fromLocal8Bit(raw);
+        if (line.startsWith(QLatin1String("error:")) ||
+            line.startsWith(QLatin1String("message:")) || line.startsWith(QLatin1String("dialog:")))
+            out << line;
+    }
+    return out;
+}
+
+// E01 (who runs the workers) belongs to CENTRAL SUPPLY (19) and WARD 3 (27) and may verify; E02
+// authorises with the password NURSE. Items 1001.. are stocked at both locations.
+QString fixture(int items)
+{
+    QString script = QStringLiteral(
+        "INSERT INTO tbInvLocation VALUES ('19', 'CENTRAL SUPPLY', NULL, 1, 0, 1, NULL);\n"
+        "INSERT INTO tbInvLocation VALUES ('27', 'WARD 3', NULL, 0, 0, 1, NULL);\n"
+        "INSERT INTO tbinvUserLocation VALUES ('E01', '19');\n"
+        "INSERT INTO tbinvUserLocation VALUES ('E01', '27');\n"
+        "INSERT INTO tbInvUnitOfMeasure VALUES (1, 'BOX', NULL);\n");
+    for (int i = 1; i <= items; ++i) {
+        script += QStringLiteral("INSERT INTO tbInvMaster (ItemID, ItemName, ItemDesc, ListCost, "
+                                 "Packing, AverageCost, UnitOfMeasureID) VALUES ('%1', 'ITEM %1', "
+                                 "'', 2, 1, 1.5, 1);\n")
+                      .arg(1000 + i);
+    }
+    for (const char *id : {"E01", "E02"}) {
+        script += QStringLiteral("INSERT INTO tbPasswordMain (EmployeeID, LastName, FirstName, "
+                                 "Password, DepartmentID, Right_Code1, Right_Code2) VALUES "
+                                 "('%1', 'STAFF', 'A', %2, '4', 'A', 'S');\n")
+                      .arg(QLatin1String(id), db::quoted(modEncryption::EncryptText(
+                                                  QStringLiteral("E"), modEncryption::PasswordKey,
+                                                  QStringLiteral("NURSE"))));
+    }
+    return script;
+}
+
+// What the workers said happened to one request.
+struct Expected
+{
+    QString remarks;
+    int lines = 0;
+    int mark = 0;
+    QString verifiedBy;
+    bool cancelled = false;
+    int saves = 0;
+};
+
+QStringList expectedLines(const Expected &e)
+{
+    QStringList out;
+    for (int r = 1; r <= e.lines; ++r)
+        out << QStringLiteral("%1|%2|%3").arg(1000 + r).arg(r + e.mark).arg(e.remarks);
+    return out;
+}
+
+} // namespace
+
+class TestStress : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Four workstations, each saving new requests, saving its own again with other lines,
+    // verifying (through the password dialog, and directly) and cancelling, all at once.
+    void mixedWorkstations()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("shared.db"));
+        testsupport::newDatabase(dir, db::Contents::SchemaOnly, QStringLiteral("shared.db"))
+            ->runScript(fixture(4));
+
+        const int processes = 4;
+        const int operations = 150;
+        // Each worker opens its window, then waits for the same moment to begin.
+        const qint64 startAt = QDateTime::currentMSecsSinceEpoch() + 2500;
+        std::vector<std::unique_ptr<QProcess>> workers;
+        for (int p = 0; p < processes; ++p) {
+            auto worker = std::make_unique<QProcess>();
+            worker->start(QStringLiteral(RELIABILITY_WORKER),
+                          {path, QStringLiteral("mix"), QString::number(operations),
+                           QStringLiteral("W%1").arg(p), QString::number(startAt)});
+            workers.push_back(std::move(worker));
+        }
+
+        std::map<QString, Expected> requests;
+        int duplicates = 0;
+        int saves = 0;
+        int verifications = 0;
+        int cancellations = 0;
+        QStringList problems;
+        qint64 lastBegan = 0;
+        qint64 firstEnded = std::numeric_limits<qint64>::max();
+        qint64 lastEnded = 0;
+        for (auto &worker : workers) {
+            QVERIFY(worker->waitForFinished(120000));
+            problems << reportedProblems(*worker);
+            if (worker->exitStatus() != QProcess::NormalExit || worker->exitCode() != 0)
+                problems << QStringLiteral("exit code %1").arg(worker->exitCode());
+            QSet<QString> mine;
+            for (const QByteArray &raw : worker->readAllStandardOutput().split('\n')) {
+                const QStringList parts = QString::fromLocal8Bit(raw).split(QLatin1Char(' '));
+                if (parts.first() == QLatin1String("saved") && parts.size() == 5) {
+                    Expected &e = requests[parts.at(1)];
+                    // A number first saved by two workstations is a duplicate.
+                    if (e.saves > 0 && !mine.contains(parts.at(1)))
+                        ++duplicates;
+                    mine.insert(parts.at(1));
+                    e.remarks = parts.at(2);
+                    e.lines = parts.at(3).toInt();
+                    e.mark = parts.at(4).toInt();
+                    e.verifiedBy.clear();
+                    ++e.saves;
+                    ++saves;
+                } else if (parts.first() == QLatin1String("verified") && parts.size() == 3) {
+                    requests[parts.at(1)].verifiedBy = parts.at(2);
+                    ++verifications;
+                } else if (parts.first() == QLatin1String("cancelled") && parts.size() == 2) {
+                    requests[parts.at(1)].cancelled = true;
+                    ++cancellations;
+                } else if (parts.first() == QLatin1String("began") && parts.size() == 2) {
+                    lastBegan = std::max(lastBegan, parts.at(1).toLongLong());
+                } else if (parts.first() == QLatin1String("ended") && parts.size() == 2) {
+                    firstEnded = std::min(firstEnded, parts.at(1).toLongLong());
+                    lastEnded = std::max(lastEnded, parts.at(1).toLongLong());
+                } else if (parts.first() == QLatin1String("missing")) {
+                    problems << QString::fromLocal8Bit(raw);
+                }
+            }
+        }
+
+        auto c = db::Connection::openSqlite(path);
+        int lost = 0;
+        int gained = 0;
+        int wrongState = 0;
+        for (const auto &[number, e] : requests) {
+            const QString where =
+                QStringLiteral(" From tbInvWithdrawRequest Where DocumentNumber = ") +
+                db::quoted(number);
+            const QStringList got =
+                testsupport::rows(*c, QStringLiteral("Select ItemID, Quantity, Remarks") + where +
+                                          QStringLiteral(" Order By LineID"));
+            const QStringList expected = expectedLines(e);
+            for (const QString &line : expected)
+                lost += got.contains(line) ? 0 : 1;
+            for (const QString &line : got)
+                gained += expected.contains(line) ? 0 : 1;
+            const QStringList state = testsupport::rows(
+                *c, QStringLiteral("Select Distinct IsNull(Status, ''), IsNull(VerifiedBy, '')") +
+                        where);
+            const QString want =
+                QStringLiteral("%1|%2").arg(QLatin1String(e.cancelled ? "D" : ""), e.verifiedBy);
+            if (state != QStringList{want}) {
+                ++wrongState;
+                qWarning("request %s: %s, expected %s", qPrintable(number),
+                         qPrintable(state.join(QLatin1Char(','))), qPrintable(want));
+            }
+        }
+        qInfo("%d processes x %d operations: %d requests, %d saves, %d verifications, "
+              "%d cancellations in %lld ms, all %d at work together for %lld ms; %d duplicates, "
+              "%d lines lost, %d gained, %d in a wrong state",
+              processes, operations, int(requests.size()), saves, verifications, cancellations,
+              lastEnded - startAt, processes, firstEnded - lastBegan, duplicates, lost, gained,
+              wrongState);
+        QCOMPARE(problems, QStringList());
+        QCOMPARE(duplicates, 0);
+        QCOMPARE(lost, 0);
+        QCOMPARE(gained, 0);
+        QCOMPARE(wrongState, 0);
+        QVERIFY(cancellations > 0 && verifications > 0);
+        // The workstations' work overlapped: each began before any of them had finished.
+        QVERIFY(lastBegan < firstEnded);
+        // Every stored line belongs to a request a workstation reported; the numbers run on.
+        QCOMPARE(testsupport::rows(*c, QStringLiteral("Select Count(Distinct DocumentNumber), "
+                                                      "Min(Cast(DocumentNumber As Int)), "
+                                                      "Max(Cast(DocumentNumber As Int)) From "
+                                                      "tbInvWithdrawRequest")),
+                 QStringList{QStringLiteral("%1|1|%1").arg(requests.size())});
+    }
+
+    // A workstation saving a request of thousands of lines over and over, killed at a random
+    // moment, several times: the file stays sound and the request is always one save's, whole.
+    void killedMidSave()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("shared.db"));
+        const int lines = 5000;
+        testsupport::newDatabase(dir, db::Contents::SchemaOnly, QStringLiteral("shared.db"))
+            ->runScript(fixture(lines));
+
+        const int rounds = 6;
+        QString number = QStringLiteral("NEW");
+        int next = 0;    // the k of the next save
+        int stored = -1; // the k of the save stored, -1 before the first
+        int completedSaves = 0;
+        int cutShort = 0;     // rounds in which the save under way was rolled back
+        int killedInSave = 0; // rounds killed between a save's start and its report
+        auto *random = QRandomGenerator::global();
+        for (int round = 0; round < rounds; ++round) {
+            QProcess worker;
+            worker.start(QStringLiteral(RELIABILITY_WORKER),
+                         {path, QStringLiteral("big"), QString::number(lines), number,
+                          QString::number(next)});
+            QVERIFY(worker.waitForStarted());
+            // Past the start-up (the first save has begun), then somewhere in a save.
+            QByteArray output;
+            while (!output.contains("saving") && worker.waitForReadyRead(30000))
+                output += worker.readAllStandardOutput();
+            QVERIFY(output.contains("saving"));
+            QTest::qWait(int(random->bounded(1500)));
+            ::kill(pid_t(worker.processId()), SIGKILL);
+            QVERIFY(worker.waitForFinished(10000));
+            QCOMPARE(worker.exitStatus(), QProcess::CrashExit);
+            output += worker.readAllStandardOutput();
+            int reported = stored;
+            bool inSave = false;
+            for (const QByteArray &raw : output.split('\n')) {
+                const QStringList parts = QString::fromLocal8Bit(raw).split(QLatin1Char(' '));
+                if (parts.first() == QLatin1String("saving"))
+                    inSave = true;
+                if (parts.size() == 3) {
+                    inSave = false;
+                    number = parts.at(1);
+                    reported = parts.at(2).toInt();
+                    ++completedSaves;
+                }
+            }
+            QCOMPARE(reportedProblems(worker), QStringList());
+            killedInSave += inSave ? 1 : 0;
+
+            auto c = db::Connection::openSqlite(path);
+            QCOMPARE(testsupport::rows(*c, QStringLiteral("PRAGMA integrity_check")),
+                     QStringList{QStringLiteral("ok")});
+            // One save's justification per request, with that save's line count and values.
+            const QStringList rows = testsupport::rows(
+                *c, QStringLiteral("Select DocumentNumber, Count(*), Count(Distinct Remarks), "
+                                   "Min(Remarks), Sum(Quantity - Cast(ItemID As Int) + 1000) "
+                                   "From tbInvWithdrawRequest Group By DocumentNumber"));
+            QCOMPARE(rows.size(), reported < 0 ? rows.size() : 1);
+            QVERIFY(rows.size() <= 1);
+            for (const QString &row : rows) {
+                const QStringList f = row.split(QLatin1Char('|'));
+                const int k = f.at(3).mid(1).toInt();
+                const int count = lines - (k % 4) * (lines / 10);
+                QCOMPARE(f.at(0), number);
+                QCOMPARE(f.at(2), QStringLiteral("1"));
+                QCOMPARE(f.at(1).toInt(), count);
+                // Each line's quantity is its row plus the save's k.
+                QCOMPARE(f.at(4).toLongLong(), qint64(count) * k);
+                // The last save the worker finished, or the one it was in when killed, had it
+                // committed without reporting back.
+                QVERIFY2(k == reported || k == reported + 1,
+                         qPrintable(
+                             QStringLiteral("stored S%1, last reported S%2").arg(k).arg(reported)));
+                cutShort += k == reported ? 1 : 0;
+                stored = k;
+            }
+            if (rows.isEmpty())
+                number = QStringLiteral("NEW");
+            next = std::max(stored, reported) + 1;
+        }
+        qInfo("%d rounds killed (%d-line request), %d of them inside a save: %d saves completed "
+              "between kills, %d rounds with the save under way rolled back",
+              rounds, lines, killedInSave, completedSaves, cutShort);
+        // Most kills land inside a save, the worker's loop being little else.
+        QVERIFY(killedInSave >= rounds / 2);
+        QVERIFY(completedSaves > 0);
+    }
+};
+
+INVENTORY_TEST_MAIN(TestStress)
+#include "tst_stress.moc"
