@@ -20,6 +20,7 @@
 // must not exist) and leaves it there, for trying indexes or plans by hand afterwards.
 
 #include "gen_large.h"
+#include "rawsqlite.h"
 
 #include "app/modInventory.h"
 #include "dialogs/frmItemLookup.h"
@@ -46,7 +47,6 @@
 
 namespace {
 
-volatile std::size_t g_sink = 0;
 int g_repeats = 15;
 
 struct Spread
@@ -81,67 +81,10 @@ long peakKb()
     return usage.ru_maxrss;
 }
 
-sqlite3_stmt *prepare(sqlite3 *handle, const db::Statement &statement)
-{
-    sqlite3_stmt *stmt = nullptr;
-    const QByteArray sql = statement.sql.toUtf8();
-    const int rc = sqlite3_prepare_v2(handle, sql.constData(), int(sql.size()), &stmt, nullptr);
-    if (rc != SQLITE_OK) {
-        std::fprintf(stderr, "prepare failed: %s\n  %s\n", sqlite3_errmsg(handle),
-                     sql.constData());
-        return nullptr;
-    }
-    for (int i = 0; i < statement.params.size(); ++i) {
-        const QVariant &value = statement.params.at(i);
-        if (value.isNull()) {
-            sqlite3_bind_null(stmt, i + 1);
-        } else if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong) {
-            sqlite3_bind_int64(stmt, i + 1, value.toLongLong());
-        } else if (value.typeId() == QMetaType::Double) {
-            sqlite3_bind_double(stmt, i + 1, value.toDouble());
-        } else {
-            const QByteArray text = value.toString().toUtf8();
-            sqlite3_bind_text(stmt, i + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
-        }
-    }
-    return stmt;
-}
-
-// Runs a translated statement on the raw handle, reading every cell as text; the row count.
-int runRaw(sqlite3 *handle, const db::Statement &statement)
-{
-    sqlite3_stmt *stmt = prepare(handle, statement);
-    if (!stmt)
-        return -1;
-    int rows = 0;
-    const int columns = sqlite3_column_count(stmt);
-    std::size_t bytes = 0;
-    int rc = SQLITE_ROW;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        for (int c = 0; c < columns; ++c) {
-            sqlite3_column_text(stmt, c);
-            bytes += std::size_t(sqlite3_column_bytes(stmt, c));
-        }
-        ++rows;
-    }
-    if (rc != SQLITE_DONE)
-        std::fprintf(stderr, "step failed: %s\n", sqlite3_errmsg(handle));
-    sqlite3_finalize(stmt);
-    g_sink = g_sink + bytes;
-    return rows;
-}
-
 void plan(sqlite3 *handle, const char *title, const db::Statement &statement)
 {
     std::printf("  %s:\n", title);
-    db::Statement explain = statement;
-    explain.sql = QStringLiteral("EXPLAIN QUERY PLAN ") + statement.sql;
-    sqlite3_stmt *stmt = prepare(handle, explain);
-    if (!stmt)
-        return;
-    while (sqlite3_step(stmt) == SQLITE_ROW)
-        std::printf("    %s\n", reinterpret_cast<const char *>(sqlite3_column_text(stmt, 3)));
-    sqlite3_finalize(stmt);
+    rawsqlite::printPlan(handle, statement);
 }
 
 void report(const char *measure, const QString &detail, int rows, const Spread &ours,
@@ -290,7 +233,7 @@ int main(int argc, char **argv)
             const db::Statement translated = dialect.translate(sql, {});
             int rows = 0;
             const Spread ours = timeIt([&] { rows = connection.Execute(sql).RecordCount(); });
-            const Spread direct = timeIt([&] { runRaw(raw, translated); });
+            const Spread direct = timeIt([&] { rawsqlite::run(raw, translated); });
             report("keystroke",
                    QStringLiteral("%1 \"%2\"")
                        .arg(QLatin1String(locationForm ? "location" : "master"), text),
@@ -306,7 +249,7 @@ int main(int argc, char **argv)
             int rows = 0;
             const Spread ours =
                 timeIt([&] { rows = connection.OpenRecordset(sql).RecordCount(); });
-            const Spread direct = timeIt([&] { runRaw(raw, translated); });
+            const Spread direct = timeIt([&] { rawsqlite::run(raw, translated); });
             report(
                 "listing",
                 QStringLiteral("%1, %2").arg(QLatin1String(processed ? "processed" : "open"),
@@ -322,7 +265,7 @@ int main(int argc, char **argv)
         const db::Statement translated = dialect.translate(sql, {});
         int rows = 0;
         const Spread ours = timeIt([&] { rows = connection.OpenRecordset(sql).RecordCount(); });
-        const Spread direct = timeIt([&] { runRaw(raw, translated); });
+        const Spread direct = timeIt([&] { rawsqlite::run(raw, translated); });
         report("open", QStringLiteral("request %1").arg(made.largeRequest), rows, ours, direct);
     }
 
@@ -333,7 +276,7 @@ int main(int argc, char **argv)
         const Spread ours = timeIt([&] {
             next = connection.OpenRecordset(NextNumber).Fields(QStringLiteral("DocNum")).toText();
         });
-        const Spread direct = timeIt([&] { runRaw(raw, translated); });
+        const Spread direct = timeIt([&] { rawsqlite::run(raw, translated); });
         report("next", QStringLiteral("gives %1").arg(next), 1, ours, direct);
     }
 
@@ -368,10 +311,10 @@ int main(int argc, char **argv)
         const Spread direct = timeIt(
             [&] {
                 rawExec(raw, "BEGIN IMMEDIATE");
-                runRaw(raw, selectNext);
-                runRaw(raw, remove);
+                rawsqlite::run(raw, selectNext);
+                rawsqlite::run(raw, remove);
                 for (const db::Statement &insert : inserts)
-                    runRaw(raw, insert);
+                    rawsqlite::run(raw, insert);
                 rawExec(raw, "COMMIT");
             },
             [&] {
@@ -393,7 +336,7 @@ int main(int argc, char **argv)
 
         const db::Statement translated = dialect.translate(NextNumber, {});
         const Spread nextOurs = timeIt([&] { connection.OpenRecordset(NextNumber); });
-        const Spread nextRaw = timeIt([&] { runRaw(raw, translated); });
+        const Spread nextRaw = timeIt([&] { rawsqlite::run(raw, translated); });
         report("next", QStringLiteral("after the saves"), 1, nextOurs, nextRaw);
     }
 
@@ -408,7 +351,7 @@ int main(int argc, char **argv)
             clsItem item;
             loaded = item.LoadItem(made.sampleItem, made.supplyingLocation);
         });
-        const Spread direct = timeIt([&] { runRaw(raw, translated); });
+        const Spread direct = timeIt([&] { rawsqlite::run(raw, translated); });
         report("item", QStringLiteral("LoadItem %1").arg(QLatin1String(loaded ? "ok" : "FAILED")),
                1, ours, direct);
     }

@@ -14,6 +14,8 @@
 // --analyze gathers the planner's statistics (ANALYZE) before timing. QT_QPA_PLATFORM=offscreen
 // is set when no platform is chosen.
 
+#include "rawsqlite.h"
+
 #include "dialogs/frmItemLookup.h"
 #include "platform/db/connection.h"
 #include "platform/db/dialect.h"
@@ -38,7 +40,6 @@ const char *const Syllables[] = {"PA",  "RA",  "CE", "TA", "MOL", "AM",  "OX",  
                                  "LIN", "ZO",  "LE", "DO", "ME",  "TH",  "SAL", "BU", "TOL",
                                  "GLU", "CO",  "SE", "NA", "PRO", "FEN", "KE",  "VI", "DI",
                                  "HY",  "QUI", "NE", "UR", "WA",  "YO",  "JE",  "E",  "O"};
-volatile std::size_t g_sink = 0;
 
 const char *const Forms[] = {"TAB", "CAP", "SYRUP", "AMP", "VIAL", "CREAM", "BOX", "PCS"};
 
@@ -116,54 +117,6 @@ double medianMs(int runs, const std::function<void()> &work)
     }
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
-}
-
-// The translated statement with its bound values, prepared on the raw handle.
-sqlite3_stmt *prepare(sqlite3 *handle, const db::Statement &statement)
-{
-    sqlite3_stmt *stmt = nullptr;
-    const QByteArray sql = statement.sql.toUtf8();
-    if (sqlite3_prepare_v2(handle, sql.constData(), int(sql.size()), &stmt, nullptr) != SQLITE_OK) {
-        std::fprintf(stderr, "prepare failed: %s\n", sqlite3_errmsg(handle));
-        return nullptr;
-    }
-    for (int i = 0; i < statement.params.size(); ++i) {
-        const QByteArray value = statement.params.at(i).toString().toUtf8();
-        sqlite3_bind_text(stmt, i + 1, value.constData(), int(value.size()), SQLITE_TRANSIENT);
-    }
-    return stmt;
-}
-
-int runRaw(sqlite3 *handle, const db::Statement &statement)
-{
-    sqlite3_stmt *stmt = prepare(handle, statement);
-    if (!stmt)
-        return -1;
-    int rows = 0;
-    const int columns = sqlite3_column_count(stmt);
-    std::size_t bytes = 0;
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
-        for (int c = 0; c < columns; ++c) {
-            sqlite3_column_text(stmt, c);
-            bytes += std::size_t(sqlite3_column_bytes(stmt, c));
-        }
-        ++rows;
-    }
-    sqlite3_finalize(stmt);
-    g_sink = g_sink + bytes; // the cells are read, and the reading is kept
-    return rows;
-}
-
-void printPlan(sqlite3 *handle, const db::Statement &statement)
-{
-    db::Statement explain = statement;
-    explain.sql = QStringLiteral("EXPLAIN QUERY PLAN ") + statement.sql;
-    sqlite3_stmt *stmt = prepare(handle, explain);
-    if (!stmt)
-        return;
-    while (sqlite3_step(stmt) == SQLITE_ROW)
-        std::printf("    %s\n", reinterpret_cast<const char *>(sqlite3_column_text(stmt, 3)));
-    sqlite3_finalize(stmt);
 }
 
 } // namespace
@@ -251,7 +204,7 @@ int main(int argc, char **argv)
             result = connection->Execute(sql);
             rows = result.RecordCount();
         });
-        const double viaSqlite = medianMs(runs, [&] { runRaw(raw, translated); });
+        const double viaSqlite = medianMs(runs, [&] { rawsqlite::run(raw, translated); });
         const double viaGrid = medianMs(large ? 3 : runs, [&] { grid.setRecordset(result); });
 
         std::printf("%-9s %-8s %7d %10.2f ms %7.2f ms %6.2fx %6.2f ms\n",
@@ -267,7 +220,7 @@ int main(int argc, char **argv)
                 text, locationForm, QStringLiteral("19"), QStringLiteral("27"));
             std::printf("  %s form, \"%s\":\n", locationForm ? "location" : "master",
                         qPrintable(text));
-            printPlan(raw, connection->dialect().translate(sql, {}));
+            rawsqlite::printPlan(raw, connection->dialect().translate(sql, {}));
         }
     }
     sqlite3_close(raw);
