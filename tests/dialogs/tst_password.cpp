@@ -90,8 +90,7 @@ private slots:
         frmDeletePassword::unload();
         m_session.reset();
         m_messages.reset();
-        QCOMPARE(ui::test::pendingModalWatches(), 0);
-        QCOMPARE(ui::test::takeModalFailures(), QStringList());
+        testsupport::checkModalWatchesDone();
     }
 
     void getPassword_data()

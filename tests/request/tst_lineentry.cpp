@@ -87,8 +87,7 @@ private slots:
         m_session.reset();
         m_messages.reset();
         frmKitEntry::unload();
-        QCOMPARE(ui::test::pendingModalWatches(), 0);
-        QCOMPARE(ui::test::takeModalFailures(), QStringList());
+        testsupport::checkModalWatchesDone();
     }
 
     void resolution_data()

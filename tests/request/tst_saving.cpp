@@ -270,8 +270,7 @@ private slots:
         m_session.reset();
         m_messages.reset();
         frmDeletePassword::unload();
-        QCOMPARE(ui::test::pendingModalWatches(), 0);
-        QCOMPARE(ui::test::takeModalFailures(), QStringList());
+        testsupport::checkModalWatchesDone();
     }
 
     void refusals_data()
