@@ -31,10 +31,17 @@
 #include "platform/db/sqlitefunctions.h"
 #include "platform/db/sqlquote.h"
 #include "platform/session/clsCurrentUser.h"
+#include "platform/ui/flexgrid.h"
+#include "platform/ui/locationcombo.h"
+#include "platform/ui/msgbox.h"
+#include "request/frmMain.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QLocale>
+#include <QLoggingCategory>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 #include <sqlite3.h>
@@ -97,63 +104,16 @@ void report(const char *measure, const QString &detail, int rows, const Spread &
 }
 
 // The request list's statement, as the main window builds it for a user and a filter.
-QString listingStatement(const QString &employee, bool processed, bool verified)
-{
-    return QStringLiteral("Select distinct A.DocumentNumber , B.Location ,") +
-           QStringLiteral(" C.Location ,A.TransDate ,") +
-           QStringLiteral(
-               " (Select Top 1 LastName + ', ' + FirstName From Password..tbPasswordMain "
-               "Where EmployeeID = A.UserID) ") +
-           QStringLiteral(" from INVENTORY..tbinvwithdrawrequest A ") +
-           QStringLiteral(" Left Outer Join INVENTORY..tbinvlocation B") +
-           QStringLiteral(" On A.TargetLocationID = B.LocationID") +
-           QStringLiteral(" Left Outer Join INVENTORY..tbinvLocation C") +
-           QStringLiteral(" On A.LocationId = C.LocationID") +
-           QStringLiteral(" Left Outer Join INVENTORY..tbinvUserLocation D") +
-           QStringLiteral(" On A.LocationID = D.LocationID") +
-           QStringLiteral(" Where D.UserID = '") + db::sqlText(employee) +
-           QStringLiteral("' and ") +
-           (!processed ? QStringLiteral(" isnull(A.Status,'') = '' ")
-                       : QStringLiteral(" A.Status = 'P' ")) +
-           (verified ? QStringLiteral(" and isnull(verifiedby,'')<> '' Order By Transdate")
-                     : QStringLiteral(" and isnull(verifiedby,'') = '' Order By Transdate"));
-}
+// The statements the window sends while it saves, as written (the SQL log's debug lines).
+QStringList g_written;
+QtMessageHandler g_previousHandler = nullptr;
 
-const QString NextNumber = QStringLiteral(
-    "Select (max(Cast(DocumentNumber as int)) + 1) as DocNum From "
-    "INVENTORY..tbInvWithdrawRequest");
-
-// One line of a saved request, as the main window's save writes it.
-struct Line
+void captureSql(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    QString item;
-    QString quantity;
-    QString unitCost;
-    QString forRetail;
-    bool ads;
-};
-
-QString lineInsert(const QString &docNum, const Line &l, const QString &date,
-                   const QString &location, const QString &target, const QString &employee,
-                   const QString &remarks)
-{
-    return QStringLiteral("Insert INVENTORY..tbInvWithdrawRequest (DocumentNumber, ItemID, "
-                          "Quantity, UnitCost, ForRetail, isADS, LocationID, TargetLocationID, "
-                          "TransDate, UserID, Remarks) ") +
-           QStringLiteral("Values ('") + db::sqlText(docNum) + QStringLiteral("','") +
-           db::sqlText(l.item) + QStringLiteral("',") + l.quantity + QStringLiteral(",") +
-           l.unitCost + QStringLiteral(",'") + db::sqlText(l.forRetail) + QStringLiteral("', '") +
-           QLatin1String(l.ads ? "1" : "0") + QStringLiteral("', '") + db::sqlText(location) +
-           QStringLiteral("', '") + db::sqlText(target) + QStringLiteral("', ") + date +
-           QStringLiteral(", '") + db::sqlText(employee) + QStringLiteral("', '") +
-           db::sqlText(remarks) + QStringLiteral("')");
-}
-
-QString dateLiteral(const QDateTime &when)
-{
-    static const QLocale english(QLocale::English, QLocale::UnitedStates);
-    return QLatin1Char('\'') + english.toString(when, QStringLiteral("MM/dd/yyyy hh:mm:ss AP")) +
-           QLatin1Char('\'');
+    if (type == QtDebugMsg && context.category && qstrcmp(context.category, "inventory.sql") == 0)
+        g_written << message;
+    else if (g_previousHandler)
+        g_previousHandler(type, context, message);
 }
 
 void rawExec(sqlite3 *handle, const char *sql)
@@ -244,7 +204,7 @@ int main(int argc, char **argv)
     // The request list in its four filters.
     for (const bool processed : {false, true}) {
         for (const bool verified : {false, true}) {
-            const QString sql = listingStatement(QStringLiteral("E01"), processed, verified);
+            const QString sql = frmMain::listingStatement(QStringLiteral("E01"), processed, verified);
             const db::Statement translated = dialect.translate(sql, {});
             int rows = 0;
             const Spread ours =
@@ -271,71 +231,97 @@ int main(int argc, char **argv)
 
     // The next document number alone.
     {
-        const db::Statement translated = dialect.translate(NextNumber, {});
+        const db::Statement translated = dialect.translate(frmMain::nextNumberStatement(), {});
         QString next;
         const Spread ours = timeIt([&] {
-            next = connection.OpenRecordset(NextNumber).Fields(QStringLiteral("DocNum")).toText();
+            next = connection.OpenRecordset(frmMain::nextNumberStatement()).Fields(QStringLiteral("DocNum")).toText();
         });
         const Spread direct = timeIt([&] { rawsqlite::run(raw, translated); });
         report("next", QStringLiteral("gives %1").arg(next), 1, ours, direct);
     }
 
-    // Saving 1,000 lines under a new number, as the Save button does.
+    // The request window, from its construction to its first showing (after the sign-in).
+    modInventory::LoadHospitalInfo();
+    modInventory::isAutoWithdrawRequestNumber = false; // "NEW": the save numbers the request
+    modInventory::DefaultLocationID = made.supplyingLocation;
+    modInventory::InventoryTypeAccess = QStringLiteral("A");
+    std::unique_ptr<frmMain> window;
     {
-        std::vector<Line> lines;
-        for (int n = 0; n < 1000; ++n) {
-            lines.push_back({QString::number(100000 + (n * 7919) % scale.items),
-                             QString::number(1 + n % 40), QStringLiteral("12.5000"),
-                             QLatin1String(n % 10 == 0 ? "Y" : "N"), n % 25 == 0});
-        }
-        const QString date = dateLiteral(QDateTime(QDate(2026, 12, 8), QTime(13, 13, 29)));
-        const QString remarks = QStringLiteral("for tomorrow's O.R. schedule");
-        const QString employee = user.EmployeeCode();
         const Spread ours = timeIt([&] {
-            db::Transaction transaction(connection);
-            const QString number =
-                connection.OpenRecordset(NextNumber).Fields(QStringLiteral("DocNum")).toText();
-            connection.Execute(QStringLiteral("Delete INVENTORY..tbInvWithdrawRequest Where "
-                                              "DocumentNumber = '") +
-                               db::sqlText(number) + QStringLiteral("'"));
-            for (const Line &l : lines) {
-                connection.Execute(lineInsert(number, l, date, made.requestingLocation,
-                                              made.supplyingLocation, employee, remarks));
-            }
-            transaction.commit();
+            window.reset();
+            window = std::make_unique<frmMain>();
+            window->show();
+            QCoreApplication::processEvents();
         });
-        // Straight on SQLite: the same translated statements, the number read beforehand.
-        db::Statement selectNext = dialect.translate(NextNumber, {});
-        db::Statement remove;
-        std::vector<db::Statement> inserts;
-        const Spread direct = timeIt(
-            [&] {
-                rawExec(raw, "BEGIN IMMEDIATE");
-                rawsqlite::run(raw, selectNext);
-                rawsqlite::run(raw, remove);
-                for (const db::Statement &insert : inserts)
-                    rawsqlite::run(raw, insert);
-                rawExec(raw, "COMMIT");
-            },
-            [&] {
-                const QString number =
-                    connection.OpenRecordset(NextNumber).Fields(QStringLiteral("DocNum")).toText();
-                remove = dialect.translate(QStringLiteral("Delete INVENTORY..tbInvWithdrawRequest "
-                                                          "Where DocumentNumber = '") +
-                                               db::sqlText(number) + QStringLiteral("'"),
-                                           {});
-                inserts.clear();
-                for (const Line &l : lines) {
-                    inserts.push_back(
-                        dialect.translate(lineInsert(number, l, date, made.requestingLocation,
-                                                     made.supplyingLocation, employee, remarks),
-                                          {}));
-                }
-            });
-        report("save", QStringLiteral("1000 lines"), 1000, ours, direct);
+        report("start-up", QStringLiteral("window shown"), window->grdListing->Rows() - 1, ours,
+               Spread{});
+    }
 
-        const db::Statement translated = dialect.translate(NextNumber, {});
-        const Spread nextOurs = timeIt([&] { connection.OpenRecordset(NextNumber); });
+    // Saving 1,000 lines under a new number: the window's own save, from the number to the
+    // commit. Raw replays the statements it sent, translated, between BEGIN IMMEDIATE and COMMIT.
+    {
+        ui::ScopedRecordingResponder messages;
+        frmMain &w = *window;
+        w.cmdNew->click();
+        w.cboLocation->setEditText(QStringLiteral("CENTRAL SUPPLY"));
+        w.cboTargetLocation->setEditText(
+            connection.OpenRecordset(QStringLiteral("Select Location From INVENTORY..tbInvLocation "
+                                                    "Where LocationID = '") +
+                                     db::sqlText(made.requestingLocation) + QStringLiteral("'"))
+                .Fields(0)
+                .toText());
+        if (!w.cboLocation_Validate() || !w.cboTargetLocation_Validate()) {
+            std::fprintf(stderr, "the request window refused its locations: %s\n",
+                         qPrintable(messages.messages().isEmpty()
+                                        ? QString()
+                                        : messages.messages().front().text));
+            return 1;
+        }
+        w.txtRemarks->setText(QStringLiteral("for tomorrow's O.R. schedule"));
+        const int lines = 1000;
+        w.grdDetails->setRows(lines + 2);
+        for (int n = 0; n < lines; ++n) {
+            const int r = n + 1;
+            w.grdDetails->setTextMatrix(r, 0, QString::number(100000 + (n * 7919) % scale.items));
+            w.grdDetails->setTextMatrix(r, 2, QString::number(1 + n % 40));
+            w.grdDetails->setTextMatrix(r, 3, QStringLiteral("12.5000"));
+            w.grdDetails->setTextMatrix(r, 5, QLatin1String(n % 10 == 0 ? "Y" : "N"));
+            w.grdDetails->setTextMatrix(r, 6, QLatin1String(n % 25 == 0 ? "Y" : "N"));
+        }
+        bool saved = true;
+        const Spread ours = timeIt(
+            [&] { saved = w.SaveRequest() && saved; },
+            [&] { w.txtDocNum->setText(QStringLiteral("NEW")); });
+        if (!saved || !messages.messages().isEmpty()) {
+            std::fprintf(stderr, "the save failed: %s\n",
+                         qPrintable(messages.messages().isEmpty()
+                                        ? QString()
+                                        : messages.messages().front().text));
+            return 1;
+        }
+
+        // One more save with the SQL log on, for the statements to replay.
+        QLoggingCategory::setFilterRules(QStringLiteral("inventory.sql.debug=true"));
+        g_previousHandler = qInstallMessageHandler(captureSql);
+        w.txtDocNum->setText(QStringLiteral("NEW"));
+        w.SaveRequest();
+        qInstallMessageHandler(g_previousHandler);
+        QLoggingCategory::setFilterRules(QStringLiteral("inventory.sql.debug=false"));
+        std::vector<db::Statement> replay;
+        for (const QString &written : std::as_const(g_written))
+            replay.push_back(dialect.translate(written, {}));
+        const Spread direct = timeIt([&] {
+            rawExec(raw, "BEGIN IMMEDIATE");
+            for (const db::Statement &statement : replay)
+                rawsqlite::run(raw, statement);
+            rawExec(raw, "COMMIT");
+        });
+        report("save", QStringLiteral("%1 lines, %2 statements").arg(lines).arg(replay.size()),
+               lines, ours, direct);
+
+        const db::Statement translated = dialect.translate(frmMain::nextNumberStatement(), {});
+        const Spread nextOurs =
+            timeIt([&] { connection.OpenRecordset(frmMain::nextNumberStatement()); });
         const Spread nextRaw = timeIt([&] { rawsqlite::run(raw, translated); });
         report("next", QStringLiteral("after the saves"), 1, nextOurs, nextRaw);
     }
@@ -368,17 +354,18 @@ int main(int argc, char **argv)
                                                                  made.requestingLocation),
                            {}));
     plan(raw, "listing, open unverified",
-         dialect.translate(listingStatement(QStringLiteral("E01"), false, false), {}));
+         dialect.translate(frmMain::listingStatement(QStringLiteral("E01"), false, false), {}));
     plan(raw, "listing, processed verified",
-         dialect.translate(listingStatement(QStringLiteral("E01"), true, true), {}));
+         dialect.translate(frmMain::listingStatement(QStringLiteral("E01"), true, true), {}));
     plan(raw, "open",
          dialect.translate(QStringLiteral("Inventory..sp_Inv_LoadWithdrawalRequest '") +
                                made.largeRequest + QStringLiteral("'"),
                            {}));
-    plan(raw, "next number", dialect.translate(NextNumber, {}));
-    std::printf("    (%s)\n", qPrintable(dialect.translate(NextNumber, {}).sql));
+    plan(raw, "next number", dialect.translate(frmMain::nextNumberStatement(), {}));
+    std::printf("    (%s)\n", qPrintable(dialect.translate(frmMain::nextNumberStatement(), {}).sql));
 
     std::printf("\npeak memory (ru_maxrss): %ld MB\n", peakKb() / 1024);
+    window.reset();
     sqlite3_close(raw);
     modInventory::objCurrentUser = nullptr;
     return 0;

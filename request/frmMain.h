@@ -54,6 +54,8 @@ public:
     void LoadRights();
     void ClearAll();
     QString GetNewDocNumber();
+    // The largest stored document number plus one (Null when none is stored).
+    static QString nextNumberStatement();
     bool Verify_DocumentNumber(const QString &strDocNum);
     void cmdNew_Click();
     void cmdEdit_Click();
@@ -87,6 +89,8 @@ public:
 
     // --- list of requests (frmMain_listing.cpp) -------------------------------------------------
     void LoadListing();
+    // The list's statement for an employee: open or processed, unverified or verified requests.
+    static QString listingStatement(const QString &employee, bool processed, bool verified);
     void LoadRequest(bool blnFromList);
     void optOptions_Click(int index);
     void chkverified_Click();
@@ -181,6 +185,7 @@ private:
     void connectPrinting();
     void showItem(clsItem &item, bool offerAverageCost);
     QString nextDocumentNumber(); // GetNewDocNumber without its message: failures are thrown
+
     void showNumberingFailure(const QString &description);
     void expandKit(const QString &kitCode);
 

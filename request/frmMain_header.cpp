@@ -98,11 +98,17 @@ void frmMain::ClearAll()
     ShowLineCounter(); // the counter follows the cleared grid, not the request shown before
 }
 
+QString frmMain::nextNumberStatement()
+{
+    // DocumentNo is the number cast to int, kept by the database with an index of its own, so
+    // this is one index step however many requests there are.
+    return QStringLiteral("Select (max(DocumentNo) + 1) as DocNum From "
+                          "INVENTORY..tbInvWithdrawRequest");
+}
+
 QString frmMain::nextDocumentNumber()
 {
-    db::Recordset rs = connection().OpenRecordset(
-        QStringLiteral("Select (max(Cast(DocumentNumber as int)) + 1) as DocNum From "
-                       "INVENTORY..tbInvWithdrawRequest"));
+    db::Recordset rs = connection().OpenRecordset(nextNumberStatement());
     if (rs.Eof())
         return QStringLiteral("1");
     const db::Field next = rs.Fields(QStringLiteral("DocNum"));

@@ -63,28 +63,33 @@ void frmMain::chkverified_Click()
     cmdDetails->setEnabled(!verified);
 }
 
+QString frmMain::listingStatement(const QString &employee, bool processed, bool verified)
+{
+    return QStringLiteral("Select distinct A.DocumentNumber , B.Location ,") +
+           QStringLiteral(" C.Location ,A.TransDate ,") +
+           QStringLiteral(" (Select Top 1 LastName + ', ' + FirstName From Password..tbPasswordMain "
+                          "Where EmployeeID = A.UserID) ") +
+           QStringLiteral(" from INVENTORY..tbinvwithdrawrequest A ") +
+           QStringLiteral(" Left Outer Join INVENTORY..tbinvlocation B") +
+           QStringLiteral(" On A.TargetLocationID = B.LocationID") +
+           QStringLiteral(" Left Outer Join INVENTORY..tbinvLocation C") +
+           QStringLiteral(" On A.LocationId = C.LocationID") +
+           QStringLiteral(" Left Outer Join INVENTORY..tbinvUserLocation D") +
+           QStringLiteral(" On A.LocationID = D.LocationID") + QStringLiteral(" Where D.UserID = '") +
+           db::sqlText(employee) + QStringLiteral("' and ") +
+           (!processed ? QStringLiteral(" isnull(A.Status,'') = '' ")
+                       : QStringLiteral(" A.Status = 'P' ")) +
+           (verified ? QStringLiteral(" and isnull(verifiedby,'')<> '' Order By Transdate")
+                     : QStringLiteral(" and isnull(verifiedby,'') = '' Order By Transdate"));
+}
+
 void frmMain::LoadListing()
 {
     ui::Hourglass hourglass;
     try {
-        const QString sql =
-            QStringLiteral("Select distinct A.DocumentNumber , B.Location ,") +
-            QStringLiteral(" C.Location ,A.TransDate ,") +
-            QStringLiteral(" (Select Top 1 LastName + ', ' + FirstName From Password..tbPasswordMain "
-                           "Where EmployeeID = A.UserID) ") +
-            QStringLiteral(" from INVENTORY..tbinvwithdrawrequest A ") +
-            QStringLiteral(" Left Outer Join INVENTORY..tbinvlocation B") +
-            QStringLiteral(" On A.TargetLocationID = B.LocationID") +
-            QStringLiteral(" Left Outer Join INVENTORY..tbinvLocation C") +
-            QStringLiteral(" On A.LocationId = C.LocationID") +
-            QStringLiteral(" Left Outer Join INVENTORY..tbinvUserLocation D") +
-            QStringLiteral(" On A.LocationID = D.LocationID") + QStringLiteral(" Where D.UserID = '") +
-            db::sqlText(objCurrentUser->EmployeeCode()) + QStringLiteral("' and ") +
-            (optOptions[0]->isChecked() ? QStringLiteral(" isnull(A.Status,'') = '' ")
-                                        : QStringLiteral(" A.Status = 'P' ")) +
-            (chkverified->isChecked()
-                 ? QStringLiteral(" and isnull(verifiedby,'')<> '' Order By Transdate")
-                 : QStringLiteral(" and isnull(verifiedby,'') = '' Order By Transdate"));
+        const QString sql = listingStatement(objCurrentUser->EmployeeCode(),
+                                             !optOptions[0]->isChecked(),
+                                             chkverified->isChecked());
         // A refresh keeps the request the user had selected, wherever it now stands.
         const QString selected =
             grdListing->Rows() > 1 ? grdListing->TextMatrix(grdListing->Row(), 0) : QString();

@@ -1,6 +1,7 @@
 #include "platform/db/connection.h"
 
 #include "platform/db/dberror.h"
+#include "platform/db/embeddeddatabase.h"
 #include "platform/db/dialect.h"
 #include "platform/db/procedures.h"
 #include "platform/db/sqlitefunctions.h"
@@ -142,6 +143,7 @@ std::unique_ptr<Connection> Connection::openSqlite(const QString &path, Create c
         connection->enableWal();
         connection->run(QString(), QStringLiteral("PRAGMA synchronous=NORMAL"), {}, nullptr);
         connection->refreshTextColumns();
+        upgradeSchema(*connection);
     } catch (const DbError &e) {
         throw DbError(QStringLiteral("The database file %1 cannot be used: %2")
                           .arg(path, e.description()));
@@ -178,6 +180,7 @@ std::unique_ptr<Connection> Connection::openOdbc(const QString &connectionString
     if (connection->d->sqlite) {
         connection->enableWal();
         connection->refreshTextColumns();
+        upgradeSchema(*connection);
     }
     return connection;
 }

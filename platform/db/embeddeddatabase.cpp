@@ -15,6 +15,38 @@ QString embeddedScript(const QString &name)
     return QString::fromUtf8(file.readAll());
 }
 
+namespace {
+
+bool hasDocumentNo(Connection &connection)
+{
+    // table_xinfo lists generated columns too; no row at all means the table is not there.
+    Recordset rs = connection.query(
+        QStringLiteral("SELECT name FROM pragma_table_xinfo('tbInvWithdrawRequest')"), {});
+    if (rs.Eof())
+        return true;
+    for (; !rs.Eof(); rs.MoveNext()) {
+        if (rs.Fields(0).toText().compare(QLatin1String("DocumentNo"), Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void upgradeSchema(Connection &connection)
+{
+    if (hasDocumentNo(connection))
+        return;
+    Transaction transaction(connection);
+    if (hasDocumentNo(connection)) // another program made the change first
+        return;
+    connection.runScript(QStringLiteral(
+        "ALTER TABLE tbInvWithdrawRequest ADD COLUMN DocumentNo INTEGER "
+        "GENERATED ALWAYS AS (CAST(DocumentNumber AS INTEGER)) VIRTUAL;\n"
+        "CREATE INDEX IF NOT EXISTS ixInvWithdrawRequest_No ON tbInvWithdrawRequest (DocumentNo);"));
+    transaction.commit();
+}
+
 std::unique_ptr<Connection> createEmbeddedDatabase(const QString &path, Contents contents)
 {
     if (QFileInfo::exists(path))

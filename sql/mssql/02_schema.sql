@@ -212,6 +212,20 @@ BEGIN
 END
 GO
 
+-- The document number as a number, with its own index: the program's next number,
+-- "Select (max(DocumentNo) + 1) ...", is then one index seek however many lines are stored.
+-- TRY_CAST keeps a line with a number that is not one (written by another program) insertable;
+-- max() passes over its NULL. Added to a table made before the column existed as well.
+IF COL_LENGTH(N'dbo.tbInvWithdrawRequest', N'DocumentNo') IS NULL
+    ALTER TABLE dbo.tbInvWithdrawRequest
+        ADD DocumentNo AS TRY_CAST(DocumentNumber AS int) PERSISTED;
+GO
+IF NOT EXISTS (SELECT 1 FROM sys.indexes
+               WHERE name = N'ixInvWithdrawRequest_No'
+                 AND object_id = OBJECT_ID(N'dbo.tbInvWithdrawRequest'))
+    CREATE INDEX ixInvWithdrawRequest_No ON dbo.tbInvWithdrawRequest (DocumentNo);
+GO
+
 -- Generic names. The program reads these two without a database prefix, from the logon's
 -- default database, so they live in INVENTORY.
 IF OBJECT_ID(N'dbo.tbforClassification', N'U') IS NULL

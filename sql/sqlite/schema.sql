@@ -167,9 +167,12 @@ CREATE TABLE tbInvWithdrawRequest (
     ProcessDate                 DATETIME,
     ProcessBy                   VARCHAR(20)  COLLATE NOCASE,
     VerifiedBy                  VARCHAR(20)  COLLATE NOCASE,
-    VerifiedDate                DATETIME
+    VerifiedDate                DATETIME,
+    -- The number as a number, indexed: the next number is one index step, however many lines.
+    DocumentNo                  INTEGER GENERATED ALWAYS AS (CAST(DocumentNumber AS INTEGER)) VIRTUAL
 );
 CREATE INDEX ixInvWithdrawRequest_Document ON tbInvWithdrawRequest (DocumentNumber);
+CREATE INDEX ixInvWithdrawRequest_No ON tbInvWithdrawRequest (DocumentNo);
 CREATE INDEX ixInvWithdrawRequest_Location ON tbInvWithdrawRequest (LocationID, Status, TransDate);
 
 -- Generic names, in the default database of the hospital's server.

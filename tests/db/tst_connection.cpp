@@ -168,6 +168,36 @@ private slots:
         QVERIFY2(g_log.at(2).contains(QLatin1String("tbNoSuchTable")), qPrintable(g_log.at(2)));
     }
 
+    // A file made before the numbered column existed gains it (and its index) when opened, keeps
+    // its lines, and numbers on; the next number is then read from the index, not by a scan.
+    void olderFileGainsDocumentNumberIndex()
+    {
+        QFETCH_GLOBAL(QString, transport);
+        {
+            auto c = open();
+            c->runScript(QStringLiteral(
+                "INSERT INTO tbInvWithdrawRequest (DocumentNumber, ItemID) VALUES "
+                "('9', '1'), (' 12', '2'), ('007', '3');"
+                "DROP INDEX ixInvWithdrawRequest_No;"
+                "ALTER TABLE tbInvWithdrawRequest DROP COLUMN DocumentNo;"));
+        }
+        std::unique_ptr<Connection> c = transport == QLatin1String("odbc")
+            ? Connection::openOdbc(QStringLiteral("DRIVER=SQLite3;Database=%1").arg(m_path))
+            : Connection::openSqlite(m_path);
+        const QString next = QStringLiteral(
+            "Select (max(DocumentNo) + 1) as DocNum From INVENTORY..tbInvWithdrawRequest");
+        QCOMPARE(testsupport::rows(*c, next), QStringList{QStringLiteral("13")});
+        QCOMPARE(testsupport::rows(*c, QStringLiteral("Select DocumentNumber, DocumentNo From "
+                                                      "INVENTORY..tbInvWithdrawRequest")),
+                 (QStringList{QStringLiteral("9|9"), QStringLiteral(" 12|12"),
+                              QStringLiteral("007|7")}));
+        const QString plan = testsupport::rows(
+            *c, QStringLiteral("EXPLAIN QUERY PLAN ") + c->dialect().translate(next, {}).sql)
+                                 .join(QLatin1Char('\n'));
+        QVERIFY2(plan.contains(QLatin1String("ixInvWithdrawRequest_No")), qPrintable(plan));
+        QVERIFY2(!plan.contains(QLatin1String("SCAN")), qPrintable(plan));
+    }
+
     void failedStatementNamesItself()
     {
         auto c = open();

@@ -407,8 +407,7 @@ private slots:
 
         // --- document numbers -------------------------------------------------------------
         const QString newDocNumber =
-            q("Select (max(Cast(DocumentNumber as int)) + 1) as DocNum From "
-              "INVENTORY..tbInvWithdrawRequest");
+            q("Select (max(DocumentNo) + 1) as DocNum From INVENTORY..tbInvWithdrawRequest");
         query("new document number is numeric, over 9 and 12", newDocNumber, {q("13")});
         query("new document number of an empty table", newDocNumber, {q("<null>")},
               q("DELETE FROM tbInvWithdrawRequest"));
