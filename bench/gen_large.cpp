@@ -194,6 +194,20 @@ QString stamp(const QDateTime &when)
 
 } // namespace
 
+// An active item of an ordinary class held active at both benchmark locations.
+QString sampleItem(db::Connection &connection, const Contents &made, int items)
+{
+    const db::Recordset found = connection.query(
+        QStringLiteral("SELECT M.ItemID FROM tbInvMaster M "
+                       "JOIN tbInvent S ON S.ItemID = M.ItemID AND S.LocationID = ? "
+                       "JOIN tbInvent T ON T.ItemID = M.ItemID AND T.LocationID = ? "
+                       "WHERE M.ItemStatus = 0 AND M.ItemClassificationID <> 'EQP' "
+                       "AND S.ItemStatus = 0 AND T.ItemStatus = 0 AND M.ItemID >= ? "
+                       "ORDER BY M.ItemID LIMIT 1"),
+        {made.supplyingLocation, made.requestingLocation, QString::number(100000 + items / 2)});
+    return found.Eof() ? QString() : found.Fields(0).toText();
+}
+
 Contents generate(db::Connection &connection, const Scale &scale)
 {
     std::mt19937 random(scale.seed);
@@ -361,17 +375,40 @@ Contents generate(db::Connection &connection, const Scale &scale)
     transaction.commit();
     connection.Execute(QStringLiteral("ANALYZE"));
 
-    // An active item of an ordinary class held active at both benchmark locations.
-    const db::Recordset found = connection.query(
-        QStringLiteral("SELECT M.ItemID FROM tbInvMaster M "
-                       "JOIN tbInvent S ON S.ItemID = M.ItemID AND S.LocationID = ? "
-                       "JOIN tbInvent T ON T.ItemID = M.ItemID AND T.LocationID = ? "
-                       "WHERE M.ItemStatus = 0 AND M.ItemClassificationID <> 'EQP' "
-                       "AND S.ItemStatus = 0 AND T.ItemStatus = 0 AND M.ItemID >= ? "
-                       "ORDER BY M.ItemID LIMIT 1"),
-        {made.supplyingLocation, made.requestingLocation,
-         QString::number(100000 + scale.items / 2)});
-    made.sampleItem = found.Eof() ? codes[std::size_t(scale.items / 2)] : found.Fields(0).toText();
+    made.sampleItem = sampleItem(connection, made, scale.items);
+    if (made.sampleItem.isEmpty())
+        made.sampleItem = codes[std::size_t(scale.items / 2)];
+    return made;
+}
+
+Contents describe(db::Connection &connection, Scale &scale)
+{
+    auto count = [&connection](const char *sql) {
+        return connection.query(QLatin1String(sql), {}).Fields(0).toLong();
+    };
+    scale.items = int(count("SELECT count(*) FROM tbInvMaster"));
+    scale.locations = int(count("SELECT count(*) FROM tbInvLocation"));
+    scale.users = int(count("SELECT count(*) FROM tbPasswordMain"));
+    Contents made;
+    made.stockRows = count("SELECT count(*) FROM tbInvent");
+    made.requestLines = count("SELECT count(*) FROM tbInvWithdrawRequest");
+    made.supplyingLocation = QStringLiteral("1");
+    made.requestingLocation =
+        connection
+            .query(QStringLiteral("SELECT LocationID FROM tbinvUserLocation WHERE UserID = 'E01' "
+                                  "ORDER BY rowid LIMIT 1"),
+                   {})
+            .Fields(0)
+            .toText();
+    made.largeRequest =
+        connection
+            .query(QStringLiteral("SELECT DocumentNumber FROM tbInvWithdrawRequest "
+                                  "GROUP BY DocumentNumber HAVING count(*) = ? LIMIT 1"),
+                   {LargeRequestLines})
+            .Fields(0)
+            .toText();
+    scale.requests = made.largeRequest.toInt() - 1;
+    made.sampleItem = sampleItem(connection, made, scale.items);
     return made;
 }
 

@@ -39,4 +39,7 @@ constexpr int LargeRequestLines = 10000;
 // request last.
 Contents generate(db::Connection &connection, const Scale &scale);
 
+// The same description of a database generate() made earlier, with its sizes read back into scale.
+Contents describe(db::Connection &connection, Scale &scale);
+
 } // namespace benchgen

@@ -100,6 +100,12 @@ void frmItemLookup::buildWindow()
     grdLookup->setObjectName(QStringLiteral("grdLookup"));
     place(grdLookup, 150, 870, 10020, 4980);
 
+    lblMore = new QLabel(this);
+    lblMore->setObjectName(QStringLiteral("lblMore"));
+    place(lblMore, 150, 6180, 7600, 435);
+    lblMore->setWordWrap(true);
+    lblMore->hide();
+
     cmdOptions[1] = new QPushButton(QStringLiteral("&Select"), this);
     cmdOptions[1]->setObjectName(QStringLiteral("cmdOptions(1)"));
     place(cmdOptions[1], 7920, 6180, 1200, 435);
@@ -166,11 +172,14 @@ void frmItemLookup::Form_Load()
 
 QString frmItemLookup::productSearchStatement(const QString &text, bool locationForm,
                                               const QString &supplyingCode,
-                                              const QString &requestingCode)
+                                              const QString &requestingCode, int maxRows)
 {
-    QString sql;
+    // The first rows in name order: the order follows the name index, so the server stops
+    // reading once it has them.
+    QString sql = maxRows > 0 ? QStringLiteral("Select Top %1 ").arg(maxRows)
+                              : QStringLiteral("Select ");
     if (!locationForm) {
-        sql = QStringLiteral("Select A.ItemID as Code, A.ItemName As [Product Name], ") +
+        sql += QStringLiteral("A.ItemID as Code, A.ItemName As [Product Name], ") +
               QStringLiteral("A.ItemDesc As Description, B.SupplierName As Supplier, "
                              "A.MarkupIn As [In-Patient Markup], "
                              "A.MarkupOut As [Out-Patient Markup],") +
@@ -185,7 +194,7 @@ QString frmItemLookup::productSearchStatement(const QString &text, bool location
               QStringLiteral(" Where ( A.ItemStatus = 0 or A.ItemStatus is Null ) "
                              "and IsNull(C.IsFixedAsset,0) <> 1 and ");
     } else {
-        sql = QStringLiteral("Select A.ItemID as Code, A.ItemName As [Product Name], ") +
+        sql += QStringLiteral("A.ItemID as Code, A.ItemName As [Product Name], ") +
               QStringLiteral("A.ItemDesc As Description, B.SupplierName As Supplier, "
                              "D.Markup_In As [In-Patient Markup], "
                              "D.Markup_Out As [Out-Patient Markup],") +
@@ -193,16 +202,20 @@ QString frmItemLookup::productSearchStatement(const QString &text, bool location
                              "As Status, A.Packing, A.ListCost,  ") +
               QStringLiteral("C.ItemClassificationName ") +
               QStringLiteral("From INVENTORY..tbInvMaster A ") +
-              QStringLiteral("Left Outer Join INVENTORY..tbInvent D ON A.ItemID = D.ItemID ") +
+              // Joined on the stock rows' keys (one row per item and location): the names are
+              // read in order and each is checked against the department's stock row first (the
+              // rarer one), so the search stops once it has the rows it lists.
+              QStringLiteral("Inner Join INVENTORY..tbInvent R ON R.ItemID = A.ItemID "
+                             "And R.LocationID = '") +
+              db::sqlText(requestingCode) + QStringLiteral("' And R.ItemStatus = 0 ") +
+              QStringLiteral("Inner Join INVENTORY..tbInvent D ON D.ItemID = A.ItemID "
+                             "And D.LocationID = '") +
+              db::sqlText(supplyingCode) + QStringLiteral("' ") +
               QStringLiteral("Left Outer Join INVENTORY..tbInvSupplier B "
                              "ON A.SupplierID = B.SupplierID ") +
               QStringLiteral("Left Outer join INVENTORY..tbInvClassification C "
                              "ON A.ItemClassificationID = C.ItemClassificationID ") +
-              QStringLiteral("Where D.LocationID = '") + db::sqlText(supplyingCode) +
-              QStringLiteral("' and D.ItemID in (Select itemID from INVENTORY..tbinvent "
-                             "where locationid = '") +
-              db::sqlText(requestingCode) + QStringLiteral("' and itemStatus = 0) and ") +
-              QStringLiteral(" ( D.ItemStatus = 0 or D.ItemStatus is Null ) "
+              QStringLiteral("Where ( D.ItemStatus = 0 or D.ItemStatus is Null ) "
                              "and ( A.ItemStatus = 0 or A.ItemStatus is Null ) "
                              "and IsNull(C.IsFixedAsset,0) <> 1 and ");
     }
@@ -217,13 +230,15 @@ QString frmItemLookup::productSearchStatement(const QString &text, bool location
     return sql;
 }
 
-bool frmItemLookup::SearchProducts(const QString &text)
+bool frmItemLookup::SearchProducts(const QString &text, int maxRows)
 {
     bool found = false;
+    lblMore->hide();
     try {
         const auto [supplyingCode, requestingCode] = requestLocationCodes();
+        // One row more than is listed tells whether there are more.
         const QString sql = productSearchStatement(text, !m_locationCode.trimmed().isEmpty(),
-                                                   supplyingCode, requestingCode);
+                                                   supplyingCode, requestingCode, maxRows + 1);
 
         m_rsLookup.Close();
         m_rsLookup = dialogs::sessionConnection(QStringLiteral("frmItemLookup")).OpenRecordset(sql);
@@ -245,6 +260,19 @@ bool frmItemLookup::SearchProducts(const QString &text)
         grdLookup->setEnabled(true);
         cmdOptions[1]->setEnabled(true);
         grdLookup->setRecordset(m_rsLookup);
+        if (m_rsLookup.RecordCount() > maxRows) {
+            grdLookup->setRows(maxRows + 1); // the header and the listed rows
+            lblMore->setText(
+                maxRows < SearchRows
+                    ? QStringLiteral("More products match than the first %L1 listed: type more "
+                                     "of the name, or press Enter to list up to %L2.")
+                          .arg(maxRows)
+                          .arg(SearchRows)
+                    : QStringLiteral("More products match than the first %L1 listed: type more "
+                                     "of the name.")
+                          .arg(maxRows));
+            lblMore->show();
+        }
         for (int c = 0; c < int(std::size(ResultColumnTwips)) && c < grdLookup->Cols(); ++c)
             grdLookup->setColWidth(c, ResultColumnTwips[c]);
     } catch (const AppError &e) {
@@ -265,7 +293,7 @@ void frmItemLookup::txtSearch_Change()
 
 void frmItemLookup::cmdSearch_Click()
 {
-    if (SearchProducts(txtSearch->text()))
+    if (SearchProducts(txtSearch->text(), SearchRows))
         grdLookup->setFocus();
     else
         txtSearch->setFocus();

@@ -9,6 +9,7 @@
 #include <utility>
 
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -55,14 +56,24 @@ public:
 
     // Resets the result, shows the location and the search text, and runs the search.
     void Form_Load();
-    // Searches and shows the products found; true when there was at least one.
-    bool SearchProducts(const QString &text);
+
+    // How many products a search lists at most: a keystroke lists the first KeystrokeRows by
+    // name, so that typing stays instant however large the catalogue; the search button (or
+    // Enter in the search box) lists up to SearchRows. A note under the list says when more
+    // products match than are listed.
+    static constexpr int KeystrokeRows = 500;
+    static constexpr int SearchRows = 20000;
+
+    // Searches and shows the products found, at most maxRows of them; true when there was at
+    // least one.
+    bool SearchProducts(const QString &text, int maxRows = KeystrokeRows);
 
     // The statement SearchProducts runs. With locationForm the products must be held at
-    // supplyingCode and present with status 0 at requestingCode.
+    // supplyingCode and present with status 0 at requestingCode. With maxRows it returns at
+    // most that many rows, in name order.
     static QString productSearchStatement(const QString &text, bool locationForm,
                                           const QString &supplyingCode,
-                                          const QString &requestingCode);
+                                          const QString &requestingCode, int maxRows = 0);
 
     // Tests have no request window: these codes stand in for its two location combos until the
     // dialog is destroyed.
@@ -79,6 +90,7 @@ public:
     QPushButton *picSearch = nullptr;
     QLineEdit *txtLocation = nullptr;
     ui::FlexGrid *grdLookup = nullptr;
+    QLabel *lblMore = nullptr; // shown when more products match than are listed
     QPushButton *cmdOptions[2] = {};
 
 protected:

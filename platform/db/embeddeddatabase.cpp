@@ -31,19 +31,40 @@ bool hasDocumentNo(Connection &connection)
     return false;
 }
 
+// The name index of an older file holds the name and description only (or nothing: not there).
+bool hasShortNameIndex(Connection &connection)
+{
+    Recordset rs = connection.query(
+        QStringLiteral("SELECT count(*) FROM pragma_index_info('ixInvMaster_Name')"), {});
+    const int columns = int(rs.Fields(0).toLong());
+    return columns > 0 && columns < 4;
+}
+
+bool upToDate(Connection &connection)
+{
+    return hasDocumentNo(connection) && !hasShortNameIndex(connection);
+}
+
 } // namespace
 
 void upgradeSchema(Connection &connection)
 {
-    if (hasDocumentNo(connection))
+    if (upToDate(connection))
         return;
     Transaction transaction(connection);
-    if (hasDocumentNo(connection)) // another program made the change first
-        return;
-    connection.runScript(QStringLiteral(
-        "ALTER TABLE tbInvWithdrawRequest ADD COLUMN DocumentNo INTEGER "
-        "GENERATED ALWAYS AS (CAST(DocumentNumber AS INTEGER)) VIRTUAL;\n"
-        "CREATE INDEX IF NOT EXISTS ixInvWithdrawRequest_No ON tbInvWithdrawRequest (DocumentNo);"));
+    // Another program may have made the changes while this one waited for the lock.
+    if (!hasDocumentNo(connection)) {
+        connection.runScript(QStringLiteral(
+            "ALTER TABLE tbInvWithdrawRequest ADD COLUMN DocumentNo INTEGER "
+            "GENERATED ALWAYS AS (CAST(DocumentNumber AS INTEGER)) VIRTUAL;\n"
+            "CREATE INDEX IF NOT EXISTS ixInvWithdrawRequest_No "
+            "ON tbInvWithdrawRequest (DocumentNo);"));
+    }
+    if (hasShortNameIndex(connection)) {
+        connection.runScript(QStringLiteral(
+            "DROP INDEX ixInvMaster_Name;\n"
+            "CREATE INDEX ixInvMaster_Name ON tbInvMaster (ItemName, ItemDesc, ItemID, ItemStatus);"));
+    }
     transaction.commit();
 }
 

@@ -128,7 +128,9 @@ BEGIN
         IncludeInStatement      bit NULL DEFAULT 1,
         KitID                   varchar(10) NULL
     );
-    CREATE INDEX ixInvMaster_Name ON dbo.tbInvMaster (ItemName, ItemDesc);
+    -- The product search reads names in order and checks the status from the index alone (the
+    -- code, the clustered key, is in every index).
+    CREATE INDEX ixInvMaster_Name ON dbo.tbInvMaster (ItemName, ItemDesc) INCLUDE (ItemStatus);
     CREATE INDEX ixInvMaster_BarCode ON dbo.tbInvMaster (BarCode);
     CREATE INDEX ixInvMaster_Kit ON dbo.tbInvMaster (KitID);
 END
@@ -210,6 +212,15 @@ BEGIN
     CREATE INDEX ixInvWithdrawRequest_Location
         ON dbo.tbInvWithdrawRequest (LocationID, Status, TransDate);
 END
+GO
+
+-- A name index made before the status was part of it.
+IF NOT EXISTS (SELECT 1 FROM sys.index_columns ic
+               JOIN sys.indexes i ON i.object_id = ic.object_id AND i.index_id = ic.index_id
+               WHERE i.name = N'ixInvMaster_Name' AND i.object_id = OBJECT_ID(N'dbo.tbInvMaster')
+                 AND COL_NAME(ic.object_id, ic.column_id) = N'ItemStatus')
+    CREATE INDEX ixInvMaster_Name ON dbo.tbInvMaster (ItemName, ItemDesc) INCLUDE (ItemStatus)
+        WITH (DROP_EXISTING = ON);
 GO
 
 -- The document number as a number, with its own index: the program's next number,

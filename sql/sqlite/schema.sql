@@ -101,7 +101,8 @@ CREATE TABLE tbInvMaster (
     IncludeInStatement          BIT DEFAULT 1,
     KitID                       VARCHAR(10)  COLLATE NOCASE
 );
-CREATE INDEX ixInvMaster_Name ON tbInvMaster (ItemName, ItemDesc);
+-- The product search reads names in order and checks the code and status from the index alone.
+CREATE INDEX ixInvMaster_Name ON tbInvMaster (ItemName, ItemDesc, ItemID, ItemStatus);
 CREATE INDEX ixInvMaster_BarCode ON tbInvMaster (BarCode);
 CREATE INDEX ixInvMaster_Kit ON tbInvMaster (KitID);
 

@@ -168,9 +168,10 @@ private slots:
         QVERIFY2(g_log.at(2).contains(QLatin1String("tbNoSuchTable")), qPrintable(g_log.at(2)));
     }
 
-    // A file made before the numbered column existed gains it (and its index) when opened, keeps
-    // its lines, and numbers on; the next number is then read from the index, not by a scan.
-    void olderFileGainsDocumentNumberIndex()
+    // A file made by an earlier version (no numbered column, a two-column name index) is brought
+    // up to date when opened and keeps its lines; the next number is then read from the index,
+    // not by a scan.
+    void olderFileIsBroughtUpToDate()
     {
         QFETCH_GLOBAL(QString, transport);
         {
@@ -179,7 +180,9 @@ private slots:
                 "INSERT INTO tbInvWithdrawRequest (DocumentNumber, ItemID) VALUES "
                 "('9', '1'), (' 12', '2'), ('007', '3');"
                 "DROP INDEX ixInvWithdrawRequest_No;"
-                "ALTER TABLE tbInvWithdrawRequest DROP COLUMN DocumentNo;"));
+                "ALTER TABLE tbInvWithdrawRequest DROP COLUMN DocumentNo;"
+                "DROP INDEX ixInvMaster_Name;"
+                "CREATE INDEX ixInvMaster_Name ON tbInvMaster (ItemName, ItemDesc);"));
         }
         std::unique_ptr<Connection> c = transport == QLatin1String("odbc")
             ? Connection::openOdbc(QStringLiteral("DRIVER=SQLite3;Database=%1").arg(m_path))
@@ -196,6 +199,9 @@ private slots:
                                  .join(QLatin1Char('\n'));
         QVERIFY2(plan.contains(QLatin1String("ixInvWithdrawRequest_No")), qPrintable(plan));
         QVERIFY2(!plan.contains(QLatin1String("SCAN")), qPrintable(plan));
+        QCOMPARE(testsupport::rows(*c, QStringLiteral("SELECT name FROM "
+                                                      "pragma_index_info('ixInvMaster_Name')")),
+                 (QStringList{"ItemName", "ItemDesc", "ItemID", "ItemStatus"}));
     }
 
     void failedStatementNamesItself()

@@ -8,6 +8,7 @@
 #include "platform/ui/modal.h"
 #include "platform/ui/msgbox.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -291,6 +292,64 @@ private slots:
         dlg.grdLookup->setFocus();
         QVERIFY(dlg.cmdOptions[1]->isDefault());
         QVERIFY(!dlg.cmdSearch->isDefault());
+    }
+
+    // A search lists the first rows in name order and says when more match.
+    void longListsStopAtTheLimit_data()
+    {
+        QTest::addColumn<QString>("locationCode");
+        QTest::addColumn<int>("maxRows");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<bool>("more");
+        QTest::newRow("master, more than the limit") << "" << 3 << QStringList{"N5", "G1", "OB1"}
+                                                     << true;
+        QTest::newRow("master, exactly the limit") << "" << 8 << AllActive << false;
+        QTest::newRow("location, more than the limit") << "19" << 1 << QStringList{"G1"} << true;
+        QTest::newRow("location, exactly the limit") << "19" << 2 << QStringList{"G1", "123"}
+                                                     << false;
+    }
+
+    void longListsStopAtTheLimit()
+    {
+        QFETCH(QString, locationCode);
+        QFETCH(int, maxRows);
+        QFETCH(QStringList, expected);
+        QFETCH(bool, more);
+        frmItemLookup &dlg = dialog(locationCode);
+        QVERIFY(dlg.SearchProducts(QString(), maxRows));
+        QCOMPARE(listedCodes(*dlg.grdLookup), expected);
+        QCOMPARE(dlg.lblMore->isVisibleTo(&dlg), more);
+        // Choosing a row still takes that row's code.
+        dlg.grdLookup->setRow(int(expected.size()));
+        dlg.cmdOptions_Click(1);
+        QCOMPARE(PubLookupCode, expected.last());
+    }
+
+    // Typing lists the first KeystrokeRows products; Enter in the box lists them all (up to
+    // SearchRows), and the note goes.
+    void typingListsTheFirstRowsEnterListsMore()
+    {
+        m_session->connection().runScript(QStringLiteral(
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 520) "
+            "INSERT INTO tbInvMaster (ItemID, ItemName, ItemDesc, ItemStatus) "
+            "SELECT 'B' || i, 'BANDAGE ' || printf('%04d', i), '', 0 FROM n"));
+        frmItemLookup &dlg = dialog();
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        dlg.txtSearch->setFocus();
+        QTest::keyClicks(dlg.txtSearch, QStringLiteral("b"));
+        QCOMPARE(dlg.grdLookup->Rows() - 1, frmItemLookup::KeystrokeRows);
+        QCOMPARE(dlg.grdLookup->TextMatrix(1, 0), QStringLiteral("B1"));
+        QCOMPARE(dlg.grdLookup->TextMatrix(frmItemLookup::KeystrokeRows, 0),
+                 QStringLiteral("B%1").arg(frmItemLookup::KeystrokeRows));
+        QVERIFY(dlg.lblMore->isVisible());
+        QVERIFY2(dlg.lblMore->text().contains(QLatin1String("Enter")),
+                 qPrintable(dlg.lblMore->text()));
+
+        QTest::keyClick(dlg.txtSearch, Qt::Key_Return);
+        QCOMPARE(dlg.grdLookup->Rows() - 1, 520);
+        QVERIFY(!dlg.lblMore->isVisible());
+        QVERIFY(dlg.grdLookup->hasFocus());
     }
 
     void gridKeys_data()
