@@ -6,6 +6,9 @@
 #include "app/modEncryption.h"
 #include "app/modInventory.h"
 #include "dialogs/frmDeletePassword.h"
+#include "dialogs/frmItemLookup.h"
+#include "platform/db/dialect.h"
+#include "platform/db/sqlitefunctions.h"
 #include "platform/db/sqlquote.h"
 #include "platform/session/clsCurrentUser.h"
 #include "platform/ui/flexgrid.h"
@@ -21,6 +24,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTabWidget>
 
 #include <sqlite3.h>
@@ -139,6 +143,81 @@ QString insertOf(const QString &number, const QString &item, const QString &quan
                           "TransDate, UserID, Remarks) Values ('%1','%2',%3,%4,'%5', '%6', '19', "
                           "'27', '%7', 'E01', '%8')")
         .arg(number, item, quantity, cost, retail, ads, date, remarks);
+}
+
+// Every statement of the list that reads the requests, the stock or the item master costs the
+// same number of SQLite steps before and after 20,000 unrelated rows are added to each of those
+// tables (other items, held at the request's two locations; other request numbers): it goes through an index, so a
+// hospital's years of data do not slow it down. Steps are counted, not timed.
+void checkCostsDoNotGrowWithTheTables(const QStringList &written)
+{
+    static const QRegularExpression largeTable(
+        QStringLiteral("tbInvWithdrawRequest|tbInvent\\b|tbInvMaster"),
+        QRegularExpression::CaseInsensitiveOption);
+    db::Connection &c = *modInventory::objCurrentUser->sqlconnection();
+    QList<db::Statement> statements;
+    QStringList texts;
+    for (const QString &sql : written) {
+        if (largeTable.match(sql).hasMatch() && !texts.contains(sql) &&
+            !sql.startsWith(QLatin1String("Insert"), Qt::CaseInsensitive)) {
+            statements << c.dialect().translate(sql, {});
+            texts << sql;
+        }
+    }
+    QVERIFY(!statements.isEmpty());
+
+    sqlite3 *handle = nullptr;
+    QCOMPARE(sqlite3_open(qPrintable(c.databaseName()), &handle), SQLITE_OK);
+    const auto closeHandle = qScopeGuard([handle] { sqlite3_close(handle); });
+    QVERIFY(db::registerSqliteFunctions(handle).isEmpty());
+    // The steps one statement takes, rolled back so that every statement sees the same data.
+    const auto steps = [handle](const db::Statement &statement) {
+        sqlite3_exec(handle, "BEGIN", nullptr, nullptr, nullptr);
+        sqlite3_stmt *stmt = nullptr;
+        const QByteArray sql = statement.sql.toUtf8();
+        int count = -1;
+        if (sqlite3_prepare_v2(handle, sql.constData(), -1, &stmt, nullptr) == SQLITE_OK) {
+            for (int i = 0; i < statement.params.size(); ++i) {
+                const QVariant &v = statement.params.at(i);
+                if (v.isNull())
+                    sqlite3_bind_null(stmt, i + 1);
+                else
+                    sqlite3_bind_text(stmt, i + 1, v.toString().toUtf8().constData(), -1,
+                                      SQLITE_TRANSIENT);
+            }
+            while (sqlite3_step(stmt) == SQLITE_ROW) {
+            }
+            count = sqlite3_stmt_status(stmt, SQLITE_STMTSTATUS_VM_STEP, 0);
+        }
+        sqlite3_finalize(stmt);
+        sqlite3_exec(handle, "ROLLBACK", nullptr, nullptr, nullptr);
+        return count;
+    };
+    QList<int> before;
+    for (const db::Statement &statement : std::as_const(statements))
+        before << steps(statement);
+
+    c.runScript(QStringLiteral(
+        "CREATE TEMP TABLE n AS WITH RECURSIVE k(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM k "
+        "WHERE i < 20000) SELECT i FROM k;"
+        "INSERT INTO tbInvMaster (ItemID, ItemName, ItemDesc, ItemStatus) "
+        "SELECT 'Z' || i, 'ZINC BULK ' || i, '', 0 FROM n;"
+        "INSERT INTO tbInvent (ItemID, LocationID, ItemStatus) SELECT 'Z' || i, '19', 0 FROM n;"
+        "INSERT INTO tbInvent (ItemID, LocationID, ItemStatus) SELECT 'Z' || i, '27', 0 FROM n;"
+        "INSERT INTO tbInvWithdrawRequest (DocumentNumber, ItemID, LocationID, "
+        "TargetLocationID, UserID, Status) "
+        "SELECT CAST(100 + i / 10 AS TEXT), 'Z' || i, '88', '89', 'E09', 'P' FROM n;"
+        "DROP TABLE n;"));
+
+    for (qsizetype i = 0; i < statements.size(); ++i) {
+        const int after = steps(statements.at(i));
+        QVERIFY2(before.at(i) >= 0 && after >= 0, qPrintable(texts.at(i)));
+        QVERIFY2(after - before.at(i) < 1000,
+                 qPrintable(QStringLiteral("%1 -> %2 steps: %3")
+                                .arg(before.at(i))
+                                .arg(after)
+                                .arg(texts.at(i))));
+    }
 }
 
 } // namespace
@@ -742,6 +821,7 @@ private slots:
     void roundTrip()
     {
         start();
+        SqlCapture capture;
         w().cmdNew->click();
         w().cboTargetLocation->setEditText(QStringLiteral("WARD 3"));
         QVERIFY(w().cboTargetLocation_Validate());
@@ -785,6 +865,16 @@ private slots:
                  QStringList{QStringLiteral("D|E02")});
         QCOMPARE(m_messages->texts(),
                  QStringList{QStringLiteral("Are you sure you want to delete this record?")});
+
+        // The product search in both forms, by name and by code.
+        frmItemLookup &lookup = frmItemLookup::instance();
+        for (const QString &locationCode : {QString(), QStringLiteral("19")}) {
+            lookup.setLocationCode(locationCode);
+            for (const QString &text : {QStringLiteral("PA"), QStringLiteral("1001")})
+                lookup.SearchProducts(text);
+        }
+        frmItemLookup::unload();
+        checkCostsDoNotGrowWithTheTables(g_sql);
     }
 
     // Workstations saving "NEW" at the same moment, each a process of its own driving the request
