@@ -89,6 +89,24 @@ int readExponent(const QString &text, int pos, QString &out)
     return p;
 }
 
+// The value of number text built here (sign, digits, one point, "e" exponent). QString::toDouble
+// refuses a value outside the range of a double at either end: one too large is no number, one too
+// small to tell from zero is zero.
+bool readDouble(const QString &number, double *value)
+{
+    bool ok = false;
+    const double v = number.toDouble(&ok);
+    if (ok && std::isfinite(v)) {
+        *value = v;
+        return true;
+    }
+    if (!ok && v == 0.0) {
+        *value = 0.0;
+        return true;
+    }
+    return false;
+}
+
 // The numeric test and its value in one pass; see isNumeric for the accepted forms.
 bool parseNumeric(const QString &text, double *value)
 {
@@ -151,9 +169,8 @@ bool parseNumeric(const QString &text, double *value)
     if (parenthesised && !sign.isNull())
         return false;
 
-    bool ok = false;
-    double v = number.toDouble(&ok); // QString::toDouble reads the C format, whatever the locale
-    if (!ok || !std::isfinite(v))
+    double v = 0.0; // QString::toDouble reads the C format, whatever the locale
+    if (!readDouble(number, &v))
         return false;
     if (parenthesised || sign == QLatin1Char('-'))
         v = -v;
@@ -298,9 +315,8 @@ double leadingNumber(const QString &text)
         return 0.0;
     readExponent(s, pos, number);
 
-    bool ok = false;
-    const double value = number.toDouble(&ok);
-    if (!ok || !std::isfinite(value))
+    double value = 0.0;
+    if (!readDouble(number, &value))
         overflow(QStringLiteral("leadingNumber"));
     return value;
 }

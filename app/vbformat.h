@@ -22,7 +22,8 @@ QString formatNumber(double value, const QString &pattern);
 // before or after it, digits with "," separators in the integer part (the part starts with a
 // digit), an optional decimal part, an optional exponent ("1E3", "2.5e-2", also "1D3"), or the
 // number in parentheses as a negative ("(12)" is -12, with no sign of its own). At least one digit
-// is needed; "", ".", "-" and "1,2,3x" are not numbers, nor is a value too large for a double.
+// is needed; "", ".", "-" and "1,2,3x" are not numbers, nor is a value too large for a double (one
+// too small for a double, "1E-400", is 0).
 bool isNumeric(const QString &text);
 
 // The value of a text isNumeric accepts (separators and "$" dropped, parentheses negative); 0 for
@@ -33,7 +34,7 @@ double numericValue(const QString &text);
 // skipped wherever they are, then an optional sign, digits, one ".", an optional exponent; the
 // first other character ends the number ("12abc" 12, "1,234" 1, "  -3.5kg" -3.5). Hexadecimal and
 // octal prefixes are not read ("&H10" is 0). A number too large for a double throws AppError 6
-// "Overflow".
+// "Overflow"; one too small for a double is 0.
 double leadingNumber(const QString &text);
 
 // The standard number-to-text conversion: at most 15 significant digits, no grouping, only the

@@ -72,7 +72,8 @@ bool isKeyword(const Token &t)
 
 bool isDateType(const QString &type)
 {
-    const QString upper = type.trimmed().toUpper();
+    QString upper = type.trimmed().toUpper();
+    upper.remove(QLatin1Char('[')).remove(QLatin1Char('"')); // [datetime] is datetime too
     return upper.startsWith(QLatin1String("DATE")) || upper.startsWith(QLatin1String("TIME")) ||
            upper.startsWith(QLatin1String("SMALLDATETIME"));
 }
@@ -165,76 +166,111 @@ private:
         return i >= 0 && i < size() && m_t[i].isPunct(QLatin1String(p));
     }
 
-    int matchingClose(int open) const
+    // The other parenthesis of each pair, -1 for a parenthesis without one, found in one pass so
+    // that deeply nested calls cost no more than flat ones. Rebuilt after tokens are removed.
+    void pairParentheses() const
     {
-        int depth = 0;
-        for (int i = open; i < size(); ++i) {
-            if (punctAt(i, "("))
-                ++depth;
-            else if (punctAt(i, ")") && --depth == 0)
-                return i;
+        m_pair.fill(-1, size());
+        QVector<int> open;
+        for (int i = 0; i < size(); ++i) {
+            if (punctAt(i, "(")) {
+                open.push_back(i);
+            } else if (punctAt(i, ")") && !open.isEmpty()) {
+                m_pair[i] = open.takeLast();
+                m_pair[m_pair[i]] = i;
+            }
         }
-        fail(QStringLiteral("unbalanced parentheses"));
     }
 
-    int matchingOpen(int close) const
+    int pairOf(int parenthesis) const
     {
-        int depth = 0;
-        for (int i = close; i >= 0; --i) {
-            if (punctAt(i, ")"))
-                ++depth;
-            else if (punctAt(i, "(") && --depth == 0)
-                return i;
-        }
-        fail(QStringLiteral("unbalanced parentheses"));
+        if (m_pair.size() != size())
+            pairParentheses();
+        const int other = m_pair.at(parenthesis);
+        if (other < 0)
+            fail(QStringLiteral("unbalanced parentheses"));
+        return other;
+    }
+
+    int matchingClose(int open) const { return pairOf(open); }
+    int matchingOpen(int close) const { return pairOf(close); }
+
+    void removeToken(int index)
+    {
+        m_t.remove(index);
+        m_pair.clear();
     }
 
     // Top-level commas strictly between an opening parenthesis and its close.
     QVector<int> argumentCommas(int open, int close) const
     {
         QVector<int> commas;
-        int depth = 0;
         for (int i = open + 1; i < close; ++i) {
             if (punctAt(i, "("))
-                ++depth;
-            else if (punctAt(i, ")"))
-                --depth;
-            else if (depth == 0 && punctAt(i, ","))
+                i = matchingClose(i);
+            else if (punctAt(i, ","))
                 commas << i;
         }
         return commas;
     }
 
+    // The tokens as written, a comment standing as one blank: it parts what is around it.
     QString text(int from, int to) const
     {
         QString s;
         for (int i = from; i < to; ++i)
-            s += m_t[i].text;
+            s += m_t[i].kind == Token::Comment ? QStringLiteral(" ") : m_t[i].text;
         return s.trimmed();
+    }
+
+    // Keeps every token but the ranges [first, end) listed in order, in one pass.
+    void removeRanges(const QVector<QPair<int, int>> &ranges)
+    {
+        if (ranges.isEmpty())
+            return;
+        QVector<Token> kept;
+        kept.reserve(size());
+        int from = 0;
+        for (const auto &[first, end] : ranges) {
+            for (int i = from; i < first; ++i)
+                kept.push_back(m_t[i]);
+            from = end;
+        }
+        for (int i = from; i < size(); ++i)
+            kept.push_back(m_t[i]);
+        m_t = kept;
+        m_pair.clear();
     }
 
     void collapseNames()
     {
+        QVector<QPair<int, int>> prefixes;
         for (int i = 0; i < size(); ++i) {
             if (!isName(m_t[i]))
                 continue;
-            // DB..name
-            if (i + 3 < size() && punctAt(i + 1, ".") && punctAt(i + 2, ".") && isName(m_t[i + 3])) {
-                m_t.remove(i, 3);
+            // DB..name (the name itself is not looked at again)
+            if (i + 3 < size() && punctAt(i + 1, ".") && punctAt(i + 2, ".") &&
+                isName(m_t[i + 3])) {
+                prefixes.append({i, i + 3});
+                i += 3;
                 continue;
             }
             // DB.dbo.name
-            if (i + 4 < size() && punctAt(i + 1, ".") && m_t[i + 2].is(Token::Word, QLatin1String("dbo")) &&
-                punctAt(i + 3, ".") && isName(m_t[i + 4]))
-                m_t.remove(i, 4);
+            if (i + 4 < size() && punctAt(i + 1, ".") &&
+                m_t[i + 2].is(Token::Word, QLatin1String("dbo")) && punctAt(i + 3, ".") &&
+                isName(m_t[i + 4])) {
+                prefixes.append({i, i + 4});
+                i += 4;
+            }
         }
+        removeRanges(prefixes);
     }
 
     void dropTerminator()
     {
         int last = prevSig(size());
         while (last >= 0 && punctAt(last, ";")) {
-            m_t.remove(last);
+            removeToken(last);
             last = prevSig(last);
         }
         for (const Token &t : m_t)
@@ -243,6 +279,10 @@ private:
         if (last < 0)
             fail(QStringLiteral("empty statement"));
     }
+
+    // The rewrites of nested calls recurse once per level; the program nests a few levels, and
+    // SQLite itself refuses expressions nested much deeper than this.
+    static constexpr int MaxNesting = 200;
 
     void rejectUnsupported() const
     {
@@ -255,8 +295,13 @@ private:
         const int first = nextSig(-1);
         if (first < size() && m_t[first].isWord(QLatin1String("set")))
             fail(QStringLiteral("session settings"));
+        int depth = 0;
         for (int i = 0; i < size(); ++i) {
             const Token &t = m_t[i];
+            if (t.isPunct(QLatin1String("(")) && ++depth > MaxNesting)
+                fail(QStringLiteral("parentheses nested more than %1 deep").arg(MaxNesting));
+            if (t.isPunct(QLatin1String(")")) && depth > 0)
+                --depth;
             if (t.kind != Token::Word)
                 continue;
             if (t.text.startsWith(QLatin1Char('@')))
@@ -334,6 +379,7 @@ private:
                                             QStringLiteral("rowlock"), QStringLiteral("tablockx"),
                                             QStringLiteral("tablock"), QStringLiteral("xlock"),
                                             QStringLiteral("serializable")};
+        QVector<QPair<int, int>> drops;
         for (int i = 0; i < size(); ++i) {
             if (!m_t[i].isWord(QLatin1String("with")))
                 continue;
@@ -348,9 +394,12 @@ private:
                 if (m_t[k].kind != Token::Word || !hints.contains(m_t[k].text.toLower()))
                     allHints = false;
             }
-            if (allHints)
-                m_t.remove(i, close - i + 1);
+            if (allHints) {
+                drops.append({i, close + 1});
+                i = close;
+            }
         }
+        removeRanges(drops);
     }
 
     // --- "+" between strings -------------------------------------------------------------
@@ -570,8 +619,14 @@ private:
         pendingLimit.push_back(QString());
         for (int i = from; i < to; ++i) {
             const Token &t = m_t[i];
-            if (t.kind == Token::Comment)
+            if (t.kind == Token::Comment) {
+                // Dropped, but it still parts the tokens around it: "a/**/b" is not "ab", and
+                // "-/**/-" must not open a comment of its own.
+                if (!out.isEmpty() && !out.back().isSpace() && i + 1 < to &&
+                    m_t[i + 1].kind != Token::Space)
+                    out += QLatin1Char(' ');
                 continue;
+            }
             if (t.kind == Token::Punct) {
                 if (t.text == QLatin1String("(")) {
                     pendingLimit.push_back(QString());
@@ -699,6 +754,7 @@ private:
     const ProcedureCatalog *m_procedures;
     bool m_nativeFunctions;
     QVector<Token> m_t;
+    mutable QVector<int> m_pair; // see pairParentheses()
     QSet<int> m_concat;
     QSet<int> m_textLiterals; // string literals bound for a text column: never rewritten
 };

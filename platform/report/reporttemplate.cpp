@@ -124,7 +124,7 @@ private:
             bool ok = parts.size() >= 2;
             style.family = parts.value(0).trimmed();
             style.points = parts.value(1).trimmed().toDouble(&ok);
-            if (!ok || style.family.isEmpty() || style.points < 4 || style.points > 72)
+            if (!ok || style.family.isEmpty() || !(style.points >= 4 && style.points <= 72))
                 fail(QStringLiteral("a style is \"family, size in points[, options]\", not \"%1\"")
                          .arg(value));
             for (int i = 2; i < parts.size(); ++i) {
@@ -187,7 +187,8 @@ private:
     {
         bool ok = false;
         const double value = text.trimmed().toDouble(&ok);
-        if (!ok || value < low || value > high)
+        // Written so that "nan", which reads as a number, is out of every range too.
+        if (!ok || !(value >= low && value <= high))
             fail(QStringLiteral("\"%1\" is not a number from %2 to %3")
                      .arg(text)
                      .arg(low)

@@ -107,6 +107,8 @@ private slots:
         QTest::newRow("exponent without digits") << "1E" << false << 0.0;
         QTest::newRow("blank inside") << "1 2" << false << 0.0;
         QTest::newRow("too large for a double") << "1E400" << false << 0.0;
+        QTest::newRow("too small for a double is zero") << "1E-400" << true << 0.0;
+        QTest::newRow("too small, grouped and negative") << "(1,000.5e-999)" << true << 0.0;
         QTest::newRow("hexadecimal") << "&H10" << false << 0.0;
     }
 
@@ -136,6 +138,7 @@ private slots:
         QTest::newRow("sign alone") << "-" << 0.0;
         QTest::newRow("grouped total cell") << "1,234.5000" << 1.0;
         QTest::newRow("hexadecimal is not read") << "&H10" << 0.0;
+        QTest::newRow("too small for a double is zero") << "1e-400kg" << 0.0;
     }
 
     void leadingNumber()

@@ -84,6 +84,13 @@ private slots:
         QTest::newRow("terminator") << "Select 1;" << "Select 1";
         QTest::newRow("bracketed names") << "Select A.ItemName As [Product Name] From T A"
                                          << "Select A.ItemName As [Product Name] From T A";
+        QTest::newRow("comment parts two minus signs")
+            << "Delete T Where A = 1 -/**/- 1 And B = 2"
+            << "Delete FROM T Where A = 1 - - 1 And B = 2";
+        const QString deepest = QString(200, QLatin1Char('(')) + '1' + QString(200, QLatin1Char(')'));
+        QTest::newRow("nested as deep as allowed") << "Select " + deepest << "Select " + deepest;
+        QTest::newRow("comment parts two words")
+            << "Select/*x*/Distinct/**/Top 1 A/**/From T" << "Select Distinct A From T LIMIT 1";
     }
 
     void rewrites()
@@ -146,6 +153,10 @@ private slots:
         QTest::newRow("convert style") << "Select Convert(varchar(10), D, 101) From T";
         QTest::newRow("convert to date") << "Select Convert(datetime, '2026-01-01')";
         QTest::newRow("cast to date") << "Select Cast(D as datetime) From T";
+        QTest::newRow("date type behind a comment") << "Select Convert(/**/datetime, D) From T";
+        QTest::newRow("date type in brackets") << "Select Convert([datetime], D) From T";
+        QTest::newRow("nested too deep")
+            << "Select " + QString(201, QLatin1Char('(')) + '1' + QString(201, QLatin1Char(')'));
         QTest::newRow("nolock") << "Select * From T (NOLOCK)";
         QTest::newRow("unterminated string") << "Select * From T Where A = 'x";
         QTest::newRow("unbalanced") << "Select Max(A From T";

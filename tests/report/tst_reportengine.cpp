@@ -151,6 +151,18 @@ private slots:
         QTest::newRow("column without a width")
             << smallTemplate(RequestTables, QString(), RequestQuery, "[Columns]\nItemID | Code")
             << "a column is \"field | heading | width";
+        QTest::newRow("style size not a number")
+            << smallTemplate(RequestTables, QString(), RequestQuery,
+                             "[Styles]\nbig = DejaVu Sans, nan, bold")
+            << "line 16: a style is \"family, size in points[, options]\", not \"DejaVu Sans, "
+               "nan, bold\"";
+        QTest::newRow("space not a number")
+            << smallTemplate(RequestTables, QString(), RequestQuery, "[Page Header]\nspace nan")
+            << "line 16: \"nan\" is not a number from 0 to 200";
+        QTest::newRow("column width not a number")
+            << smallTemplate(RequestTables, QString(), RequestQuery,
+                             "[Columns]\nItemID | Code | -nan")
+            << "-nan\" is not a number from 0.1 to 1000";
         QTest::newRow("table option unknown")
             << smallTemplate("Request = INVENTORY.dbo.tbInvWithdrawRequest, read only", QString(),
                              RequestQuery)

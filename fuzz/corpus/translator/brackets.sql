@@ -1,0 +1,1 @@
+Select LocationID, '[' + Location + ']', Status, isWarehouse From INVENTORY..tbInvLocation Where LocationID = '32' And [Location] Like 'A%'

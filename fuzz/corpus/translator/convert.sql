@@ -1,0 +1,1 @@
+Select Convert(VarChar(4),Max( Convert(Integer,Replace(itemid,'P','')) ) + 1)  as MaxCode From INVENTORY..tbInvMaster

@@ -1,0 +1,1 @@
+Insert INVENTORY..tbInvWithdrawRequest (DocumentNumber, ItemID, Quantity, UnitCost, ForRetail, isADS, LocationID, TargetLocationID, TransDate, UserID, Remarks) Values ('7','P0007',2,3.25,'N', '1', '19', '27', '12/08/2026 01:13:29 PM', 'E01', 'O''Neil 12/08/2026')

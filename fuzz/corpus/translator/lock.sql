@@ -1,0 +1,1 @@
+Select (max(Cast(DocumentNumber as int)) + 1) as DocNum From INVENTORY..tbInvWithdrawRequest WITH (UPDLOCK, HOLDLOCK);

@@ -1,0 +1,1 @@
+Select SubString(C.Node_Key,1,PatIndex('%.%',C.Node_Key) -1) From C

@@ -1,0 +1,1 @@
+Inventory..sp_Inv_SearchItem_In_Invent 'P0010','19'

@@ -1,0 +1,1 @@
+Update INVENTORY..tbInvWithDrawRequest set Status = 'D', ProcessDate = getdate(), ProcessBy = 'E02' Where DocumentNumber = '7' and ItemName = N'12/08/2026'
