@@ -89,6 +89,15 @@ bool isTextType(const QString &type)
 // '12/08/2026 01:13:29 AM' -> '2026-12-08 01:13:29'; anything else unchanged.
 QString isoDateLiteral(const Token &t)
 {
+    // Most literals are no date: "'1/" or "'12/" (after an N) is the least a date starts with.
+    const QString &text = t.text;
+    const qsizetype start = text.startsWith(QLatin1Char('N')) || text.startsWith(QLatin1Char('n'))
+                                ? 2
+                                : 1;
+    if (text.size() < start + 9 || !text.at(start).isDigit() ||
+        (text.at(start + 1) != QLatin1Char('/') &&
+         !(text.at(start + 1).isDigit() && text.at(start + 2) == QLatin1Char('/'))))
+        return t.text;
     static const QRegularExpression usDate(QStringLiteral(
         "^(\\d{1,2})/(\\d{1,2})/(\\d{4})(?:\\s+(\\d{1,2}):(\\d{2})(?::(\\d{2}))?\\s*([AaPp][Mm])?)?$"));
     const auto m = usDate.match(t.stringValue());
@@ -649,23 +658,26 @@ private:
                 continue;
             }
 
-            const QString word = t.text.toLower();
+            // Compared without regard to case, with no lower-case copy made per word.
+            const auto word = [&t](const char *name) {
+                return t.text.compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
+            };
             const int next = nextSig(i);
-            if (word == QLatin1String("insert") && next < to && m_t[next].kind == Token::Word &&
+            if (word("insert") && next < to && m_t[next].kind == Token::Word &&
                 !m_t[next].isWord(QLatin1String("into"))) {
                 out += t.text + QLatin1String(" INTO");
                 continue;
             }
-            if (word == QLatin1String("delete") && next < to && isName(m_t[next]) &&
+            if (word("delete") && next < to && isName(m_t[next]) &&
                 !m_t[next].isWord(QLatin1String("from"))) {
                 if (m_t[next].isWord(QLatin1String("top")))
                     fail(QStringLiteral("DELETE TOP"));
                 out += t.text + QLatin1String(" FROM");
                 continue;
             }
-            if (word == QLatin1String("update") && next < to && m_t[next].isWord(QLatin1String("top")))
+            if (word("update") && next < to && m_t[next].isWord(QLatin1String("top")))
                 fail(QStringLiteral("UPDATE TOP"));
-            if (word == QLatin1String("select")) {
+            if (word("select")) {
                 out += t.text;
                 int k = next;
                 if (k < to && (m_t[k].isWord(QLatin1String("distinct")) || m_t[k].isWord(QLatin1String("all")))) {
@@ -698,17 +710,17 @@ private:
             const int open = next;
             const int close = matchingClose(open);
             const QVector<int> commas = argumentCommas(open, close);
-            if (word == QLatin1String("isnull")) {
+            if (word("isnull")) {
                 out += QLatin1String("ifnull");
-            } else if (word == QLatin1String("substring")) {
+            } else if (word("substring")) {
                 out += QLatin1String("substr");
-            } else if (word == QLatin1String("getdate")) {
+            } else if (word("getdate")) {
                 if (nextSig(open) != close)
                     fail(QStringLiteral("GetDate takes no arguments"));
                 out += m_nativeFunctions ? QStringLiteral("GetDate()")
                                          : QStringLiteral("datetime('now','localtime')");
                 i = close;
-            } else if (word == QLatin1String("patindex") && !m_nativeFunctions) {
+            } else if (word("patindex") && !m_nativeFunctions) {
                 // Over ODBC only the plain pattern '%text%' can be carried over.
                 static const QRegularExpression simple(QStringLiteral("^%([^%_\\[\\]]+)%$"));
                 const int p = nextSig(open);
@@ -721,7 +733,7 @@ private:
                 out += QLatin1String("instr(") + render(commas.first() + 1, close).trimmed() +
                        QLatin1String(", ") + quoted(m.captured(1)) + QLatin1Char(')');
                 i = close;
-            } else if (word == QLatin1String("convert")) {
+            } else if (word("convert")) {
                 if (commas.size() != 1)
                     fail(QStringLiteral("Convert with a style or without a type"));
                 const QString type = text(open + 1, commas.first());
@@ -730,7 +742,7 @@ private:
                 out += QLatin1String("CAST(") + render(commas.first() + 1, close).trimmed() +
                        QLatin1String(" AS ") + type + QLatin1Char(')');
                 i = close;
-            } else if (word == QLatin1String("cast")) {
+            } else if (word("cast")) {
                 for (int k = close - 1; k > open; --k) {
                     if (m_t[k].isWord(QLatin1String("as"))) {
                         if (isDateType(text(k + 1, close)))

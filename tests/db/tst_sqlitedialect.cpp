@@ -67,6 +67,8 @@ private slots:
         QTest::newRow("midnight literal") << "Select '01/02/2027 12:00:00 AM'"
                                           << "Select '2027-01-02 00:00:00'";
         QTest::newRow("not a date") << "Select '13/45/2026'" << "Select '13/45/2026'";
+        QTest::newRow("shortest date, N prefix") << "Select N'1/2/2027 1:05 PM', '1/2/27'"
+                                                 << "Select '2027-01-02 13:05:00', '1/2/27'";
         QTest::newRow("date-like text inserted into a text column")
             << "Insert T (ItemName, D) Values ('12/08/2026', '12/08/2026'), ('1/2/2027', NULL)"
             << "Insert INTO T (ItemName, D) Values ('12/08/2026', '2026-12-08 00:00:00'), "
