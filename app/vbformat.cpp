@@ -328,6 +328,21 @@ QString plainNumber(double value)
     if (std::isinf(value))
         return value > 0 ? QStringLiteral("Infinity") : QStringLiteral("-Infinity");
 
+    // Whole numbers below 10^15 are exact in a double and have at most 15 digits.
+    if (std::fabs(value) < 1e15 && value == std::trunc(value))
+        return QString::number(qint64(value));
+    // The nearest double to a number of at most four decimals and 14 digits (a stored cost or
+    // quantity) rounds to 15 digits as that number: written straight from it.
+    const double scaled = std::round(value * 10000.0);
+    if (std::fabs(scaled) < 1e14 && scaled / 10000.0 == value) {
+        const qint64 units = qint64(std::fabs(scaled));
+        QString fraction = QString::number(units % 10000).rightJustified(4, QLatin1Char('0'));
+        while (fraction.endsWith(QLatin1Char('0')))
+            fraction.chop(1);
+        return (scaled < 0 ? QStringLiteral("-") : QString()) + QString::number(units / 10000) +
+               QLatin1Char('.') + fraction; // not whole, so some fraction is left
+    }
+
     const Decimal d = toDecimal(value);
     if (d.digits.isEmpty())
         return QStringLiteral("0");

@@ -282,6 +282,24 @@ int main(int argc, char **argv)
                Spread{});
     }
 
+    // Opening the large request into the window's grid, as a double-click on its list row does.
+    {
+        frmMain &w = *window;
+        const Spread ours = timeIt([&] {
+            w.grdListing->setRows(2);
+            w.grdListing->setTextMatrix(1, 0, made.largeRequest);
+            w.grdListing->setRow(1);
+            w.LoadRequest(true);
+        });
+        const db::Statement translated = dialect.translate(
+            QStringLiteral("Inventory..sp_Inv_LoadWithdrawalRequest '") +
+                db::sqlText(made.largeRequest) + QStringLiteral("'"),
+            {});
+        const Spread direct = timeIt([&] { rawsqlite::run(raw, translated); });
+        report("open+grid", QStringLiteral("request %1").arg(made.largeRequest),
+               w.grdDetails->Rows() - 2, ours, direct);
+    }
+
     // Saving 1,000 lines under a new number: the window's own save, from the number to the
     // commit. Raw replays the statements it sent, translated, between BEGIN IMMEDIATE and COMMIT.
     {

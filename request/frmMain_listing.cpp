@@ -142,6 +142,7 @@ void frmMain::LoadRequest(bool blnFromList)
                        ui::Buttons::OK, ui::Icon::Exclamation, QStringLiteral("HEY!"));
         grdDetails->setRows(lines + 2);
         grdDetails->setCols(7);
+        const ui::FlexGrid::Filling filling(*grdDetails);
         for (int n = 1; n <= lines; ++n, rs.MoveNext()) {
             const double quantity = NullToDefault(rs.Fields(QStringLiteral("Quantity")), 0).toDouble();
             const double unitCost = NullToDefault(rs.Fields(QStringLiteral("UnitCost")), 0).toDouble();

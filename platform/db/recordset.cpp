@@ -156,6 +156,10 @@ Recordset::Recordset(QStringList fieldNames, QVector<QVector<QVariant>> rows)
         if (!data->index.contains(key))
             data->index.insert(key, i);
     }
+    for (const QString &name : std::as_const(data->names)) {
+        if (!data->exact.contains(name))
+            data->exact.insert(name, data->index.value(name.toLower()));
+    }
     data->rows = std::move(rows);
     m_data = std::move(data);
     m_position = 0;
@@ -241,6 +245,10 @@ bool Recordset::HasField(const QString &name) const
 
 int Recordset::columnOf(const QString &name) const
 {
+    // Readers mostly spell a name as the result does: found without a lower-case copy.
+    const auto exact = data().exact.constFind(name);
+    if (exact != data().exact.constEnd())
+        return exact.value();
     const auto it = data().index.constFind(name.toLower());
     if (it == data().index.constEnd())
         throw DbError(QStringLiteral("Item cannot be found in the collection corresponding to the "

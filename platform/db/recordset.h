@@ -74,6 +74,7 @@ private:
     {
         QStringList names;
         QHash<QString, int> index; // lower-case name -> first column of that name
+        QHash<QString, int> exact; // each name as the result spells it -> the same column
         QVector<QVector<QVariant>> rows;
     };
     const Data &data() const;

@@ -2,6 +2,7 @@
 
 #include "platform/error.h"
 
+#include <QAbstractTableModel>
 #include <QHeaderView>
 #include <QScopedValueRollback>
 #include <QScrollBar>
@@ -55,8 +56,165 @@ private:
 
 } // namespace
 
-FlexGrid::FlexGrid(QWidget *parent) : QTableWidget(parent)
+// The cells of a grid: header texts and data rows of plain strings. A grid of thousands of rows
+// is filled by moving its strings in, with one reset instead of a change per cell.
+class GridModel : public QAbstractTableModel
 {
+public:
+    explicit GridModel(FlexGrid *grid) : QAbstractTableModel(grid), m_grid(grid) {}
+
+    int rowCount(const QModelIndex &parent = {}) const override
+    {
+        return parent.isValid() ? 0 : int(m_rows.size());
+    }
+    int columnCount(const QModelIndex &parent = {}) const override
+    {
+        return parent.isValid() ? 0 : int(m_header.size());
+    }
+
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (role != Qt::DisplayRole || !index.isValid())
+            return {};
+        const QVector<QString> &row = m_rows.at(index.row());
+        return index.column() < row.size() ? row.at(index.column()) : QString();
+    }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation != Qt::Horizontal || section < 0 || section >= m_header.size())
+            return QAbstractTableModel::headerData(section, orientation, role);
+        if (role == Qt::DisplayRole)
+            return m_header.at(section);
+        if (role == Qt::TextAlignmentRole)
+            return int(m_grid->headerAlignment(section));
+        return {};
+    }
+
+    Qt::ItemFlags flags(const QModelIndex &index) const override
+    {
+        return index.isValid() ? Qt::ItemIsSelectable | Qt::ItemIsEnabled : Qt::NoItemFlags;
+    }
+
+    QString text(int tableRow, int col) const
+    {
+        const QVector<QString> &row = m_rows.at(tableRow);
+        return col < row.size() ? row.at(col) : QString();
+    }
+
+    void setText(int tableRow, int col, const QString &text)
+    {
+        QVector<QString> &row = m_rows[tableRow];
+        if (col >= row.size()) {
+            if (text.isEmpty())
+                return;
+            row.resize(col + 1);
+        }
+        if (row.at(col) == text)
+            return;
+        row[col] = text;
+        if (m_quiet) {
+            m_changedWhileQuiet = true;
+            return;
+        }
+        const QModelIndex changed = index(tableRow, col);
+        emit dataChanged(changed, changed, {Qt::DisplayRole});
+    }
+
+    // Cell changes while quiet are told to the view once, when it ends.
+    void setQuiet(bool quiet)
+    {
+        m_quiet = quiet;
+        if (!quiet && m_changedWhileQuiet && !m_rows.isEmpty() && !m_header.isEmpty()) {
+            emit dataChanged(index(0, 0),
+                             index(int(m_rows.size()) - 1, int(m_header.size()) - 1),
+                             {Qt::DisplayRole});
+        }
+        if (!quiet)
+            m_changedWhileQuiet = false;
+    }
+
+    QString headerText(int col) const { return m_header.at(col); }
+    void setHeaderText(int col, const QString &text)
+    {
+        m_header[col] = text;
+        emit headerDataChanged(Qt::Horizontal, col, col);
+    }
+    void headerAlignmentChanged(int col) { emit headerDataChanged(Qt::Horizontal, col, col); }
+
+    void resize(int tableRows, int cols)
+    {
+        const int oldCols = int(m_header.size());
+        if (cols < oldCols) {
+            beginRemoveColumns({}, cols, oldCols - 1);
+            m_header.resize(cols);
+            for (QVector<QString> &row : m_rows) {
+                if (row.size() > cols)
+                    row.resize(cols);
+            }
+            endRemoveColumns();
+        } else if (cols > oldCols) {
+            beginInsertColumns({}, oldCols, cols - 1);
+            m_header.resize(cols);
+            endInsertColumns();
+        }
+        const int oldRows = int(m_rows.size());
+        if (tableRows < oldRows) {
+            beginRemoveRows({}, tableRows, oldRows - 1);
+            m_rows.resize(tableRows);
+            endRemoveRows();
+        } else if (tableRows > oldRows) {
+            beginInsertRows({}, oldRows, tableRows - 1);
+            m_rows.resize(tableRows);
+            endInsertRows();
+        }
+    }
+
+    void insertRowAt(int tableRow)
+    {
+        beginInsertRows({}, tableRow, tableRow);
+        m_rows.insert(tableRow, QVector<QString>());
+        endInsertRows();
+    }
+
+    void removeRowAt(int tableRow)
+    {
+        beginRemoveRows({}, tableRow, tableRow);
+        m_rows.remove(tableRow);
+        endRemoveRows();
+    }
+
+    // Empties every data cell; the sizes stay.
+    void clearCells()
+    {
+        if (m_rows.isEmpty())
+            return;
+        for (QVector<QString> &row : m_rows)
+            row.clear();
+        emit dataChanged(index(0, 0), index(int(m_rows.size()) - 1, int(m_header.size()) - 1),
+                         {Qt::DisplayRole});
+    }
+
+    // Everything at once: the header and the rows (each at most as wide as the header).
+    void replace(QVector<QString> header, QVector<QVector<QString>> rows)
+    {
+        beginResetModel();
+        m_header = std::move(header);
+        m_rows = std::move(rows);
+        endResetModel();
+    }
+
+private:
+    FlexGrid *m_grid;
+    bool m_quiet = false;
+    bool m_changedWhileQuiet = false;
+    QVector<QString> m_header;
+    QVector<QVector<QString>> m_rows;
+};
+
+FlexGrid::FlexGrid(QWidget *parent) : QTableView(parent), m_model(new GridModel(this))
+{
+    setModel(m_model);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
@@ -75,9 +233,15 @@ FlexGrid::FlexGrid(QWidget *parent) : QTableWidget(parent)
     horizontalHeader()->setDefaultSectionSize(twipsToPixels(DefaultColumnTwips));
     horizontalHeader()->setStretchLastSection(false);
 
-    connect(this, &QTableWidget::currentCellChanged, this,
-            [this](int row, int col, int, int) { onCurrentCellChanged(row, col); });
-    connect(this, &QTableWidget::cellDoubleClicked, this, [this](int, int) { emit DblClick(); });
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex &current) {
+                onCurrentCellChanged(current.isValid() ? current.row() : -1,
+                                     current.isValid() ? current.column() : -1);
+            });
+    connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) {
+        if (index.isValid())
+            emit DblClick();
+    });
 
     resizeTable(2, 2);
     syncView();
@@ -87,7 +251,7 @@ FlexGrid::FlexGrid(QWidget *parent) : QTableWidget(parent)
 
 int FlexGrid::Rows() const
 {
-    return rowCount() + 1;
+    return m_model->rowCount() + 1;
 }
 
 void FlexGrid::setRows(int rows)
@@ -100,7 +264,7 @@ void FlexGrid::setRows(int rows)
 
 int FlexGrid::Cols() const
 {
-    return columnCount();
+    return m_model->columnCount();
 }
 
 void FlexGrid::setCols(int cols)
@@ -120,16 +284,12 @@ void FlexGrid::setFixedRows(int fixedRows)
 void FlexGrid::resizeTable(int rows, int cols)
 {
     QScopedValueRollback guard(m_syncing, true);
-    const int oldCols = columnCount();
-    setRowCount(rows - 1);
-    setColumnCount(cols);
+    const int oldCols = Cols();
+    m_model->resize(rows - 1, cols);
     m_alignment.resize(cols, Alignment::General);
     for (int c = oldCols; c < cols; ++c) {
-        // A header item of its own, or the header would show the column's number.
-        setHorizontalHeaderItem(c, new QTableWidgetItem());
         setColumnHidden(c, false);
         setColumnWidth(c, horizontalHeader()->defaultSectionSize());
-        applyHeaderAlignment(c);
     }
 }
 
@@ -147,35 +307,21 @@ void FlexGrid::checkCol(int col) const
         subscriptOutOfRange();
 }
 
-QTableWidgetItem *FlexGrid::cell(int row, int col, bool create)
-{
-    QTableWidgetItem *item = row == 0 ? horizontalHeaderItem(col) : this->item(row - 1, col);
-    if (!item && create) {
-        item = new QTableWidgetItem();
-        if (row == 0) {
-            setHorizontalHeaderItem(col, item);
-            applyHeaderAlignment(col);
-        } else {
-            item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-            setItem(row - 1, col, item);
-        }
-    }
-    return item;
-}
-
 QString FlexGrid::TextMatrix(int row, int col) const
 {
     checkRow(row);
     checkCol(col);
-    const QTableWidgetItem *item = row == 0 ? horizontalHeaderItem(col) : this->item(row - 1, col);
-    return item ? item->text() : QString();
+    return row == 0 ? m_model->headerText(col) : m_model->text(row - 1, col);
 }
 
 void FlexGrid::setTextMatrix(int row, int col, const QString &text)
 {
     checkRow(row);
     checkCol(col);
-    cell(row, col, true)->setText(text);
+    if (row == 0)
+        m_model->setHeaderText(col, text);
+    else
+        m_model->setText(row - 1, col, text);
 }
 
 QString FlexGrid::Text() const
@@ -191,9 +337,9 @@ void FlexGrid::setText(const QString &text)
 void FlexGrid::Clear()
 {
     QScopedValueRollback guard(m_syncing, true);
-    clearContents();
+    m_model->clearCells();
     for (int c = 0; c < Cols(); ++c)
-        cell(0, c, true)->setText(QString());
+        m_model->setHeaderText(c, QString());
     syncView();
 }
 
@@ -205,7 +351,7 @@ void FlexGrid::AddItem(const QString &item, int index)
         subscriptOutOfRange();
     {
         QScopedValueRollback guard(m_syncing, true);
-        insertRow(index - 1);
+        m_model->insertRowAt(index - 1);
     }
     const QStringList parts = item.split(QLatin1Char('\t'));
     for (int c = 0; c < parts.size() && c < Cols(); ++c)
@@ -221,7 +367,7 @@ void FlexGrid::RemoveItem(int row)
         throw AppError(30015, Source, QStringLiteral("Cannot remove last non-fixed row"));
     {
         QScopedValueRollback guard(m_syncing, true);
-        removeRow(row - 1);
+        m_model->removeRowAt(row - 1);
     }
     moveTo(std::min(m_row, Rows() - 1), m_col);
 }
@@ -262,7 +408,7 @@ void FlexGrid::syncView()
 {
     QScopedValueRollback guard(m_syncing, true);
     if (m_row >= 1) {
-        setCurrentCell(m_row - 1, m_col);
+        setCurrentIndex(m_model->index(m_row - 1, m_col));
     } else {
         selectionModel()->clearCurrentIndex();
         clearSelection();
@@ -296,7 +442,7 @@ void FlexGrid::setTopRow(int row)
 
 void FlexGrid::showEvent(QShowEvent *event)
 {
-    QTableWidget::showEvent(event);
+    QTableView::showEvent(event);
     // Showing lays the view out afresh, from the top; a top row chosen before stays.
     if (m_hiddenTopRow > 0 && m_hiddenTopRow < Rows()) {
         updateGeometries();
@@ -359,14 +505,16 @@ void FlexGrid::setColAlignment(int col, Alignment alignment)
 
 void FlexGrid::applyHeaderAlignment(int col)
 {
-    QTableWidgetItem *header = horizontalHeaderItem(col);
-    if (!header)
-        return;
+    m_model->headerAlignmentChanged(col);
+}
+
+Qt::Alignment FlexGrid::headerAlignment(int col) const
+{
     const Qt::Alignment horizontal =
-        m_alignment.at(col) == Alignment::General
+        col >= m_alignment.size() || m_alignment.at(col) == Alignment::General
             ? Qt::AlignLeft
             : displayAlignment(col, QString()) & Qt::AlignHorizontal_Mask;
-    header->setTextAlignment(horizontal | Qt::AlignVCenter);
+    return horizontal | Qt::AlignVCenter;
 }
 
 Qt::Alignment FlexGrid::displayAlignment(int col, const QString &text) const
@@ -415,27 +563,46 @@ void FlexGrid::setRecordset(const db::Recordset &recordset)
 {
     const int fields = recordset.FieldCount();
     const int records = recordset.RecordCount();
-    const bool updates = updatesEnabled();
-    setUpdatesEnabled(false);
-    {
-        QScopedValueRollback guard(m_syncing, true);
-        clearContents();
-        resizeTable(std::max(records, 1) + 1, std::max(fields, 1));
-    }
-    for (int c = 0; c < Cols(); ++c)
-        setTextMatrix(0, c, c < fields ? recordset.FieldName(c) : QString());
+    const int cols = std::max(fields, 1);
+    QVector<QString> header(cols);
+    for (int c = 0; c < fields; ++c)
+        header[c] = recordset.FieldName(c);
+    QVector<QVector<QString>> rows(std::max(records, 1));
     for (int r = 0; r < records; ++r) {
+        QVector<QString> &row = rows[r];
+        row.resize(fields);
         for (int c = 0; c < fields; ++c) {
             const QVariant &value = recordset.value(r, c);
             if (value.isValid() && !value.isNull())
-                cell(r + 1, c, true)->setText(db::Field(recordset.FieldName(c), value).toText());
+                row[c] = db::Field(header.at(c), value).toText();
+        }
+    }
+    {
+        QScopedValueRollback guard(m_syncing, true);
+        const int oldCols = Cols();
+        m_model->replace(std::move(header), std::move(rows));
+        m_alignment.resize(cols, Alignment::General);
+        for (int c = 0; c < cols; ++c) {
+            if (c >= oldCols) {
+                setColumnHidden(c, false);
+                setColumnWidth(c, horizontalHeader()->defaultSectionSize());
+            }
         }
     }
     m_recordset = recordset;
     m_bound = true;
     verticalScrollBar()->setValue(0);
-    setUpdatesEnabled(updates);
-    moveTo(1, 0);
+    moveTo(1, 0); // also puts the view's current cell back, which the reset forgot
+}
+
+FlexGrid::Filling::Filling(FlexGrid &grid) : m_grid(grid)
+{
+    m_grid.m_model->setQuiet(true);
+}
+
+FlexGrid::Filling::~Filling()
+{
+    m_grid.m_model->setQuiet(false);
 }
 
 void FlexGrid::unbind()

@@ -3,7 +3,7 @@
 #include "platform/db/recordset.h"
 #include "platform/ui/twips.h"
 
-#include <QTableWidget>
+#include <QTableView>
 #include <QVector>
 
 namespace ui {
@@ -14,10 +14,12 @@ namespace ui {
 // while the rows scroll); data row r is table row r - 1. There are no fixed columns.
 //
 // Rows, columns and the current cell are the wrapper's own: use Rows/setRows, Cols/setCols,
-// Row/setRow, Col/setCol and the other members below, not QTableWidget's row and column calls.
+// Row/setRow, Col/setCol and the other members below, not the view's own row and column calls.
 // A row or column index out of range throws AppError 381 "Subscript out of range"; an invalid
 // size or width throws AppError 380 "Invalid property value".
-class FlexGrid : public QTableWidget
+class GridModel;
+
+class FlexGrid : public QTableView
 {
     Q_OBJECT
 
@@ -85,13 +87,28 @@ public:
     // empty row when there is none), each value as text, Null as "". Cell (1, 0) becomes
     // current and the first row comes into view. The grid keeps the recordset until unbind().
     void setRecordset(const db::Recordset &recordset);
+    // While one lives, cell texts change without the view being told cell by cell: it is told
+    // once at the end. For filling thousands of cells.
+    class Filling
+    {
+    public:
+        explicit Filling(FlexGrid &grid);
+        ~Filling();
+        Filling(const Filling &) = delete;
+        Filling &operator=(const Filling &) = delete;
+
+    private:
+        FlexGrid &m_grid;
+    };
+
     // Forgets the bound recordset; the cells keep their text.
     void unbind();
     bool isBound() const { return m_bound; }
     const db::Recordset &recordset() const { return m_recordset; }
 
-    // Display alignment of a cell's text (used by the grid's drawing).
+    // Display alignment of a cell's text (used by the grid's drawing), and of a column's header.
     Qt::Alignment displayAlignment(int col, const QString &text) const;
+    Qt::Alignment headerAlignment(int col) const;
 
 signals:
     void RowColChange();
@@ -107,8 +124,9 @@ private:
     void moveTo(int row, int col);
     void syncView();
     void onCurrentCellChanged(int tableRow, int col);
-    QTableWidgetItem *cell(int row, int col, bool create);
     void applyHeaderAlignment(int col);
+
+    GridModel *m_model = nullptr; // the cells' text, held as plain strings
 
     int m_row = 1;
     int m_col = 0;

@@ -161,7 +161,13 @@ private slots:
         QTest::newRow("0.1 + 0.2") << 0.1 + 0.2 << "0.3";
         QTest::newRow("below one") << 0.0005 << "0.0005";
         QTest::newRow("15 significant digits") << 2.0 / 3.0 << "0.666666666666667";
+        QTest::newRow("largest 15-digit whole") << -999999999999999.0 << "-999999999999999";
+        QTest::newRow("stored cost") << 300.824 << "300.824";
+        QTest::newRow("four decimals, ten digits") << -1234567890.0001 << "-1234567890.0001";
+        QTest::newRow("negative below one") << -0.5 << "-0.5";
+        QTest::newRow("five decimals") << 0.00001 << "0.00001";
         QTest::newRow("1e15 without exponent") << 1e15 << "1000000000000000";
+        QTest::newRow("16 digits rounded to 15") << 1234567890123456.0 << "1234567890123460";
         QTest::newRow("1e16 with exponent") << 1.5e16 << "1.5E+16";
         QTest::newRow("tiny with exponent") << 1e-20 << "1E-20";
     }
