@@ -143,7 +143,7 @@ std::unique_ptr<Connection> Connection::openSqlite(const QString &path, Create c
         connection->enableWal();
         connection->run(QString(), QStringLiteral("PRAGMA synchronous=NORMAL"), {}, nullptr);
         connection->refreshTextColumns();
-        upgradeSchema(*connection);
+        connection->upgradeIfWritable();
     } catch (const DbError &e) {
         throw DbError(QStringLiteral("The database file %1 cannot be used: %2")
                           .arg(path, e.description()));
@@ -180,7 +180,7 @@ std::unique_ptr<Connection> Connection::openOdbc(const QString &connectionString
     if (connection->d->sqlite) {
         connection->enableWal();
         connection->refreshTextColumns();
-        upgradeSchema(*connection);
+        connection->upgradeIfWritable();
     }
     return connection;
 }
@@ -348,6 +348,17 @@ void Connection::enableWal()
                 throw;
             QThread::msleep(100);
         }
+    }
+}
+
+void Connection::upgradeIfWritable()
+{
+    try {
+        upgradeSchema(*this);
+    } catch (const DbError &e) {
+        // A file that cannot be changed (read-only, say) is still read as it is.
+        qCWarning(lcSql).noquote() << "the database could not be brought up to date:"
+                                   << e.description();
     }
 }
 

@@ -60,6 +60,7 @@ private:
                   int *recordsAffected);
     void enableWal();
     void refreshTextColumns();
+    void upgradeIfWritable();
 
     std::unique_ptr<Private> d;
 };
