@@ -179,6 +179,7 @@ bool frmMain::SaveRequest()
 
     std::optional<QString> failure;
     bool numberingFailed = false;
+    bool numberTaken = false;
     {
         ui::Hourglass hourglass;
         try {
@@ -200,6 +201,21 @@ bool frmMain::SaveRequest()
                 } catch (const AppError &) {
                     numberingFailed = true; // shown as the numbering shows it, after the rollback
                     throw;
+                }
+            } else if (!txtDocNum->isReadOnly()) {
+                // A number the user typed for a new request was free when Save checked it; another
+                // workstation may have saved under it since. Checked again under the write lock,
+                // so neither request replaces the other's lines.
+                if (!c.dialect().isSqlite()) {
+                    c.Execute(QStringLiteral("Select Count(*) From INVENTORY..tbInvWithdrawRequest "
+                                             "WITH (UPDLOCK, HOLDLOCK) Where DocumentNumber = '") +
+                              db::sqlText(number.trimmed()) + QStringLiteral("'"));
+                }
+                if (Verify_DocumentNumber(number)) {
+                    numberTaken = true;
+                    throw AppError(0, QStringLiteral("frmMain:SaveRequest"),
+                                   QStringLiteral("Document Number already exists. Please assign "
+                                                  "a new number."));
                 }
             }
             const QString docNum = db::sqlText(number.trimmed());
@@ -233,10 +249,14 @@ bool frmMain::SaveRequest()
     }
     // Shown once the transaction is rolled back: no lock is held while the message waits.
     if (failure) {
-        if (numberingFailed)
+        if (numberingFailed) {
             showNumberingFailure(*failure);
-        else
+        } else if (numberTaken) {
+            ui::MsgBox(*failure, ui::Buttons::OK, ui::Icon::Critical, QStringLiteral("MESSAGE"));
+            txtDocNum->setFocus();
+        } else {
             ui::MsgBox(*failure);
+        }
         return false;
     }
     return true;

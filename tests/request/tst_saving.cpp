@@ -574,6 +574,26 @@ private slots:
                  QStringList{QStringLiteral("7|1001|2")});
     }
 
+    // Another workstation saves the typed number between the Save button's check and the save
+    // itself: the save is refused under the write lock, and the other request keeps its lines.
+    void typedNumberTakenMeanwhileIsRefused()
+    {
+        start(true);
+        newRequest(QStringLiteral("77"));
+        setLines({QStringLiteral("1001|2|12.5|Y|N")});
+        db().Execute(QStringLiteral(
+            "Insert INVENTORY..tbInvWithdrawRequest (DocumentNumber, ItemID, Quantity, "
+            "LocationID, TargetLocationID, UserID) Values ('77', '1003', 9, '19', '8', 'E02')"));
+        QVERIFY(!w().SaveRequest());
+        QCOMPARE(m_messages->texts(),
+                 QStringList{QStringLiteral(
+                     "Document Number already exists. Please assign a new number.")});
+        QCOMPARE(rows(QStringLiteral("Select ItemID, Quantity, UserID From tbInvWithdrawRequest "
+                                     "Where DocumentNumber = '77'")),
+                 QStringList{QStringLiteral("1003|9|E02")});
+        QVERIFY(w().txtDocNum->hasFocus());
+    }
+
     void emptyGridOnlyDeletes()
     {
         start();
