@@ -9,6 +9,11 @@
 //     one (the Delete command). Prints one line per operation that went through:
 //       saved <number> <justification> <lines> <mark>   verified <number> <by>   cancelled <number>
 //     framed by "began <time>" and "ended <time>" (milliseconds since the epoch).
+//   reliability_worker FILE typed COUNT WORKER [START]
+//     (numbers typed by the user) Types the numbers 5000, 5001, ... for new requests, one after
+//     the other, racing the other workstations for each. Prints "saved <number> <justification>
+//     <lines> <mark>" for each number it got; a number another workstation took first is refused
+//     with the window's message, which is expected here and not reported.
 //   reliability_worker FILE big LINES NUMBER|NEW [FIRST]
 //     Saves a request of LINES lines (a new one when NEW), then saves it again and again until it
 //     is killed, each save with the justification "S<k>" (k counting from FIRST) and a line count
@@ -159,6 +164,33 @@ void mix(frmMain &w, ui::ScopedRecordingResponder &messages, int operations, con
     }
 }
 
+void typed(frmMain &w, ui::ScopedRecordingResponder &messages, int count, const QString &me)
+{
+    static const QString taken =
+        QStringLiteral("Document Number already exists. Please assign a new number.");
+    const int worker = me.mid(1).toInt();
+    for (int i = 0; i < count && messages.count() == 0; ++i) {
+        const QString number = QString::number(5000 + i);
+        const QString remarks = QStringLiteral("%1-%2").arg(me).arg(i);
+        const int lines = 1 + (i + worker) % 4;
+        const int mark = i * 10 + worker;
+        newRequest(w);
+        w.txtDocNum->setText(number);
+        w.txtRemarks->setText(remarks);
+        fillLines(w, lines, mark);
+        w.cmdSave->click();
+        if (messages.count() == 1 && messages.texts().first() == taken) {
+            messages.clear();
+            continue;
+        }
+        if (messages.count() == 0) {
+            std::printf("saved %s %s %d %d\n", qPrintable(number), qPrintable(remarks), lines,
+                        mark);
+            std::fflush(stdout);
+        }
+    }
+}
+
 // The line count of save k of the big request: it changes from one save to the next.
 int bigLines(int lines, int k)
 {
@@ -192,7 +224,7 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     if (argc < 5) {
-        std::fprintf(stderr, "usage: reliability_worker FILE mix|big COUNT WORKER|NUMBER\n");
+        std::fprintf(stderr, "usage: reliability_worker FILE mix|typed|big COUNT WORKER|NUMBER\n");
         return 2;
     }
     const QString file = QString::fromLocal8Bit(argv[1]);
@@ -208,13 +240,17 @@ int main(int argc, char **argv)
         modInventory::DefaultLocationID = QStringLiteral("19");
         modInventory::InventoryTypeAccess = QStringLiteral("A");
 
+        modInventory::isAutoWithdrawRequestNumber = mode == QLatin1String("typed");
         frmMain w;
         const qint64 first = argc > 5 ? QString::fromLocal8Bit(argv[5]).toLongLong() : 0;
-        if (mode == QLatin1String("mix")) {
+        if (mode == QLatin1String("mix") || mode == QLatin1String("typed")) {
             while (QDateTime::currentMSecsSinceEpoch() < qint64(first))
                 QThread::msleep(5);
             std::printf("began %lld\n", QDateTime::currentMSecsSinceEpoch());
-            mix(w, messages, count, last);
+            if (mode == QLatin1String("mix"))
+                mix(w, messages, count, last);
+            else
+                typed(w, messages, count, last);
             std::printf("ended %lld\n", QDateTime::currentMSecsSinceEpoch());
         } else
             big(w, messages, count, last, int(first));

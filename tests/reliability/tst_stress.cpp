@@ -199,6 +199,56 @@ private slots:
                  QStringList{QStringLiteral("%1|1|%1").arg(requests.size())});
     }
 
+    // Three workstations type the same new numbers at the same moments: each number is saved by
+    // exactly one of them, the others are told it exists, and its lines are its saver's alone.
+    void typedNumbersRace()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("typed.db"));
+        testsupport::newDatabase(dir, db::Contents::SchemaOnly, QStringLiteral("typed.db"))
+            ->runScript(fixture(4));
+        const int processes = 3;
+        const int numbers = 25;
+        const qint64 startAt = QDateTime::currentMSecsSinceEpoch() + 2500;
+        std::vector<std::unique_ptr<QProcess>> workers;
+        for (int p = 0; p < processes; ++p) {
+            auto worker = std::make_unique<QProcess>();
+            worker->start(QStringLiteral(RELIABILITY_WORKER),
+                          {path, QStringLiteral("typed"), QString::number(numbers),
+                           QStringLiteral("W%1").arg(p), QString::number(startAt)});
+            workers.push_back(std::move(worker));
+        }
+        std::map<QString, QStringList> savers;
+        std::map<QString, Expected> expected;
+        QStringList problems;
+        for (auto &worker : workers) {
+            QVERIFY(worker->waitForFinished(120000));
+            problems << reportedProblems(*worker);
+            for (const QByteArray &raw : worker->readAllStandardOutput().split('\n')) {
+                const QStringList parts = QString::fromLocal8Bit(raw).split(QLatin1Char(' '));
+                if (parts.first() != QLatin1String("saved") || parts.size() != 5)
+                    continue;
+                savers[parts.at(1)] << parts.at(2);
+                Expected &e = expected[parts.at(1)];
+                e.remarks = parts.at(2);
+                e.lines = parts.at(3).toInt();
+                e.mark = parts.at(4).toInt();
+            }
+        }
+        QCOMPARE(problems, QStringList());
+        QCOMPARE(int(savers.size()), numbers);
+        auto check = db::Connection::openSqlite(path);
+        for (const auto &[number, who] : savers) {
+            QVERIFY2(who.size() == 1, qPrintable(number + QLatin1String(": ") + who.join(' ')));
+            QCOMPARE(testsupport::rows(*check,
+                                       QStringLiteral("Select ItemID, Quantity, Remarks From "
+                                                      "tbInvWithdrawRequest Where DocumentNumber "
+                                                      "= '%1' Order By LineID")
+                                           .arg(number)),
+                     expectedLines(expected.at(number)));
+        }
+    }
+
     // A workstation saving a request of thousands of lines over and over, killed at a random
     // moment, several times: the file stays sound and the request is always one save's, whole.
     void killedMidSave()
