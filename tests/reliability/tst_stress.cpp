@@ -75,6 +75,23 @@ QStringList expectedLines(const Expected &e)
     return out;
 }
 
+// Workstations running the worker in the given mode on one file, each with its window open first,
+// then all beginning at the same moment.
+std::vector<std::unique_ptr<QProcess>> startWorkers(const QString &path, const char *mode,
+                                                    int processes, int count)
+{
+    const qint64 startAt = QDateTime::currentMSecsSinceEpoch() + 2500;
+    std::vector<std::unique_ptr<QProcess>> workers;
+    for (int p = 0; p < processes; ++p) {
+        auto worker = std::make_unique<QProcess>();
+        worker->start(QStringLiteral(RELIABILITY_WORKER),
+                      {path, QLatin1String(mode), QString::number(count),
+                       QStringLiteral("W%1").arg(p), QString::number(startAt)});
+        workers.push_back(std::move(worker));
+    }
+    return workers;
+}
+
 } // namespace
 
 class TestStress : public QObject
@@ -93,16 +110,7 @@ private slots:
 
         const int processes = 4;
         const int operations = 150;
-        // Each worker opens its window, then waits for the same moment to begin.
-        const qint64 startAt = QDateTime::currentMSecsSinceEpoch() + 2500;
-        std::vector<std::unique_ptr<QProcess>> workers;
-        for (int p = 0; p < processes; ++p) {
-            auto worker = std::make_unique<QProcess>();
-            worker->start(QStringLiteral(RELIABILITY_WORKER),
-                          {path, QStringLiteral("mix"), QString::number(operations),
-                           QStringLiteral("W%1").arg(p), QString::number(startAt)});
-            workers.push_back(std::move(worker));
-        }
+        auto workers = startWorkers(path, "mix", processes, operations);
 
         std::map<QString, Expected> requests;
         int duplicates = 0;
@@ -181,7 +189,7 @@ private slots:
               "%d cancellations in %lld ms, all %d at work together for %lld ms; %d duplicates, "
               "%d lines lost, %d gained, %d in a wrong state",
               processes, operations, int(requests.size()), saves, verifications, cancellations,
-              lastEnded - startAt, processes, firstEnded - lastBegan, duplicates, lost, gained,
+              lastEnded - lastBegan, processes, firstEnded - lastBegan, duplicates, lost, gained,
               wrongState);
         QCOMPARE(problems, QStringList());
         QCOMPARE(duplicates, 0);
@@ -207,17 +215,8 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("typed.db"));
         testsupport::newDatabase(dir, db::Contents::SchemaOnly, QStringLiteral("typed.db"))
             ->runScript(fixture(4));
-        const int processes = 3;
         const int numbers = 25;
-        const qint64 startAt = QDateTime::currentMSecsSinceEpoch() + 2500;
-        std::vector<std::unique_ptr<QProcess>> workers;
-        for (int p = 0; p < processes; ++p) {
-            auto worker = std::make_unique<QProcess>();
-            worker->start(QStringLiteral(RELIABILITY_WORKER),
-                          {path, QStringLiteral("typed"), QString::number(numbers),
-                           QStringLiteral("W%1").arg(p), QString::number(startAt)});
-            workers.push_back(std::move(worker));
-        }
+        auto workers = startWorkers(path, "typed", 3, numbers);
         std::map<QString, QStringList> savers;
         std::map<QString, Expected> expected;
         QStringList problems;
