@@ -463,8 +463,14 @@ private slots:
         FlexGrid grid;
         grid.setRows(9);
         grid.setRowCol(5, 1);
+        // Widths and hidden columns a layout set before binding stay.
+        grid.setColWidth(0, 1500);
+        grid.setColWidth(1, 0);
         QSignalSpy changes(&grid, &FlexGrid::RowColChange);
         grid.setRecordset(rs);
+        QCOMPARE(grid.ColWidth(0), ui::pixelsToTwips(ui::twipsToPixels(1500)));
+        QCOMPARE(grid.ColWidth(1), 0);
+        grid.setColWidth(1, -1);
 
         QCOMPARE(grid.Rows(), 4);
         QCOMPARE(grid.Cols(), 3);
