@@ -152,13 +152,16 @@ Recordset::Recordset(QStringList fieldNames, QVector<QVector<QVariant>> rows)
     auto data = std::make_shared<Data>();
     data->names = std::move(fieldNames);
     for (int i = 0; i < data->names.size(); ++i) {
-        const QString key = data->names.at(i).toLower();
-        if (!data->index.contains(key))
+        const QString &name = data->names.at(i);
+        const QString key = name.toLower();
+        // The first column of a name wins, however either is spelt.
+        int first = i;
+        if (const auto it = data->index.constFind(key); it != data->index.constEnd())
+            first = it.value();
+        else
             data->index.insert(key, i);
-    }
-    for (const QString &name : std::as_const(data->names)) {
         if (!data->exact.contains(name))
-            data->exact.insert(name, data->index.value(name.toLower()));
+            data->exact.insert(name, first);
     }
     data->rows = std::move(rows);
     m_data = std::move(data);

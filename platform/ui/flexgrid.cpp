@@ -286,8 +286,14 @@ void FlexGrid::resizeTable(int rows, int cols)
     QScopedValueRollback guard(m_syncing, true);
     const int oldCols = Cols();
     m_model->resize(rows - 1, cols);
-    m_alignment.resize(cols, Alignment::General);
-    for (int c = oldCols; c < cols; ++c) {
+    columnsAdded(oldCols);
+}
+
+// Columns from oldCols on are new: general alignment, shown, at the default width.
+void FlexGrid::columnsAdded(int oldCols)
+{
+    m_alignment.resize(Cols(), Alignment::General);
+    for (int c = oldCols; c < Cols(); ++c) {
         setColumnHidden(c, false);
         setColumnWidth(c, horizontalHeader()->defaultSectionSize());
     }
@@ -581,13 +587,7 @@ void FlexGrid::setRecordset(const db::Recordset &recordset)
         QScopedValueRollback guard(m_syncing, true);
         const int oldCols = Cols();
         m_model->replace(std::move(header), std::move(rows));
-        m_alignment.resize(cols, Alignment::General);
-        for (int c = 0; c < cols; ++c) {
-            if (c >= oldCols) {
-                setColumnHidden(c, false);
-                setColumnWidth(c, horizontalHeader()->defaultSectionSize());
-            }
-        }
+        columnsAdded(oldCols);
     }
     m_recordset = recordset;
     m_bound = true;

@@ -121,6 +121,7 @@ private:
     void checkRow(int row) const;
     void checkCol(int col) const;
     void resizeTable(int rows, int cols);
+    void columnsAdded(int oldCols);
     void moveTo(int row, int col);
     void syncView();
     void onCurrentCellChanged(int tableRow, int col);
