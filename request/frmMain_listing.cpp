@@ -13,6 +13,7 @@
 #include "platform/ui/msgbox.h"
 
 #include <QCheckBox>
+#include <QDateTimeEdit>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -119,6 +120,34 @@ void frmMain::LoadListing()
     }
 }
 
+void frmMain::loadHeader(const db::Recordset &rs)
+{
+    // Older servers' load procedures may not return these; the window then keeps what it showed.
+    if (rs.HasField(QStringLiteral("TransDate"))) {
+        const db::Field date = rs.Fields(QStringLiteral("TransDate"));
+        if (!date.IsNull()) {
+            const QDateTime when = date.toDate();
+            // A request saved after this window started is shown as dated, not clipped.
+            if (when > txtTransDate->maximumDateTime())
+                txtTransDate->setMaximumDateTime(when);
+            txtTransDate->setDateTime(when);
+        }
+    }
+    if (rs.HasField(QStringLiteral("Remarks")))
+        txtRemarks->setText(textOf(rs.Fields(QStringLiteral("Remarks"))));
+    m_finalStatus.clear();
+    if (rs.HasField(QStringLiteral("Status"))) {
+        // A processed or cancelled request is shown for reading only; any of its lines says so.
+        for (db::Recordset line = rs; !line.Eof(); line.MoveNext()) {
+            const QString status = textOf(line.Fields(QStringLiteral("Status"))).trimmed().toUpper();
+            if (status == QLatin1String("P") || status == QLatin1String("D")) {
+                m_finalStatus = status;
+                break;
+            }
+        }
+    }
+}
+
 void frmMain::LoadRequest(bool blnFromList)
 {
     const QString number = blnFromList && grdListing->Rows() > 1
@@ -135,6 +164,7 @@ void frmMain::LoadRequest(bool blnFromList)
         cboTargetLocation->setTag(textOf(rs.Fields(QStringLiteral("TargetLocationID"))));
         cboTargetLocation->setEditText(textOf(rs.Fields(QStringLiteral("TLocation"))));
         txtDocNum->setText(textOf(rs.Fields(QStringLiteral("DocumentNumber"))));
+        loadHeader(rs);
 
         const int lines = qMin(rs.RecordCount(), MaxGridRow - 1);
         if (lines < rs.RecordCount())
@@ -160,10 +190,13 @@ void frmMain::LoadRequest(bool blnFromList)
             grdDetails->setTextMatrix(lines + 1, c, QString());
         LoadDetailRow();
     } else {
+        // Nothing stored under the number: the grid is emptied to its two rows.
         grdDetails->unbind();
+        grdDetails->Clear();
         grdDetails->setCols(7);
         grdDetails->setRows(2);
         grdDetails->setRow(1);
+        m_finalStatus.clear();
     }
     grdDetails->setFormatString(
         QStringLiteral("Code |< Product Name & Description | Quantity | Unit Cost| Total Cost| Retail?|"));

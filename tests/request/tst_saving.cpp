@@ -594,21 +594,33 @@ private slots:
         QVERIFY(w().txtDocNum->hasFocus());
     }
 
-    void emptyGridOnlyDeletes()
+    void emptySaveWritesNothing_data()
     {
+        QTest::addColumn<QString>("number"); // "" for a new request
+        QTest::newRow("stored request") << "7";
+        QTest::newRow("new request") << "";
+    }
+
+    void emptySaveWritesNothing()
+    {
+        QFETCH(QString, number);
         start();
-        open(QStringLiteral("7"));
+        if (number.isEmpty())
+            newRequest();
+        else
+            open(number);
         setLines({QStringLiteral("  |5|12.5|Y|N")}); // a row whose code is blanks is no line
         SqlCapture capture;
         w().cmdSave->click();
-        QCOMPARE(SqlCapture::writes(),
-                 (QStringList{QStringLiteral("BEGIN TRANSACTION"),
-                              QStringLiteral("Delete INVENTORY..tbInvWithdrawRequest Where "
-                                             "DocumentNumber = '7'"),
-                              QStringLiteral("COMMIT")}));
-        QCOMPARE(stored(QStringLiteral("7")), QStringList());
+        // Refused with a message: no number is taken and nothing stored is touched.
+        QCOMPARE(SqlCapture::writes(), QStringList());
+        QCOMPARE(m_messages->messages().size(), 1);
+        QVERIFY(m_messages->messages().first().text.startsWith(
+            QLatin1String("There are no item lines to save.")));
+        QCOMPARE(m_messages->messages().first().title, QStringLiteral("MESSAGE"));
+        QCOMPARE(w().txtDocNum->text(), number.isEmpty() ? QStringLiteral("NEW") : number);
         QCOMPARE(rows(QStringLiteral("Select Count(*) From tbInvWithdrawRequest")),
-                 QStringList{QStringLiteral("3")});
+                 QStringList{QStringLiteral("5")});
     }
 
     void adsFlag()
