@@ -282,6 +282,43 @@ private slots:
         QCOMPARE(w().grdDetails->Rows(), 2); // nothing stored
     }
 
+    // Only a code resolved to an item at the location becomes a line; a code that did not
+    // resolve never shows the values of the item shown before it.
+    void unresolvedCodesNeverBecomeLines_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("allowZero");
+        QTest::addColumn<bool>("searchShown"); // the product search opens and is closed unanswered
+        QTest::newRow("matches nothing") << "QZQZ9" << false << true;
+        QTest::newRow("search closed without a choice") << "PARA" << false << true;
+        QTest::newRow("refused for zero stock") << "1002" << true << false;
+    }
+
+    void unresolvedCodesNeverBecomeLines()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, allowZero);
+        QFETCH(bool, searchShown);
+        start(QString(), allowZero);
+        QVERIFY(resolve(QStringLiteral("1001"))); // an item shown before
+        std::shared_ptr<const ui::test::ModalWatch> watch;
+        if (searchShown)
+            watch = ui::test::whenModal([](QWidget *dialog) { ui::test::closeModal(dialog); });
+        QVERIFY(resolve(typed));
+        if (watch)
+            QVERIFY(watch->acted);
+        for (const QLineEdit *box : {w().txtProdName, w().txtListCost, w().txtOnhand,
+                                     w().txtAverageCost, w().txtUOM})
+            QCOMPARE(box->text(), QString());
+        w().txtWithdraw->setText(QStringLiteral("2"));
+        w().txtUnitCost->setText(QStringLiteral("1"));
+        m_messages->clear();
+        w().cmdOK_Click();
+        QCOMPARE(m_messages->texts(), QStringList{QStringLiteral("Invalid product code...")});
+        QCOMPARE(w().grdDetails->Rows(), 2);
+        QCOMPARE(w().grdDetails->TextMatrix(1, 0), QString());
+    }
+
     void overStockWarnsAndStores()
     {
         start(QStringLiteral("NORBEK"));
