@@ -188,6 +188,11 @@ QWidget *frmMain::buildDetailsTab()
     header->addWidget(txtDocNum, 0, 1);
     header->addWidget(label(QStringLiteral("Transaction Date"), "Label1(4)", txtTransDate), 0, 2);
     header->addWidget(txtTransDate, 0, 3);
+    // A processed or cancelled request says so beside its date.
+    lblFinal = named(new QLabel, "lblFinal");
+    lblFinal->setStyleSheet(QStringLiteral("QLabel { color: #b00020; font-weight: bold; }"));
+    lblFinal->setVisible(false);
+    header->addWidget(lblFinal, 0, 4, Qt::AlignRight);
     header->setColumnStretch(4, 1);
     header->addWidget(label(QStringLiteral("Justification of Request:"), "Label1(2)", txtRemarks), 1, 0);
     header->addWidget(txtRemarks, 1, 1, 1, 4);

@@ -136,6 +136,7 @@ public:
     QLineEdit *txtDocNum = nullptr;
     QDateTimeEdit *txtTransDate = nullptr;
     QLineEdit *txtRemarks = nullptr;
+    QLabel *lblFinal = nullptr; // says when the request shown is processed or cancelled
     // details tab: line entry
     QGroupBox *fraItem = nullptr;
     QLineEdit *txtProdCode = nullptr;
@@ -210,6 +211,8 @@ private:
     // Processed and cancelled requests are final: true (after telling the user) when the request
     // shown is one of them.
     bool refusedAsFinal();
+    // Marks the request shown as processed ("P"), cancelled ("D") or open ("").
+    void setFinalStatus(const QString &status);
     // A request without any coded line is not saved: true (after telling the user) when so.
     bool refusedAsEmpty();
     // The save's writes, in one transaction; returns the number the request was stored under.

@@ -80,11 +80,12 @@ void frmMain::LoadRights()
 void frmMain::ClearAll()
 {
     m_failedField = nullptr;
-    m_finalStatus.clear(); // an empty request is no processed or cancelled one
+    setFinalStatus(QString()); // an empty request is no processed or cancelled one
     for (QLineEdit *box : {txtProdCode, txtProdName, txtWithdraw, txtUnitCost, txtAverageCost,
                            txtTotalCost, txtPacking, txtOnhand, Text2, txtListCost})
         box->clear();
     clearItemFields(true); // nor the minimum, maximum or ADS stock of the item shown before
+    txtTotalCounter->setText(QStringLiteral("0.0000")); // nor the total of the request before
     cboLocation->setEnabled(true);
     cboTargetLocation->setEnabled(true);
     txtRemarks->clear();

@@ -135,17 +135,16 @@ void frmMain::loadHeader(const db::Recordset &rs)
     }
     if (rs.HasField(QStringLiteral("Remarks")))
         txtRemarks->setText(textOf(rs.Fields(QStringLiteral("Remarks"))));
-    m_finalStatus.clear();
+    QString final;
     if (rs.HasField(QStringLiteral("Status"))) {
         // A processed or cancelled request is shown for reading only; any of its lines says so.
-        for (db::Recordset line = rs; !line.Eof(); line.MoveNext()) {
+        for (db::Recordset line = rs; !line.Eof() && final.isEmpty(); line.MoveNext()) {
             const QString status = textOf(line.Fields(QStringLiteral("Status"))).trimmed().toUpper();
-            if (status == QLatin1String("P") || status == QLatin1String("D")) {
-                m_finalStatus = status;
-                break;
-            }
+            if (status == QLatin1String("P") || status == QLatin1String("D"))
+                final = status;
         }
     }
+    setFinalStatus(final);
 }
 
 void frmMain::LoadRequest(bool blnFromList)
@@ -196,7 +195,7 @@ void frmMain::LoadRequest(bool blnFromList)
         grdDetails->setCols(7);
         grdDetails->setRows(2);
         grdDetails->setRow(1);
-        m_finalStatus.clear();
+        setFinalStatus(QString());
     }
     grdDetails->setFormatString(
         QStringLiteral("Code |< Product Name & Description | Quantity | Unit Cost| Total Cost| Retail?|"));

@@ -20,6 +20,7 @@
 #include "platform/ui/msgbox.h"
 
 #include <QDateTimeEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
@@ -220,6 +221,15 @@ QString finalMessage(const QString &status)
 
 } // namespace
 
+void frmMain::setFinalStatus(const QString &status)
+{
+    m_finalStatus = status;
+    lblFinal->setText(status == QLatin1String("P")   ? QStringLiteral("Processed: read only")
+                      : status == QLatin1String("D") ? QStringLiteral("Cancelled: read only")
+                                                     : QString());
+    lblFinal->setVisible(isFinal(status));
+}
+
 bool frmMain::refusedAsFinal()
 {
     if (!isFinal(m_finalStatus))
@@ -324,7 +334,7 @@ QString frmMain::writeRequest(const QString &verifiedBy, SaveRefusal &refusal)
         }
         if (isFinal(stored.status)) {
             // Processed or cancelled since it was opened, perhaps at another workstation.
-            m_finalStatus = stored.status;
+            setFinalStatus(stored.status);
             refusal = SaveRefusal::Final;
             throw AppError(0, source, finalMessage(stored.status));
         }

@@ -188,6 +188,7 @@ private slots:
         QCOMPARE(w().grdDetails->ColWidth(6), 0);
         QCOMPARE(w().cmdOK->text(), QStringLiteral("Add to List"));
         QVERIFY(w().txtTotalCounter->isHidden());
+        QCOMPARE(w().txtTotalCounter->text(), QStringLiteral("0.0000")); // not request 7's total
         QCOMPARE(w().txtDocNum->text(), autoNumber ? QString() : QStringLiteral("NEW"));
         QCOMPARE(w().txtDocNum->isReadOnly(), !autoNumber);
         QCOMPARE(QApplication::focusWidget(), autoNumber ? static_cast<QWidget *>(w().txtDocNum)

@@ -20,6 +20,7 @@
 
 #include <QCheckBox>
 #include <QDateTimeEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -1000,6 +1001,10 @@ private slots:
         w().grdListing->setRow(1);
         emit w().grdListing->DblClick();
         QCOMPARE(w().txtDocNum->text(), number);
+        QVERIFY(!w().lblFinal->isHidden());
+        QCOMPARE(w().lblFinal->text(), number == QLatin1String("22")
+                                           ? QStringLiteral("Processed: read only")
+                                           : QStringLiteral("Cancelled: read only"));
         const QStringList before = stored(number);
         m_messages->clear();
         SqlCapture capture;
