@@ -16,11 +16,11 @@
 #include "platform/ui/modal.h"
 #include "platform/ui/msgbox.h"
 #include "request/frmMain.h"
+#include "support/workstation.h"
 
 #include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -921,20 +921,20 @@ private slots:
         const int processes = 4;
         const int saves = 15;
         const int lines = 3;
-        std::vector<std::unique_ptr<QProcess>> workers;
-        for (int p = 0; p < processes; ++p) {
-            auto worker = std::make_unique<QProcess>();
-            worker->start(QStringLiteral(SAVE_WORKER),
-                          {target, QString::number(saves), QString::number(lines),
-                           QStringLiteral("W%1").arg(p)});
-            workers.push_back(std::move(worker));
-        }
+        auto workers =
+            testsupport::startWorkstations(QStringLiteral(SAVE_WORKER), processes, [&](int p) {
+                return QStringList{target, QString::number(saves), QString::number(lines),
+                                   QStringLiteral("W%1").arg(p)};
+            });
+        // Every workstation presses Save at the same moment, save after save.
+        for (int s = 0; s < saves; ++s)
+            QVERIFY2(testsupport::meet(workers, "ready"),
+                     testsupport::errorsOf(workers).constData());
         QMap<QString, QString> reported; // number -> the justification its saver gave it
         int duplicates = 0;
         for (auto &worker : workers) {
-            QVERIFY(worker->waitForFinished(240000));
-            QVERIFY2(worker->exitCode() == 0, worker->readAllStandardError().constData());
-            for (const QByteArray &line : worker->readAllStandardOutput().split('\n')) {
+            QVERIFY2(worker->finish(), worker->errors().constData());
+            for (const QByteArray &line : worker->lines()) {
                 const QStringList parts = QString::fromLocal8Bit(line).split(QLatin1Char(' '));
                 if (parts.size() != 3)
                     continue;
