@@ -24,14 +24,15 @@
 #include "app/modInventory.h"
 #include "dialogs/frmDeletePassword.h"
 #include "platform/db/connection.h"
-#include "platform/db/sqllog.h"
 #include "platform/error.h"
 #include "platform/session/clsCurrentUser.h"
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/locationcombo.h"
-#include "platform/ui/modal.h"
 #include "platform/ui/msgbox.h"
 #include "request/frmMain.h"
+#include "support/messages.h"
+#include "support/modal.h"
+#include "support/sqllog.h"
 #include "support/workerprotocol.h"
 
 #include <QApplication>
@@ -211,30 +212,19 @@ struct KillPoint
     int statement = 0;
 };
 
-KillPoint g_killAt;
-int g_save = 0;      // the save under way, counting from 1
-int g_statement = 0; // statements the save under way has sent
-QtMessageHandler g_previousHandler = nullptr;
-
-void killAtPoint(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (type == QtDebugMsg && qstrcmp(context.category, lcSql().categoryName()) == 0 &&
-        g_save == g_killAt.save) {
-        ++g_statement;
-        const bool commit = message == QLatin1String("COMMIT");
-        if (g_killAt.statement == 0 ? commit : g_statement == g_killAt.statement)
-            ::raise(SIGKILL);
-        return;
-    }
-    g_previousHandler(type, context, message);
-}
-
 void big(frmMain &w, ui::ScopedRecordingResponder &messages, int lines, const QString &number,
          int first, KillPoint killAt)
 {
-    g_killAt = killAt;
-    QLoggingCategory::setFilterRules(QStringLiteral("inventory.sql.debug=true"));
-    g_previousHandler = qInstallMessageHandler(killAtPoint);
+    int save = 0;      // the save under way, counting from 1
+    int statement = 0; // statements the save under way has sent
+    testsupport::SqlLog log;
+    log.onStatement([&](const QString &sent) {
+        if (save != killAt.save)
+            return;
+        ++statement;
+        if (killAt.statement == 0 ? sent == QLatin1String("COMMIT") : statement == killAt.statement)
+            ::raise(SIGKILL);
+    });
     newRequest(w);
     if (number != QLatin1String("NEW")) {
         w.txtDocNum->setText(number);
@@ -245,8 +235,8 @@ void big(frmMain &w, ui::ScopedRecordingResponder &messages, int lines, const QS
         fillLines(w, bigLines(lines, k), k);
         std::printf("saving %d\n", k);
         std::fflush(stdout);
-        ++g_save;
-        g_statement = 0;
+        ++save;
+        statement = 0;
         if (!w.SaveRequest())
             break;
         std::printf("saved %s %d\n", qPrintable(w.txtDocNum->text()), k);

@@ -11,6 +11,7 @@
 #include "platform/ui/locationcombo.h"
 #include "platform/ui/msgbox.h"
 #include "request/frmMain.h"
+#include "support/messages.h"
 #include "support/workerprotocol.h"
 
 #include <QApplication>

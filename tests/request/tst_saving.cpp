@@ -13,9 +13,9 @@
 #include "platform/session/clsCurrentUser.h"
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/locationcombo.h"
-#include "platform/ui/modal.h"
 #include "platform/ui/msgbox.h"
 #include "request/frmMain.h"
+#include "support/sqllog.h"
 #include "support/workstation.h"
 
 #include <QCheckBox>
@@ -92,47 +92,17 @@ QString allLines()
                           "VerifiedBy, VerifiedDate From tbInvWithdrawRequest Order By LineID");
 }
 
-// The statements the program sends while a capture lives, as it wrote them.
-QStringList g_sql;
-QtMessageHandler g_previous = nullptr;
-
-void captureSql(QtMsgType type, const QMessageLogContext &context, const QString &message)
+// The statements of a capture that write, and the transaction's edges.
+QStringList writes(const testsupport::SqlLog &capture)
 {
-    if (type == QtDebugMsg && qstrcmp(context.category, "inventory.sql") == 0)
-        g_sql << message;
-    else if (g_previous)
-        g_previous(type, context, message);
+    QStringList out;
+    for (const QString &s : capture.statements()) {
+        if (!s.startsWith(QLatin1String("Select"), Qt::CaseInsensitive) &&
+            !s.startsWith(QLatin1String("Inventory..sp_"), Qt::CaseInsensitive))
+            out << s;
+    }
+    return out;
 }
-
-class SqlCapture
-{
-public:
-    SqlCapture()
-    {
-        g_sql.clear();
-        g_previous = qInstallMessageHandler(captureSql);
-        QLoggingCategory::setFilterRules(QStringLiteral("inventory.sql.debug=true"));
-    }
-    ~SqlCapture()
-    {
-        QLoggingCategory::setFilterRules(QStringLiteral("inventory.sql.debug=false"));
-        qInstallMessageHandler(g_previous);
-    }
-    SqlCapture(const SqlCapture &) = delete;
-    SqlCapture &operator=(const SqlCapture &) = delete;
-
-    // The statements that write, and the transaction's edges.
-    static QStringList writes()
-    {
-        QStringList out;
-        for (const QString &s : std::as_const(g_sql)) {
-            if (!s.startsWith(QLatin1String("Select"), Qt::CaseInsensitive) &&
-                !s.startsWith(QLatin1String("Inventory..sp_"), Qt::CaseInsensitive))
-                out << s;
-        }
-        return out;
-    }
-};
 
 QString insertOf(const QString &number, const QString &item, const QString &quantity,
                  const QString &cost, const QString &retail, const QString &ads,
@@ -426,12 +396,13 @@ private slots:
         newRequest(QStringLiteral("1234"));
         setLines({QStringLiteral("A100|5|12.5000|Y|N")});
         {
-            SqlCapture capture;
+            testsupport::SqlLog capture;
             w().cmdSave->click();
-            QCOMPARE(g_sql.first(), QStringLiteral("Select DocumentNumber from "
-                                                   "Inventory..tbinvWithdrawRequest where "
-                                                   "DocumentNumber = '1234'"));
-            QCOMPARE(SqlCapture::writes(),
+            QCOMPARE(capture.statements().first(),
+                     QStringLiteral("Select DocumentNumber from "
+                                    "Inventory..tbinvWithdrawRequest where "
+                                    "DocumentNumber = '1234'"));
+            QCOMPARE(writes(capture),
                      (QStringList{
                          QStringLiteral("BEGIN TRANSACTION"),
                          QStringLiteral("Delete INVENTORY..tbInvWithdrawRequest Where "
@@ -481,12 +452,12 @@ private slots:
         newRequest();
         w().txtTransDate->setDateTime(QDateTime(QDate(2026, 12, 8), time));
         setLines({QStringLiteral("1001|1|12.5|Y|N")});
-        SqlCapture capture;
+        testsupport::SqlLog capture;
         QVERIFY(w().SaveRequest());
-        QCOMPARE(SqlCapture::writes().value(2),
+        QCOMPARE(writes(capture).value(2),
                  insertOf(QStringLiteral("13"), QStringLiteral("1001"), QStringLiteral("1"),
-                          QStringLiteral("12.5"), QStringLiteral("Y"), QStringLiteral("0"),
-                          literal, QStringLiteral("WARD STOCK")));
+                          QStringLiteral("12.5"), QStringLiteral("Y"), QStringLiteral("0"), literal,
+                          QStringLiteral("WARD STOCK")));
         // Stored as sortable text: the afternoon after the morning, whatever the designator.
         QCOMPARE(rows(QStringLiteral("Select TransDate From tbInvWithdrawRequest Where "
                                      "DocumentNumber = '13'")),
@@ -599,9 +570,9 @@ private slots:
         start();
         open(QStringLiteral("7"));
         setLines({QStringLiteral("  |5|12.5|Y|N")}); // a row whose code is blanks is no line
-        SqlCapture capture;
+        testsupport::SqlLog capture;
         w().cmdSave->click();
-        QCOMPARE(SqlCapture::writes(),
+        QCOMPARE(writes(capture),
                  (QStringList{QStringLiteral("BEGIN TRANSACTION"),
                               QStringLiteral("Delete INVENTORY..tbInvWithdrawRequest Where "
                                              "DocumentNumber = '7'"),
@@ -666,7 +637,7 @@ private slots:
         newRequest();
         setLines({QStringLiteral("1003|1|1|N|N"),
                   QStringLiteral("1001|%1|%2|Y|N").arg(quantity, cost)});
-        SqlCapture capture;
+        testsupport::SqlLog capture;
         const bool saved = w().SaveRequest();
         QCOMPARE(saved, !written.isEmpty());
         if (!saved) {
@@ -675,16 +646,16 @@ private slots:
                 m_messages->texts(),
                 QStringList{
                     QStringLiteral("Line 2: the quantity \"%1\" is not a number.").arg(quantity)});
-            QCOMPARE(SqlCapture::writes().last(), QStringLiteral("ROLLBACK"));
+            QCOMPARE(writes(capture).last(), QStringLiteral("ROLLBACK"));
             QCOMPARE(rows(QStringLiteral("Select Count(*) From tbInvWithdrawRequest Where "
                                          "DocumentNumber = '13'")),
                      QStringList{QStringLiteral("0")});
             QCOMPARE(w().txtDocNum->text(), QStringLiteral("NEW"));
             return;
         }
-        QVERIFY2(SqlCapture::writes().value(3).contains(QStringLiteral("'1001',") + written +
-                                                        QStringLiteral(",'Y'")),
-                 qPrintable(SqlCapture::writes().value(3)));
+        QVERIFY2(writes(capture).value(3).contains(QStringLiteral("'1001',") + written +
+                                                   QStringLiteral(",'Y'")),
+                 qPrintable(writes(capture).value(3)));
         QCOMPARE(rows(QStringLiteral("Select Quantity, UnitCost From tbInvWithdrawRequest Where "
                                      "DocumentNumber = '13' And ItemID = '1001'")),
                  QStringList{stored});
@@ -712,7 +683,7 @@ private slots:
                   QStringLiteral("1003|9|0.45|N|N")});
         const QStringList before = rows(allLines());
 
-        SqlCapture capture;
+        testsupport::SqlLog capture;
         w().cmdSave->click();
 
         QCOMPARE(m_messages->count(), 1);
@@ -721,7 +692,7 @@ private slots:
                  qPrintable(failure.text));
         QCOMPARE(failure.icon, ui::Icon::None);
         QCOMPARE(failure.title, ui::ApplicationTitle);
-        QCOMPARE(SqlCapture::writes().last(), QStringLiteral("ROLLBACK"));
+        QCOMPARE(writes(capture).last(), QStringLiteral("ROLLBACK"));
         QVERIFY(!db().InTransaction());
         QCOMPARE(rows(allLines()), before);
         // The window stays as it was: the number is not taken.
@@ -736,12 +707,12 @@ private slots:
         newRequest();
         setLines({QStringLiteral("1001|9|12.5|Y|N")});
         db().Execute(QStringLiteral("Drop Table tbInvWithdrawRequest"));
-        SqlCapture capture;
+        testsupport::SqlLog capture;
         QVERIFY(!w().SaveRequest());
         // Only the numbering's own report; no delete or insert went out.
         QCOMPARE(m_messages->count(), 1);
         QCOMPARE(m_messages->messages().first().title, QStringLiteral("Error Message"));
-        QCOMPARE(SqlCapture::writes(),
+        QCOMPARE(writes(capture),
                  (QStringList{QStringLiteral("BEGIN TRANSACTION"), QStringLiteral("ROLLBACK")}));
         QCOMPARE(w().txtDocNum->text(), QStringLiteral("NEW"));
     }
@@ -753,12 +724,12 @@ private slots:
         setLines({QStringLiteral("1001|9|12.5|Y|N")});
         const QStringList before = rows(allLines());
         {
-            SqlCapture capture;
+            testsupport::SqlLog capture;
             w().blnVerifyMode = true;
             const auto watch = authorise(false);
             QVERIFY(!w().SaveRequest());
             QVERIFY(watch->acted);
-            QCOMPARE(g_sql, QStringList()); // not one statement
+            QCOMPARE(capture.statements(), QStringList()); // not one statement
         }
         // Through the button: the Details tab stays as it was.
         const auto watch = authorise(false);
@@ -774,16 +745,16 @@ private slots:
     {
         start();
         open(QStringLiteral("7"));
-        SqlCapture capture;
+        testsupport::SqlLog capture;
         const auto watch = authorise(true);
         w().cmdVerify->click();
         QVERIFY(watch->acted);
         QVERIFY(m_messages->messages().isEmpty());
-        const QStringList writes = SqlCapture::writes();
-        QCOMPARE(writes.value(writes.size() - 2),
+        const QStringList sent = writes(capture);
+        QCOMPARE(sent.value(sent.size() - 2),
                  QStringLiteral("Update Inventory..tbInvWithdrawRequest set Verifiedby = 'E02', "
                                 "verifiedDate = GetDate() where DocumentNumber = '7'"));
-        QCOMPARE(writes.last(), QStringLiteral("COMMIT"));
+        QCOMPARE(sent.last(), QStringLiteral("COMMIT"));
         // The typed ID, not the signed-in user's, on every line; the server's time.
         QCOMPARE(rows(QStringLiteral("Select ItemID, VerifiedBy, ") + nowOr("VerifiedDate") +
                       QStringLiteral(" From tbInvWithdrawRequest Where DocumentNumber = '7' "
@@ -841,7 +812,7 @@ private slots:
     void roundTrip()
     {
         start();
-        SqlCapture capture;
+        testsupport::SqlLog capture;
         w().cmdNew->click();
         w().cboTargetLocation->setEditText(QStringLiteral("WARD 3"));
         QVERIFY(w().cboTargetLocation_Validate());
@@ -894,7 +865,7 @@ private slots:
                 lookup.SearchProducts(text);
         }
         frmItemLookup::unload();
-        checkCostsDoNotGrowWithTheTables(g_sql);
+        checkCostsDoNotGrowWithTheTables(capture.statements());
     }
 
     // Workstations saving "NEW" at the same moment, each a process of its own driving the request
