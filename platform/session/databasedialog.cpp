@@ -115,7 +115,9 @@ QWidget *DatabaseDialog::buildFilePage()
     row->addWidget(cmdBrowse);
     auto *form = new QFormLayout(page);
     form->setContentsMargins(0, 0, 0, 0);
-    form->addRow(QStringLiteral("&File"), row);
+    auto *label = new QLabel(QStringLiteral("&File"), page);
+    label->setBuddy(txtFile);
+    form->addRow(label, row);
     auto *note = new QLabel(QStringLiteral("A file that does not exist yet is created with the demo "
                                            "hospital's data at the next sign-in. Use one file per "
                                            "computer; several workstations share a server."),
