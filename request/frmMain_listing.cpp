@@ -13,7 +13,9 @@
 #include "platform/ui/msgbox.h"
 
 #include <QCheckBox>
+#include <QDateTimeEdit>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -29,6 +31,24 @@ db::Connection &connection()
 QString textOf(const db::Field &field)
 {
     return NullToDefault(field, QString()).toString();
+}
+
+// Each listed request's date as "11/19/2026 11:30 AM", which fits its column; the stored value,
+// seconds and all, as the cell's tooltip.
+void shortenListedDates(ui::FlexGrid &grid)
+{
+    static const QLocale english(QLocale::English, QLocale::UnitedStates);
+    const ui::FlexGrid::Filling filling(grid);
+    for (int r = 1; r < grid.Rows(); ++r) {
+        const QString stored = grid.TextMatrix(r, 3);
+        QDateTime when = QDateTime::fromString(stored, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        if (!when.isValid())
+            when = QDateTime::fromString(stored, QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+        if (!when.isValid())
+            continue; // shown as it came
+        grid.setTextMatrix(r, 3, english.toString(when, QStringLiteral("MM/dd/yyyy hh:mm AP")));
+        grid.setCellToolTip(r, 3, stored);
+    }
 }
 
 } // namespace
@@ -97,6 +117,7 @@ void frmMain::LoadListing()
         grdListing->setEnabled(!rs.Eof());
         if (!rs.Eof()) {
             grdListing->setRecordset(rs);
+            shortenListedDates(*grdListing);
             for (int row = 1; row < grdListing->Rows() && !selected.isEmpty(); ++row) {
                 if (grdListing->TextMatrix(row, 0) == selected) {
                     grdListing->setRow(row);
@@ -119,6 +140,33 @@ void frmMain::LoadListing()
     }
 }
 
+void frmMain::loadHeader(const db::Recordset &rs)
+{
+    // Older servers' load procedures may not return these; the window then keeps what it showed.
+    if (rs.HasField(QStringLiteral("TransDate"))) {
+        const db::Field date = rs.Fields(QStringLiteral("TransDate"));
+        if (!date.IsNull()) {
+            const QDateTime when = date.toDate();
+            // A request saved after this window started is shown as dated, not clipped.
+            if (when > txtTransDate->maximumDateTime())
+                txtTransDate->setMaximumDateTime(when);
+            txtTransDate->setDateTime(when);
+        }
+    }
+    if (rs.HasField(QStringLiteral("Remarks")))
+        txtRemarks->setText(textOf(rs.Fields(QStringLiteral("Remarks"))));
+    QString final;
+    if (rs.HasField(QStringLiteral("Status"))) {
+        // A processed or cancelled request is shown for reading only; any of its lines says so.
+        for (db::Recordset line = rs; !line.Eof() && final.isEmpty(); line.MoveNext()) {
+            const QString status = textOf(line.Fields(QStringLiteral("Status"))).trimmed().toUpper();
+            if (status == QLatin1String("P") || status == QLatin1String("D"))
+                final = status;
+        }
+    }
+    setFinalStatus(final);
+}
+
 void frmMain::LoadRequest(bool blnFromList)
 {
     const QString number = blnFromList && grdListing->Rows() > 1
@@ -135,6 +183,7 @@ void frmMain::LoadRequest(bool blnFromList)
         cboTargetLocation->setTag(textOf(rs.Fields(QStringLiteral("TargetLocationID"))));
         cboTargetLocation->setEditText(textOf(rs.Fields(QStringLiteral("TLocation"))));
         txtDocNum->setText(textOf(rs.Fields(QStringLiteral("DocumentNumber"))));
+        loadHeader(rs);
 
         const int lines = qMin(rs.RecordCount(), MaxGridRow - 1);
         if (lines < rs.RecordCount())
@@ -160,10 +209,13 @@ void frmMain::LoadRequest(bool blnFromList)
             grdDetails->setTextMatrix(lines + 1, c, QString());
         LoadDetailRow();
     } else {
+        // Nothing stored under the number: the grid is emptied to its two rows.
         grdDetails->unbind();
+        grdDetails->Clear();
         grdDetails->setCols(7);
         grdDetails->setRows(2);
         grdDetails->setRow(1);
+        setFinalStatus(QString());
     }
     grdDetails->setFormatString(
         QStringLiteral("Code |< Product Name & Description | Quantity | Unit Cost| Total Cost| Retail?|"));

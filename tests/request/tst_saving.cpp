@@ -7,6 +7,7 @@
 #include "app/modInventory.h"
 #include "dialogs/frmDeletePassword.h"
 #include "dialogs/frmItemLookup.h"
+#include "dialogs/frmKitEntry.h"
 #include "platform/db/dialect.h"
 #include "platform/db/sqlitefunctions.h"
 #include "platform/db/sqlquote.h"
@@ -20,6 +21,7 @@
 
 #include <QCheckBox>
 #include <QDateTimeEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -61,6 +63,26 @@ INSERT INTO tbInvWithdrawRequest (DocumentNumber, ItemID, Quantity, UnitCost, Fo
      '2026-11-05 09:00:00'),
     ('9', '1003', 20, 0.45, 'N', 0, '19', '27', '2026-11-05 08:00:00', 'E01', 'OLD', 'E02',
      '2026-11-05 09:00:00');
+)";
+
+// Requests raised by others and requests that are final: 21 by the ward nurse E02, 22 processed
+// (and verified), 23 cancelled; and the kit 0010, whose code reads as a number when unquoted.
+const char *OtherRequests = R"(
+INSERT INTO tbInvWithdrawRequest (DocumentNumber, ItemID, Quantity, UnitCost, ForRetail, isADS,
+    LocationID, TargetLocationID, TransDate, UserID, Remarks, Status, VerifiedBy) VALUES
+    ('21', '1001', 2, 12.5, 'N', 0, '19', '27', '2026-11-02 09:00:00', 'E02',
+     'WARD STOCK REPLENISHMENT', NULL, NULL),
+    ('21', '1002', 4, 3.5, 'N', 0, '19', '27', '2026-11-02 09:00:00', 'E02',
+     'WARD STOCK REPLENISHMENT', NULL, NULL),
+    ('22', '1001', 2, 12.5, 'N', 0, '19', '27', '2026-11-03 09:00:00', 'E01', 'ISSUED', 'P', 'E02'),
+    ('23', '1001', 2, 12.5, 'N', 0, '19', '27', '2026-11-04 09:00:00', 'E01', 'WITHDRAWN', 'D',
+     NULL);
+INSERT INTO tbInvMaster (ItemID, ItemName, ItemDesc, ListCost, Packing, AverageCost,
+                         UnitOfMeasureID, KitID)
+VALUES ('0010', 'DRESSING KIT', 'SMALL', 6, 1, 5, 1, 'K9');
+INSERT INTO tbInvent (ItemID, LocationID, OnHand, MinStockLevel, IsADSStock, ADSStock, ItemStatus)
+VALUES ('0010', '19', 5, 0, 0, 0, 0), ('0010', '27', 1, 0, 0, 0, 0);
+INSERT INTO tbInvKit (KitID, ItemID, Quantity, RetailType, Active) VALUES ('K9', '1003', 2, 'N', 'A');
 )";
 
 QString fixture()
@@ -565,21 +587,33 @@ private slots:
         QVERIFY(w().txtDocNum->hasFocus());
     }
 
-    void emptyGridOnlyDeletes()
+    void emptySaveWritesNothing_data()
     {
+        QTest::addColumn<QString>("number"); // "" for a new request
+        QTest::newRow("stored request") << "7";
+        QTest::newRow("new request") << "";
+    }
+
+    void emptySaveWritesNothing()
+    {
+        QFETCH(QString, number);
         start();
-        open(QStringLiteral("7"));
+        if (number.isEmpty())
+            newRequest();
+        else
+            open(number);
         setLines({QStringLiteral("  |5|12.5|Y|N")}); // a row whose code is blanks is no line
         testsupport::SqlLog capture;
         w().cmdSave->click();
-        QCOMPARE(writes(capture),
-                 (QStringList{QStringLiteral("BEGIN TRANSACTION"),
-                              QStringLiteral("Delete INVENTORY..tbInvWithdrawRequest Where "
-                                             "DocumentNumber = '7'"),
-                              QStringLiteral("COMMIT")}));
-        QCOMPARE(stored(QStringLiteral("7")), QStringList());
+        // Refused with a message: no number is taken and nothing stored is touched.
+        QCOMPARE(writes(capture), QStringList());
+        QCOMPARE(m_messages->messages().size(), 1);
+        QVERIFY(m_messages->messages().first().text.startsWith(
+            QLatin1String("There are no item lines to save.")));
+        QCOMPARE(m_messages->messages().first().title, QStringLiteral("MESSAGE"));
+        QCOMPARE(w().txtDocNum->text(), number.isEmpty() ? QStringLiteral("NEW") : number);
         QCOMPARE(rows(QStringLiteral("Select Count(*) From tbInvWithdrawRequest")),
-                 QStringList{QStringLiteral("3")});
+                 QStringList{QStringLiteral("5")});
     }
 
     void adsFlag()
@@ -871,6 +905,214 @@ private slots:
     // Workstations saving "NEW" at the same moment, each a process of its own driving the request
     // window against one database file: every save gets a number of its own and keeps exactly its
     // own lines.
+    // Opening, saving again or verifying a request keeps who requested it, its date and its
+    // justification; only what the user changes, and the verification stamp, are new.
+    void keepsWhatPeopleWrote_data()
+    {
+        QTest::addColumn<bool>("verify");
+        QTest::addColumn<QString>("remarks"); // typed over the loaded justification; null: untouched
+        QTest::addColumn<QString>("stored");  // UserID|TransDate|Remarks|VerifiedBy of every line
+        QTest::newRow("Save") << false << QString()
+                              << "E02|2026-11-02 09:00:00|WARD STOCK REPLENISHMENT|<null>";
+        QTest::newRow("Verify/Save") << true << QString()
+                                     << "E02|2026-11-02 09:00:00|WARD STOCK REPLENISHMENT|E02";
+        QTest::newRow("justification changed")
+            << false << "FOR THE ICU" << "E02|2026-11-02 09:00:00|FOR THE ICU|<null>";
+    }
+
+    void keepsWhatPeopleWrote()
+    {
+        QFETCH(bool, verify);
+        QFETCH(QString, remarks);
+        QFETCH(QString, stored);
+        start(false, QString::fromLatin1(OtherRequests));
+        open(QStringLiteral("21"));
+        QCOMPARE(w().txtRemarks->text(), QStringLiteral("WARD STOCK REPLENISHMENT"));
+        QCOMPARE(w().txtTransDate->dateTime(), QDateTime(QDate(2026, 11, 2), QTime(9, 0)));
+        if (!remarks.isNull())
+            w().txtRemarks->setText(remarks);
+        std::shared_ptr<const ui::test::ModalWatch> watch;
+        if (verify)
+            watch = authorise(true);
+        (verify ? w().cmdVerify : w().cmdSave)->click();
+        QVERIFY(m_messages->messages().isEmpty());
+        QCOMPARE(rows(QStringLiteral("Select Distinct UserID, TransDate, Remarks, VerifiedBy From "
+                                     "tbInvWithdrawRequest Where DocumentNumber = '21'")),
+                 QStringList{stored});
+        QCOMPARE(rows(QStringLiteral("Select Count(*) From tbInvWithdrawRequest Where "
+                                     "DocumentNumber = '21'")),
+                 QStringList{QStringLiteral("2")});
+    }
+
+    // A processed or cancelled request opens for reading: every command that would change it
+    // says so and writes nothing.
+    void finalRequestsAreReadOnly_data()
+    {
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("message");
+        const QString processed =
+            QStringLiteral("This request has been processed and can no longer be changed.");
+        const QString cancelled =
+            QStringLiteral("This request has been cancelled and can no longer be changed.");
+        for (const char *command : {"cmdSave", "cmdVerify", "cmdOK", "cmdAdd", "cmdDelete"}) {
+            QTest::addRow("processed, %s", command) << "22" << command << processed;
+            QTest::addRow("cancelled, %s", command) << "23" << command << cancelled;
+        }
+    }
+
+    void finalRequestsAreReadOnly()
+    {
+        QFETCH(QString, number);
+        QFETCH(QString, command);
+        QFETCH(QString, message);
+        start(false, QString::fromLatin1(OtherRequests));
+        // Neither is in the pending list: opened as a double-click on its row would open it.
+        w().grdListing->setTextMatrix(1, 0, number);
+        w().grdListing->setRow(1);
+        emit w().grdListing->DblClick();
+        QCOMPARE(w().txtDocNum->text(), number);
+        QVERIFY(!w().lblFinal->isHidden());
+        QCOMPARE(w().lblFinal->text(), number == QLatin1String("22")
+                                           ? QStringLiteral("Processed: read only")
+                                           : QStringLiteral("Cancelled: read only"));
+        const QStringList before = stored(number);
+        m_messages->clear();
+        testsupport::SqlLog capture;
+        w().findChild<QPushButton *>(command)->click();
+        QCOMPARE(m_messages->texts(), QStringList{message});
+        QCOMPARE(m_messages->messages().first().title, QStringLiteral("MESSAGE"));
+        QCOMPARE(writes(capture), QStringList());
+        QCOMPARE(stored(number), before);
+        QCOMPARE(w().grdDetails->Rows(), 3);
+        QCOMPARE(w().grdDetails->TextMatrix(1, 0), QStringLiteral("1001"));
+    }
+
+    // Processed or cancelled at another workstation after it was opened here: the save's own
+    // check under the lock refuses it.
+    void finalMeanwhileIsRefused_data()
+    {
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<bool>("verify");
+        QTest::addColumn<QString>("message");
+        const QString processed =
+            QStringLiteral("This request has been processed and can no longer be changed.");
+        const QString cancelled =
+            QStringLiteral("This request has been cancelled and can no longer be changed.");
+        QTest::newRow("processed, Save") << "P" << false << processed;
+        QTest::newRow("processed, Verify/Save") << "P" << true << processed;
+        QTest::newRow("cancelled, Save") << "D" << false << cancelled;
+    }
+
+    void finalMeanwhileIsRefused()
+    {
+        QFETCH(QString, status);
+        QFETCH(bool, verify);
+        QFETCH(QString, message);
+        start();
+        open(QStringLiteral("7"));
+        db().Execute(QStringLiteral("Update tbInvWithdrawRequest Set Status = '%1', ProcessBy = "
+                                    "'E09' Where DocumentNumber = '7'")
+                         .arg(status));
+        const QStringList before = stored(QStringLiteral("7"));
+        setLines({QStringLiteral("1003|9|0.45|N|N")});
+        std::shared_ptr<const ui::test::ModalWatch> watch;
+        if (verify)
+            watch = authorise(true);
+        (verify ? w().cmdVerify : w().cmdSave)->click();
+        QCOMPARE(m_messages->texts(), QStringList{message});
+        QCOMPARE(stored(QStringLiteral("7")), before);
+        QCOMPARE(w().SSTab1->currentIndex(), 1);
+        // From now on the window knows: refused before any password is asked.
+        m_messages->clear();
+        w().cmdVerify->click();
+        QCOMPARE(m_messages->texts(), QStringList{message});
+    }
+
+    // Delete cancels a pending request only: a processed one, or one processed or cancelled
+    // since the list was shown, keeps its record.
+    void cancellingFinalRequestsIsRefused_data()
+    {
+        QTest::addColumn<bool>("processedList"); // chosen in the "Processed" list
+        QTest::addColumn<QString>("status");     // set behind the window's back; "" for none
+        QTest::addColumn<QStringList>("messages");
+        const QString ask = QStringLiteral("Are you sure you want to delete this record?");
+        const QString processed =
+            QStringLiteral("This request has been processed and cannot be cancelled.");
+        QTest::newRow("from the Processed list") << true << "" << QStringList{processed};
+        QTest::newRow("processed meanwhile") << false << "P" << QStringList{ask, processed};
+        QTest::newRow("cancelled meanwhile")
+            << false << "D"
+            << QStringList{ask, QStringLiteral("This request has already been cancelled.")};
+    }
+
+    void cancellingFinalRequestsIsRefused()
+    {
+        QFETCH(bool, processedList);
+        QFETCH(QString, status);
+        QFETCH(QStringList, messages);
+        start(false, QString::fromLatin1(OtherRequests));
+        const QString number = processedList ? QStringLiteral("22") : QStringLiteral("7");
+        QVERIFY(listing(!processedList, processedList).contains(number));
+        for (int r = 1; r < w().grdListing->Rows(); ++r) {
+            if (w().grdListing->TextMatrix(r, 0) == number)
+                w().grdListing->setRow(r);
+        }
+        if (!status.isEmpty())
+            db().Execute(QStringLiteral("Update tbInvWithdrawRequest Set Status = '%1', "
+                                        "ProcessBy = 'E09' Where DocumentNumber = '%2'")
+                             .arg(status, number));
+        const QStringList before = rows(
+            QStringLiteral("Select Status, ProcessBy, ProcessDate From tbInvWithdrawRequest Where "
+                           "DocumentNumber = '%1'")
+                .arg(number));
+        m_messages->queueAnswer(ui::Answer::Yes);
+        w().cmdDeleteReq->click();
+        QCOMPARE(m_messages->texts(), messages);
+        QCOMPARE(rows(QStringLiteral("Select Status, ProcessBy, ProcessDate From "
+                                     "tbInvWithdrawRequest Where DocumentNumber = '%1'")
+                          .arg(number)),
+                 before);
+    }
+
+    // A kit's code goes to the kit procedures as quoted text: a server reads an unquoted 0010 as
+    // the number 10.
+    void kitCodesGoQuoted_data()
+    {
+        QTest::addColumn<bool>("allItems");
+        QTest::addColumn<QString>("statement");
+        QTest::newRow("all items") << true << "Inventory..sp_Inv_KitofItems '0010'";
+        QTest::newRow("one member") << false << "Inventory..sp_Inv_KitofItems_PerItem '0010','1003'";
+    }
+
+    void kitCodesGoQuoted()
+    {
+        QFETCH(bool, allItems);
+        QFETCH(QString, statement);
+        start(false, QString::fromLatin1(OtherRequests));
+        newRequest();
+        m_messages->queueAnswer(ui::Answer::Yes); // add the kit's items
+        const auto watch = ui::test::whenModal([allItems](QWidget *dialog) {
+            auto *kit = qobject_cast<frmKitEntry *>(dialog);
+            QVERIFY(kit);
+            if (allItems) {
+                kit->chkAddAllItems->click();
+                kit->cmdClose->click();
+            } else {
+                kit->flexMSHDetails->setRow(1);
+                kit->cmdSelect->click();
+            }
+        });
+        testsupport::SqlLog capture;
+        w().txtProdCode->setText(QStringLiteral("0010"));
+        QVERIFY(w().txtProdCode_Validate());
+        QVERIFY(watch->acted);
+        QVERIFY2(capture.statements().contains(statement),
+                 qPrintable(capture.statements().join(QLatin1Char('\n'))));
+        QCOMPARE(w().grdDetails->TextMatrix(1, 0), QStringLiteral("1003"));
+        frmKitEntry::unload();
+    }
+
     void concurrentSaves_data()
     {
         QTest::addColumn<bool>("overOdbc");
