@@ -7,6 +7,7 @@
 #include "platform/session/sessionsettings.h"
 #include "platform/ui/msgbox.h"
 #include "request/frmMain.h"
+#include "startup/startup.h"
 
 #include <QDialog>
 #include <QLineEdit>
