@@ -127,13 +127,11 @@ private slots:
         QVERIFY(found);
         const QString stored = modEncryption::EncryptText(
             QStringLiteral("E"), QStringLiteral("ZEPHYRQUANTOL"), QStringLiteral("NURSE"));
-        QCOMPARE(
-            log.statements(),
-            QStringList{
-                QStringLiteral("Select EmployeeId, Password from password..tbpasswordmain where "
-                               "departmentid in ('4','00') and Right_Code1 = 'A' and "
-                               "Right_Code2 = 'S' and Employeeid = 'E02' and Password = "
-                               "'****'")});
+        QCOMPARE(log.statements(),
+                 QStringList{QStringLiteral(
+                     "Select EmployeeId, Password from password..tbpasswordmain where "
+                     "departmentid in ('4','00') and Right_Code1 = 'A' and "
+                     "Right_Code2 = 'S' and Employeeid = 'E02' and Password = '****'")});
         // The stored password form never reaches the log.
         QVERIFY(!log.statements().join(QLatin1Char(' ')).contains(stored));
     }
