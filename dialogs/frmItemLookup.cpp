@@ -208,14 +208,19 @@ QString frmItemLookup::productSearchStatement(const QString &text, bool location
     return sql;
 }
 
+QString frmItemLookup::searchStatement(const QString &text, int maxRows) const
+{
+    // One row more than is listed tells whether there are more.
+    return productSearchStatement(text, !m_locationCode.trimmed().isEmpty(), m_supplyingCode,
+                                  m_requestingCode, maxRows + 1);
+}
+
 bool frmItemLookup::SearchProducts(const QString &text, int maxRows)
 {
     bool found = false;
     lblMore->hide();
     try {
-        // One row more than is listed tells whether there are more.
-        const QString sql = productSearchStatement(text, !m_locationCode.trimmed().isEmpty(),
-                                                   m_supplyingCode, m_requestingCode, maxRows + 1);
+        const QString sql = searchStatement(text, maxRows);
 
         m_rsLookup.Close();
         m_rsLookup = dialogs::sessionConnection(QStringLiteral("frmItemLookup")).OpenRecordset(sql);

@@ -71,6 +71,9 @@ public:
     // Searches and shows the products found, at most maxRows of them; true when there was at
     // least one.
     bool SearchProducts(const QString &text, int maxRows = KeystrokeRows);
+    // The statement SearchProducts sends for the text with the dialog's location settings: one
+    // row more than it lists, which tells whether there are more.
+    QString searchStatement(const QString &text, int maxRows = KeystrokeRows) const;
 
     // The statement SearchProducts runs. With locationForm the products must be held at
     // supplyingCode and present with status 0 at requestingCode. With maxRows it returns at
