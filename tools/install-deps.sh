@@ -5,6 +5,8 @@ set -euo pipefail
 packages=(qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-odbc libgl-dev
           libsqlite3-dev unixodbc-dev tdsodbc libsqliteodbc xvfb xauth cmake ninja-build g++
           clang-format)
+# The desktop keyring for the server password.
+packages+=(qtkeychain-qt6-dev)
 
 missing=()
 for p in "${packages[@]}"; do

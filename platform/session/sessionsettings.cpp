@@ -1,6 +1,7 @@
 #include "platform/session/sessionsettings.h"
 
 #include "platform/error.h"
+#include "platform/session/secretstore.h"
 
 #include <QDir>
 #include <QFile>
@@ -42,6 +43,8 @@ SessionSettings SessionSettings::load()
     s.database = ini.value(QStringLiteral("Database/Name"), s.database).toString();
     s.user = ini.value(QStringLiteral("Database/User"), s.user).toString();
     s.password = ini.value(QStringLiteral("Database/Password")).toString();
+    if (ini.value(QStringLiteral("Database/PasswordInKeyring")).toBool())
+        s.password = secretstore::load(s.passwordKey()).value_or(QString());
     s.driver = ini.value(QStringLiteral("Database/Driver"), s.driver).toString();
     s.connectionString = ini.value(QStringLiteral("Database/ConnectionString")).toString();
     s.lastEmployee = ini.value(QStringLiteral("SignIn/LastEmployee")).toString();
@@ -74,6 +77,11 @@ QString kindName(SessionSettings::Kind kind)
 
 } // namespace
 
+QString SessionSettings::passwordKey() const
+{
+    return QStringLiteral("%1@%2/%3").arg(user, server, database);
+}
+
 void SessionSettings::save() const
 {
     QSettings ini(settingsFile(), QSettings::IniFormat);
@@ -83,7 +91,13 @@ void SessionSettings::save() const
     ini.setValue(QStringLiteral("Database/Port"), port);
     ini.setValue(QStringLiteral("Database/Name"), database);
     ini.setValue(QStringLiteral("Database/User"), user);
-    ini.setValue(QStringLiteral("Database/Password"), password);
+    // The password goes to the desktop's keyring where there is one, else stays in this file.
+    const bool inKeyring = !password.isEmpty() && secretstore::store(passwordKey(), password);
+    if (inKeyring)
+        ini.remove(QStringLiteral("Database/Password"));
+    else
+        ini.setValue(QStringLiteral("Database/Password"), password);
+    ini.setValue(QStringLiteral("Database/PasswordInKeyring"), inKeyring);
     ini.setValue(QStringLiteral("Database/ConnectionString"), connectionString);
     ini.sync();
     if (ini.status() != QSettings::NoError)

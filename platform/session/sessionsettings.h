@@ -37,6 +37,8 @@ struct SessionSettings
     // may read, since it holds the server password; throws AppError when it cannot be written.
     void save() const;
     void saveLastEmployee() const;
+    // Where the keyring keeps the server password of these settings.
+    QString passwordKey() const;
     static QString settingsFile();
     static QString defaultDatabaseFile();
 

@@ -166,6 +166,30 @@ private slots:
         QCOMPARE(mode & others, QFileDevice::Permissions());
     }
 
+    // A server password comes back as saved, from the desktop's keyring where there is one or else
+    // from the settings file, which then only its owner may read.
+    void serverPasswordKept()
+    {
+        SessionSettings settings = SessionSettings::load();
+        settings.kind = SessionSettings::Kind::PostgreSQL;
+        settings.server = QStringLiteral("dbserver");
+        settings.port = 5432;
+        settings.user = QStringLiteral("inventory_app");
+        settings.password = QStringLiteral("s3;cr}t=");
+        settings.save();
+        const SessionSettings loaded = SessionSettings::load();
+        QCOMPARE(loaded.kind, SessionSettings::Kind::PostgreSQL);
+        QCOMPARE(loaded.server, QStringLiteral("dbserver"));
+        QCOMPARE(loaded.port, 5432);
+        QCOMPARE(loaded.password, QStringLiteral("s3;cr}t="));
+        QFile ini(SessionSettings::settingsFile());
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        if (ini.readAll().contains("PasswordInKeyring=false"))
+            QCOMPARE(QFile::permissions(SessionSettings::settingsFile()) &
+                         (QFileDevice::ReadGroup | QFileDevice::ReadOther),
+                     QFileDevice::Permissions());
+    }
+
     // A server that cannot be reached is reported, and the sign-in still lets another be chosen.
     void unreachableServerLeavesTheChoice()
     {
