@@ -6,8 +6,9 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    // No display name: the desktop would add it to every window title ("MESSAGE - Inventory
+    // Request"); each window's title is its own.
     QApplication::setApplicationName(QStringLiteral("Inventory Request"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Inventory Request"));
     // Ties the windows to the installed menu entry (and its icon) on desktops that ask.
     QApplication::setDesktopFileName(QStringLiteral(INVENTORY_APP_ID));
     QIcon icon;

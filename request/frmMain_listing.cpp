@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -30,6 +31,24 @@ db::Connection &connection()
 QString textOf(const db::Field &field)
 {
     return NullToDefault(field, QString()).toString();
+}
+
+// Each listed request's date as "11/19/2026 11:30 AM", which fits its column; the stored value,
+// seconds and all, as the cell's tooltip.
+void shortenListedDates(ui::FlexGrid &grid)
+{
+    static const QLocale english(QLocale::English, QLocale::UnitedStates);
+    const ui::FlexGrid::Filling filling(grid);
+    for (int r = 1; r < grid.Rows(); ++r) {
+        const QString stored = grid.TextMatrix(r, 3);
+        QDateTime when = QDateTime::fromString(stored, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        if (!when.isValid())
+            when = QDateTime::fromString(stored, QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+        if (!when.isValid())
+            continue; // shown as it came
+        grid.setTextMatrix(r, 3, english.toString(when, QStringLiteral("MM/dd/yyyy hh:mm AP")));
+        grid.setCellToolTip(r, 3, stored);
+    }
 }
 
 } // namespace
@@ -98,6 +117,7 @@ void frmMain::LoadListing()
         grdListing->setEnabled(!rs.Eof());
         if (!rs.Eof()) {
             grdListing->setRecordset(rs);
+            shortenListedDates(*grdListing);
             for (int row = 1; row < grdListing->Rows() && !selected.isEmpty(); ++row) {
                 if (grdListing->TextMatrix(row, 0) == selected) {
                     grdListing->setRow(row);

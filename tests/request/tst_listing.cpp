@@ -162,8 +162,13 @@ private slots:
         for (int c = 0; c < 5; ++c)
             cells << w().grdListing->TextMatrix(2, c);
         // Requested from WARD 3, to CENTRAL SUPPLY, saved by E01.
+        // The date short enough for its column, the stored value as the cell's tooltip.
         QCOMPARE(cells.join(QLatin1Char('|')),
-                 QStringLiteral("7|WARD 3|CENTRAL SUPPLY|2026-11-02 09:00:00|REYES, ANA"));
+                 QStringLiteral("7|WARD 3|CENTRAL SUPPLY|11/02/2026 09:00 AM|REYES, ANA"));
+        ui::FlexGrid &grid = *w().grdListing;
+        const QRect date = grid.visualRect(grid.model()->index(1, 3));
+        QCOMPARE(grid.toolTipAt(date.center()), QStringLiteral("2026-11-02 09:00:00"));
+        QVERIFY(grid.fontMetrics().horizontalAdvance(grid.TextMatrix(2, 3)) < date.width());
     }
 
     void noLocationsNoListing()
