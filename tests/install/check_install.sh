@@ -38,7 +38,9 @@ package)
     (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/out" >/dev/null) ||
         fail "cpack -G DEB failed"
     debs=("$work"/out/*.deb)
-    [ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || fail "cpack made no single .deb: ${debs[*]}"
+    if [ ${#debs[@]} -ne 1 ] || [ ! -f "${debs[0]}" ]; then
+        fail "cpack made no single .deb: ${debs[*]}"
+    fi
     deb=${debs[0]}
     [ "$(dpkg-deb -f "$deb" Package)" = inventory-request ] || fail "package name"
     depends=$(dpkg-deb -f "$deb" Depends)
@@ -52,6 +54,12 @@ package)
     # Unpacked elsewhere than /usr: the installed program still finds its templates relative to itself.
     dpkg-deb -x "$deb" "$work/unpacked"
     root="$work/unpacked/usr"
+    # The metadata's newest release is the version packaged.
+    version=$(dpkg-deb -f "$deb" Version)
+    release=$(grep -o '<release version="[^"]*"' "$root/share/metainfo/$app_id.metainfo.xml" |
+        head -1 | cut -d'"' -f2) || true
+    [ "$release" = "$version" ] ||
+        fail "the metadata's newest release is '$release', the package's version $version"
     ;;
 *)
     fail "unknown mode $mode"
