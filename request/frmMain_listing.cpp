@@ -18,6 +18,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 
 using namespace modInventory;
 
@@ -33,11 +34,20 @@ QString textOf(const db::Field &field)
     return NullToDefault(field, QString()).toString();
 }
 
-// Each listed request's date as "11/19/2026 11:30 AM", which fits its column; the stored value,
-// seconds and all, as the cell's tooltip.
+// Each listed request's date as "11/19/2026 11:30 AM", or shorter where the column's width and
+// the screen's font need it; the stored value, seconds and all, as the cell's tooltip.
 void shortenListedDates(ui::FlexGrid &grid)
 {
     static const QLocale english(QLocale::English, QLocale::UnitedStates);
+    const QDateTime widest(QDate(2028, 12, 28), QTime(12, 58));
+    const int room = grid.columnWidth(3) -
+                     2 * (grid.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &grid) + 1);
+    QString format;
+    for (const char *candidate : {"MM/dd/yyyy hh:mm AP", "MM/dd/yy hh:mm AP", "MM/dd/yy HH:mm"}) {
+        format = QLatin1String(candidate);
+        if (grid.fontMetrics().horizontalAdvance(english.toString(widest, format)) <= room)
+            break;
+    }
     const ui::FlexGrid::Filling filling(grid);
     for (int r = 1; r < grid.Rows(); ++r) {
         const QString stored = grid.TextMatrix(r, 3);
@@ -46,7 +56,7 @@ void shortenListedDates(ui::FlexGrid &grid)
             when = QDateTime::fromString(stored, QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
         if (!when.isValid())
             continue; // shown as it came
-        grid.setTextMatrix(r, 3, english.toString(when, QStringLiteral("MM/dd/yyyy hh:mm AP")));
+        grid.setTextMatrix(r, 3, english.toString(when, format));
         grid.setCellToolTip(r, 3, stored);
     }
 }
@@ -117,7 +127,6 @@ void frmMain::LoadListing()
         grdListing->setEnabled(!rs.Eof());
         if (!rs.Eof()) {
             grdListing->setRecordset(rs);
-            shortenListedDates(*grdListing);
             for (int row = 1; row < grdListing->Rows() && !selected.isEmpty(); ++row) {
                 if (grdListing->TextMatrix(row, 0) == selected) {
                     grdListing->setRow(row);
@@ -134,6 +143,7 @@ void frmMain::LoadListing()
             const int widths[] = {1200, 2500, 2500, 2000, 2500};
             for (int c = 0; c < 5; ++c)
                 grdListing->setColWidth(c, widths[c]);
+            shortenListedDates(*grdListing);
         }
     } catch (const AppError &e) {
         ui::MsgBox(e.description());

@@ -10,7 +10,6 @@
 #include "objects/clsUnitOfMeasure.h"
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/locationcombo.h"
-#include "platform/ui/modal.h"
 #include "platform/ui/msgbox.h"
 #include "request/frmMain.h"
 

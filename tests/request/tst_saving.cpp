@@ -14,15 +14,15 @@
 #include "platform/session/clsCurrentUser.h"
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/locationcombo.h"
-#include "platform/ui/modal.h"
 #include "platform/ui/msgbox.h"
 #include "request/frmMain.h"
+#include "support/sqllog.h"
+#include "support/workstation.h"
 
 #include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -114,47 +114,17 @@ QString allLines()
                           "VerifiedBy, VerifiedDate From tbInvWithdrawRequest Order By LineID");
 }
 
-// The statements the program sends while a capture lives, as it wrote them.
-QStringList g_sql;
-QtMessageHandler g_previous = nullptr;
-
-void captureSql(QtMsgType type, const QMessageLogContext &context, const QString &message)
+// The statements of a capture that write, and the transaction's edges.
+QStringList writes(const testsupport::SqlLog &capture)
 {
-    if (type == QtDebugMsg && qstrcmp(context.category, "inventory.sql") == 0)
-        g_sql << message;
-    else if (g_previous)
-        g_previous(type, context, message);
+    QStringList out;
+    for (const QString &s : capture.statements()) {
+        if (!s.startsWith(QLatin1String("Select"), Qt::CaseInsensitive) &&
+            !s.startsWith(QLatin1String("Inventory..sp_"), Qt::CaseInsensitive))
+            out << s;
+    }
+    return out;
 }
-
-class SqlCapture
-{
-public:
-    SqlCapture()
-    {
-        g_sql.clear();
-        g_previous = qInstallMessageHandler(captureSql);
-        QLoggingCategory::setFilterRules(QStringLiteral("inventory.sql.debug=true"));
-    }
-    ~SqlCapture()
-    {
-        QLoggingCategory::setFilterRules(QStringLiteral("inventory.sql.debug=false"));
-        qInstallMessageHandler(g_previous);
-    }
-    SqlCapture(const SqlCapture &) = delete;
-    SqlCapture &operator=(const SqlCapture &) = delete;
-
-    // The statements that write, and the transaction's edges.
-    static QStringList writes()
-    {
-        QStringList out;
-        for (const QString &s : std::as_const(g_sql)) {
-            if (!s.startsWith(QLatin1String("Select"), Qt::CaseInsensitive) &&
-                !s.startsWith(QLatin1String("Inventory..sp_"), Qt::CaseInsensitive))
-                out << s;
-        }
-        return out;
-    }
-};
 
 QString insertOf(const QString &number, const QString &item, const QString &quantity,
                  const QString &cost, const QString &retail, const QString &ads,
@@ -448,12 +418,13 @@ private slots:
         newRequest(QStringLiteral("1234"));
         setLines({QStringLiteral("A100|5|12.5000|Y|N")});
         {
-            SqlCapture capture;
+            testsupport::SqlLog capture;
             w().cmdSave->click();
-            QCOMPARE(g_sql.first(), QStringLiteral("Select DocumentNumber from "
-                                                   "Inventory..tbinvWithdrawRequest where "
-                                                   "DocumentNumber = '1234'"));
-            QCOMPARE(SqlCapture::writes(),
+            QCOMPARE(capture.statements().first(),
+                     QStringLiteral("Select DocumentNumber from "
+                                    "Inventory..tbinvWithdrawRequest where "
+                                    "DocumentNumber = '1234'"));
+            QCOMPARE(writes(capture),
                      (QStringList{
                          QStringLiteral("BEGIN TRANSACTION"),
                          QStringLiteral("Delete INVENTORY..tbInvWithdrawRequest Where "
@@ -503,12 +474,12 @@ private slots:
         newRequest();
         w().txtTransDate->setDateTime(QDateTime(QDate(2026, 12, 8), time));
         setLines({QStringLiteral("1001|1|12.5|Y|N")});
-        SqlCapture capture;
+        testsupport::SqlLog capture;
         QVERIFY(w().SaveRequest());
-        QCOMPARE(SqlCapture::writes().value(2),
+        QCOMPARE(writes(capture).value(2),
                  insertOf(QStringLiteral("13"), QStringLiteral("1001"), QStringLiteral("1"),
-                          QStringLiteral("12.5"), QStringLiteral("Y"), QStringLiteral("0"),
-                          literal, QStringLiteral("WARD STOCK")));
+                          QStringLiteral("12.5"), QStringLiteral("Y"), QStringLiteral("0"), literal,
+                          QStringLiteral("WARD STOCK")));
         // Stored as sortable text: the afternoon after the morning, whatever the designator.
         QCOMPARE(rows(QStringLiteral("Select TransDate From tbInvWithdrawRequest Where "
                                      "DocumentNumber = '13'")),
@@ -632,10 +603,10 @@ private slots:
         else
             open(number);
         setLines({QStringLiteral("  |5|12.5|Y|N")}); // a row whose code is blanks is no line
-        SqlCapture capture;
+        testsupport::SqlLog capture;
         w().cmdSave->click();
         // Refused with a message: no number is taken and nothing stored is touched.
-        QCOMPARE(SqlCapture::writes(), QStringList());
+        QCOMPARE(writes(capture), QStringList());
         QCOMPARE(m_messages->messages().size(), 1);
         QVERIFY(m_messages->messages().first().text.startsWith(
             QLatin1String("There are no item lines to save.")));
@@ -700,7 +671,7 @@ private slots:
         newRequest();
         setLines({QStringLiteral("1003|1|1|N|N"),
                   QStringLiteral("1001|%1|%2|Y|N").arg(quantity, cost)});
-        SqlCapture capture;
+        testsupport::SqlLog capture;
         const bool saved = w().SaveRequest();
         QCOMPARE(saved, !written.isEmpty());
         if (!saved) {
@@ -709,16 +680,16 @@ private slots:
                 m_messages->texts(),
                 QStringList{
                     QStringLiteral("Line 2: the quantity \"%1\" is not a number.").arg(quantity)});
-            QCOMPARE(SqlCapture::writes().last(), QStringLiteral("ROLLBACK"));
+            QCOMPARE(writes(capture).last(), QStringLiteral("ROLLBACK"));
             QCOMPARE(rows(QStringLiteral("Select Count(*) From tbInvWithdrawRequest Where "
                                          "DocumentNumber = '13'")),
                      QStringList{QStringLiteral("0")});
             QCOMPARE(w().txtDocNum->text(), QStringLiteral("NEW"));
             return;
         }
-        QVERIFY2(SqlCapture::writes().value(3).contains(QStringLiteral("'1001',") + written +
-                                                        QStringLiteral(",'Y'")),
-                 qPrintable(SqlCapture::writes().value(3)));
+        QVERIFY2(writes(capture).value(3).contains(QStringLiteral("'1001',") + written +
+                                                   QStringLiteral(",'Y'")),
+                 qPrintable(writes(capture).value(3)));
         QCOMPARE(rows(QStringLiteral("Select Quantity, UnitCost From tbInvWithdrawRequest Where "
                                      "DocumentNumber = '13' And ItemID = '1001'")),
                  QStringList{stored});
@@ -746,7 +717,7 @@ private slots:
                   QStringLiteral("1003|9|0.45|N|N")});
         const QStringList before = rows(allLines());
 
-        SqlCapture capture;
+        testsupport::SqlLog capture;
         w().cmdSave->click();
 
         QCOMPARE(m_messages->count(), 1);
@@ -755,7 +726,7 @@ private slots:
                  qPrintable(failure.text));
         QCOMPARE(failure.icon, ui::Icon::None);
         QCOMPARE(failure.title, ui::ApplicationTitle);
-        QCOMPARE(SqlCapture::writes().last(), QStringLiteral("ROLLBACK"));
+        QCOMPARE(writes(capture).last(), QStringLiteral("ROLLBACK"));
         QVERIFY(!db().InTransaction());
         QCOMPARE(rows(allLines()), before);
         // The window stays as it was: the number is not taken.
@@ -770,12 +741,12 @@ private slots:
         newRequest();
         setLines({QStringLiteral("1001|9|12.5|Y|N")});
         db().Execute(QStringLiteral("Drop Table tbInvWithdrawRequest"));
-        SqlCapture capture;
+        testsupport::SqlLog capture;
         QVERIFY(!w().SaveRequest());
         // Only the numbering's own report; no delete or insert went out.
         QCOMPARE(m_messages->count(), 1);
         QCOMPARE(m_messages->messages().first().title, QStringLiteral("Error Message"));
-        QCOMPARE(SqlCapture::writes(),
+        QCOMPARE(writes(capture),
                  (QStringList{QStringLiteral("BEGIN TRANSACTION"), QStringLiteral("ROLLBACK")}));
         QCOMPARE(w().txtDocNum->text(), QStringLiteral("NEW"));
     }
@@ -787,12 +758,12 @@ private slots:
         setLines({QStringLiteral("1001|9|12.5|Y|N")});
         const QStringList before = rows(allLines());
         {
-            SqlCapture capture;
+            testsupport::SqlLog capture;
             w().blnVerifyMode = true;
             const auto watch = authorise(false);
             QVERIFY(!w().SaveRequest());
             QVERIFY(watch->acted);
-            QCOMPARE(g_sql, QStringList()); // not one statement
+            QCOMPARE(capture.statements(), QStringList()); // not one statement
         }
         // Through the button: the Details tab stays as it was.
         const auto watch = authorise(false);
@@ -808,16 +779,16 @@ private slots:
     {
         start();
         open(QStringLiteral("7"));
-        SqlCapture capture;
+        testsupport::SqlLog capture;
         const auto watch = authorise(true);
         w().cmdVerify->click();
         QVERIFY(watch->acted);
         QVERIFY(m_messages->messages().isEmpty());
-        const QStringList writes = SqlCapture::writes();
-        QCOMPARE(writes.value(writes.size() - 2),
+        const QStringList sent = writes(capture);
+        QCOMPARE(sent.value(sent.size() - 2),
                  QStringLiteral("Update Inventory..tbInvWithdrawRequest set Verifiedby = 'E02', "
                                 "verifiedDate = GetDate() where DocumentNumber = '7'"));
-        QCOMPARE(writes.last(), QStringLiteral("COMMIT"));
+        QCOMPARE(sent.last(), QStringLiteral("COMMIT"));
         // The typed ID, not the signed-in user's, on every line; the server's time.
         QCOMPARE(rows(QStringLiteral("Select ItemID, VerifiedBy, ") + nowOr("VerifiedDate") +
                       QStringLiteral(" From tbInvWithdrawRequest Where DocumentNumber = '7' "
@@ -875,7 +846,7 @@ private slots:
     void roundTrip()
     {
         start();
-        SqlCapture capture;
+        testsupport::SqlLog capture;
         w().cmdNew->click();
         w().cboTargetLocation->setEditText(QStringLiteral("WARD 3"));
         QVERIFY(w().cboTargetLocation_Validate());
@@ -928,7 +899,7 @@ private slots:
                 lookup.SearchProducts(text);
         }
         frmItemLookup::unload();
-        checkCostsDoNotGrowWithTheTables(g_sql);
+        checkCostsDoNotGrowWithTheTables(capture.statements());
     }
 
     // Workstations saving "NEW" at the same moment, each a process of its own driving the request
@@ -1007,11 +978,11 @@ private slots:
                                            : QStringLiteral("Cancelled: read only"));
         const QStringList before = stored(number);
         m_messages->clear();
-        SqlCapture capture;
+        testsupport::SqlLog capture;
         w().findChild<QPushButton *>(command)->click();
         QCOMPARE(m_messages->texts(), QStringList{message});
         QCOMPARE(m_messages->messages().first().title, QStringLiteral("MESSAGE"));
-        QCOMPARE(SqlCapture::writes(), QStringList());
+        QCOMPARE(writes(capture), QStringList());
         QCOMPARE(stored(number), before);
         QCOMPARE(w().grdDetails->Rows(), 3);
         QCOMPARE(w().grdDetails->TextMatrix(1, 0), QStringLiteral("1001"));
@@ -1132,11 +1103,12 @@ private slots:
                 kit->cmdSelect->click();
             }
         });
-        SqlCapture capture;
+        testsupport::SqlLog capture;
         w().txtProdCode->setText(QStringLiteral("0010"));
         QVERIFY(w().txtProdCode_Validate());
         QVERIFY(watch->acted);
-        QVERIFY2(g_sql.contains(statement), qPrintable(g_sql.join(QLatin1Char('\n'))));
+        QVERIFY2(capture.statements().contains(statement),
+                 qPrintable(capture.statements().join(QLatin1Char('\n'))));
         QCOMPARE(w().grdDetails->TextMatrix(1, 0), QStringLiteral("1003"));
         frmKitEntry::unload();
     }
@@ -1162,20 +1134,20 @@ private slots:
         const int processes = 4;
         const int saves = 15;
         const int lines = 3;
-        std::vector<std::unique_ptr<QProcess>> workers;
-        for (int p = 0; p < processes; ++p) {
-            auto worker = std::make_unique<QProcess>();
-            worker->start(QStringLiteral(SAVE_WORKER),
-                          {target, QString::number(saves), QString::number(lines),
-                           QStringLiteral("W%1").arg(p)});
-            workers.push_back(std::move(worker));
-        }
+        auto workers =
+            testsupport::startWorkstations(QStringLiteral(SAVE_WORKER), processes, [&](int p) {
+                return QStringList{target, QString::number(saves), QString::number(lines),
+                                   QStringLiteral("W%1").arg(p)};
+            });
+        // Every workstation presses Save at the same moment, save after save.
+        for (int s = 0; s < saves; ++s)
+            QVERIFY2(testsupport::meet(workers, "ready"),
+                     testsupport::errorsOf(workers).constData());
         QMap<QString, QString> reported; // number -> the justification its saver gave it
         int duplicates = 0;
         for (auto &worker : workers) {
-            QVERIFY(worker->waitForFinished(240000));
-            QVERIFY2(worker->exitCode() == 0, worker->readAllStandardError().constData());
-            for (const QByteArray &line : worker->readAllStandardOutput().split('\n')) {
+            QVERIFY2(worker->finish(), worker->errors().constData());
+            for (const QByteArray &line : worker->lines()) {
                 const QStringList parts = QString::fromLocal8Bit(line).split(QLatin1Char(' '));
                 if (parts.size() != 3)
                     continue;

@@ -5,7 +5,6 @@
 #include "platform/error.h"
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/hourglass.h"
-#include "platform/ui/modal.h"
 #include "platform/ui/msgbox.h"
 
 #include <QDialog>
