@@ -4,12 +4,15 @@
 #include "platform/db/connection.h"
 #include "platform/db/embeddeddatabase.h"
 #include "platform/error.h"
+#include "platform/session/databasedialog.h"
 #include "platform/session/signindialog.h"
 #include "platform/ui/msgbox.h"
 
 #include <QFileInfo>
 
 clsCurrentUser::clsCurrentUser() : m_settings(SessionSettings::load()) {}
+
+clsCurrentUser::clsCurrentUser(SessionSettings settings) : m_settings(std::move(settings)) {}
 
 clsCurrentUser::~clsCurrentUser() = default;
 
@@ -48,7 +51,8 @@ void clsCurrentUser::openDatabase()
 bool clsCurrentUser::signIn(const QString &employeeId, const QString &password)
 {
     if (!m_connection)
-        throw AppError(0, QStringLiteral("clsCurrentUser"), QStringLiteral("No database is open."));
+        throw AppError(0, QStringLiteral("clsCurrentUser"),
+                       QStringLiteral("No database is open. Choose one with Database..."));
     const QString hashed = modEncryption::EncryptText(QStringLiteral("E"), modEncryption::PasswordKey,
                                                       password.trimmed());
     db::Recordset rs = m_connection->query(
@@ -69,19 +73,54 @@ void clsCurrentUser::attach(std::unique_ptr<db::Connection> connection, const QS
     m_signedIn = m_connection != nullptr;
 }
 
+namespace {
+
+void reportUnopened(const AppError &e)
+{
+    ui::MsgBox(QStringLiteral("The database cannot be opened.\n\n") + e.description(),
+               ui::Buttons::OK, ui::Icon::Critical, SignInDialog::Title);
+}
+
+} // namespace
+
+std::optional<QString> clsCurrentUser::chooseDatabase(QWidget *parent)
+{
+    DatabaseDialog dialog(
+        m_settings,
+        [](const SessionSettings &tried) {
+            clsCurrentUser probe(tried);
+            probe.openDatabase();
+        },
+        parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    const QString lastEmployee = m_settings.lastEmployee;
+    m_settings = dialog.settings();
+    m_settings.lastEmployee = lastEmployee;
+    try {
+        openDatabase();
+    } catch (const AppError &e) {
+        m_connection.reset();
+        reportUnopened(e);
+    }
+    return m_settings.description();
+}
+
 void clsCurrentUser::ShowMain()
 {
     m_signedIn = false;
     try {
         openDatabase();
     } catch (const AppError &e) {
-        ui::MsgBox(QStringLiteral("The database cannot be opened.\n\n") + e.description(),
-                   ui::Buttons::OK, ui::Icon::Critical, SignInDialog::Title);
-        return;
+        // Reported; the sign-in dialog still opens, so that another database can be chosen.
+        m_connection.reset();
+        reportUnopened(e);
     }
 
-    SignInDialog dialog(m_settings.description(), m_settings.lastEmployee,
-                        [this](const QString &id, const QString &password) { return signIn(id, password); });
+    SignInDialog dialog(
+        m_settings.description(), m_settings.lastEmployee,
+        [this](const QString &id, const QString &password) { return signIn(id, password); },
+        [this](QWidget *parent) { return chooseDatabase(parent); });
     if (dialog.exec() != QDialog::Accepted || !m_signedIn) {
         m_signedIn = false;
         m_connection.reset();

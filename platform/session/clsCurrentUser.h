@@ -5,6 +5,9 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
+
+class QWidget;
 
 namespace db {
 class Connection;
@@ -16,13 +19,16 @@ class clsCurrentUser
 {
 public:
     clsCurrentUser();
+    // A component on the given settings instead of the saved ones (to try them, say).
+    explicit clsCurrentUser(SessionSettings settings);
     ~clsCurrentUser();
 
     void setPasswordDeptCode(const QString &code) { m_passwordDeptCode = code; }
     const QString &PasswordDeptCode() const { return m_passwordDeptCode; }
 
     // Opens the database and shows the sign-in dialog; returns when the user has signed in or
-    // given up. A database that cannot be opened is reported and counts as giving up.
+    // given up. A database that cannot be opened is reported, and another can be chosen from the
+    // dialog's Database button.
     void ShowMain();
 
     bool Connected() const;
@@ -40,6 +46,11 @@ public:
     bool signIn(const QString &employeeId, const QString &password);
     // takes an open connection as it is, signed in as employeeCode.
     void attach(std::unique_ptr<db::Connection> connection, const QString &employeeCode);
+    // the sign-in dialog's Database button: the database dialog on the settings in use; on OK the
+    // new settings are saved and opened at once. The description of the database now in use, or
+    // nothing when the dialog was cancelled.
+    std::optional<QString> chooseDatabase(QWidget *parent);
+    const SessionSettings &settings() const { return m_settings; }
 
 private:
     SessionSettings m_settings;

@@ -1,6 +1,9 @@
 #include "platform/session/sessionsettings.h"
 
+#include "platform/error.h"
+
 #include <QDir>
+#include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -29,6 +32,8 @@ SessionSettings SessionSettings::load()
     const QString kind = ini.value(QStringLiteral("Database/Kind")).toString().trimmed();
     if (kind.compare(QLatin1String("SqlServer"), Qt::CaseInsensitive) == 0)
         s.kind = Kind::SqlServer;
+    else if (kind.compare(QLatin1String("PostgreSQL"), Qt::CaseInsensitive) == 0)
+        s.kind = Kind::PostgreSQL;
     else if (kind.compare(QLatin1String("Odbc"), Qt::CaseInsensitive) == 0)
         s.kind = Kind::Odbc;
     s.file = ini.value(QStringLiteral("Database/File"), defaultDatabaseFile()).toString();
@@ -43,10 +48,57 @@ SessionSettings SessionSettings::load()
     return s;
 }
 
-void SessionSettings::saveLastEmployee() const
+namespace {
+
+// The file holds a server password: its owner alone may read it (QSettings writes a new file
+// each time, so this follows every write).
+void restrictToOwner(const QString &path)
+{
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+QString kindName(SessionSettings::Kind kind)
+{
+    switch (kind) {
+    case SessionSettings::Kind::SqlServer:
+        return QStringLiteral("SqlServer");
+    case SessionSettings::Kind::PostgreSQL:
+        return QStringLiteral("PostgreSQL");
+    case SessionSettings::Kind::Odbc:
+        return QStringLiteral("Odbc");
+    case SessionSettings::Kind::Embedded:
+        break;
+    }
+    return QStringLiteral("Embedded");
+}
+
+} // namespace
+
+void SessionSettings::save() const
 {
     QSettings ini(settingsFile(), QSettings::IniFormat);
-    ini.setValue(QStringLiteral("SignIn/LastEmployee"), lastEmployee);
+    ini.setValue(QStringLiteral("Database/Kind"), kindName(kind));
+    ini.setValue(QStringLiteral("Database/File"), file);
+    ini.setValue(QStringLiteral("Database/Server"), server);
+    ini.setValue(QStringLiteral("Database/Port"), port);
+    ini.setValue(QStringLiteral("Database/Name"), database);
+    ini.setValue(QStringLiteral("Database/User"), user);
+    ini.setValue(QStringLiteral("Database/Password"), password);
+    ini.setValue(QStringLiteral("Database/ConnectionString"), connectionString);
+    ini.sync();
+    if (ini.status() != QSettings::NoError)
+        throw AppError(0, QStringLiteral("SessionSettings"),
+                       QStringLiteral("The settings cannot be written to %1.").arg(settingsFile()));
+    restrictToOwner(settingsFile());
+}
+
+void SessionSettings::saveLastEmployee() const
+{
+    {
+        QSettings ini(settingsFile(), QSettings::IniFormat);
+        ini.setValue(QStringLiteral("SignIn/LastEmployee"), lastEmployee);
+    }
+    restrictToOwner(settingsFile());
 }
 
 QString SessionSettings::odbcConnectionString() const
@@ -70,6 +122,7 @@ QString SessionSettings::description() const
     case Kind::Embedded:
         return file;
     case Kind::SqlServer:
+    case Kind::PostgreSQL:
         return QStringLiteral("%1 on %2").arg(database, server);
     case Kind::Odbc:
         break;

@@ -19,7 +19,7 @@
 //   LastEmployee=E01
 struct SessionSettings
 {
-    enum class Kind { Embedded, SqlServer, Odbc };
+    enum class Kind { Embedded, SqlServer, PostgreSQL, Odbc };
 
     Kind kind = Kind::Embedded;
     QString file;
@@ -33,6 +33,9 @@ struct SessionSettings
     QString lastEmployee;
 
     static SessionSettings load();
+    // Writes the database keys (not the sign-in's) to the settings file, which only its owner
+    // may read, since it holds the server password; throws AppError when it cannot be written.
+    void save() const;
     void saveLastEmployee() const;
     static QString settingsFile();
     static QString defaultDatabaseFile();

@@ -14,9 +14,10 @@
 const QString SignInDialog::Title = QStringLiteral("Inventory Request - Sign In");
 
 SignInDialog::SignInDialog(const QString &database, const QString &lastEmployee, Check check,
-                           QWidget *parent)
+                           ChooseDatabase chooseDatabase, QWidget *parent)
     : QDialog(parent), m_employee(new QLineEdit(this)), m_password(new QLineEdit(this)),
-      m_check(std::move(check))
+      m_database(new QLabel(this)), m_check(std::move(check)),
+      m_chooseDatabase(std::move(chooseDatabase))
 {
     setWindowTitle(Title);
     setObjectName(QStringLiteral("SignInDialog"));
@@ -31,10 +32,10 @@ SignInDialog::SignInDialog(const QString &database, const QString &lastEmployee,
     form->addRow(QStringLiteral("&Employee ID"), m_employee);
     form->addRow(QStringLiteral("&Password"), m_password);
 
-    auto *where = new QLabel(QStringLiteral("Database: ") + database, this);
-    where->setObjectName(QStringLiteral("lblDatabase"));
-    where->setWordWrap(true);
-    where->setEnabled(false);
+    m_database->setText(QStringLiteral("Database: ") + database);
+    m_database->setObjectName(QStringLiteral("lblDatabase"));
+    m_database->setWordWrap(true);
+    m_database->setEnabled(false);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("&Sign In"));
@@ -42,12 +43,25 @@ SignInDialog::SignInDialog(const QString &database, const QString &lastEmployee,
     buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cmdCancel"));
     connect(buttons, &QDialogButtonBox::accepted, this, &SignInDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &SignInDialog::reject);
+    if (m_chooseDatabase) {
+        // Another database, without editing any file.
+        auto *choose = buttons->addButton(QStringLiteral("&Database..."),
+                                          QDialogButtonBox::ResetRole);
+        choose->setObjectName(QStringLiteral("cmdDatabase"));
+        choose->setAutoDefault(false);
+        connect(choose, &QPushButton::clicked, this, [this] {
+            if (const std::optional<QString> now = m_chooseDatabase(this)) {
+                m_database->setText(QStringLiteral("Database: ") + *now);
+                (m_employee->text().isEmpty() ? m_employee : m_password)->setFocus();
+            }
+        });
+    }
     // Enter in the ID goes on to the password; Enter in the password signs in.
     m_employee->installEventFilter(this);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
-    layout->addWidget(where);
+    layout->addWidget(m_database);
     layout->addWidget(buttons);
     setMinimumWidth(360);
 

@@ -3,6 +3,9 @@
 #include <QDialog>
 
 #include <functional>
+#include <optional>
+
+class QLabel;
 
 class QLineEdit;
 
@@ -15,9 +18,12 @@ class SignInDialog : public QDialog
 public:
     static const QString Title;
     using Check = std::function<bool(const QString &employeeId, const QString &password)>;
+    // The Database button: lets the user choose another database; the description of the one
+    // now in use, or nothing when nothing changed.
+    using ChooseDatabase = std::function<std::optional<QString>(QWidget *parent)>;
 
     SignInDialog(const QString &database, const QString &lastEmployee, Check check,
-                 QWidget *parent = nullptr);
+                 ChooseDatabase chooseDatabase = {}, QWidget *parent = nullptr);
 
     void accept() override;
 
@@ -27,5 +33,7 @@ protected:
 private:
     QLineEdit *m_employee;
     QLineEdit *m_password;
+    QLabel *m_database;
     Check m_check;
+    ChooseDatabase m_chooseDatabase;
 };

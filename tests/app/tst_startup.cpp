@@ -4,11 +4,15 @@
 #include "app/modInventory.h"
 #include "platform/db/dberror.h"
 #include "platform/session/clsCurrentUser.h"
+#include "platform/session/databasedialog.h"
 #include "platform/session/sessionsettings.h"
 #include "platform/ui/msgbox.h"
 #include "request/frmMain.h"
 
+#include <QComboBox>
 #include <QDialog>
+#include <QLabel>
+#include <QSpinBox>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -120,6 +124,118 @@ private slots:
         QCOMPARE(m_messages->messages().size(), 1);
         QCOMPARE(m_messages->messages().first().text,
                  QStringLiteral("The employee ID or the password is not valid."));
+    }
+
+    // From the sign-in dialog to another embedded file, and in, without touching a file.
+    void anotherDatabaseFromTheSignIn()
+    {
+        const QString second = m_home->filePath(QStringLiteral("ward/second.db"));
+        QDir().mkpath(QFileInfo(second).absolutePath());
+        QString shown;
+        ui::test::whenModal([&](QWidget *signInDialog) {
+            const auto chosen = ui::test::whenModal([&](QWidget *dialog) {
+                auto *d = qobject_cast<DatabaseDialog *>(dialog);
+                QVERIFY(d);
+                QCOMPARE(d->windowTitle(), QStringLiteral("Database Connection"));
+                QCOMPARE(d->cboKind->currentText(), QStringLiteral("Embedded file"));
+                d->txtFile->setText(second);
+                d->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
+            });
+            auto *choose = signInDialog->findChild<QPushButton *>(QStringLiteral("cmdDatabase"));
+            QVERIFY(choose);
+            QCOMPARE(choose->text(), QStringLiteral("&Database..."));
+            choose->click();
+            QVERIFY(chosen->acted);
+            shown = signInDialog->findChild<QLabel *>(QStringLiteral("lblDatabase"))->text();
+            signIn(signInDialog, QStringLiteral("E01"), QStringLiteral("DEMO"));
+        });
+        QVERIFY(Main());
+        QCOMPARE(shown, QStringLiteral("Database: ") + second);
+        QCOMPARE(objCurrentUser->sqlconnection()->databaseName(), second);
+        QCOMPARE(objCurrentUser->EmployeeCode(), QStringLiteral("E01"));
+        // Kept for the next start, in a file only its owner may read.
+        const SessionSettings saved = SessionSettings::load();
+        QCOMPARE(saved.kind, SessionSettings::Kind::Embedded);
+        QCOMPARE(saved.file, second);
+        const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                                                QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                                QFileDevice::WriteOther | QFileDevice::ExeOther;
+        const QFileDevice::Permissions mode = QFile::permissions(SessionSettings::settingsFile());
+        QVERIFY(mode & QFileDevice::ReadOwner);
+        QCOMPARE(mode & others, QFileDevice::Permissions());
+    }
+
+    // A server that cannot be reached is reported, and the sign-in still lets another be chosen.
+    void unreachableServerLeavesTheChoice()
+    {
+        SessionSettings unreachable = SessionSettings::load();
+        unreachable.kind = SessionSettings::Kind::SqlServer;
+        unreachable.server = QStringLiteral("127.0.0.1");
+        unreachable.port = 9; // nothing listens there
+        unreachable.save();
+        ui::test::whenModal([&](QWidget *signInDialog) {
+            ui::test::whenModal([&](QWidget *dialog) {
+                auto *d = static_cast<DatabaseDialog *>(dialog);
+                d->cboKind->setCurrentIndex(0); // Embedded file
+                d->txtFile->setText(SessionSettings::defaultDatabaseFile());
+                d->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
+            });
+            signInDialog->findChild<QPushButton *>(QStringLiteral("cmdDatabase"))->click();
+            signIn(signInDialog, QStringLiteral("E02"), QStringLiteral("NURSE"));
+        });
+        QVERIFY(Main());
+        QCOMPARE(objCurrentUser->EmployeeCode(), QStringLiteral("E02"));
+        QCOMPARE(m_messages->messages().size(), 1);
+        QVERIFY2(m_messages->texts().first().startsWith(
+                     QLatin1String("The database cannot be opened.")),
+                 qPrintable(m_messages->texts().first()));
+    }
+
+    // Test Connection says "Connected" or why not, and never writes the settings.
+    void testConnection_data()
+    {
+        QTest::addColumn<int>("kind"); // the list's row
+        QTest::addColumn<QString>("target"); // a file, or host:port
+        QTest::addColumn<bool>("connected");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("embedded file") << 0 << "existing" << true << "Connected";
+        QTest::newRow("file not made yet")
+            << 0 << "missing.db" << false
+            << "The file does not exist yet: it will be created with the demo hospital's data at "
+               "the next sign-in.";
+        QTest::newRow("no server named") << 1 << "" << false
+                                         << "Type the name or address of the database server.";
+        QTest::newRow("server refuses") << 1 << "127.0.0.1:9" << false << "No connection.";
+    }
+
+    void testConnection()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, target);
+        QFETCH(bool, connected);
+        QFETCH(QString, message);
+        const QString existing = m_home->filePath(QStringLiteral("existing.db"));
+        testsupport::newDatabase(*m_home, db::Contents::SchemaOnly, QStringLiteral("existing.db"));
+        clsCurrentUser user;
+        DatabaseDialog dialog(user.settings(), [](const SessionSettings &tried) {
+            clsCurrentUser probe(tried);
+            probe.openDatabase();
+        });
+        dialog.cboKind->setCurrentIndex(kind);
+        if (kind == 0) {
+            dialog.txtFile->setText(target == QLatin1String("existing")
+                                        ? existing
+                                        : m_home->filePath(target));
+        } else {
+            dialog.txtServer->setText(target.section(QLatin1Char(':'), 0, 0));
+            dialog.spnPort->setValue(target.section(QLatin1Char(':'), 1, 1).toInt());
+        }
+        QCOMPARE(dialog.testConnection(), connected);
+        QCOMPARE(m_messages->messages().size(), 1);
+        QVERIFY2(m_messages->texts().first().startsWith(message),
+                 qPrintable(m_messages->texts().first()));
+        QCOMPARE(m_messages->messages().first().title, QStringLiteral("Database Connection"));
+        QVERIFY(!QFile::exists(SessionSettings::settingsFile()));
     }
 
     void hospitalRow_data()
