@@ -8,9 +8,9 @@
 #include "platform/session/clsCurrentUser.h"
 #include "platform/ui/locationcombo.h"
 #include "platform/ui/msgbox.h"
-#include "request/frmMain.h"
 
 #include <QPointer>
+#include <QWidget>
 
 namespace modInventory {
 
@@ -27,7 +27,7 @@ QString PubLookupCode;
 namespace {
 
 std::unique_ptr<clsCurrentUser> g_currentUser;
-QPointer<frmMain> g_mainWindow;
+QPointer<QWidget> g_mainWindow;
 
 db::Connection &connection()
 {
@@ -53,40 +53,20 @@ void ResetSession()
     PubReport.reset();
 }
 
-frmMain *MainWindow()
+void setCurrentUser(std::unique_ptr<clsCurrentUser> user)
+{
+    g_currentUser = std::move(user);
+    objCurrentUser = g_currentUser.get();
+}
+
+QWidget *MainWindow()
 {
     return g_mainWindow.data();
 }
 
-void registerMainWindow(frmMain *window)
+void registerMainWindow(QWidget *window)
 {
     g_mainWindow = window;
-}
-
-bool Main()
-{
-    g_currentUser = std::make_unique<clsCurrentUser>();
-    objCurrentUser = g_currentUser.get();
-    // Enter moves the focus through the window's own key handling; no keystroke object is needed.
-    objCurrentUser->setPasswordDeptCode(QStringLiteral("4"));
-    objCurrentUser->ShowMain();
-    if (!objCurrentUser->Connected())
-        return false;
-
-    try {
-        LoadHospitalInfo();
-    } catch (const AppError &e) {
-        ui::MsgBox(QStringLiteral("The hospital information cannot be read: ") + e.description(),
-                   ui::Buttons::OK, ui::Icon::Critical);
-        return false;
-    }
-    DefaultLocationID = QStringLiteral("19");
-    InventoryTypeAccess = QStringLiteral("A");
-
-    auto *window = new frmMain; // registers itself as the main window
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    window->show();
-    return true;
 }
 
 void LoadHospitalInfo()

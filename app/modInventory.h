@@ -8,20 +8,22 @@
 
 #include <memory>
 
+class QWidget;
 class clsCurrentUser;
-class frmMain;
 namespace ui {
 class LocationCombo;
 }
 
-// Start-up, the session values every window and data class reads, and the small services they
-// share.
+// The session values every window and data class reads, and the small services they share. The
+// start-up (Main) sets them: startup/startup.h.
 namespace modInventory {
 
 // --- session values: set once at start-up, read-only afterwards ------------------------------
 
 // The current-user component: sign-in, the one connection, the employee code.
 extern clsCurrentUser *objCurrentUser;
+// Makes the component the session's own: objCurrentUser until ResetSession.
+void setCurrentUser(std::unique_ptr<clsCurrentUser> user);
 extern QString Company;
 // The server's date and time at start-up (invalid when the hospital row is missing).
 extern QDateTime CurDate;
@@ -40,13 +42,11 @@ constexpr qint32 vbObjectError = static_cast<qint32>(0x80040000u);
 
 // --- start-up ----------------------------------------------------------------------------
 
-// Signs the user in, reads the hospital row and shows the main window. Returns false when the
-// user gave up the sign-in (nothing else happened) or start-up could not go on.
-bool Main();
+// Reads the hospital row into the session values.
 void LoadHospitalInfo();
-// The request window, while it is open (it registers itself).
-frmMain *MainWindow();
-void registerMainWindow(frmMain *window);
+// The request window, while it is open (it registers itself); the parent of the dialogs.
+QWidget *MainWindow();
+void registerMainWindow(QWidget *window);
 // Back to the state before start-up (for tests, and the end of the program).
 void ResetSession();
 

@@ -1,11 +1,8 @@
 #include "app/modReports.h"
 
 #include "app/modInventory.h"
-#include "dialogs/frmReportViewer.h"
 #include "platform/report/report.h"
-#include "platform/report/reporterror.h"
 #include "platform/session/clsCurrentUser.h"
-#include "request/frmMain.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -77,22 +74,6 @@ void LoadReport(const QString &strReportFile, const QVariantList &vntParameters)
     }
 
     PubReport = std::move(opened);
-}
-
-frmReportViewer *ShowReport(bool ShowGroupTree, const QString &strCaption)
-{
-    if (!PubReport)
-        throw report::ReportError(report::ReportError::Kind::Template,
-                                  QStringLiteral("There is no report to show."));
-    // The pages are made before any window exists, so a failure leaves no empty viewer behind.
-    PubReport->run(*objCurrentUser->sqlconnection());
-
-    auto *viewer = new frmReportViewer(PubReport, MainWindow());
-    QObject::connect(viewer, &QObject::destroyed, [] { PubReport.reset(); });
-    viewer->setShowGroupTree(ShowGroupTree);
-    viewer->setWindowTitle(strCaption);
-    viewer->show();
-    return viewer;
 }
 
 } // namespace modInventory

@@ -5,13 +5,12 @@
 
 #include <memory>
 
-class frmReportViewer;
 namespace report {
 class Report;
 }
 
-// Printing through report templates: the report opened last, loading a template for the session,
-// and showing a report in a viewer window of its own.
+// Printing through report templates: the report opened last and loading a template for the
+// session (the viewer window shows it: ShowReport in dialogs/frmReportViewer.h).
 namespace modInventory {
 
 // The report LoadReport prepared last; ShowReport hands it to a new viewer window, and any viewer
@@ -35,10 +34,5 @@ void setReportFolder(const QString &folder);
 // fields in their order, one value each for as many fields as there are values. Throws
 // report::ReportError; PubReport is empty after a failure.
 void LoadReport(const QString &strReportFile, const QVariantList &vntParameters);
-
-// Reads PubReport's rows on the session connection, lays it out, and shows it in a new viewer
-// window with the caption. Nothing is shown when that fails (report::ReportError or AppError).
-// The window belongs to the request window when there is one, so it closes with the program.
-frmReportViewer *ShowReport(bool ShowGroupTree, const QString &strCaption);
 
 } // namespace modInventory

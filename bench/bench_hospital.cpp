@@ -186,7 +186,7 @@ int main(int argc, char **argv)
     // search, list included; raw is its statement on sqlite3.
     {
         frmItemLookup lookup;
-        lookup.setLocationCodesForTest(made.supplyingLocation, made.requestingLocation);
+        lookup.setRequestLocationCodes(made.supplyingLocation, made.requestingLocation);
         const QStringList texts = {QStringLiteral("P"), QStringLiteral("PA"),
                                    QStringLiteral("PAR"), QStringLiteral("PARA"), made.sampleItem};
         for (const bool locationForm : {false, true}) {

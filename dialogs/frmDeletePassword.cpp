@@ -7,7 +7,6 @@
 #include "platform/error.h"
 #include "platform/session/clsCurrentUser.h"
 #include "platform/ui/msgbox.h"
-#include "request/frmMain.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

@@ -7,10 +7,8 @@
 #include "platform/db/sqlquote.h"
 #include "platform/error.h"
 #include "platform/ui/flexgrid.h"
-#include "platform/ui/locationcombo.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/twips.h"
-#include "request/frmMain.h"
 
 #include <QCoreApplication>
 #include <QGroupBox>
@@ -133,26 +131,6 @@ void frmItemLookup::buildWindow()
     grdLookup->installEventFilter(this);
 }
 
-void frmItemLookup::setLocationCodesForTest(const QString &supplyingCode,
-                                            const QString &requestingCode)
-{
-    m_testLocationCodes = std::make_pair(supplyingCode, requestingCode);
-}
-
-std::pair<QString, QString> frmItemLookup::requestLocationCodes() const
-{
-    if (m_testLocationCodes)
-        return *m_testLocationCodes;
-    std::pair<QString, QString> codes;
-    if (const frmMain *window = modInventory::MainWindow()) {
-        if (window->cboLocation)
-            codes.first = window->cboLocation->Tag();
-        if (window->cboTargetLocation)
-            codes.second = window->cboTargetLocation->Tag();
-    }
-    return codes;
-}
-
 // --- load and search ----------------------------------------------------------------------------
 
 void frmItemLookup::Form_Load()
@@ -230,15 +208,19 @@ QString frmItemLookup::productSearchStatement(const QString &text, bool location
     return sql;
 }
 
+QString frmItemLookup::searchStatement(const QString &text, int maxRows) const
+{
+    // One row more than is listed tells whether there are more.
+    return productSearchStatement(text, !m_locationCode.trimmed().isEmpty(), m_supplyingCode,
+                                  m_requestingCode, maxRows + 1);
+}
+
 bool frmItemLookup::SearchProducts(const QString &text, int maxRows)
 {
     bool found = false;
     lblMore->hide();
     try {
-        const auto [supplyingCode, requestingCode] = requestLocationCodes();
-        // One row more than is listed tells whether there are more.
-        const QString sql = productSearchStatement(text, !m_locationCode.trimmed().isEmpty(),
-                                                   supplyingCode, requestingCode, maxRows + 1);
+        const QString sql = searchStatement(text, maxRows);
 
         m_rsLookup.Close();
         m_rsLookup = dialogs::sessionConnection(QStringLiteral("frmItemLookup")).OpenRecordset(sql);

@@ -5,9 +5,6 @@
 #include <QDialog>
 #include <QString>
 
-#include <optional>
-#include <utility>
-
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -48,8 +45,15 @@ public:
     QString SearchString() const { return m_searchString; }
     void setLocationName(const QString &name) { m_locationName = name; }
     // Empty (after trimming) searches the whole item master; anything else searches the products
-    // held at the request window's supplying location and requesting department.
+    // held at the request's supplying location and requesting department.
     void setLocationCode(const QString &code) { m_locationCode = code; }
+    // The codes of the request's supplying location and requesting department, which the search
+    // by location reads; they stay until the dialog is unloaded.
+    void setRequestLocationCodes(const QString &supplyingCode, const QString &requestingCode)
+    {
+        m_supplyingCode = supplyingCode;
+        m_requestingCode = requestingCode;
+    }
 
     // True once a search since the last Form_Load found exactly one product.
     bool blnExactMatch = false;
@@ -67,6 +71,9 @@ public:
     // Searches and shows the products found, at most maxRows of them; true when there was at
     // least one.
     bool SearchProducts(const QString &text, int maxRows = KeystrokeRows);
+    // The statement SearchProducts sends for the text with the dialog's location settings: one
+    // row more than it lists, which tells whether there are more.
+    QString searchStatement(const QString &text, int maxRows = KeystrokeRows) const;
 
     // The statement SearchProducts runs. With locationForm the products must be held at
     // supplyingCode and present with status 0 at requestingCode. With maxRows it returns at
@@ -74,10 +81,6 @@ public:
     static QString productSearchStatement(const QString &text, bool locationForm,
                                           const QString &supplyingCode,
                                           const QString &requestingCode, int maxRows = 0);
-
-    // Tests have no request window: these codes stand in for its two location combos until the
-    // dialog is destroyed.
-    void setLocationCodesForTest(const QString &supplyingCode, const QString &requestingCode);
 
     // Select (index 1) takes the current row's code; both close the dialog.
     void cmdOptions_Click(int index);
@@ -101,13 +104,12 @@ private:
     void txtSearch_Change();
     bool grdLookup_KeyDown(QKeyEvent *event);
     bool txtSearch_KeyPress(QKeyEvent *event);
-    // The request window's supplying-location and requesting-department codes.
-    std::pair<QString, QString> requestLocationCodes() const;
 
     QString m_searchString;
     QString m_locationName;
     QString m_locationCode;
     db::Recordset m_rsLookup;
     bool m_loading = false; // Form_Load fills the search box without searching twice
-    std::optional<std::pair<QString, QString>> m_testLocationCodes;
+    QString m_supplyingCode;
+    QString m_requestingCode;
 };

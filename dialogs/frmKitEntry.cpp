@@ -8,7 +8,6 @@
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/twips.h"
-#include "request/frmMain.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "objects/lookups.h"
 #include "platform/db/recordset.h"
 
 #include <QDialog>
@@ -28,7 +29,11 @@ class frmLookup : public QDialog
 
 public:
     // The kinds of record, the values of LookupType.
-    enum : qint16 { Supplier = 1, Terms = 2, UnitOfMeasure = 3 };
+    enum : qint16 {
+        Supplier = lookups::Supplier,
+        Terms = lookups::Terms,
+        UnitOfMeasure = lookups::UnitOfMeasure
+    };
 
     // The one shared dialog, created on first use; unload() destroys it (and its result).
     static frmLookup &instance();

@@ -1,7 +1,10 @@
 #include "dialogs/frmReportViewer.h"
 
+#include "app/modInventory.h"
+#include "app/modReports.h"
 #include "platform/report/report.h"
 #include "platform/report/reporterror.h"
+#include "platform/session/clsCurrentUser.h"
 #include "platform/ui/hourglass.h"
 #include "platform/ui/msgbox.h"
 
@@ -252,3 +255,23 @@ bool frmReportViewer::exportPdf(const QString &path)
     }
     return false;
 }
+
+namespace modInventory {
+
+frmReportViewer *ShowReport(bool ShowGroupTree, const QString &strCaption)
+{
+    if (!PubReport)
+        throw report::ReportError(report::ReportError::Kind::Template,
+                                  QStringLiteral("There is no report to show."));
+    // The pages are made before any window exists, so a failure leaves no empty viewer behind.
+    PubReport->run(*objCurrentUser->sqlconnection());
+
+    auto *viewer = new frmReportViewer(PubReport, MainWindow());
+    QObject::connect(viewer, &QObject::destroyed, [] { PubReport.reset(); });
+    viewer->setShowGroupTree(ShowGroupTree);
+    viewer->setWindowTitle(strCaption);
+    viewer->show();
+    return viewer;
+}
+
+} // namespace modInventory

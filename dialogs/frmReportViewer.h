@@ -79,3 +79,12 @@ private:
     std::unique_ptr<QPrinter> m_printer; // the preview's; outlives CRViewer1
     bool m_showGroupTree = false;
 };
+
+namespace modInventory {
+
+// Reads PubReport's rows on the session connection, lays it out, and shows it in a new viewer
+// window with the caption. Nothing is shown when that fails (report::ReportError or AppError).
+// The window belongs to the request window when there is one, so it closes with the program.
+frmReportViewer *ShowReport(bool ShowGroupTree, const QString &strCaption);
+
+} // namespace modInventory

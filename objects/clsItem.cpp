@@ -1,10 +1,10 @@
 #include "objects/clsItem.h"
 
 #include "app/modInventory.h"
-#include "dialogs/frmItemLookup.h"
 #include "objects/clsItemMaster.h"
 #include "objects/clsLocation.h"
 #include "objects/datahelpers.h"
+#include "objects/lookups.h"
 #include "platform/db/connection.h"
 #include "platform/db/sqlquote.h"
 #include "platform/ui/msgbox.h"
@@ -173,7 +173,7 @@ bool clsItem::LoadItem(const QString &ItemID, const QString &LocationID)
 bool clsItem::SearchItem(const QString &lstrItemCode, const QString &lstrLocationName,
                          const QString &lstrLocationID)
 {
-    frmItemLookup::choose(lstrItemCode, lstrLocationName, lstrLocationID);
+    lookups::chooseProduct(lstrItemCode, lstrLocationName, lstrLocationID);
     if (modInventory::PubLookupCode.isEmpty())
         return false;
     return LoadItem(modInventory::PubLookupCode, lstrLocationID);

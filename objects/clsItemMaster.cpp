@@ -2,12 +2,12 @@
 
 #include "app/modInventory.h"
 #include "app/vbformat.h"
-#include "dialogs/frmItemLookup.h"
 #include "objects/clsGeneric.h"
 #include "objects/clsItemClass.h"
 #include "objects/clsSupplier.h"
 #include "objects/clsUnitOfMeasure.h"
 #include "objects/datahelpers.h"
+#include "objects/lookups.h"
 #include "platform/db/connection.h"
 #include "platform/db/sqlquote.h"
 #include "platform/ui/msgbox.h"
@@ -327,7 +327,7 @@ bool clsItemMaster::Update()
 
 bool clsItemMaster::SearchItem(const QString &text)
 {
-    frmItemLookup::choose(text, QString(), QString());
+    lookups::chooseProduct(text, QString(), QString());
     if (modInventory::PubLookupCode.isEmpty())
         return false;
     return LoadItem(modInventory::PubLookupCode);

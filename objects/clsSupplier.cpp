@@ -1,8 +1,8 @@
 #include "objects/clsSupplier.h"
 
 #include "app/modInventory.h"
-#include "dialogs/frmLookup.h"
 #include "objects/datahelpers.h"
+#include "objects/lookups.h"
 #include "platform/db/connection.h"
 #include "platform/db/sqlquote.h"
 
@@ -135,7 +135,7 @@ bool clsSupplier::Update()
 
 bool clsSupplier::SearchSupplier(const QString &text)
 {
-    frmLookup::choose(frmLookup::Supplier, text);
+    lookups::chooseCode(lookups::Supplier, text);
     if (modInventory::PubLookupCode.isEmpty())
         return false;
     return LoadSupplier(modInventory::PubLookupCode);

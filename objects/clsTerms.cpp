@@ -2,8 +2,8 @@
 
 #include "app/modInventory.h"
 #include "app/vbformat.h"
-#include "dialogs/frmLookup.h"
 #include "objects/datahelpers.h"
+#include "objects/lookups.h"
 #include "platform/db/connection.h"
 #include "platform/db/sqlquote.h"
 
@@ -90,7 +90,7 @@ bool clsTerms::Update()
 
 bool clsTerms::SearchTerms(const QString &text)
 {
-    frmLookup::choose(frmLookup::Terms, text);
+    lookups::chooseCode(lookups::Terms, text);
     if (modInventory::PubLookupCode.isEmpty())
         return false;
     return LoadTerms(vb::toInteger16(vb::leadingNumber(modInventory::PubLookupCode)), QString());

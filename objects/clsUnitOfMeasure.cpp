@@ -2,8 +2,8 @@
 
 #include "app/modInventory.h"
 #include "app/vbformat.h"
-#include "dialogs/frmLookup.h"
 #include "objects/datahelpers.h"
+#include "objects/lookups.h"
 #include "platform/db/connection.h"
 #include "platform/db/sqlquote.h"
 
@@ -85,7 +85,7 @@ bool clsUnitOfMeasure::Update()
 
 bool clsUnitOfMeasure::SearchUOM(const QString &text)
 {
-    frmLookup::choose(frmLookup::UnitOfMeasure, text);
+    lookups::chooseCode(lookups::UnitOfMeasure, text);
     if (modInventory::PubLookupCode.isEmpty())
         return false;
     return LoadUOM(vb::toInteger16(vb::leadingNumber(modInventory::PubLookupCode)));

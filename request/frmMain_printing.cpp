@@ -3,6 +3,7 @@
 
 #include "app/modInventory.h"
 #include "app/modReports.h"
+#include "dialogs/frmReportViewer.h"
 #include "platform/error.h"
 #include "platform/report/reporterror.h"
 #include "platform/ui/flexgrid.h"

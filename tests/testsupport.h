@@ -3,6 +3,7 @@
 #include "platform/db/connection.h"
 #include "platform/db/embeddeddatabase.h"
 #include "platform/error.h"
+#include "startup/startup.h"
 #include "support/messages.h"
 #include "support/modal.h"
 #include "support/sqllog.h"
@@ -98,6 +99,7 @@ void prepareEnvironment();
     {                                                                                              \
         testsupport::prepareEnvironment();                                                         \
         QApplication app(argc, argv);                                                              \
+        modInventory::installLookups();                                                            \
         testsupport::installModalWatchdog();                                                       \
         TestClass test;                                                                            \
         QTEST_SET_MAIN_SOURCE_PATH                                                                 \

@@ -1,6 +1,5 @@
 #include "platform/session/clsCurrentUser.h"
 
-#include "app/modEncryption.h"
 #include "platform/db/connection.h"
 #include "platform/db/embeddeddatabase.h"
 #include "platform/error.h"
@@ -53,8 +52,10 @@ bool clsCurrentUser::signIn(const QString &employeeId, const QString &password)
     if (!m_connection)
         throw AppError(0, QStringLiteral("clsCurrentUser"),
                        QStringLiteral("No database is open. Choose one with Database..."));
-    const QString hashed = modEncryption::EncryptText(QStringLiteral("E"), modEncryption::PasswordKey,
-                                                      password.trimmed());
+    if (!m_passwordForm)
+        throw AppError(0, QStringLiteral("clsCurrentUser"),
+                       QStringLiteral("No password form is set."));
+    const QString hashed = m_passwordForm(password.trimmed());
     db::Recordset rs = m_connection->query(
         QStringLiteral("Select EmployeeID From Password..tbPasswordMain "
                        "Where EmployeeID = ? And Password = ?"),

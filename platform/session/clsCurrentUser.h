@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -25,6 +26,10 @@ public:
 
     void setPasswordDeptCode(const QString &code) { m_passwordDeptCode = code; }
     const QString &PasswordDeptCode() const { return m_passwordDeptCode; }
+    // How the staff table stores a typed password (the program's password transform, which
+    // the start-up gives); sign-in compares the stored forms.
+    using PasswordForm = std::function<QString(const QString &typed)>;
+    void setPasswordForm(PasswordForm form) { m_passwordForm = std::move(form); }
 
     // Opens the database and shows the sign-in dialog; returns when the user has signed in or
     // given up. A database that cannot be opened is reported, and another can be chosen from the
@@ -56,6 +61,7 @@ private:
     SessionSettings m_settings;
     std::unique_ptr<db::Connection> m_connection;
     QString m_passwordDeptCode;
+    PasswordForm m_passwordForm;
     QString m_employeeCode;
     bool m_signedIn = false;
 };

@@ -8,6 +8,7 @@
 #include "platform/session/sessionsettings.h"
 #include "platform/ui/msgbox.h"
 #include "request/frmMain.h"
+#include "startup/startup.h"
 
 #include <QComboBox>
 #include <QDialog>

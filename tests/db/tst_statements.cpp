@@ -4,8 +4,10 @@
 // SQLite's own expressions instead). Each row answers with the rows SQL Server would give.
 #include "testsupport.h"
 
+#include "dialogs/frmItemLookup.h"
 #include "platform/db/dberror.h"
 #include "platform/db/sqlquote.h"
+#include "request/frmMain.h"
 
 #include <QFileInfo>
 
@@ -126,21 +128,10 @@ QString q(const char *text)
     return QString::fromUtf8(text);
 }
 
-// The listing of the request window for one filter combination.
+// The listing of the request window for one filter combination, as the window builds it.
 QString listing(bool pending, bool verified)
 {
-    return q("Select distinct A.DocumentNumber , B.Location ,") + q(" C.Location ,A.TransDate ,") +
-           q(" (Select Top 1 LastName + ', ' + FirstName From Password..tbPasswordMain "
-             "Where EmployeeID = A.UserID) ") +
-           q(" from INVENTORY..tbinvwithdrawrequest A ") +
-           q(" Left Outer Join INVENTORY..tbinvlocation B") +
-           q(" On A.TargetLocationID = B.LocationID") +
-           q(" Left Outer Join INVENTORY..tbinvLocation C") + q(" On A.LocationId = C.LocationID") +
-           q(" Left Outer Join INVENTORY..tbinvUserLocation D") +
-           q(" On A.LocationID = D.LocationID") + q(" Where D.UserID = '") + sqlText(Employee) +
-           q("' and ") + (pending ? q(" isnull(A.Status,'') = '' ") : q(" A.Status = 'P' ")) +
-           (verified ? q(" and isnull(verifiedby,'')<> '' Order By Transdate")
-                     : q(" and isnull(verifiedby,'') = '' Order By Transdate"));
+    return frmMain::listingStatement(Employee, !pending, verified);
 }
 
 // The saving insert of one grid line, piece by piece.
@@ -157,47 +148,14 @@ QString requestInsert(const QString &docNum, const QString &itemId, const QStrin
            q("', '") + sqlText(remarks) + q("')");
 }
 
-// The product search: the item master form (no location) or the location form, with the
-// numeric or the text condition.
+// The product search as a keystroke in the dialog sends it: the item master form (no location)
+// or the location form (supplying 19, requesting 27), with the numeric or the text condition.
 QString productSearch(bool atLocation, const QString &text)
 {
-    QString sql;
-    if (!atLocation) {
-        sql = q("Select A.ItemID as Code, A.ItemName As [Product Name], ") +
-              q("A.ItemDesc As Description, B.SupplierName As Supplier, A.MarkupIn As "
-                "[In-Patient Markup], A.MarkupOut As [Out-Patient Markup],") +
-              q("Case when A.ItemStatus = 1 then 'Inactive' Else 'Active' End  As Status, "
-                "A.Packing, A.ListCost,  ") +
-              q("C.ItemClassificationName ") + q("From INVENTORY..tbInvMaster A ") +
-              q("Left Outer Join INVENTORY..tbInvSupplier B ON A.SupplierID = B.SupplierID ") +
-              q("Left Outer Join INVENTORY..tbInvClassification C ON A.ItemClassificationID = "
-                "C.ItemClassificationID ") +
-              q(" Where ( A.ItemStatus = 0 or A.ItemStatus is Null ) and "
-                "IsNull(C.IsFixedAsset,0) <> 1 and ");
-    } else {
-        sql = q("Select A.ItemID as Code, A.ItemName As [Product Name], ") +
-              q("A.ItemDesc As Description, B.SupplierName As Supplier, D.Markup_In As "
-                "[In-Patient Markup], D.Markup_Out As [Out-Patient Markup],") +
-              q("Case when D.ItemStatus = 1 then 'Inactive' Else 'Active' end  As Status, "
-                "A.Packing, A.ListCost,  ") +
-              q("C.ItemClassificationName ") + q("From INVENTORY..tbInvMaster A ") +
-              q("Left Outer Join INVENTORY..tbInvent D ON A.ItemID = D.ItemID ") +
-              q("Left Outer Join INVENTORY..tbInvSupplier B ON A.SupplierID = B.SupplierID ") +
-              q("Left Outer join INVENTORY..tbInvClassification C ON A.ItemClassificationID = "
-                "C.ItemClassificationID ") +
-              q("Where D.LocationID = '") + sqlText(q("19")) +
-              q("' and D.ItemID in (Select itemID from INVENTORY..tbinvent where locationid = '") +
-              sqlText(q("27")) + q("' and itemStatus = 0) and ") +
-              q(" ( D.ItemStatus = 0 or D.ItemStatus is Null ) and ( A.ItemStatus = 0 or "
-                "A.ItemStatus is Null ) and IsNull(C.IsFixedAsset,0) <> 1 and ");
-    }
-    bool numeric = false;
-    text.trimmed().toDouble(&numeric);
-    if (numeric)
-        sql += q(" A.ItemID = '") + sqlText(text.trimmed()) + q("' ");
-    else
-        sql += q(" A.ItemName Like '") + sqlText(text.trimmed().toUpper()) + q("%'");
-    return sql + q(" Order by A.ItemName, A.ItemDesc");
+    frmItemLookup dialog;
+    dialog.setLocationCode(atLocation ? q("19") : QString());
+    dialog.setRequestLocationCodes(q("19"), q("27"));
+    return dialog.searchStatement(text);
 }
 
 // The code lookup: 1 suppliers, 2 terms of payment, 3 units of measure.

@@ -83,7 +83,7 @@ private:
         frmItemLookup &dlg = frmItemLookup::instance();
         dlg.setLocationName(QStringLiteral("CENTRAL SUPPLY"));
         dlg.setLocationCode(locationCode);
-        dlg.setLocationCodesForTest(supplying, requesting);
+        dlg.setRequestLocationCodes(supplying, requesting);
         return dlg;
     }
 

@@ -271,7 +271,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(bool, dialogShown);
         // The request window's two locations: supplying 19, requesting 27.
-        frmItemLookup::instance().setLocationCodesForTest(QStringLiteral("19"),
+        frmItemLookup::instance().setRequestLocationCodes(QStringLiteral("19"),
                                                           QStringLiteral("27"));
         const auto watch = ui::test::whenModal(
             [](QWidget *dialog) { ui::test::closeModal(dialog); }, dialogShown ? 5000 : 300);

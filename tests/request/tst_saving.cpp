@@ -893,6 +893,7 @@ private slots:
 
         // The product search in both forms, by name and by code.
         frmItemLookup &lookup = frmItemLookup::instance();
+        lookup.setRequestLocationCodes(w().cboLocation->Tag(), w().cboTargetLocation->Tag());
         for (const QString &locationCode : {QString(), QStringLiteral("19")}) {
             lookup.setLocationCode(locationCode);
             for (const QString &text : {QStringLiteral("PA"), QStringLiteral("1001")})

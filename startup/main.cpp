@@ -1,4 +1,5 @@
 #include "app/modInventory.h"
+#include "startup/startup.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -1,0 +1,64 @@
+#include "startup/startup.h"
+
+#include "app/modEncryption.h"
+#include "app/modInventory.h"
+#include "dialogs/frmItemLookup.h"
+#include "dialogs/frmLookup.h"
+#include "objects/lookups.h"
+#include "platform/error.h"
+#include "platform/session/clsCurrentUser.h"
+#include "platform/ui/locationcombo.h"
+#include "platform/ui/msgbox.h"
+#include "request/frmMain.h"
+
+namespace modInventory {
+
+void installLookups()
+{
+    lookups::Choosers choosers;
+    choosers.product = [](const QString &text, const QString &locationName,
+                          const QString &locationCode) {
+        frmItemLookup &search = frmItemLookup::instance();
+        if (const auto *window = qobject_cast<const frmMain *>(MainWindow())) {
+            search.setRequestLocationCodes(
+                window->cboLocation ? window->cboLocation->Tag() : QString(),
+                window->cboTargetLocation ? window->cboTargetLocation->Tag() : QString());
+        }
+        frmItemLookup::choose(text, locationName, locationCode);
+    };
+    choosers.code = [](lookups::CodeKind kind, const QString &text) {
+        frmLookup::choose(kind, text);
+    };
+    lookups::install(std::move(choosers));
+}
+
+bool Main()
+{
+    installLookups();
+    setCurrentUser(std::make_unique<clsCurrentUser>());
+    // Enter moves the focus through the window's own key handling; no keystroke object is needed.
+    objCurrentUser->setPasswordDeptCode(QStringLiteral("4"));
+    objCurrentUser->setPasswordForm([](const QString &typed) {
+        return modEncryption::EncryptText(QStringLiteral("E"), modEncryption::PasswordKey, typed);
+    });
+    objCurrentUser->ShowMain();
+    if (!objCurrentUser->Connected())
+        return false;
+
+    try {
+        LoadHospitalInfo();
+    } catch (const AppError &e) {
+        ui::MsgBox(QStringLiteral("The hospital information cannot be read: ") + e.description(),
+                   ui::Buttons::OK, ui::Icon::Critical);
+        return false;
+    }
+    DefaultLocationID = QStringLiteral("19");
+    InventoryTypeAccess = QStringLiteral("A");
+
+    auto *window = new frmMain; // registers itself as the main window
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    return true;
+}
+
+} // namespace modInventory
