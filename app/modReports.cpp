@@ -5,6 +5,8 @@
 #include "platform/session/clsCurrentUser.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 
 namespace modInventory {
 
@@ -23,9 +25,22 @@ bool takesTrailingBlank(const QString &fieldName)
 
 } // namespace
 
+QString FindReportFolder(const QString &programFolder)
+{
+    const QDir program(programFolder);
+    const QString installed =
+        QDir::cleanPath(program.filePath(QStringLiteral(INVENTORY_REPORTS_FROM_BIN)));
+    for (const QString &folder : {programFolder, installed}) {
+        if (QFileInfo(QDir(folder).filePath(QStringLiteral("DepartmentRequest.rpt"))).isFile())
+            return folder;
+    }
+    return programFolder;
+}
+
 QString ReportFolder()
 {
-    return g_reportFolder.isEmpty() ? QCoreApplication::applicationDirPath() : g_reportFolder;
+    return g_reportFolder.isEmpty() ? FindReportFolder(QCoreApplication::applicationDirPath())
+                                    : g_reportFolder;
 }
 
 void setReportFolder(const QString &folder)

@@ -17,9 +17,14 @@ namespace modInventory {
 // window that closes lets go of it. Each window keeps its own report.
 extern std::shared_ptr<report::Report> PubReport;
 
-// The folder the templates are read from: the program's folder (where the build puts
-// DepartmentRequest.rpt and DepartmentRequest_Short.rpt) unless setReportFolder named another.
+// The folder the templates are read from: FindReportFolder for the program's folder unless
+// setReportFolder named another.
 QString ReportFolder();
+// Where the templates of a program in programFolder are: beside it (the build puts
+// DepartmentRequest.rpt and DepartmentRequest_Short.rpt there), else in the installed layout's data
+// folder relative to it (../share/inventory-request/reports), so an installed copy finds them
+// wherever its prefix was moved. Neither holding them gives programFolder, for the error to name.
+QString FindReportFolder(const QString &programFolder);
 // Points the templates somewhere else (tests, tools); an empty folder means the program's again.
 void setReportFolder(const QString &folder);
 

@@ -8,6 +8,9 @@ packages=(qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-odbc libg
 # The desktop keyring for the server password.
 packages+=(qtkeychain-qt6-dev)
 
+# The install and package checks: the menu entry's and AppStream validators, dpkg-shlibdeps for cpack.
+packages+=(desktop-file-utils appstream dpkg-dev)
+
 missing=()
 for p in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

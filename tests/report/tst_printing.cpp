@@ -486,6 +486,42 @@ private slots:
         w().cmdView->click();
         QCOMPARE(viewers().size(), 1);
     }
+
+    // Where the program looks for its templates: beside itself in the build tree, in the data
+    // folder of the prefix it was installed into (however that prefix was moved) after install.
+    void templateFolder_data()
+    {
+        QTest::addColumn<bool>("beside");
+        QTest::addColumn<bool>("installed");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("build tree") << true << false << "bin";
+        QTest::newRow("installed prefix") << false << true << "share/inventory-request/reports";
+        QTest::newRow("beside wins") << true << true << "bin";
+        QTest::newRow("none: the program's folder") << false << false << "bin";
+    }
+
+    void templateFolder()
+    {
+        QFETCH(bool, beside);
+        QFETCH(bool, installed);
+        QFETCH(QString, expected);
+        QDir prefix(m_dir.filePath(QStringLiteral("staged root/opt/inventory request")));
+        QVERIFY(prefix.removeRecursively());
+        QVERIFY(prefix.mkpath(QStringLiteral("bin")));
+        for (const auto &[wanted, folder] :
+             {std::pair{beside, QStringLiteral("bin")},
+              std::pair{installed, QStringLiteral("share/inventory-request/reports")}}) {
+            if (!wanted)
+                continue;
+            QVERIFY(prefix.mkpath(folder));
+            QFile templ(
+                QDir(prefix.filePath(folder)).filePath(QStringLiteral("DepartmentRequest.rpt")));
+            QVERIFY(templ.open(QIODevice::WriteOnly));
+        }
+
+        QCOMPARE(QDir::cleanPath(FindReportFolder(prefix.filePath(QStringLiteral("bin")))),
+                 QDir::cleanPath(prefix.filePath(expected)));
+    }
 };
 
 INVENTORY_TEST_MAIN(TestPrinting)
