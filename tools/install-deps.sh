@@ -3,7 +3,8 @@
 set -euo pipefail
 
 packages=(qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-odbc libgl-dev
-          libsqlite3-dev unixodbc-dev tdsodbc libsqliteodbc xvfb xauth cmake ninja-build g++)
+          libsqlite3-dev unixodbc-dev tdsodbc libsqliteodbc xvfb xauth cmake ninja-build g++
+          libqt6sql6-psql libpq-dev postgresql postgresql-contrib python3)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -29,11 +29,14 @@ SessionSettings SessionSettings::load()
     const QString kind = ini.value(QStringLiteral("Database/Kind")).toString().trimmed();
     if (kind.compare(QLatin1String("SqlServer"), Qt::CaseInsensitive) == 0)
         s.kind = Kind::SqlServer;
+    else if (kind.compare(QLatin1String("PostgreSQL"), Qt::CaseInsensitive) == 0)
+        s.kind = Kind::PostgreSQL;
     else if (kind.compare(QLatin1String("Odbc"), Qt::CaseInsensitive) == 0)
         s.kind = Kind::Odbc;
     s.file = ini.value(QStringLiteral("Database/File"), defaultDatabaseFile()).toString();
     s.server = ini.value(QStringLiteral("Database/Server")).toString();
-    s.port = ini.value(QStringLiteral("Database/Port"), 1433).toInt();
+    s.port = ini.value(QStringLiteral("Database/Port"), s.kind == Kind::PostgreSQL ? 5432 : 1433)
+                 .toInt();
     s.database = ini.value(QStringLiteral("Database/Name"), s.database).toString();
     s.user = ini.value(QStringLiteral("Database/User"), s.user).toString();
     s.password = ini.value(QStringLiteral("Database/Password")).toString();
@@ -59,12 +62,18 @@ QString SessionSettings::odbcConnectionString() const
         .arg(database, user, password);
 }
 
+db::PostgresLogon SessionSettings::postgresLogon() const
+{
+    return {server, port, database, user, password};
+}
+
 QString SessionSettings::description() const
 {
     switch (kind) {
     case Kind::Embedded:
         return file;
     case Kind::SqlServer:
+    case Kind::PostgreSQL:
         return QStringLiteral("%1 on %2").arg(database, server);
     case Kind::Odbc:
         break;
