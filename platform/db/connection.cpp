@@ -78,7 +78,9 @@ sqlite3 *sqliteHandle(const QSqlDatabase &db)
 PGconn *postgresHandle(const QSqlDatabase &db)
 {
     const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "PGconn*") != 0)
+    // libpq's PGconn is a typedef of struct pg_conn, and the driver hands it out by that name.
+    if (!handle.isValid() || (qstrcmp(handle.typeName(), "pg_conn*") != 0 &&
+                              qstrcmp(handle.typeName(), "PGconn*") != 0))
         return nullptr;
     return *static_cast<PGconn *const *>(handle.data());
 }
