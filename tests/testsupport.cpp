@@ -115,6 +115,18 @@ std::unique_ptr<db::Connection> Databases::create(const QString &script)
     return connection;
 }
 
+QString nowOr(const QString &column)
+{
+    if (g_engine == Engine::PostgreSQL)
+        return QStringLiteral("Case When %1 Is Null Then '<null>' When abs(extract(epoch from %1 - "
+                              "localtimestamp)) < 172 Then 'now' Else to_char(%1, "
+                              "'YYYY-MM-DD HH24:MI:SS') End")
+            .arg(column);
+    return QStringLiteral("Case When %1 Is Null Then '<null>' When abs(julianday(%1) - "
+                          "julianday('now', 'localtime')) < 0.002 Then 'now' Else %1 End")
+        .arg(column);
+}
+
 QStringList rows(db::Connection &connection, const QString &sql)
 {
     QStringList out;

@@ -49,6 +49,10 @@ private:
     int m_files = 0;
 };
 
+// An expression for a query on the current engine: "now" when the date column holds the server's
+// time of the statement (within three minutes), <null> when Null, else the date as text.
+QString nowOr(const QString &column);
+
 // Rows of a query as text, one "a|b|c" string per row, NULL shown as <null>.
 QStringList rows(db::Connection &connection, const QString &sql);
 
@@ -121,8 +125,10 @@ Q_DECLARE_METATYPE(testsupport::Engine)
         }                                                                                          \
     } while (false)
 
+namespace testsupport {
 // What a worker process opens to reach the same database (serverdatabase.h: openTarget).
 QString targetOf(const db::Connection &connection);
+} // namespace testsupport
 
 #define INVENTORY_TEST_MAIN(TestClass)                                                             \
     int main(int argc, char **argv)                                                                \

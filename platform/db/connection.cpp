@@ -196,6 +196,12 @@ std::unique_ptr<Connection> Connection::openOdbc(const QString &connectionString
         // The program writes its dates month first ('12/08/2026 01:13:29 AM'): read them so
         // whatever the login's language would make of them.
         connection->run(QString(), QStringLiteral("SET DATEFORMAT mdy"), {}, nullptr);
+        Recordset numbered = connection->run(
+            QString(),
+            QStringLiteral("SELECT COL_LENGTH('INVENTORY.dbo.tbInvWithdrawRequest', 'DocumentNo')"),
+            {}, nullptr);
+        if (!numbered.Eof() && numbered.Fields(0).IsNull())
+            static_cast<SqlServerDialect &>(*connection->d->dialect).setHasNumberedColumn(false);
     }
     if (connection->d->sqlite) {
         connection->enableWal();

@@ -42,6 +42,13 @@ class SqlServerDialect final : public Dialect
 public:
     QString name() const override { return QStringLiteral("SQL Server"); }
     Statement translate(const QString &tsql, const QVariantList &params) const override;
+
+    // A hospital's table made before the numbered column DocumentNo (02_schema.sql not run on
+    // it): the next number is then read by the plain statement, which needs no such column.
+    void setHasNumberedColumn(bool has) { m_hasNumberedColumn = has; }
+
+private:
+    bool m_hasNumberedColumn = true;
 };
 
 // A server other than SQL Server: the T-SQL is translated token by token (tsqltranslator.h).

@@ -19,6 +19,14 @@ namespace db {
 
 Statement SqlServerDialect::translate(const QString &tsql, const QVariantList &params) const
 {
+    if (!m_hasNumberedColumn) {
+        static const QString numbered = QStringLiteral(
+            "select (max(documentno) + 1) as docnum from inventory..tbinvwithdrawrequest");
+        if (tsql.simplified().toLower() == numbered)
+            return {QStringLiteral("Select (max(Cast(DocumentNumber as int)) + 1) as DocNum From "
+                                   "INVENTORY..tbInvWithdrawRequest"),
+                    params, {}, {}};
+    }
     return {tsql, params, {}, {}};
 }
 

@@ -116,7 +116,13 @@ private:
     }
 
 private slots:
-    void init() { m_messages = std::make_unique<ui::ScopedRecordingResponder>(); }
+    void initTestCase_data() { testsupport::addEngineRows(); }
+
+    void init()
+    {
+        INVENTORY_USE_ENGINE_OF_ROW();
+        m_messages = std::make_unique<ui::ScopedRecordingResponder>();
+    }
 
     void cleanup()
     {
@@ -321,10 +327,10 @@ private slots:
         // No row is removed; ProcessDate is the server's time of the cancellation.
         const QStringList rows = testsupport::rows(
             m_session->connection(),
-            QStringLiteral("Select ItemID, Status, ProcessBy, Case When ProcessDate Is Null Then "
-                           "'<null>' When abs(julianday(ProcessDate) - julianday('now', "
-                           "'localtime')) < 0.002 Then 'now' Else ProcessDate End From "
-                           "tbInvWithdrawRequest Where DocumentNumber = '7' Order By ItemID"));
+            QStringLiteral("Select ItemID, Status, ProcessBy, ") +
+                testsupport::nowOr(QStringLiteral("ProcessDate")) +
+                QStringLiteral(" From tbInvWithdrawRequest Where DocumentNumber = '7' Order By "
+                               "ItemID"));
         QCOMPARE(rows, stored);
         const bool cancelled = answer == ui::Answer::Yes;
         QCOMPARE(shown().contains(QStringLiteral("7")), !cancelled); // the listing was refreshed
