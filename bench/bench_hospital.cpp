@@ -35,6 +35,8 @@
 #include "platform/ui/locationcombo.h"
 #include "platform/ui/msgbox.h"
 #include "request/frmMain.h"
+#include "support/messages.h"
+#include "support/sqllog.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -102,19 +104,6 @@ void report(const char *measure, const QString &detail, int rows, const Spread &
                 qPrintable(detail), rows, ours.min, ours.median, ours.max, raw.min, raw.median,
                 raw.max, raw.median > 0 ? ours.median / raw.median : 0.0);
     std::fflush(stdout);
-}
-
-// The request list's statement, as the main window builds it for a user and a filter.
-// The statements the window sends while it saves, as written (the SQL log's debug lines).
-QStringList g_written;
-QtMessageHandler g_previousHandler = nullptr;
-
-void captureSql(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (type == QtDebugMsg && context.category && qstrcmp(context.category, "inventory.sql") == 0)
-        g_written << message;
-    else if (g_previousHandler)
-        g_previousHandler(type, context, message);
 }
 
 void rawExec(sqlite3 *handle, const char *sql)
@@ -344,14 +333,15 @@ int main(int argc, char **argv)
         }
 
         // One more save with the SQL log on, for the statements to replay.
-        QLoggingCategory::setFilterRules(QStringLiteral("inventory.sql.debug=true"));
-        g_previousHandler = qInstallMessageHandler(captureSql);
-        w.txtDocNum->setText(QStringLiteral("NEW"));
-        w.SaveRequest();
-        qInstallMessageHandler(g_previousHandler);
-        QLoggingCategory::setFilterRules(QStringLiteral("inventory.sql.debug=false"));
+        QStringList sent;
+        {
+            testsupport::SqlLog log;
+            w.txtDocNum->setText(QStringLiteral("NEW"));
+            w.SaveRequest();
+            sent = log.statements();
+        }
         std::vector<db::Statement> replay;
-        for (const QString &written : std::as_const(g_written)) {
+        for (const QString &written : std::as_const(sent)) {
             if (written != QLatin1String("BEGIN TRANSACTION") && written != QLatin1String("COMMIT"))
                 replay.push_back(dialect.translate(written, {}));
         }

@@ -93,6 +93,14 @@ void frmReportViewer::buildWindow()
     add(actExport, QStringLiteral("Export to PDF..."), "actExport", QStyle::SP_DialogSaveButton,
         QKeySequence(Qt::CTRL | Qt::Key_E), &frmReportViewer::ExportReport);
 
+    // Closed from the keyboard like any document window.
+    actClose = new QAction(QStringLiteral("Close"), this);
+    actClose->setObjectName(QStringLiteral("actClose"));
+    actClose->setShortcuts({QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)});
+    actClose->setShortcutContext(Qt::WindowShortcut);
+    addAction(actClose);
+    connect(actClose, &QAction::triggered, this, &QWidget::close);
+
     connect(CRViewer1, &QPrintPreviewWidget::paintRequested, this,
             [this](QPrinter *printer) { paintPreview(printer); });
     connect(CRViewer1, &QPrintPreviewWidget::previewChanged, this, [this] { updatePageState(); });
@@ -207,11 +215,13 @@ void frmReportViewer::PrintReport()
 
 QString frmReportViewer::suggestedFileName() const
 {
-    QString name =
-        m_report && !m_report->title().isEmpty() ? m_report->title() : QStringLiteral("Report");
-    if (m_report && !m_report->ParameterFields().isEmpty())
-        name += QLatin1Char(' ') +
-                m_report->ParameterFields().first().CurrentValue().toString().trimmed();
+    // The request's number names the file; a report without one is named by its title.
+    const QString number = m_report && !m_report->ParameterFields().isEmpty()
+                               ? m_report->ParameterFields().first().CurrentValue().toString().trimmed()
+                               : QString();
+    QString name = !number.isEmpty() ? QStringLiteral("Request ") + number
+                   : m_report && !m_report->title().isEmpty() ? m_report->title()
+                                                              : QStringLiteral("Report");
     name.replace(QRegularExpression(QStringLiteral("[\\\\/:*?\"<>|]")), QStringLiteral("-"));
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     return QDir(folder).filePath(name.trimmed() + QStringLiteral(".pdf"));

@@ -64,13 +64,16 @@ public:
     QAction *actFitPage = nullptr;
     QAction *actPrint = nullptr;
     QAction *actExport = nullptr;
+    QAction *actClose = nullptr; // Escape or Ctrl+W
+
+    // Where Export proposes to write: "Request 7.pdf" in the user's documents folder.
+    QString suggestedFileName() const;
 
 private:
     void buildWindow();
     void Form_Load();
     void paintPreview(QPrinter *printer);
     void updatePageState();
-    QString suggestedFileName() const;
 
     std::shared_ptr<report::Report> m_report;
     std::unique_ptr<QPrinter> m_printer; // the preview's; outlives CRViewer1

@@ -188,6 +188,11 @@ QWidget *frmMain::buildDetailsTab()
     header->addWidget(txtDocNum, 0, 1);
     header->addWidget(label(QStringLiteral("Transaction Date"), "Label1(4)", txtTransDate), 0, 2);
     header->addWidget(txtTransDate, 0, 3);
+    // A processed or cancelled request says so beside its date.
+    lblFinal = named(new QLabel, "lblFinal");
+    lblFinal->setStyleSheet(QStringLiteral("QLabel { color: #b00020; font-weight: bold; }"));
+    lblFinal->setVisible(false);
+    header->addWidget(lblFinal, 0, 4, Qt::AlignRight);
     header->setColumnStretch(4, 1);
     header->addWidget(label(QStringLiteral("Justification of Request:"), "Label1(2)", txtRemarks), 1, 0);
     header->addWidget(txtRemarks, 1, 1, 1, 4);
@@ -342,8 +347,9 @@ void frmMain::setTabOrder()
 
 void frmMain::connectHandlers()
 {
-    // Leaving the request or the program needs no field to be right first.
-    m_noValidation = {cmdCancel, cmdExit};
+    // Leaving the request, starting another or moving between the tabs needs no field to be right
+    // first: these commands go ahead and forget a refused field.
+    m_noValidation = {cmdNew, cmdEdit, cmdCancel, cmdExit, cmdList, cmdDetails};
     onClick(cmdNew, &frmMain::cmdNew_Click);
     onClick(cmdEdit, &frmMain::cmdEdit_Click);
     onClick(cmdCancel, &frmMain::cmdCancel_Click);
@@ -359,8 +365,12 @@ void frmMain::connectHandlers()
 void frmMain::onClick(QPushButton *button, void (frmMain::*handler)())
 {
     connect(button, &QPushButton::clicked, this, [this, button, handler] {
-        if (m_failedField && !m_noValidation.contains(button))
-            return;
+        if (m_failedField) {
+            if (m_noValidation.contains(button))
+                m_failedField = nullptr;
+            else if (!checkFailedFieldAgain())
+                return;
+        }
         guarded([this, handler] { (this->*handler)(); });
     });
 }
@@ -401,30 +411,71 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
         QTimer::singleShot(0, box, &QLineEdit::selectAll);
     } else if (event->type() == QEvent::FocusOut && !m_validating) {
         // A field's check runs when the focus moves on to another field of this window; a
-        // message box or a popup taking the focus is not leaving the field.
+        // message box or a popup taking the focus is not leaving the field, nor is a field
+        // going out of sight with its tab.
         const auto reason = static_cast<QFocusEvent *>(event)->reason();
         for (const Validation &v : std::as_const(m_validations)) {
             if (v.field != watched || reason == Qt::PopupFocusReason ||
-                reason == Qt::ActiveWindowFocusReason)
+                reason == Qt::ActiveWindowFocusReason || !v.field->isVisible())
                 continue;
             QWidget *next = focusWidget(); // where the focus is going, in this window
             if (next && (next == v.field || v.field->isAncestorOf(next) || next->window() != this ||
                          m_noValidation.contains(next)))
                 continue;
-            m_validating = true;
-            bool accepted = true;
-            guarded([&] { accepted = v.check(); });
-            m_validating = false;
-            if (accepted) {
-                if (m_failedField == v.field)
-                    m_failedField = nullptr;
-            } else {
-                m_failedField = v.field;
-                QTimer::singleShot(0, v.field, [field = v.field] { field->setFocus(Qt::OtherFocusReason); });
-            }
+            runValidation(v);
         }
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+bool frmMain::runValidation(const Validation &v)
+{
+    m_validating = true;
+    bool accepted = true;
+    guarded([&] { accepted = v.check(); });
+    m_validating = false;
+    if (accepted) {
+        if (m_failedField == v.field)
+            m_failedField = nullptr;
+    } else {
+        m_failedField = v.field;
+        refocus(v.field);
+    }
+    return accepted;
+}
+
+void frmMain::refocus(QWidget *field)
+{
+    if (m_refocusPending)
+        return; // one move of the focus per action
+    m_refocusPending = true;
+    QTimer::singleShot(0, field, [this, field] {
+        m_refocusPending = false;
+        if (!field->isVisible())
+            return;
+        // The field the focus leaves is not checked on the way: two refused fields would
+        // otherwise hand the focus back and forth for ever.
+        m_validating = true;
+        field->setFocus(Qt::OtherFocusReason);
+        m_validating = false;
+    });
+}
+
+bool frmMain::checkFailedFieldAgain()
+{
+    if (m_refocusPending)
+        return false; // refused by this very action: its message has just been shown
+    QWidget *field = m_failedField;
+    if (!field->isVisible() || !field->isEnabled()) {
+        m_failedField = nullptr; // a field out of sight holds nothing back
+        return true;
+    }
+    for (const Validation &v : std::as_const(m_validations)) {
+        if (v.field == field)
+            return runValidation(v);
+    }
+    m_failedField = nullptr;
+    return true;
 }
 
 bool frmMain::handleKeyPreview(QWidget *target, QKeyEvent *event)
@@ -432,7 +483,12 @@ bool frmMain::handleKeyPreview(QWidget *target, QKeyEvent *event)
     // The detail grid handles its own keys while it has the focus.
     if (!m_keyPreview || target == grdDetails || grdDetails->isAncestorOf(target))
         return false;
-    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
+    if (event->modifiers() & Qt::AltModifier) {
+        // Alt with a letter no command answers to is swallowed: it never types the letter.
+        const QString text = event->text();
+        return !text.isEmpty() && text.at(0).isPrint();
+    }
+    if (event->modifiers() & Qt::ControlModifier)
         return false;
 
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {

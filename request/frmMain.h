@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QMainWindow>
 
 #include <functional>
@@ -13,6 +14,10 @@ class QPushButton;
 class QRadioButton;
 class QTabWidget;
 class clsItem;
+
+namespace db {
+class Recordset;
+}
 
 namespace ui {
 class FlexGrid;
@@ -131,6 +136,7 @@ public:
     QLineEdit *txtDocNum = nullptr;
     QDateTimeEdit *txtTransDate = nullptr;
     QLineEdit *txtRemarks = nullptr;
+    QLabel *lblFinal = nullptr; // says when the request shown is processed or cancelled
     // details tab: line entry
     QGroupBox *fraItem = nullptr;
     QLineEdit *txtProdCode = nullptr;
@@ -172,6 +178,12 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    struct Validation
+    {
+        QWidget *field;
+        std::function<bool()> check;
+    };
+
     void buildWindow();
     QWidget *buildListTab();
     QWidget *buildDetailsTab();
@@ -183,11 +195,31 @@ private:
     void connectListing();
     void connectSaving();
     void connectPrinting();
+    // The loaded request's date, justification and status, from the first of its lines.
+    void loadHeader(const db::Recordset &rs);
     void showItem(clsItem &item, bool offerAverageCost);
+    // The entry panel shows the item now resolved at a location: only such a code becomes a line.
+    void markResolved(const QString &code, const ui::LocationCombo *at);
+    bool entryResolved() const;
+    // Empties every field that shows an item's values; the typed code stays unless asked.
+    void clearItemFields(bool withCode);
+    // A code that did not resolve: its fields are emptied unless they still show that very item.
+    void forgetUnresolvedCode();
     QString nextDocumentNumber(); // GetNewDocNumber without its message: failures are thrown
 
     void showNumberingFailure(const QString &description);
-    void expandKit(const QString &kitCode);
+    // Processed and cancelled requests are final: true (after telling the user) when the request
+    // shown is one of them.
+    bool refusedAsFinal();
+    // Marks the request shown as processed ("P"), cancelled ("D") or open ("").
+    void setFinalStatus(const QString &status);
+    // A request without any coded line is not saved: true (after telling the user) when so.
+    bool refusedAsEmpty();
+    // The save's writes, in one transaction; returns the number the request was stored under.
+    enum class SaveRefusal { None, Numbering, NumberTaken, Final };
+    QString writeRequest(const QString &verifiedBy, SaveRefusal &refusal);
+    // True when the kit's lines replaced the grid's; false when declined or it has none.
+    bool expandKit(const QString &kitCode);
 
     // Runs a handler; an error nobody expected is shown and the window stays usable.
     void guarded(const std::function<void()> &handler);
@@ -195,20 +227,29 @@ private:
     void onClick(QPushButton *button, void (frmMain::*handler)());
     // A field whose check runs when the focus leaves it for another field of the window.
     void addValidation(QWidget *field, std::function<bool()> check);
+    // A command pressed while a field is refused: runs that field's check once more. True when it
+    // now passes (or the field is out of sight); false after showing its message again.
+    bool checkFailedFieldAgain();
+    bool runValidation(const Validation &v);
+    // Puts the focus back into a refused field once; other fields' checks do not run meanwhile.
+    void refocus(QWidget *field);
     bool handleKeyPreview(QWidget *target, QKeyEvent *event);
     bool handleGridEvent(QEvent *event);
     bool ownEnterRule(QWidget *target); // line entry's fields with an Enter rule of their own
     void onTabChanged(int index);
 
-    struct Validation
-    {
-        QWidget *field;
-        std::function<bool()> check;
-    };
     QList<Validation> m_validations;
     QList<QWidget *> m_noValidation; // buttons that may be pressed whatever a field holds
     QWidget *m_failedField = nullptr; // the field whose check refused it last
     bool m_validating = false;
+    bool m_refocusPending = false; // a refused field gets the focus back when this action ends
+    // The item the entry panel shows, and where it was resolved.
+    QString m_resolvedItem;
+    const ui::LocationCombo *m_resolvedAt = nullptr;
+    QString m_resolvedTag;
+    bool m_itemResolved = false;
+    QString m_finalStatus; // "P" or "D" when the request shown is processed or cancelled
+    QDateTime m_startDate; // the server's time of start-up: a new request's date
     bool m_keyPreview = true; // off while the detail grid has the focus
     int m_currentTab = 0;
 };

@@ -21,7 +21,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpression>
+#include <QScopedValueRollback>
 
 using namespace modInventory;
 
@@ -33,14 +33,6 @@ db::Connection &connection()
 }
 
 const QString CostPattern = QStringLiteral("########0.0000");
-
-// An unquoted procedure argument as the kit statements write it; a code that is not a plain word
-// goes between quotes instead, so it stays one value whatever it holds.
-QString procedureArgument(const QString &code)
-{
-    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_]+$"));
-    return plain.match(code).hasMatch() ? code : db::quoted(code);
-}
 
 } // namespace
 
@@ -77,6 +69,8 @@ bool frmMain::ownEnterRule(QWidget *target)
 
 bool frmMain::txtProdCode_Validate()
 {
+    // The focus moves on from inside the check: that is no leaving of the field to check again.
+    const QScopedValueRollback<bool> checking(m_validating, true);
     try {
         if (txtProdCode->text().trimmed().isEmpty()) {
             txtProdName->clear();
@@ -93,8 +87,10 @@ bool frmMain::txtProdCode_Validate()
         const QString search = blnBrowseItem ? QString() : txtProdCode->text();
         const bool found = item.SearchItem(search, location->currentText(), location->Tag());
         activateWindow(); // the keyboard comes back here when the search list closes
+        blnBrowseItem = false;
         if (!found) {
-            blnBrowseItem = false;
+            // Nothing chosen: a code no item answers to keeps no other item's values beside it.
+            forgetUnresolvedCode();
             return true;
         }
         txtProdCode->setText(item.ItemID());
@@ -102,11 +98,12 @@ bool frmMain::txtProdCode_Validate()
         QString kitCode;
         if (AllowWDZeroOnHand) {
             if (item.OnHand() <= 0) {
+                // Refused: neither the code nor the values of the item shown before stay.
+                clearItemFields(true);
                 ui::MsgBox(QStringLiteral("Zero Item Onhand"), ui::Buttons::OK, ui::Icon::Critical,
                            QStringLiteral("HEY!"));
                 ui::MsgBox(QStringLiteral("Enter another item"), ui::Buttons::OK,
                            ui::Icon::Information, QStringLiteral("OK"));
-                blnBrowseItem = false;
                 txtProdCode->setFocus();
                 return true;
             }
@@ -120,18 +117,17 @@ bool frmMain::txtProdCode_Validate()
                 kitCode = NullToDefault(rs.Fields(QStringLiteral("Code")), QString()).toString();
         }
 
-        if (kitCode != txtProdCode->text()) {
-            showItem(item, true);
-            blnBrowseItem = false;
-            txtWithdraw->setFocus();
-            return true;
-        }
-        expandKit(kitCode);
-        blnBrowseItem = false;
+        if (kitCode == txtProdCode->text() && expandKit(kitCode))
+            return true; // the kit's lines are in the grid, its first one in the entry fields
+        // An ordinary item, or a kit taken as one item.
+        showItem(item, true);
+        markResolved(item.ItemID(), location);
+        txtWithdraw->setFocus();
         return true;
     } catch (const AppError &) {
-        // Whatever failed, the code stays to be corrected; nothing else changes.
+        // Whatever failed, the code stays to be corrected.
         blnBrowseItem = false;
+        forgetUnresolvedCode();
         return false;
     }
 }
@@ -162,12 +158,47 @@ void frmMain::showItem(clsItem &item, bool offerAverageCost)
     }
 }
 
-void frmMain::expandKit(const QString &kitCode)
+void frmMain::markResolved(const QString &code, const ui::LocationCombo *at)
+{
+    m_resolvedItem = code;
+    m_resolvedAt = at;
+    m_resolvedTag = at->Tag();
+    m_itemResolved = true;
+}
+
+bool frmMain::entryResolved() const
+{
+    return m_itemResolved && txtProdCode->text().trimmed() == m_resolvedItem.trimmed() &&
+           m_resolvedAt->Tag() == m_resolvedTag;
+}
+
+void frmMain::clearItemFields(bool withCode)
+{
+    if (withCode)
+        txtProdCode->clear();
+    for (QLineEdit *box : {txtProdName, txtListCost, txtPacking, txtOnhand, txtAverageCost,
+                           txtUnitCost, txtTotalCost, txtUOM})
+        box->clear();
+    txtMin->clear();
+    txtMax->clear();
+    chkAdS->setVisible(false);
+    lblADSStock->setVisible(false);
+    lblADSStock->clear();
+    m_itemResolved = false;
+}
+
+void frmMain::forgetUnresolvedCode()
+{
+    if (!entryResolved())
+        clearItemFields(false);
+}
+
+bool frmMain::expandKit(const QString &kitCode)
 {
     if (ui::MsgBox(QStringLiteral("Item is a Kit. Do you want to add items located in the Kit?"),
                    ui::Buttons::YesNo, ui::Icon::Question,
                    QStringLiteral("Message")) != ui::Answer::Yes)
-        return;
+        return false;
 
     frmKitEntry &kit = frmKitEntry::instance();
     kit.setItemID(kitCode);
@@ -176,12 +207,12 @@ void frmMain::expandKit(const QString &kitCode)
     const QString code = txtProdCode->text().trimmed();
     const QString sql =
         kit.AllItems()
-            ? QStringLiteral("Inventory..sp_Inv_KitofItems ") + procedureArgument(code)
-            : QStringLiteral("Inventory..sp_Inv_KitofItems_PerItem ") + procedureArgument(code) +
-                  QLatin1Char(',') + procedureArgument(kit.ItemID());
+            ? QStringLiteral("Inventory..sp_Inv_KitofItems ") + db::quoted(code)
+            : QStringLiteral("Inventory..sp_Inv_KitofItems_PerItem ") + db::quoted(code) +
+                  QLatin1Char(',') + db::quoted(kit.ItemID());
     db::Recordset rs = connection().OpenRecordset(sql);
     if (rs.Eof())
-        return;
+        return false;
 
     // The kit's lines replace every line entered before; no empty row follows them.
     const int lines = qMin(rs.RecordCount(), MaxGridRow);
@@ -203,6 +234,7 @@ void frmMain::expandKit(const QString &kitCode)
     }
     grdDetails->setRowCol(1, 1);
     LoadDetailRow();
+    return true;
 }
 
 void frmMain::ShowItemInfo()
@@ -213,11 +245,13 @@ void frmMain::ShowItemInfo()
     if (item.LoadItem(txtProdCode->text(), cboLocation->Tag())) {
         txtProdCode->setText(item.ItemID());
         showItem(item, false);
+        markResolved(item.ItemID(), cboLocation);
         return;
     }
     for (QLineEdit *box : {txtProdCode, txtProdName, txtListCost, txtPacking, txtOnhand,
                            txtAverageCost, txtUnitCost, txtUOM})
         box->clear();
+    m_itemResolved = false;
 }
 
 bool frmMain::txtWithdraw_Validate()
@@ -268,7 +302,10 @@ void frmMain::cmdOK_Click()
         focus->setFocus();
     };
     const QString message = QStringLiteral("MESSAGE");
-    if (txtProdCode->text().trimmed().isEmpty())
+    if (refusedAsFinal())
+        return;
+    // Only a code resolved to an item at the location becomes a line.
+    if (txtProdCode->text().trimmed().isEmpty() || !entryResolved())
         return refuse(QStringLiteral("Invalid product code..."), message, txtProdCode);
     if (!vb::isNumeric(txtWithdraw->text()))
         return refuse(QStringLiteral("Invalid quantity..."), message, txtWithdraw);

@@ -116,6 +116,8 @@ void frmMain::StoreLine()
 
 void frmMain::cmdAdd_Click()
 {
+    if (refusedAsFinal())
+        return;
     grdDetails->setRow(grdDetails->Rows() - 1);
     keepInView(*grdDetails);
     grdDetails_DblClick();
@@ -125,6 +127,8 @@ void frmMain::cmdAdd_Click()
 
 void frmMain::cmdDelete_Click()
 {
+    if (refusedAsFinal())
+        return;
     if (grdDetails->Row() < grdDetails->Rows() - 1)
         grdDetails->RemoveItem(grdDetails->Row()); // the empty last row is never removed
     grdDetails->setFocus();

@@ -36,9 +36,9 @@ void frmMain::Form_Load()
     LoadLocation(*cboTargetLocation, false, false, false, false, true);
 
     // The server's time of start-up; without a hospital row, the workstation's.
-    const QDateTime now = CurDate.isValid() ? CurDate : QDateTime::currentDateTime();
-    txtTransDate->setDateTime(now);
-    txtTransDate->setMaximumDateTime(now); // a request cannot be dated after start-up
+    m_startDate = CurDate.isValid() ? CurDate : QDateTime::currentDateTime();
+    txtTransDate->setDateTime(m_startDate);
+    txtTransDate->setMaximumDateTime(m_startDate); // a request cannot be dated after start-up
 
     blnBrowseItem = false;
     LoadListing();
@@ -80,9 +80,12 @@ void frmMain::LoadRights()
 void frmMain::ClearAll()
 {
     m_failedField = nullptr;
+    setFinalStatus(QString()); // an empty request is no processed or cancelled one
     for (QLineEdit *box : {txtProdCode, txtProdName, txtWithdraw, txtUnitCost, txtAverageCost,
                            txtTotalCost, txtPacking, txtOnhand, Text2, txtListCost})
         box->clear();
+    clearItemFields(true); // nor the minimum, maximum or ADS stock of the item shown before
+    txtTotalCounter->setText(QStringLiteral("0.0000")); // nor the total of the request before
     cboLocation->setEnabled(true);
     cboTargetLocation->setEnabled(true);
     txtRemarks->clear();
@@ -156,6 +159,9 @@ void frmMain::cmdNew_Click()
         txtDocNum->setReadOnly(true);
         txtProdCode->setFocus();
     }
+    // A new request is dated as requests are at start-up, not as the one opened before it.
+    txtTransDate->setMaximumDateTime(m_startDate);
+    txtTransDate->setDateTime(m_startDate);
     cmdOK->setText(QStringLiteral("Add to List"));
     cboTargetLocation_Validate();
     txtTotalCounter->setVisible(false);
@@ -203,6 +209,7 @@ void frmMain::onTabChanged(int index)
 {
     const int previous = m_currentTab;
     m_currentTab = index;
+    m_failedField = nullptr; // moving between the tabs leaves a refused field behind
     if (previous == 0 && index == 1)
         cmdEdit_Click();
 }

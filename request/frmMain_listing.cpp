@@ -13,9 +13,12 @@
 #include "platform/ui/msgbox.h"
 
 #include <QCheckBox>
+#include <QDateTimeEdit>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 
 using namespace modInventory;
 
@@ -29,6 +32,33 @@ db::Connection &connection()
 QString textOf(const db::Field &field)
 {
     return NullToDefault(field, QString()).toString();
+}
+
+// Each listed request's date as "11/19/2026 11:30 AM", or shorter where the column's width and
+// the screen's font need it; the stored value, seconds and all, as the cell's tooltip.
+void shortenListedDates(ui::FlexGrid &grid)
+{
+    static const QLocale english(QLocale::English, QLocale::UnitedStates);
+    const QDateTime widest(QDate(2028, 12, 28), QTime(12, 58));
+    const int room = grid.columnWidth(3) -
+                     2 * (grid.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &grid) + 1);
+    QString format;
+    for (const char *candidate : {"MM/dd/yyyy hh:mm AP", "MM/dd/yy hh:mm AP", "MM/dd/yy HH:mm"}) {
+        format = QLatin1String(candidate);
+        if (grid.fontMetrics().horizontalAdvance(english.toString(widest, format)) <= room)
+            break;
+    }
+    const ui::FlexGrid::Filling filling(grid);
+    for (int r = 1; r < grid.Rows(); ++r) {
+        const QString stored = grid.TextMatrix(r, 3);
+        QDateTime when = QDateTime::fromString(stored, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        if (!when.isValid())
+            when = QDateTime::fromString(stored, QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+        if (!when.isValid())
+            continue; // shown as it came
+        grid.setTextMatrix(r, 3, english.toString(when, format));
+        grid.setCellToolTip(r, 3, stored);
+    }
 }
 
 } // namespace
@@ -113,10 +143,38 @@ void frmMain::LoadListing()
             const int widths[] = {1200, 2500, 2500, 2000, 2500};
             for (int c = 0; c < 5; ++c)
                 grdListing->setColWidth(c, widths[c]);
+            shortenListedDates(*grdListing);
         }
     } catch (const AppError &e) {
         ui::MsgBox(e.description());
     }
+}
+
+void frmMain::loadHeader(const db::Recordset &rs)
+{
+    // Older servers' load procedures may not return these; the window then keeps what it showed.
+    if (rs.HasField(QStringLiteral("TransDate"))) {
+        const db::Field date = rs.Fields(QStringLiteral("TransDate"));
+        if (!date.IsNull()) {
+            const QDateTime when = date.toDate();
+            // A request saved after this window started is shown as dated, not clipped.
+            if (when > txtTransDate->maximumDateTime())
+                txtTransDate->setMaximumDateTime(when);
+            txtTransDate->setDateTime(when);
+        }
+    }
+    if (rs.HasField(QStringLiteral("Remarks")))
+        txtRemarks->setText(textOf(rs.Fields(QStringLiteral("Remarks"))));
+    QString final;
+    if (rs.HasField(QStringLiteral("Status"))) {
+        // A processed or cancelled request is shown for reading only; any of its lines says so.
+        for (db::Recordset line = rs; !line.Eof() && final.isEmpty(); line.MoveNext()) {
+            const QString status = textOf(line.Fields(QStringLiteral("Status"))).trimmed().toUpper();
+            if (status == QLatin1String("P") || status == QLatin1String("D"))
+                final = status;
+        }
+    }
+    setFinalStatus(final);
 }
 
 void frmMain::LoadRequest(bool blnFromList)
@@ -135,6 +193,7 @@ void frmMain::LoadRequest(bool blnFromList)
         cboTargetLocation->setTag(textOf(rs.Fields(QStringLiteral("TargetLocationID"))));
         cboTargetLocation->setEditText(textOf(rs.Fields(QStringLiteral("TLocation"))));
         txtDocNum->setText(textOf(rs.Fields(QStringLiteral("DocumentNumber"))));
+        loadHeader(rs);
 
         const int lines = qMin(rs.RecordCount(), MaxGridRow - 1);
         if (lines < rs.RecordCount())
@@ -160,10 +219,13 @@ void frmMain::LoadRequest(bool blnFromList)
             grdDetails->setTextMatrix(lines + 1, c, QString());
         LoadDetailRow();
     } else {
+        // Nothing stored under the number: the grid is emptied to its two rows.
         grdDetails->unbind();
+        grdDetails->Clear();
         grdDetails->setCols(7);
         grdDetails->setRows(2);
         grdDetails->setRow(1);
+        setFinalStatus(QString());
     }
     grdDetails->setFormatString(
         QStringLiteral("Code |< Product Name & Description | Quantity | Unit Cost| Total Cost| Retail?|"));

@@ -20,9 +20,11 @@
 #include "platform/ui/msgbox.h"
 
 #include <QDateTimeEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QTabWidget>
 
@@ -166,8 +168,96 @@ void frmMain::cmdVerified_Click()
         cmdSave_Click();
 }
 
+namespace {
+
+// What a request's stored lines say of it, read under the save's lock: who requested it and
+// whether it is processed ('P') or cancelled ('D').
+struct StoredRequest
+{
+    bool exists = false;
+    QString requester;
+    QString status;
+};
+
+// On a server the lock is held from this read of the number's lines to the commit; the embedded
+// file holds its write lock from the transaction's start.
+void lockLines(db::Connection &c, const QString &docNum)
+{
+    if (!c.dialect().isSqlite()) {
+        c.Execute(QStringLiteral("Select Count(*) From INVENTORY..tbInvWithdrawRequest WITH "
+                                 "(UPDLOCK, HOLDLOCK) Where DocumentNumber = '") +
+                  docNum + QStringLiteral("'"));
+    }
+}
+
+StoredRequest storedRequest(db::Connection &c, const QString &docNum)
+{
+    // A final status sorts first: 'P' and 'D' before the empty status of a pending line.
+    db::Recordset rs = c.OpenRecordset(
+        QStringLiteral("Select Top 1 UserID, Status From INVENTORY..tbInvWithdrawRequest Where "
+                       "DocumentNumber = '") +
+        docNum + QStringLiteral("' Order By IsNull(Status,'') Desc"));
+    StoredRequest stored;
+    if (rs.Eof())
+        return stored;
+    stored.exists = true;
+    stored.requester = NullToDefault(rs.Fields(QStringLiteral("UserID")), QString()).toString();
+    stored.status =
+        NullToDefault(rs.Fields(QStringLiteral("Status")), QString()).toString().trimmed().toUpper();
+    return stored;
+}
+
+bool isFinal(const QString &status)
+{
+    return status == QLatin1String("P") || status == QLatin1String("D");
+}
+
+QString finalMessage(const QString &status)
+{
+    return status == QLatin1String("P")
+               ? QStringLiteral("This request has been processed and can no longer be changed.")
+               : QStringLiteral("This request has been cancelled and can no longer be changed.");
+}
+
+} // namespace
+
+void frmMain::setFinalStatus(const QString &status)
+{
+    m_finalStatus = status;
+    lblFinal->setText(status == QLatin1String("P")   ? QStringLiteral("Processed: read only")
+                      : status == QLatin1String("D") ? QStringLiteral("Cancelled: read only")
+                                                     : QString());
+    lblFinal->setVisible(isFinal(status));
+}
+
+bool frmMain::refusedAsFinal()
+{
+    if (!isFinal(m_finalStatus))
+        return false;
+    ui::MsgBox(finalMessage(m_finalStatus), ui::Buttons::OK, ui::Icon::Information,
+               QStringLiteral("MESSAGE"));
+    return true;
+}
+
+bool frmMain::refusedAsEmpty()
+{
+    for (int r = 1; r < grdDetails->Rows(); ++r) {
+        if (!grdDetails->TextMatrix(r, 0).trimmed().isEmpty())
+            return false;
+    }
+    ui::MsgBox(QStringLiteral("There are no item lines to save. Add at least one item, or use "
+                              "Delete in the list to cancel a saved request."),
+               ui::Buttons::OK, ui::Icon::Information, QStringLiteral("MESSAGE"));
+    if (txtProdCode->isVisible())
+        txtProdCode->setFocus();
+    return true;
+}
+
 bool frmMain::SaveRequest()
 {
+    // Refused before anyone is asked for a password, and before a number is taken.
+    if (refusedAsFinal() || refusedAsEmpty())
+        return false;
     QString verifiedBy;
     if (blnVerifyMode) {
         frmDeletePassword &dialog = frmDeletePassword::instance();
@@ -178,103 +268,142 @@ bool frmMain::SaveRequest()
     }
 
     std::optional<QString> failure;
-    bool numberingFailed = false;
-    bool numberTaken = false;
+    SaveRefusal refusal = SaveRefusal::None;
     {
         ui::Hourglass hourglass;
         try {
-            db::Connection &c = connection();
-            db::Transaction transaction(c);
-
-            // The number is taken inside the transaction, under the write lock; the window shows
-            // it only once the request is stored under it.
-            QString number = txtDocNum->text();
-            if (number == QLatin1String("NEW")) {
-                if (!c.dialect().isSqlite()) {
-                    // A server holds the lock from the first read of the table to the commit.
-                    c.Execute(QStringLiteral("Select Count(*) From "
-                                             "INVENTORY..tbInvWithdrawRequest WITH (UPDLOCK, "
-                                             "HOLDLOCK)"));
-                }
-                try {
-                    number = nextDocumentNumber();
-                } catch (const AppError &) {
-                    numberingFailed = true; // shown as the numbering shows it, after the rollback
-                    throw;
-                }
-            } else if (!txtDocNum->isReadOnly()) {
-                // A number the user typed for a new request was free when Save checked it; another
-                // workstation may have saved under it since. Checked again under the write lock,
-                // so neither request replaces the other's lines.
-                if (!c.dialect().isSqlite()) {
-                    c.Execute(QStringLiteral("Select Count(*) From INVENTORY..tbInvWithdrawRequest "
-                                             "WITH (UPDLOCK, HOLDLOCK) Where DocumentNumber = '") +
-                              db::sqlText(number.trimmed()) + QStringLiteral("'"));
-                }
-                if (Verify_DocumentNumber(number)) {
-                    numberTaken = true;
-                    throw AppError(0, QStringLiteral("frmMain:SaveRequest"),
-                                   QStringLiteral("Document Number already exists. Please assign "
-                                                  "a new number."));
-                }
-            }
-            const QString docNum = db::sqlText(number.trimmed());
-            const Header header{docNum,
-                                dateLiteral(txtTransDate->dateTime()),
-                                db::sqlText(cboLocation->Tag()),
-                                db::sqlText(cboTargetLocation->Tag()),
-                                db::sqlText(objCurrentUser->EmployeeCode()),
-                                db::sqlText(txtRemarks->text())};
-
-            // The trimmed number, as the inserts use: the stored lines are the ones replaced.
-            c.Execute(QStringLiteral("Delete INVENTORY..tbInvWithdrawRequest Where "
-                                     "DocumentNumber = '") +
-                      docNum + QStringLiteral("'"));
-            for (int r = 1; r < grdDetails->Rows(); ++r) {
-                if (!grdDetails->TextMatrix(r, 0).trimmed().isEmpty())
-                    c.Execute(lineInsert(*grdDetails, r, header));
-            }
-            if (blnVerifyMode) {
-                c.Execute(QStringLiteral("Update Inventory..tbInvWithdrawRequest set "
-                                         "Verifiedby = '") +
-                          db::sqlText(verifiedBy) +
-                          QStringLiteral("', verifiedDate = GetDate() where DocumentNumber = '") +
-                          docNum + QStringLiteral("'"));
-            }
-            transaction.commit();
-            txtDocNum->setText(number);
+            txtDocNum->setText(writeRequest(verifiedBy, refusal));
         } catch (const AppError &e) {
             failure = e.description();
         }
     }
     // Shown once the transaction is rolled back: no lock is held while the message waits.
-    if (failure) {
-        if (numberingFailed) {
-            showNumberingFailure(*failure);
-        } else if (numberTaken) {
-            ui::MsgBox(*failure, ui::Buttons::OK, ui::Icon::Critical, QStringLiteral("MESSAGE"));
-            txtDocNum->setFocus();
-        } else {
-            ui::MsgBox(*failure);
-        }
-        return false;
+    if (!failure)
+        return true;
+    switch (refusal) {
+    case SaveRefusal::Numbering:
+        showNumberingFailure(*failure);
+        break;
+    case SaveRefusal::NumberTaken:
+        ui::MsgBox(*failure, ui::Buttons::OK, ui::Icon::Critical, QStringLiteral("MESSAGE"));
+        txtDocNum->setFocus();
+        break;
+    case SaveRefusal::Final:
+        ui::MsgBox(*failure, ui::Buttons::OK, ui::Icon::Information, QStringLiteral("MESSAGE"));
+        break;
+    case SaveRefusal::None:
+        ui::MsgBox(*failure);
+        break;
     }
-    return true;
+    return false;
+}
+
+QString frmMain::writeRequest(const QString &verifiedBy, SaveRefusal &refusal)
+{
+    db::Connection &c = connection();
+    db::Transaction transaction(c);
+    const QString source = QStringLiteral("frmMain:SaveRequest");
+
+    // The number is taken inside the transaction, under the write lock; the window shows it only
+    // once the request is stored under it.
+    QString number = txtDocNum->text();
+    StoredRequest stored;
+    if (number == QLatin1String("NEW")) {
+        if (!c.dialect().isSqlite()) {
+            // A server holds the lock from the first read of the table to the commit.
+            c.Execute(QStringLiteral("Select Count(*) From INVENTORY..tbInvWithdrawRequest WITH "
+                                     "(UPDLOCK, HOLDLOCK)"));
+        }
+        try {
+            number = nextDocumentNumber();
+        } catch (const AppError &) {
+            refusal = SaveRefusal::Numbering;
+            throw;
+        }
+    } else {
+        const QString docNum = db::sqlText(number.trimmed());
+        lockLines(c, docNum);
+        stored = storedRequest(c, docNum);
+        if (!txtDocNum->isReadOnly() && stored.exists) {
+            // A number typed for a new request was free when Save checked it; another
+            // workstation may have saved under it since. Neither request replaces the other's.
+            refusal = SaveRefusal::NumberTaken;
+            throw AppError(0, source,
+                           QStringLiteral("Document Number already exists. Please assign a new "
+                                          "number."));
+        }
+        if (isFinal(stored.status)) {
+            // Processed or cancelled since it was opened, perhaps at another workstation.
+            setFinalStatus(stored.status);
+            refusal = SaveRefusal::Final;
+            throw AppError(0, source, finalMessage(stored.status));
+        }
+    }
+    // A stored request keeps the employee who requested it; a new one is the signed-in user's.
+    const QString requester = stored.exists && !stored.requester.trimmed().isEmpty()
+                                  ? stored.requester
+                                  : objCurrentUser->EmployeeCode();
+    const QString docNum = db::sqlText(number.trimmed());
+    const Header header{docNum,
+                        dateLiteral(txtTransDate->dateTime()),
+                        db::sqlText(cboLocation->Tag()),
+                        db::sqlText(cboTargetLocation->Tag()),
+                        db::sqlText(requester),
+                        db::sqlText(txtRemarks->text())};
+
+    // The trimmed number, as the inserts use: the stored lines are the ones replaced.
+    c.Execute(QStringLiteral("Delete INVENTORY..tbInvWithdrawRequest Where DocumentNumber = '") +
+              docNum + QStringLiteral("'"));
+    for (int r = 1; r < grdDetails->Rows(); ++r) {
+        if (!grdDetails->TextMatrix(r, 0).trimmed().isEmpty())
+            c.Execute(lineInsert(*grdDetails, r, header));
+    }
+    if (blnVerifyMode) {
+        c.Execute(QStringLiteral("Update Inventory..tbInvWithdrawRequest set Verifiedby = '") +
+                  db::sqlText(verifiedBy) +
+                  QStringLiteral("', verifiedDate = GetDate() where DocumentNumber = '") + docNum +
+                  QStringLiteral("'"));
+    }
+    transaction.commit();
+    return number;
 }
 
 void frmMain::cmdDeleteReq_Click()
 {
+    const QString number =
+        grdListing->Row() >= 1 ? grdListing->TextMatrix(grdListing->Row(), 0) : QString();
+    // The "Processed" list holds processed requests only: refused before anything is asked.
+    if (optOptions[1]->isChecked() && !number.isEmpty()) {
+        ui::MsgBox(QStringLiteral("This request has been processed and cannot be cancelled."),
+                   ui::Buttons::OK, ui::Icon::Information, QStringLiteral("MESSAGE"));
+        return;
+    }
     if (ui::MsgBox(QStringLiteral("Are you sure you want to delete this record?"),
                    ui::Buttons::YesNo, ui::Icon::Question,
                    QStringLiteral("Message")) != ui::Answer::Yes)
         return;
-    const QString number =
-        grdListing->Row() >= 1 ? grdListing->TextMatrix(grdListing->Row(), 0) : QString();
-    connection().Execute(
-        QStringLiteral("Update INVENTORY..tbInvWithDrawRequest set Status = 'D', ProcessDate = "
-                       "getdate(), ProcessBy = '") +
-        db::sqlText(objCurrentUser->EmployeeCode()) +
-        QStringLiteral("'  where DocumentNumber = '") + db::sqlText(number) + QStringLiteral("'"));
+    std::optional<QString> refused;
+    {
+        db::Connection &c = connection();
+        db::Transaction transaction(c);
+        const QString docNum = db::sqlText(number);
+        lockLines(c, docNum);
+        // Checked again under the lock: it may have been processed or cancelled meanwhile.
+        const StoredRequest stored = storedRequest(c, docNum);
+        if (stored.status == QLatin1String("P")) {
+            refused = QStringLiteral("This request has been processed and cannot be cancelled.");
+        } else if (stored.status == QLatin1String("D")) {
+            refused = QStringLiteral("This request has already been cancelled.");
+        } else {
+            c.Execute(QStringLiteral("Update INVENTORY..tbInvWithDrawRequest set Status = 'D', "
+                                     "ProcessDate = getdate(), ProcessBy = '") +
+                      db::sqlText(objCurrentUser->EmployeeCode()) +
+                      QStringLiteral("'  where DocumentNumber = '") + docNum + QStringLiteral("'"));
+            transaction.commit();
+        }
+    }
+    if (refused)
+        ui::MsgBox(*refused, ui::Buttons::OK, ui::Icon::Information, QStringLiteral("MESSAGE"));
     LoadListing();
 }
 

@@ -5,7 +5,6 @@
 #include "app/modInventory.h"
 #include "platform/session/clsCurrentUser.h"
 #include "request/frmMain.h"
-#include "platform/ui/modal.h"
 
 #include <QDialog>
 #include <QElapsedTimer>

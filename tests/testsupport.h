@@ -3,6 +3,9 @@
 #include "platform/db/connection.h"
 #include "platform/db/embeddeddatabase.h"
 #include "platform/error.h"
+#include "support/messages.h"
+#include "support/modal.h"
+#include "support/sqllog.h"
 
 #include <QApplication>
 #include <QLocale>

@@ -34,13 +34,6 @@ QString nextConnectionName()
     return QStringLiteral("inventory-%1").arg(counter.fetchAndAddRelaxed(1));
 }
 
-// Never let a password reach a message or a log.
-QString withoutPassword(QString text)
-{
-    static const QRegularExpression pwd(QStringLiteral("(PWD|Password)\\s*=\\s*[^;]*"),
-                                        QRegularExpression::CaseInsensitiveOption);
-    return text.replace(pwd, QStringLiteral("\\1=****"));
-}
 
 QString errorText(const QSqlError &error)
 {
@@ -49,7 +42,7 @@ QString errorText(const QSqlError &error)
         text = error.text().trimmed();
     if (!error.driverText().isEmpty() && !text.contains(error.driverText()))
         text += QStringLiteral(" (") + error.driverText() + QLatin1Char(')');
-    return withoutPassword(text);
+    return withoutSecrets(text);
 }
 
 QString odbcDbmsName(const QSqlDatabase &db)
@@ -265,7 +258,8 @@ void Connection::connectionLost(const QString &written, const QString &sql, cons
     if (!d->db.isOpen())
         text += QStringLiteral(" The server cannot be reached now: try again in a moment, or "
                                "sign in again.");
-    qCWarning(lcSql).noquote() << "failed:" << (written.isEmpty() ? sql : written) << "--" << text;
+    qCWarning(lcSql).noquote() << "failed:" << withoutSecrets(written.isEmpty() ? sql : written)
+                               << "--" << text;
     throw DbError(text, written.isEmpty() ? sql : written);
 }
 
@@ -330,8 +324,8 @@ Recordset Connection::run(const QString &written, const QString &sql, const QVar
             if (!handle || PQstatus(handle) == CONNECTION_BAD)
                 connectionLost(written, sql, message);
         }
-        qCWarning(lcSql).noquote() << "failed:" << (written.isEmpty() ? sql : written) << "--"
-                                   << message;
+        qCWarning(lcSql).noquote() << "failed:" << withoutSecrets(written.isEmpty() ? sql : written)
+                                   << "--" << message;
         throw DbError(message, written.isEmpty() ? sql : written);
     }
     if (recordsAffected)
@@ -357,7 +351,7 @@ Recordset Connection::run(const QString &written, const QString &sql, const QVar
     }
     if (q.lastError().isValid()) {
         const QString message = errorText(q.lastError());
-        qCWarning(lcSql).noquote() << "failed:" << written << "--" << message;
+        qCWarning(lcSql).noquote() << "failed:" << withoutSecrets(written) << "--" << message;
         throw DbError(message, written);
     }
     return Recordset(std::move(names), std::move(rows));
@@ -365,12 +359,12 @@ Recordset Connection::run(const QString &written, const QString &sql, const QVar
 
 Recordset Connection::Execute(const QString &sql, int *recordsAffected)
 {
-    qCDebug(lcSql).noquote() << sql;
+    qCDebug(lcSql).noquote() << withoutSecrets(sql);
     Statement statement;
     try {
         statement = d->dialect->translate(sql);
     } catch (const DbError &e) {
-        qCWarning(lcSql).noquote() << "failed:" << sql << "--" << e.description();
+        qCWarning(lcSql).noquote() << "failed:" << withoutSecrets(sql) << "--" << e.description();
         throw;
     }
     return run(sql, statement, recordsAffected);
@@ -378,14 +372,16 @@ Recordset Connection::Execute(const QString &sql, int *recordsAffected)
 
 Recordset Connection::query(const QString &sql, const QVariantList &params)
 {
-    qCDebug(lcSql).noquote() << sql << "-- with" << params.size() << "bound value(s)";
+    qCDebug(lcSql).noquote() << withoutSecrets(sql) << "-- with" << params.size()
+                             << "bound value(s)";
     const Statement statement = d->dialect->translate(sql, params);
     return run(sql, statement, nullptr);
 }
 
 int Connection::execute(const QString &sql, const QVariantList &params)
 {
-    qCDebug(lcSql).noquote() << sql << "-- with" << params.size() << "bound value(s)";
+    qCDebug(lcSql).noquote() << withoutSecrets(sql) << "-- with" << params.size()
+                             << "bound value(s)";
     const Statement statement = d->dialect->translate(sql, params);
     int affected = 0;
     run(sql, statement, &affected);

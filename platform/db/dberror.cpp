@@ -1,10 +1,12 @@
 #include "platform/db/dberror.h"
 
+#include "platform/db/sqllog.h"
+
 namespace db {
 
 DbError::DbError(QString description, QString statement)
-    : AppError(Number, QStringLiteral("Database"), std::move(description)),
-      m_statement(std::move(statement))
+    : AppError(Number, QStringLiteral("Database"), withoutSecrets(std::move(description))),
+      m_statement(withoutSecrets(std::move(statement)))
 {
 }
 

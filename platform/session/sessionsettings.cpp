@@ -56,10 +56,15 @@ QString SessionSettings::odbcConnectionString() const
 {
     if (kind == Kind::Odbc)
         return connectionString;
+    // Every value between braces ("}" doubled inside), so a ';' or '=' in a password stays in it.
+    auto braced = [](QString value) {
+        return QLatin1Char('{') + value.replace(QLatin1Char('}'), QLatin1String("}}")) +
+               QLatin1Char('}');
+    };
     return QStringLiteral("DRIVER=%1;Server=%2;Port=%3;Database=%4;UID=%5;PWD=%6;TDS_Version=7.4")
-        .arg(driver, server)
+        .arg(braced(driver), braced(server))
         .arg(port)
-        .arg(database, user, password);
+        .arg(braced(database), braced(user), braced(password));
 }
 
 db::PostgresLogon SessionSettings::postgresLogon() const

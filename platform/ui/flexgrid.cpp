@@ -3,10 +3,12 @@
 #include "platform/error.h"
 
 #include <QAbstractTableModel>
+#include <QHelpEvent>
 #include <QHeaderView>
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
+#include <QToolTip>
 
 #include <algorithm>
 
@@ -342,6 +344,7 @@ void FlexGrid::setText(const QString &text)
 
 void FlexGrid::Clear()
 {
+    m_toolTips.clear();
     QScopedValueRollback guard(m_syncing, true);
     m_model->clearCells();
     for (int c = 0; c < Cols(); ++c)
@@ -367,6 +370,7 @@ void FlexGrid::AddItem(const QString &item, int index)
 
 void FlexGrid::RemoveItem(int row)
 {
+    m_toolTips.clear();
     if (row < 1 || row >= Rows())
         subscriptOutOfRange();
     if (Rows() <= 2)
@@ -567,6 +571,7 @@ void FlexGrid::setColWidth(int col, int twips)
 
 void FlexGrid::setRecordset(const db::Recordset &recordset)
 {
+    m_toolTips.clear();
     const int fields = recordset.FieldCount();
     const int records = recordset.RecordCount();
     const int cols = std::max(fields, 1);
@@ -609,6 +614,51 @@ void FlexGrid::unbind()
 {
     m_recordset = db::Recordset();
     m_bound = false;
+}
+
+} // namespace ui
+
+namespace ui {
+
+void FlexGrid::setCellToolTip(int row, int col, const QString &text)
+{
+    checkRow(row);
+    checkCol(col);
+    if (text.isEmpty())
+        m_toolTips.remove({row, col});
+    else
+        m_toolTips.insert({row, col}, text);
+}
+
+QString FlexGrid::toolTipAt(const QPoint &viewportPos) const
+{
+    const QModelIndex index = indexAt(viewportPos);
+    if (!index.isValid())
+        return {};
+    const int row = index.row() + 1; // table row r is grid row r + 1
+    const QString own = m_toolTips.value({row, index.column()});
+    if (!own.isEmpty())
+        return own;
+    const QString text = TextMatrix(row, index.column());
+    // The cell's text with the margins the style draws around it.
+    const int margin = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
+    const bool cut = fontMetrics().horizontalAdvance(text) + margin > visualRect(index).width();
+    return cut ? text : QString();
+}
+
+bool FlexGrid::viewportEvent(QEvent *event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QTableView::viewportEvent(event);
+    const auto *help = static_cast<QHelpEvent *>(event);
+    const QString tip = toolTipAt(help->pos());
+    if (tip.isEmpty()) {
+        QToolTip::hideText();
+        event->ignore();
+    } else {
+        QToolTip::showText(help->globalPos(), tip, viewport(), visualRect(indexAt(help->pos())));
+    }
+    return true;
 }
 
 } // namespace ui

@@ -3,6 +3,7 @@
 #include "platform/db/recordset.h"
 #include "platform/ui/twips.h"
 
+#include <QHash>
 #include <QTableView>
 #include <QVector>
 
@@ -106,6 +107,13 @@ public:
     bool isBound() const { return m_bound; }
     const db::Recordset &recordset() const { return m_recordset; }
 
+    // A cell's own tooltip (a date shown short, say, with its full value); forgotten when the
+    // grid is cleared, bound to a result or loses a row. A cell without one that is cut short by
+    // its column shows its whole text as its tooltip.
+    void setCellToolTip(int row, int col, const QString &text);
+    // The tooltip of the cell at a point of the viewport: its own, or its whole text when cut.
+    QString toolTipAt(const QPoint &viewportPos) const;
+
     // Display alignment of a cell's text (used by the grid's drawing), and of a column's header.
     Qt::Alignment displayAlignment(int col, const QString &text) const;
     Qt::Alignment headerAlignment(int col) const;
@@ -116,6 +124,7 @@ signals:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
 
 private:
     void checkRow(int row) const;
@@ -137,6 +146,7 @@ private:
     QString m_formatString;
     db::Recordset m_recordset;
     bool m_bound = false;
+    QHash<QPair<int, int>, QString> m_toolTips; // (row, column) -> the cell's own tooltip
 };
 
 } // namespace ui

@@ -4,8 +4,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <optional>
-
 namespace ui {
 
 // The title of every message box that has none of its own.
@@ -33,7 +31,8 @@ Answer MsgBox(const QString &text, Buttons buttons = Buttons::OK, Icon icon = Ic
 // The buttons a box offers, in their order on screen; the first is the default button.
 QList<Answer> answersOf(Buttons buttons);
 
-// Answers message boxes instead of the user. While one is installed no box is shown.
+// Answers message boxes instead of the user. While one is installed no box is shown: the tests
+// install one that records every message and answers from a script.
 class MessageResponder
 {
 public:
@@ -44,57 +43,5 @@ public:
 // Installs a responder (nullptr: show real boxes again); returns the one installed before.
 MessageResponder *setMessageResponder(MessageResponder *responder);
 MessageResponder *messageResponder();
-
-// Records every message and answers from a script: queued answers first, in order; when the queue
-// is empty the default answer if one is set and the box offers it, otherwise the box's first
-// button (OK, or Yes). A queued answer the box does not offer is still returned, and noted in
-// mismatches() so a test sees its script went wrong.
-class RecordingResponder : public MessageResponder
-{
-public:
-    Answer respond(const Message &message) override;
-
-    void queueAnswer(Answer answer) { m_queue.append(answer); }
-    void setDefaultAnswer(Answer answer) { m_default = answer; }
-    void clear();
-
-    const QList<Message> &messages() const { return m_messages; }
-    QStringList texts() const;
-    int count() const { return int(m_messages.size()); }
-    int pendingAnswers() const { return int(m_queue.size()); }
-    const QStringList &mismatches() const { return m_mismatches; }
-
-private:
-    QList<Message> m_messages;
-    QList<Answer> m_queue;
-    std::optional<Answer> m_default;
-    QStringList m_mismatches;
-};
-
-// Installs a responder for the lifetime of the guard and puts the previous one back afterwards.
-class ResponderScope
-{
-public:
-    explicit ResponderScope(MessageResponder &responder)
-        : m_previous(setMessageResponder(&responder))
-    {
-    }
-    ~ResponderScope() { setMessageResponder(m_previous); }
-    ResponderScope(const ResponderScope &) = delete;
-    ResponderScope &operator=(const ResponderScope &) = delete;
-
-private:
-    MessageResponder *m_previous;
-};
-
-// A recording responder that is installed while it lives: the usual set-up of a test.
-class ScopedRecordingResponder : public RecordingResponder
-{
-public:
-    ScopedRecordingResponder() : m_scope(*this) {}
-
-private:
-    ResponderScope m_scope;
-};
 
 } // namespace ui

@@ -92,7 +92,8 @@ BEGIN
     SELECT R.LocationID, L.Location, R.TargetLocationID, T.Location AS TLocation,
            R.DocumentNumber, R.ItemID,
            RTRIM(ISNULL(M.ItemName, '')) + ' ' + ISNULL(M.ItemDesc, '') AS Description,
-           R.Quantity, R.UnitCost, R.ForRetail, R.isADS
+           R.Quantity, R.UnitCost, R.ForRetail, R.isADS, R.TransDate, R.Remarks, R.UserID,
+           R.Status, R.VerifiedBy
       FROM dbo.tbInvWithdrawRequest R
       LEFT JOIN dbo.tbInvLocation L ON L.LocationID = R.LocationID
       LEFT JOIN dbo.tbInvLocation T ON T.LocationID = R.TargetLocationID

@@ -53,10 +53,12 @@ SELECT K.ItemID, rtrim(ifnull(M.ItemName, '')) || ' ' || ifnull(M.ItemDesc, '') 
  ORDER BY K.ItemID;
 
 -- PROCEDURE sp_Inv_LoadWithdrawalRequest @DocumentNumber
--- The lines of one request, each with the request's header, in the order they were saved.
+-- The lines of one request, each with the request's header (its date, justification, requester,
+-- status and verifier), in the order they were saved.
 SELECT R.LocationID, L.Location, R.TargetLocationID, T.Location AS TLocation, R.DocumentNumber,
        R.ItemID, rtrim(ifnull(M.ItemName, '')) || ' ' || ifnull(M.ItemDesc, '') AS Description,
-       R.Quantity, R.UnitCost, R.ForRetail, R.isADS
+       R.Quantity, R.UnitCost, R.ForRetail, R.isADS, R.TransDate, R.Remarks, R.UserID, R.Status,
+       R.VerifiedBy
   FROM tbInvWithdrawRequest R
   LEFT JOIN tbInvLocation L ON L.LocationID = R.LocationID
   LEFT JOIN tbInvLocation T ON T.LocationID = R.TargetLocationID

@@ -5,7 +5,6 @@
 #include "platform/db/dberror.h"
 #include "platform/session/clsCurrentUser.h"
 #include "platform/session/sessionsettings.h"
-#include "platform/ui/modal.h"
 #include "platform/ui/msgbox.h"
 #include "request/frmMain.h"
 
@@ -16,17 +15,6 @@
 using namespace modInventory;
 
 namespace {
-
-QStringList g_statements;
-QtMessageHandler g_previous = nullptr;
-
-void captureStatements(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (context.category && qstrcmp(context.category, "inventory.sql") == 0 && type == QtDebugMsg)
-        g_statements << message;
-    else if (g_previous)
-        g_previous(type, context, message);
-}
 
 // Types an ID and password into the sign-in dialog and presses Sign In.
 void signIn(QWidget *dialog, const QString &id, const QString &password)
@@ -79,19 +67,15 @@ private slots:
 
     void givingUpTheSignInIssuesNoStatement()
     {
-        g_statements.clear();
-        g_previous = qInstallMessageHandler(captureStatements);
-        QLoggingCategory::setFilterRules(QStringLiteral("inventory.sql.debug=true"));
+        testsupport::SqlLog log;
         ui::test::whenModal([](QWidget *dialog) { static_cast<QDialog *>(dialog)->reject(); });
         const bool started = Main();
-        QLoggingCategory::setFilterRules(QStringLiteral("inventory.sql.debug=false"));
-        qInstallMessageHandler(g_previous);
 
         QVERIFY(!started);
         QVERIFY(!MainWindow());
         QVERIFY(!objCurrentUser->Connected());
         // The embedded database was made for the sign-in, but the program itself sent nothing.
-        for (const QString &statement : g_statements)
+        for (const QString &statement : log.statements())
             QVERIFY2(!statement.contains(QLatin1String("tbHospitalInfo")) &&
                          !statement.contains(QLatin1String("tbInvLocation")),
                      qPrintable(statement));

@@ -2,12 +2,14 @@
 // the database, each number taken as the highest so far plus one inside one transaction, read
 // under the lock a server takes for SQL Server's hints (the embedded file holds its write lock
 // from the start of the transaction).
+// The test sets the pace: before each transaction the worker waits at "turn", says "beginning" as
+// it asks for the write lock, and once it has read its number waits at "read" before writing it.
 #include "platform/db/connection.h"
 #include "platform/error.h"
 #include "serverdatabase.h"
+#include "support/workerprotocol.h"
 
 #include <QCoreApplication>
-#include <QThread>
 #include <cstdio>
 
 int main(int argc, char **argv)
@@ -23,16 +25,20 @@ int main(int argc, char **argv)
     try {
         auto connection = testsupport::openTarget(target, 30000);
         for (int i = 0; i < count; ++i) {
+            if (!worker::waitAt("turn"))
+                return 1;
+            std::puts("beginning");
+            std::fflush(stdout);
             db::Transaction transaction(*connection);
             db::Recordset rs = connection->OpenRecordset(
                 QStringLiteral("Select IsNull(Max(Number), 0) + 1 as Next From Counter WITH (UPDLOCK, HOLDLOCK)"));
             const int next = rs.Fields(QStringLiteral("Next")).toLong();
-            QThread::usleep(200); // widen the window between reading and writing the number
+            if (!worker::waitAt("read"))
+                return 1;
             connection->Execute(QStringLiteral("Insert Counter (Number, Worker) Values (%1, '%2')")
                                     .arg(next)
                                     .arg(worker));
             transaction.commit();
-            QThread::usleep(500); // let the other writer in between
         }
     } catch (const AppError &e) {
         std::fprintf(stderr, "%s\n", qPrintable(e.description()));

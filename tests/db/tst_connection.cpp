@@ -15,17 +15,6 @@ using namespace db;
 
 namespace {
 
-QStringList g_log;
-QtMessageHandler g_previousHandler = nullptr;
-
-void captureSqlLog(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (context.category && qstrcmp(context.category, "inventory.sql") == 0)
-        g_log << QStringLiteral("%1 %2").arg(type == QtDebugMsg ? "debug" : "warning", message);
-    else if (g_previousHandler)
-        g_previousHandler(type, context, message);
-}
-
 const char *Fixture = R"(
 INSERT INTO tbInvLocation (LocationID, Location, Status, isWarehouse, isDispensingArea, AllowOrder)
     VALUES ('19', 'CENTRAL SUPPLY', 'A', 1, 0, 1);
@@ -177,22 +166,21 @@ private slots:
     void statementsAreLogged()
     {
         auto c = open();
-        g_log.clear();
-        g_previousHandler = qInstallMessageHandler(captureSqlLog);
-        QLoggingCategory::setFilterRules(QStringLiteral("inventory.sql.debug=true"));
+        testsupport::SqlLog log;
         const QString written = QStringLiteral("Select Location From INVENTORY..tbInvLocation Where LocationID = '19'");
         c->Execute(written);
         const QString bad = QStringLiteral("Select Nothing From INVENTORY..tbNoSuchTable");
         QVERIFY_THROWS_EXCEPTION(DbError, c->Execute(bad));
         QLoggingCategory::setFilterRules(QStringLiteral("inventory.sql.debug=false"));
         c->Execute(written);
-        qInstallMessageHandler(g_previousHandler);
+        const QStringList entries = log.entries();
 
-        QCOMPARE(g_log.size(), 3);
-        QCOMPARE(g_log.at(0), QStringLiteral("debug ") + written); // as the program wrote it
-        QCOMPARE(g_log.at(1), QStringLiteral("debug ") + bad);
-        QVERIFY2(g_log.at(2).startsWith(QStringLiteral("warning failed: ") + bad), qPrintable(g_log.at(2)));
-        QVERIFY2(g_log.at(2).contains(QLatin1String("tbNoSuchTable")), qPrintable(g_log.at(2)));
+        QCOMPARE(entries.size(), 3);
+        QCOMPARE(entries.at(0), QStringLiteral("debug ") + written); // as the program wrote it
+        QCOMPARE(entries.at(1), QStringLiteral("debug ") + bad);
+        QVERIFY2(entries.at(2).startsWith(QStringLiteral("warning failed: ") + bad),
+                 qPrintable(entries.at(2)));
+        QVERIFY2(entries.at(2).contains(QLatin1String("tbNoSuchTable")), qPrintable(entries.at(2)));
     }
 
     // A file made by an earlier version (no numbered column, a two-column name index) is brought

@@ -491,8 +491,10 @@ private slots:
               {q("10|WARD 3|MAIN STORE|2026-02-01 11:00:00|DELA CRUZ, JUAN")});
         query("load a request procedure",
               q("Inventory..sp_Inv_LoadWithdrawalRequest '") + sqlText(q("7")) + q("'"),
-              {q("19|MAIN STORE|27|WARD 3|7|P0007|AMOXICILLIN 500MG CAP|10|3.25|N|0"),
-               q("19|MAIN STORE|27|WARD 3|7|12|PARACETAMOL 500MG TAB|5|1.1|Y|1")});
+              {q("19|MAIN STORE|27|WARD 3|7|P0007|AMOXICILLIN 500MG CAP|10|3.25|N|0|"
+                 "2026-03-02 09:00:00|WARD STOCK|E01|<null>|<null>"),
+               q("19|MAIN STORE|27|WARD 3|7|12|PARACETAMOL 500MG TAB|5|1.1|Y|1|"
+                 "2026-03-02 09:00:00|WARD STOCK|E01|<null>|<null>")});
         query("load the NEW template", q("Inventory..sp_Inv_LoadWithdrawalRequest 'NEW'"), {});
         action(
             "cancellation",

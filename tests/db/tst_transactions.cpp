@@ -4,8 +4,7 @@
 #include "testsupport.h"
 
 #include "platform/db/dberror.h"
-
-#include <QProcess>
+#include "support/workstation.h"
 
 using namespace db;
 
@@ -74,15 +73,29 @@ private slots:
         const QString target =
             overOdbc ? QStringLiteral("odbc:DRIVER=SQLite3;Database=%1;Timeout=30000").arg(path) : path;
 
-        const int perWorker = 300;
-        QProcess first;
-        QProcess second;
-        first.start(QStringLiteral(COUNTER_WORKER), {target, QString::number(perWorker), QStringLiteral("A")});
-        second.start(QStringLiteral(COUNTER_WORKER), {target, QString::number(perWorker), QStringLiteral("B")});
-        QVERIFY(first.waitForFinished(120000));
-        QVERIFY(second.waitForFinished(120000));
-        QVERIFY2(first.exitCode() == 0, first.readAllStandardError().constData());
-        QVERIFY2(second.exitCode() == 0, second.readAllStandardError().constData());
+        // The two take turns, each asking for the write lock while the other holds it with the
+        // number read and not yet written: the asker must wait, then read the number written.
+        const int perWorker = 100;
+        testsupport::Workstation holder(QStringLiteral(COUNTER_WORKER),
+                                        {target, QString::number(perWorker), QStringLiteral("A")});
+        testsupport::Workstation asker(QStringLiteral(COUNTER_WORKER),
+                                       {target, QString::number(perWorker), QStringLiteral("B")});
+        QVERIFY(holder.waitFor("turn"));
+        holder.go();
+        QVERIFY2(holder.waitFor("read"), holder.errors().constData());
+        auto *h = &holder;
+        auto *a = &asker;
+        for (int i = 1; i < 2 * perWorker; ++i) {
+            QVERIFY2(a->waitFor("turn"), a->errors().constData());
+            a->go();
+            QVERIFY2(a->waitFor("beginning"), a->errors().constData());
+            h->go(); // writes its number and commits
+            QVERIFY2(a->waitFor("read"), a->errors().constData());
+            std::swap(h, a);
+        }
+        h->go();
+        QVERIFY2(holder.finish(), holder.errors().constData());
+        QVERIFY2(asker.finish(), asker.errors().constData());
 
         QCOMPARE(testsupport::rows(*c, QStringLiteral("Select Count(*), Count(Distinct Number), Max(Number) "
                                                       "From Counter")),

@@ -5,7 +5,6 @@
 #include "app/modInventory.h"
 #include "dialogs/frmItemLookup.h"
 #include "platform/ui/flexgrid.h"
-#include "platform/ui/modal.h"
 #include "platform/ui/msgbox.h"
 
 #include <QLabel>

@@ -4,7 +4,6 @@
 #include "app/modInventory.h"
 #include "dialogs/frmKitEntry.h"
 #include "platform/ui/flexgrid.h"
-#include "platform/ui/modal.h"
 #include "platform/ui/msgbox.h"
 
 #include <QCheckBox>

@@ -8,7 +8,6 @@
 #include "objects/clsTerms.h"
 #include "objects/clsUnitOfMeasure.h"
 #include "platform/ui/flexgrid.h"
-#include "platform/ui/modal.h"
 #include "platform/ui/msgbox.h"
 
 #include <QLineEdit>

@@ -7,7 +7,6 @@
 #include "objects/clsItem.h"
 #include "objects/clsItemMaster.h"
 #include "objects/clsLocation.h"
-#include "platform/ui/modal.h"
 #include "platform/ui/msgbox.h"
 
 #include <QLoggingCategory>

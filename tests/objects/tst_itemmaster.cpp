@@ -45,45 +45,6 @@ INSERT INTO tbInvMaster (ItemID, ItemName, OralInject, AverageCost, IsSeniorDisc
 VALUES ('1003', 'NO FLAG', 'I', 9.5, NULL, 0, 'Q');
 )";
 
-// Every statement the program sends while one lives, as written.
-class StatementLog
-{
-public:
-    StatementLog()
-    {
-        s_statements.clear();
-        m_previous = qInstallMessageHandler(capture);
-        QLoggingCategory::setFilterRules(QStringLiteral("inventory.sql.debug=true"));
-    }
-    ~StatementLog()
-    {
-        QLoggingCategory::setFilterRules(QStringLiteral("inventory.sql.debug=false"));
-        qInstallMessageHandler(m_previous);
-    }
-    StatementLog(const StatementLog &) = delete;
-    StatementLog &operator=(const StatementLog &) = delete;
-
-    QStringList statements() const { return s_statements; }
-    QString startingWith(const QString &start) const
-    {
-        for (const QString &statement : s_statements)
-            if (statement.startsWith(start))
-                return statement;
-        return {};
-    }
-
-private:
-    static void capture(QtMsgType type, const QMessageLogContext &context, const QString &text)
-    {
-        if (type == QtDebugMsg && context.category &&
-            qstrcmp(context.category, "inventory.sql") == 0)
-            s_statements << text;
-    }
-
-    static inline QStringList s_statements;
-    QtMessageHandler m_previous = nullptr;
-};
-
 // The values a load fills, in one line.
 QString loaded(const clsItemMaster &item)
 {
@@ -237,7 +198,7 @@ private slots:
 
         // A load that reads would see the changed name.
         m_db->Execute(QStringLiteral("Update tbInvMaster Set ItemName = 'CHANGED'"));
-        StatementLog log;
+        testsupport::SqlLog log;
         QCOMPARE(item->LoadItem(code), result);
         QCOMPARE(log.statements().size(), statements);
         QTEST(item->ItemName(), "itemName");
@@ -386,7 +347,7 @@ private slots:
         m_db->Execute(QStringLiteral("Delete From tbInvMaster"));
         auto item = itemToSave(QString());
         item->setWithMedicare(withMedicare);
-        StatementLog log;
+        testsupport::SqlLog log;
         QVERIFY(item->Update());
         QTEST(log.startingWith(QStringLiteral("Insert Into")), "expected");
         QFETCH(QString, storedMedicareType);
@@ -425,7 +386,7 @@ private slots:
         QFETCH(bool, withMedicare);
         auto item = itemToSave(QStringLiteral("1001"));
         item->setWithMedicare(withMedicare);
-        StatementLog log;
+        testsupport::SqlLog log;
         QVERIFY(item->Update());
         QTEST(log.startingWith(QStringLiteral("Update")), "expected");
         QVERIFY(log.startingWith(QStringLiteral("Insert")).isEmpty());

@@ -1,24 +1,25 @@
 // A workstation for the reliability tests, driving the request window against a shared database
-// file opened as the program opens it (the default busy timeout).
+// file opened as the program opens it (the default busy timeout). The test sets the pace through
+// the points the worker waits at (support/workerprotocol.h).
 //
-//   reliability_worker FILE mix OPERATIONS WORKER [START]
-//     (waiting first, window open, for START: milliseconds since the epoch, so that several
-//     workstations begin together)
-//     Cycles through: save a new request, re-save one of its own (Edit, new lines, Save), verify
-//     one (Verify/Save with the password dialog answered, or the direct verification stamp), cancel
-//     one (the Delete command). Prints one line per operation that went through:
+//   reliability_worker FILE mix OPERATIONS WORKER
+//     Opens the window and waits at "ready"; then cycles through: save a new request, re-save one
+//     of its own (Edit, new lines, Save), verify one (Verify/Save with the password dialog
+//     answered, or the direct verification stamp), cancel one (the Delete command). After the
+//     first operation it waits at "started", so that every workstation is at work before any can
+//     finish. Prints one line per operation that went through:
 //       saved <number> <justification> <lines> <mark>   verified <number> <by>   cancelled <number>
-//     framed by "began <time>" and "ended <time>" (milliseconds since the epoch).
-//   reliability_worker FILE typed COUNT WORKER [START]
-//     (numbers typed by the user) Types the numbers 5000, 5001, ... for new requests, one after
-//     the other, racing the other workstations for each. Prints "saved <number> <justification>
-//     <lines> <mark>" for each number it got; a number another workstation took first is refused
-//     with the window's message, which is expected here and not reported.
-//   reliability_worker FILE big LINES NUMBER|NEW [FIRST]
-//     Saves a request of LINES lines (a new one when NEW), then saves it again and again until it
-//     is killed, each save with the justification "S<k>" (k counting from FIRST) and a line count
-//     that depends on k.
-//     Prints "saving <k>" as each save starts and "saved <number> <k>" once it is stored.
+//   reliability_worker FILE typed COUNT WORKER
+//     (numbers typed by the user) Types the numbers 5000, 5001, ... for new requests, waiting at
+//     "ready" before each, so that the workstations race for every number. Prints "saved <number>
+//     <justification> <lines> <mark>" for each number it got; a number another workstation took
+//     first is refused with the window's message, which is expected here and not reported.
+//   reliability_worker FILE big LINES NUMBER|NEW FIRST SAVE:STATEMENT
+//     Saves a request of LINES lines (a new one when NEW), then saves it again and again, each save
+//     with the justification "S<k>" (k counting from FIRST) and a line count that depends on k.
+//     Prints "saving <k>" as each save starts and "saved <number> <k>" once it is stored. In its
+//     SAVE-th save it kills itself (SIGKILL) as the save sends its STATEMENT-th statement, or as it
+//     commits when STATEMENT is 0.
 // Any message the window showed goes to standard error; the exit code is then 1.
 #include "serverdatabase.h"
 #include "app/modInventory.h"
@@ -28,18 +29,20 @@
 #include "platform/session/clsCurrentUser.h"
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/locationcombo.h"
-#include "platform/ui/modal.h"
 #include "platform/ui/msgbox.h"
 #include "request/frmMain.h"
+#include "support/messages.h"
+#include "support/modal.h"
+#include "support/sqllog.h"
+#include "support/workerprotocol.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QDateTime>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QThread>
 
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -107,6 +110,8 @@ void mix(frmMain &w, ui::ScopedRecordingResponder &messages, int operations, con
 {
     QStringList open; // saved, neither verified nor cancelled
     for (int i = 0; i < operations && messages.count() == 0; ++i) {
+        if (i == 1 && !worker::waitAt("started"))
+            return;
         const int kind = open.size() < 2 ? 0 : i % 5;
         const QString remarks = QStringLiteral("%1-%2").arg(me).arg(i);
         const int lines = 1 + (i * 7 + me.size()) % 4;
@@ -171,6 +176,8 @@ void typed(frmMain &w, ui::ScopedRecordingResponder &messages, int count, const 
         QStringLiteral("Document Number already exists. Please assign a new number.");
     const int worker = me.mid(1).toInt();
     for (int i = 0; i < count && messages.count() == 0; ++i) {
+        if (!worker::waitAt("ready"))
+            return;
         const QString number = QString::number(5000 + i);
         const QString remarks = QStringLiteral("%1-%2").arg(me).arg(i);
         const int lines = 1 + (i + worker) % 4;
@@ -198,9 +205,27 @@ int bigLines(int lines, int k)
     return lines - (k % 4) * (lines / 10);
 }
 
-void big(frmMain &w, ui::ScopedRecordingResponder &messages, int lines, const QString &number,
-         int first)
+// Where the big mode's worker kills itself: in its save-th save, at the statement-th statement
+// that save sends (0: at its commit).
+struct KillPoint
 {
+    int save = 0;
+    int statement = 0;
+};
+
+void big(frmMain &w, ui::ScopedRecordingResponder &messages, int lines, const QString &number,
+         int first, KillPoint killAt)
+{
+    int save = 0;      // the save under way, counting from 1
+    int statement = 0; // statements the save under way has sent
+    testsupport::SqlLog log;
+    log.onStatement([&](const QString &sent) {
+        if (save != killAt.save)
+            return;
+        ++statement;
+        if (killAt.statement == 0 ? sent == QLatin1String("COMMIT") : statement == killAt.statement)
+            ::raise(SIGKILL);
+    });
     newRequest(w);
     if (number != QLatin1String("NEW")) {
         w.txtDocNum->setText(number);
@@ -211,6 +236,8 @@ void big(frmMain &w, ui::ScopedRecordingResponder &messages, int lines, const QS
         fillLines(w, bigLines(lines, k), k);
         std::printf("saving %d\n", k);
         std::fflush(stdout);
+        ++save;
+        statement = 0;
         if (!w.SaveRequest())
             break;
         std::printf("saved %s %d\n", qPrintable(w.txtDocNum->text()), k);
@@ -243,18 +270,21 @@ int main(int argc, char **argv)
 
         modInventory::isAutoWithdrawRequestNumber = mode == QLatin1String("typed");
         frmMain w;
-        const qint64 first = argc > 5 ? QString::fromLocal8Bit(argv[5]).toLongLong() : 0;
-        if (mode == QLatin1String("mix") || mode == QLatin1String("typed")) {
-            while (QDateTime::currentMSecsSinceEpoch() < qint64(first))
-                QThread::msleep(5);
-            std::printf("began %lld\n", QDateTime::currentMSecsSinceEpoch());
-            if (mode == QLatin1String("mix"))
-                mix(w, messages, count, last);
-            else
-                typed(w, messages, count, last);
-            std::printf("ended %lld\n", QDateTime::currentMSecsSinceEpoch());
-        } else
-            big(w, messages, count, last, int(first));
+        if (mode == QLatin1String("mix")) {
+            if (!worker::waitAt("ready"))
+                return 1;
+            mix(w, messages, count, last);
+        } else if (mode == QLatin1String("typed")) {
+            typed(w, messages, count, last);
+        } else {
+            const QStringList killAt = QString::fromLocal8Bit(argc > 6 ? argv[6] : "").split(':');
+            if (argc < 7 || killAt.size() != 2) {
+                std::fprintf(stderr, "big needs FIRST SAVE:STATEMENT\n");
+                return 2;
+            }
+            big(w, messages, count, last, QString::fromLocal8Bit(argv[5]).toInt(),
+                {killAt.at(0).toInt(), killAt.at(1).toInt()});
+        }
         std::fflush(stdout);
     } catch (const AppError &e) {
         std::fprintf(stderr, "error: %s\n", qPrintable(e.description()));

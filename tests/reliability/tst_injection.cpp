@@ -11,7 +11,6 @@
 #include "platform/db/sqlquote.h"
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/locationcombo.h"
-#include "platform/ui/modal.h"
 #include "platform/ui/msgbox.h"
 #include "request/frmMain.h"
 

@@ -337,6 +337,7 @@ private slots:
         w().cmdView->click();
         frmReportViewer *viewer = printedViewer();
         QVERIFY(viewer);
+        QCOMPARE(QFileInfo(viewer->suggestedFileName()).fileName(), QStringLiteral("Request 7.pdf"));
         const QString path = m_dir.filePath(QStringLiteral("request 7.pdf"));
         QVERIFY(viewer->exportPdf(path));
         QFile pdf(path);
@@ -387,6 +388,28 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(viewer->CRViewer1->width(), viewer->width());
         QCOMPARE(m_messages->count(), 0);
+    }
+
+    // Escape or Ctrl+W closes the viewer, wherever the focus is in it.
+    void viewerClosesFromTheKeyboard_data()
+    {
+        QTest::addColumn<QKeyCombination>("key");
+        QTest::newRow("Escape") << QKeyCombination(Qt::Key_Escape);
+        QTest::newRow("Ctrl+W") << QKeyCombination(Qt::CTRL | Qt::Key_W);
+    }
+
+    void viewerClosesFromTheKeyboard()
+    {
+        QFETCH(QKeyCombination, key);
+        start();
+        selectListed(QStringLiteral("7"));
+        w().cmdView->click();
+        QPointer<frmReportViewer> viewer = printedViewer();
+        QVERIFY(viewer);
+        QApplication::setActiveWindow(viewer);
+        QVERIFY(QTest::qWaitForWindowActive(viewer));
+        QTest::keyClick(viewer->CRViewer1, key.key(), key.keyboardModifiers());
+        QTRY_VERIFY(!viewer || !viewer->isVisible());
     }
 
     void failures_data()

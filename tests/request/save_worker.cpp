@@ -1,7 +1,8 @@
 // A workstation for the concurrent-save test: signs in on the database file, and saves `count` new
 // requests through the request window's own commands (New, then Save with the number "NEW"), each
 // with `lines` lines whose justification names the worker and the save. Prints one line per save,
-// "saved <number> <justification>", and any message the window showed on standard error.
+// "saved <number> <justification>", and any message the window showed on standard error. Before
+// each save it waits at "ready" until the test lets all workstations save together.
 #include "app/modInventory.h"
 #include "platform/db/connection.h"
 #include "platform/error.h"
@@ -11,6 +12,8 @@
 #include "platform/ui/msgbox.h"
 #include "request/frmMain.h"
 #include "serverdatabase.h"
+#include "support/messages.h"
+#include "support/workerprotocol.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -41,6 +44,8 @@ int main(int argc, char **argv)
 
         frmMain w;
         for (int i = 0; i < count && messages.count() == 0; ++i) {
+            if (!worker::waitAt("ready"))
+                return 1;
             w.cmdNew->click();
             w.cboTargetLocation->setEditText(QStringLiteral("WARD 3"));
             w.cboTargetLocation_Validate();

@@ -10,7 +10,6 @@
 #include "objects/clsUnitOfMeasure.h"
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/locationcombo.h"
-#include "platform/ui/modal.h"
 #include "platform/ui/msgbox.h"
 #include "request/frmMain.h"
 
@@ -152,8 +151,8 @@ private slots:
         QVERIFY(resolve(QStringLiteral("PARA"))); // two products start so: the list is shown
         QVERIFY(watch->acted);
         QCOMPARE(w().txtProdCode->text(), QStringLiteral("PARA"));
-        QCOMPARE(w().txtProdName->text(), QStringLiteral("GAUZE 4X4 STERILE"));
         QVERIFY(!w().blnBrowseItem);
+        QVERIFY(m_messages->messages().isEmpty()); // it ends silently
     }
 
     void emptyCodeAsksNothing()
@@ -259,11 +258,14 @@ private slots:
         QFETCH(QString, focus);
         start();
         AllowWDZeroOnHand = allowZero;
+        if (!code.trimmed().isEmpty())
+            QVERIFY(resolve(code));
         w().cmdOK->setFocus();
         w().txtProdCode->setText(code);
         w().txtWithdraw->setText(quantity);
         w().txtUnitCost->setText(cost);
         w().txtOnhand->setText(onHand);
+        m_messages->clear();
         w().cmdOK_Click();
         QVERIFY(!w().txtTotalCounter->isHidden());
         if (message.isEmpty()) {
@@ -279,11 +281,48 @@ private slots:
         QCOMPARE(w().grdDetails->Rows(), 2); // nothing stored
     }
 
+    // Only a code resolved to an item at the location becomes a line; a code that did not
+    // resolve never shows the values of the item shown before it.
+    void unresolvedCodesNeverBecomeLines_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("allowZero");
+        QTest::addColumn<bool>("searchShown"); // the product search opens and is closed unanswered
+        QTest::newRow("matches nothing") << "QZQZ9" << false << true;
+        QTest::newRow("search closed without a choice") << "PARA" << false << true;
+        QTest::newRow("refused for zero stock") << "1002" << true << false;
+    }
+
+    void unresolvedCodesNeverBecomeLines()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, allowZero);
+        QFETCH(bool, searchShown);
+        start(QString(), allowZero);
+        QVERIFY(resolve(QStringLiteral("1001"))); // an item shown before
+        std::shared_ptr<const ui::test::ModalWatch> watch;
+        if (searchShown)
+            watch = ui::test::whenModal([](QWidget *dialog) { ui::test::closeModal(dialog); });
+        QVERIFY(resolve(typed));
+        if (watch)
+            QVERIFY(watch->acted);
+        for (const QLineEdit *box : {w().txtProdName, w().txtListCost, w().txtOnhand,
+                                     w().txtAverageCost, w().txtUOM})
+            QCOMPARE(box->text(), QString());
+        w().txtWithdraw->setText(QStringLiteral("2"));
+        w().txtUnitCost->setText(QStringLiteral("1"));
+        m_messages->clear();
+        w().cmdOK_Click();
+        QCOMPARE(m_messages->texts(), QStringList{QStringLiteral("Invalid product code...")});
+        QCOMPARE(w().grdDetails->Rows(), 2);
+        QCOMPARE(w().grdDetails->TextMatrix(1, 0), QString());
+    }
+
     void overStockWarnsAndStores()
     {
         start(QStringLiteral("NORBEK"));
+        QVERIFY(resolve(QStringLiteral("1004")));
         w().cmdOK->setFocus();
-        w().txtProdCode->setText(QStringLiteral("1004"));
         w().txtWithdraw->setText(QStringLiteral("9"));
         w().txtUnitCost->setText(QStringLiteral("1"));
         w().txtOnhand->setText(QStringLiteral("3"));
@@ -345,8 +384,11 @@ private slots:
             QCOMPARE(w().grdDetails->TextMatrix(2, 5), QStringLiteral("N"));
             QCOMPARE(w().txtProdCode->text(), QStringLiteral("1001")); // row 1 in the fields
         }
-        if (choice == QLatin1String("refuse"))
+        if (choice == QLatin1String("refuse") || choice == QLatin1String("none")) {
+            // The kit stays as one item, shown with its own values.
             QCOMPARE(w().txtProdCode->text(), QStringLiteral("2001"));
+            QCOMPARE(w().txtProdName->text(), QStringLiteral("IV START KIT ADULT"));
+        }
     }
 
     void emptyRowShowsZeros()

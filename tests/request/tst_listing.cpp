@@ -11,6 +11,7 @@
 #include "request/frmMain.h"
 
 #include <QCheckBox>
+#include <QDateTimeEdit>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -167,8 +168,17 @@ private slots:
         for (int c = 0; c < 5; ++c)
             cells << w().grdListing->TextMatrix(2, c);
         // Requested from WARD 3, to CENTRAL SUPPLY, saved by E01.
-        QCOMPARE(cells.join(QLatin1Char('|')),
-                 QStringLiteral("7|WARD 3|CENTRAL SUPPLY|2026-11-02 09:00:00|REYES, ANA"));
+        // The date as month, day, year and time, short enough for its column (the year in two
+        // digits where the font needs it); the stored value as the cell's tooltip.
+        const QString date = cells.takeAt(3);
+        QCOMPARE(cells.join(QLatin1Char('|')), QStringLiteral("7|WARD 3|CENTRAL SUPPLY|REYES, ANA"));
+        QVERIFY2(date == QLatin1String("11/02/2026 09:00 AM") || date == QLatin1String("11/02/26 09:00 AM") ||
+                     date == QLatin1String("11/02/26 09:00"),
+                 qPrintable(date));
+        ui::FlexGrid &grid = *w().grdListing;
+        const QRect cell = grid.visualRect(grid.model()->index(1, 3));
+        QCOMPARE(grid.toolTipAt(cell.center()), QStringLiteral("2026-11-02 09:00:00"));
+        QVERIFY(grid.fontMetrics().horizontalAdvance(date) < cell.width());
     }
 
     void noLocationsNoListing()
@@ -245,19 +255,21 @@ private slots:
         QTest::addColumn<QString>("number");
         QTest::addColumn<QStringList>("lines"); // the grid's rows after the header, "|"-joined
         QTest::addColumn<QString>("header");    // number, supplying tag and name, department's
+        QTest::addColumn<QString>("dated");     // the date and justification shown, "|"-joined
         QTest::newRow("one line gives three rows")
             << "12" << QStringList{"1002|SYRINGE 5CC DISPOSABLE|2.5|12.5|31.25|Y|Y", "||||||"}
-            << "12|19|CENTRAL SUPPLY|28|WARD 4";
+            << "12|19|CENTRAL SUPPLY|28|WARD 4" << "2026-10-20 10:00:00|ER";
         QTest::newRow("two lines")
             << "7"
             << QStringList{"1001|GAUZE 4X4 STERILE|5|12.5|62.5|Y|N",
                            "1002|SYRINGE 5CC DISPOSABLE|10|3|30|N|Y", "||||||"}
-            << "7|19|CENTRAL SUPPLY|27|WARD 3";
+            << "7|19|CENTRAL SUPPLY|27|WARD 3" << "2026-11-02 09:00:00|WARD STOCK";
         QTest::newRow("null quantity and cost show 0")
             << "13" << QStringList{"1001|GAUZE 4X4 STERILE|0|0|0|N|N", "||||||"}
-            << "13|27|WARD 3|19|CENTRAL SUPPLY";
-        // The header controls keep what they showed; an empty two-row grid.
-        QTest::newRow("no rows") << "99" << QStringList{"||||||"} << "KEPT|19|CENTRAL SUPPLY||";
+            << "13|27|WARD 3|19|CENTRAL SUPPLY" << "2026-11-03 08:00:00|";
+        // The header controls keep what they showed; the grid is emptied to its two rows.
+        QTest::newRow("no rows") << "99" << QStringList{"||||||"} << "KEPT|19|CENTRAL SUPPLY||"
+                                 << "2026-01-02 03:04:05|TYPED BEFORE";
     }
 
     void loadRequest()
@@ -267,8 +279,12 @@ private slots:
         QFETCH(QString, header);
         start();
         w().optOptions[0]->setChecked(true);
+        QFETCH(QString, dated);
         w().txtDocNum->setText(QStringLiteral("KEPT"));
         w().txtRemarks->setText(QStringLiteral("TYPED BEFORE"));
+        w().txtTransDate->setDateTime(QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)));
+        // Left over from a request shown before: an empty load must not keep it.
+        w().grdDetails->setTextMatrix(1, 0, QStringLiteral("STALE"));
         w().grdListing->setTextMatrix(1, 0, number); // the listed row to load
         w().grdListing->setRow(1);
         w().LoadRequest(true);
@@ -291,7 +307,10 @@ private slots:
                               w().cboTargetLocation->currentText()})
                      .join(QLatin1Char('|')),
                  header);
-        QCOMPARE(w().txtRemarks->text(), QStringLiteral("TYPED BEFORE")); // never loaded
+        // The stored date and justification come back with the lines.
+        QCOMPARE(w().txtTransDate->dateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) +
+                     QLatin1Char('|') + w().txtRemarks->text(),
+                 dated);
         QCOMPARE(w().txtLineCounter->text(),
                  QStringLiteral("%1/%2").arg(w().grdDetails->Row()).arg(lines.size()));
         QVERIFY(m_messages->messages().isEmpty());

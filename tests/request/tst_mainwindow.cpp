@@ -188,6 +188,7 @@ private slots:
         QCOMPARE(w().grdDetails->ColWidth(6), 0);
         QCOMPARE(w().cmdOK->text(), QStringLiteral("Add to List"));
         QVERIFY(w().txtTotalCounter->isHidden());
+        QCOMPARE(w().txtTotalCounter->text(), QStringLiteral("0.0000")); // not request 7's total
         QCOMPARE(w().txtDocNum->text(), autoNumber ? QString() : QStringLiteral("NEW"));
         QCOMPARE(w().txtDocNum->isReadOnly(), !autoNumber);
         QCOMPARE(QApplication::focusWidget(), autoNumber ? static_cast<QWidget *>(w().txtDocNum)
@@ -348,6 +349,104 @@ private slots:
         w().cboTargetLocation->setEditText(QString());
         QTest::keyClicks(w().cboTargetLocation, QStringLiteral("ward 3"));
         QCOMPARE(w().cboTargetLocation->currentText(), QStringLiteral("WARD 3"));
+    }
+
+    // A refused field never leaves the commands dead: after Cancel, Yes every command acts.
+    void refusedFieldLeavesCommandsAlive_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("New") << "cmdNew";
+        QTest::newRow("Edit") << "cmdEdit";
+        QTest::newRow("DETAILS") << "cmdDetails";
+        QTest::newRow("View") << "cmdView";
+    }
+
+    void refusedFieldLeavesCommandsAlive()
+    {
+        QFETCH(QString, command);
+        start();
+        w().cmdNew->click();
+        w().txtWithdraw->setFocus();
+        QTest::keyClicks(w().txtWithdraw, QStringLiteral("abc"));
+        QTest::keyClick(w().txtWithdraw, Qt::Key_Return);
+        QCoreApplication::processEvents();
+        QCOMPARE(texts(), QStringList{QStringLiteral("Invalid entry...")});
+        QCOMPARE(QApplication::focusWidget(), w().txtWithdraw);
+
+        m_messages->clear();
+        m_messages->queueAnswer(ui::Answer::Yes);
+        w().cmdCancel->click();
+        QCOMPARE(w().SSTab1->currentIndex(), 0);
+        m_messages->clear();
+        w().findChild<QPushButton *>(command)->click();
+        QCoreApplication::processEvents();
+        if (command == QLatin1String("cmdView")) {
+            // The listed request 7 goes to printing: a viewer, or the printing's own word on its
+            // template (the tests' folder has none).
+            QWidget *viewer = nullptr;
+            for (QWidget *top : QApplication::topLevelWidgets()) {
+                if (top->objectName() == QLatin1String("frmReportViewer") && top->isVisible())
+                    viewer = top;
+            }
+            QVERIFY2(viewer || texts().join(QLatin1Char('|')).contains(QLatin1String("DepartmentRequest.rpt")),
+                     qPrintable(texts().join(QLatin1Char('|'))));
+            delete viewer;
+            return;
+        }
+        QCOMPARE(w().SSTab1->currentIndex(), 1);
+        QCOMPARE(w().txtDocNum->text(),
+                 command == QLatin1String("cmdNew") ? QStringLiteral("NEW") : QStringLiteral("7"));
+        QCOMPARE(texts(), QStringList());
+    }
+
+    // A command that does not leave the request checks the refused field again: its message
+    // once more, the focus back in it once, and the command held back.
+    void refusedFieldIsCheckedAgain()
+    {
+        start();
+        w().cmdNew->click();
+        w().txtWithdraw->setFocus();
+        QTest::keyClicks(w().txtWithdraw, QStringLiteral("abc"));
+        tabOut(w().txtWithdraw);
+        m_messages->clear();
+        w().cmdSave->click();
+        QCoreApplication::processEvents();
+        QCOMPARE(texts(), QStringList{QStringLiteral("Invalid entry...")});
+        QCOMPARE(QApplication::focusWidget(), w().txtWithdraw);
+        QCOMPARE(w().SSTab1->currentIndex(), 1);
+
+        // Put right, the same command goes ahead (and refuses the empty request, as it should).
+        w().txtWithdraw->setText(QStringLiteral("2"));
+        m_messages->clear();
+        w().cmdSave->click();
+        QCOMPARE(texts().size(), 1);
+        QVERIFY(texts().first().startsWith(QLatin1String("There are no item lines to save.")));
+    }
+
+    // Two refused fields do not hand the focus to each other for ever.
+    void twoRefusedFieldsDoNotTradeTheFocus()
+    {
+        start();
+        w().cmdNew->click();
+        w().txtWithdraw->setText(QStringLiteral("ABC"));
+        w().txtUnitCost->setText(QStringLiteral("XYZ"));
+        w().txtWithdraw->setFocus();
+        QTest::keyClick(w().txtWithdraw, Qt::Key_Return); // on to the unit cost: refused
+        for (int i = 0; i < 20; ++i)
+            QCoreApplication::processEvents();
+        QCOMPARE(texts(), QStringList{QStringLiteral("Invalid entry...")});
+        QCOMPARE(QApplication::focusWidget(), w().txtWithdraw);
+    }
+
+    // Alt with a letter presses the command that has it, and never types the letter.
+    void altLettersTypeNothing()
+    {
+        start();
+        w().cmdNew->click();
+        w().txtRemarks->setFocus();
+        QTest::keyClicks(w().txtRemarks, QStringLiteral("ward"));
+        QTest::keyClick(w().txtRemarks, Qt::Key_Q, Qt::AltModifier); // no command answers to Q
+        QCOMPARE(w().txtRemarks->text(), QStringLiteral("WARD"));
     }
 
     void documentNumbers_data()

@@ -7,20 +7,22 @@
 #include "app/modInventory.h"
 #include "dialogs/frmDeletePassword.h"
 #include "dialogs/frmItemLookup.h"
+#include "dialogs/frmKitEntry.h"
 #include "platform/db/dialect.h"
 #include "platform/db/sqlitefunctions.h"
 #include "platform/db/sqlquote.h"
 #include "platform/session/clsCurrentUser.h"
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/locationcombo.h"
-#include "platform/ui/modal.h"
 #include "platform/ui/msgbox.h"
 #include "request/frmMain.h"
+#include "support/sqllog.h"
+#include "support/workstation.h"
 
 #include <QCheckBox>
 #include <QDateTimeEdit>
+#include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -63,6 +65,26 @@ INSERT INTO tbInvWithdrawRequest (DocumentNumber, ItemID, Quantity, UnitCost, Fo
      '2026-11-05 09:00:00');
 )";
 
+// Requests raised by others and requests that are final: 21 by the ward nurse E02, 22 processed
+// (and verified), 23 cancelled; and the kit 0010, whose code reads as a number when unquoted.
+const char *OtherRequests = R"(
+INSERT INTO tbInvWithdrawRequest (DocumentNumber, ItemID, Quantity, UnitCost, ForRetail, isADS,
+    LocationID, TargetLocationID, TransDate, UserID, Remarks, Status, VerifiedBy) VALUES
+    ('21', '1001', 2, 12.5, 'N', 0, '19', '27', '2026-11-02 09:00:00', 'E02',
+     'WARD STOCK REPLENISHMENT', NULL, NULL),
+    ('21', '1002', 4, 3.5, 'N', 0, '19', '27', '2026-11-02 09:00:00', 'E02',
+     'WARD STOCK REPLENISHMENT', NULL, NULL),
+    ('22', '1001', 2, 12.5, 'N', 0, '19', '27', '2026-11-03 09:00:00', 'E01', 'ISSUED', 'P', 'E02'),
+    ('23', '1001', 2, 12.5, 'N', 0, '19', '27', '2026-11-04 09:00:00', 'E01', 'WITHDRAWN', 'D',
+     NULL);
+INSERT INTO tbInvMaster (ItemID, ItemName, ItemDesc, ListCost, Packing, AverageCost,
+                         UnitOfMeasureID, KitID)
+VALUES ('0010', 'DRESSING KIT', 'SMALL', 6, 1, 5, 1, 'K9');
+INSERT INTO tbInvent (ItemID, LocationID, OnHand, MinStockLevel, IsADSStock, ADSStock, ItemStatus)
+VALUES ('0010', '19', 5, 0, 0, 0, 0), ('0010', '27', 1, 0, 0, 0, 0);
+INSERT INTO tbInvKit (KitID, ItemID, Quantity, RetailType, Active) VALUES ('K9', '1003', 2, 'N', 'A');
+)";
+
 QString fixture()
 {
     const auto staff = [](const char *id, const char *last, const char *password) {
@@ -90,47 +112,17 @@ QString allLines()
                           "VerifiedBy, VerifiedDate From tbInvWithdrawRequest Order By LineID");
 }
 
-// The statements the program sends while a capture lives, as it wrote them.
-QStringList g_sql;
-QtMessageHandler g_previous = nullptr;
-
-void captureSql(QtMsgType type, const QMessageLogContext &context, const QString &message)
+// The statements of a capture that write, and the transaction's edges.
+QStringList writes(const testsupport::SqlLog &capture)
 {
-    if (type == QtDebugMsg && qstrcmp(context.category, "inventory.sql") == 0)
-        g_sql << message;
-    else if (g_previous)
-        g_previous(type, context, message);
+    QStringList out;
+    for (const QString &s : capture.statements()) {
+        if (!s.startsWith(QLatin1String("Select"), Qt::CaseInsensitive) &&
+            !s.startsWith(QLatin1String("Inventory..sp_"), Qt::CaseInsensitive))
+            out << s;
+    }
+    return out;
 }
-
-class SqlCapture
-{
-public:
-    SqlCapture()
-    {
-        g_sql.clear();
-        g_previous = qInstallMessageHandler(captureSql);
-        QLoggingCategory::setFilterRules(QStringLiteral("inventory.sql.debug=true"));
-    }
-    ~SqlCapture()
-    {
-        QLoggingCategory::setFilterRules(QStringLiteral("inventory.sql.debug=false"));
-        qInstallMessageHandler(g_previous);
-    }
-    SqlCapture(const SqlCapture &) = delete;
-    SqlCapture &operator=(const SqlCapture &) = delete;
-
-    // The statements that write, and the transaction's edges.
-    static QStringList writes()
-    {
-        QStringList out;
-        for (const QString &s : std::as_const(g_sql)) {
-            if (!s.startsWith(QLatin1String("Select"), Qt::CaseInsensitive) &&
-                !s.startsWith(QLatin1String("Inventory..sp_"), Qt::CaseInsensitive))
-                out << s;
-        }
-        return out;
-    }
-};
 
 QString insertOf(const QString &number, const QString &item, const QString &quantity,
                  const QString &cost, const QString &retail, const QString &ads,
@@ -438,12 +430,13 @@ private slots:
         newRequest(QStringLiteral("1234"));
         setLines({QStringLiteral("A100|5|12.5000|Y|N")});
         {
-            SqlCapture capture;
+            testsupport::SqlLog capture;
             w().cmdSave->click();
-            QCOMPARE(g_sql.first(), QStringLiteral("Select DocumentNumber from "
-                                                   "Inventory..tbinvWithdrawRequest where "
-                                                   "DocumentNumber = '1234'"));
-            QCOMPARE(SqlCapture::writes(),
+            QCOMPARE(capture.statements().first(),
+                     QStringLiteral("Select DocumentNumber from "
+                                    "Inventory..tbinvWithdrawRequest where "
+                                    "DocumentNumber = '1234'"));
+            QCOMPARE(writes(capture),
                      (QStringList{
                          QStringLiteral("BEGIN TRANSACTION"),
                          QStringLiteral("Delete INVENTORY..tbInvWithdrawRequest Where "
@@ -493,12 +486,12 @@ private slots:
         newRequest();
         w().txtTransDate->setDateTime(QDateTime(QDate(2026, 12, 8), time));
         setLines({QStringLiteral("1001|1|12.5|Y|N")});
-        SqlCapture capture;
+        testsupport::SqlLog capture;
         QVERIFY(w().SaveRequest());
-        QCOMPARE(SqlCapture::writes().value(2),
+        QCOMPARE(writes(capture).value(2),
                  insertOf(QStringLiteral("13"), QStringLiteral("1001"), QStringLiteral("1"),
-                          QStringLiteral("12.5"), QStringLiteral("Y"), QStringLiteral("0"),
-                          literal, QStringLiteral("WARD STOCK")));
+                          QStringLiteral("12.5"), QStringLiteral("Y"), QStringLiteral("0"), literal,
+                          QStringLiteral("WARD STOCK")));
         // Stored as sortable text: the afternoon after the morning, whatever the designator.
         QCOMPARE(rows(QStringLiteral("Select TransDate From tbInvWithdrawRequest Where "
                                      "DocumentNumber = '13'")),
@@ -606,21 +599,33 @@ private slots:
         QVERIFY(w().txtDocNum->hasFocus());
     }
 
-    void emptyGridOnlyDeletes()
+    void emptySaveWritesNothing_data()
     {
+        QTest::addColumn<QString>("number"); // "" for a new request
+        QTest::newRow("stored request") << "7";
+        QTest::newRow("new request") << "";
+    }
+
+    void emptySaveWritesNothing()
+    {
+        QFETCH(QString, number);
         start();
-        open(QStringLiteral("7"));
+        if (number.isEmpty())
+            newRequest();
+        else
+            open(number);
         setLines({QStringLiteral("  |5|12.5|Y|N")}); // a row whose code is blanks is no line
-        SqlCapture capture;
+        testsupport::SqlLog capture;
         w().cmdSave->click();
-        QCOMPARE(SqlCapture::writes(),
-                 (QStringList{QStringLiteral("BEGIN TRANSACTION"),
-                              QStringLiteral("Delete INVENTORY..tbInvWithdrawRequest Where "
-                                             "DocumentNumber = '7'"),
-                              QStringLiteral("COMMIT")}));
-        QCOMPARE(stored(QStringLiteral("7")), QStringList());
+        // Refused with a message: no number is taken and nothing stored is touched.
+        QCOMPARE(writes(capture), QStringList());
+        QCOMPARE(m_messages->messages().size(), 1);
+        QVERIFY(m_messages->messages().first().text.startsWith(
+            QLatin1String("There are no item lines to save.")));
+        QCOMPARE(m_messages->messages().first().title, QStringLiteral("MESSAGE"));
+        QCOMPARE(w().txtDocNum->text(), number.isEmpty() ? QStringLiteral("NEW") : number);
         QCOMPARE(rows(QStringLiteral("Select Count(*) From tbInvWithdrawRequest")),
-                 QStringList{QStringLiteral("3")});
+                 QStringList{QStringLiteral("5")});
     }
 
     void adsFlag()
@@ -678,7 +683,7 @@ private slots:
         newRequest();
         setLines({QStringLiteral("1003|1|1|N|N"),
                   QStringLiteral("1001|%1|%2|Y|N").arg(quantity, cost)});
-        SqlCapture capture;
+        testsupport::SqlLog capture;
         const bool saved = w().SaveRequest();
         QCOMPARE(saved, !written.isEmpty());
         if (!saved) {
@@ -687,16 +692,16 @@ private slots:
                 m_messages->texts(),
                 QStringList{
                     QStringLiteral("Line 2: the quantity \"%1\" is not a number.").arg(quantity)});
-            QCOMPARE(SqlCapture::writes().last(), QStringLiteral("ROLLBACK"));
+            QCOMPARE(writes(capture).last(), QStringLiteral("ROLLBACK"));
             QCOMPARE(rows(QStringLiteral("Select Count(*) From tbInvWithdrawRequest Where "
                                          "DocumentNumber = '13'")),
                      QStringList{QStringLiteral("0")});
             QCOMPARE(w().txtDocNum->text(), QStringLiteral("NEW"));
             return;
         }
-        QVERIFY2(SqlCapture::writes().value(3).contains(QStringLiteral("'1001',") + written +
-                                                        QStringLiteral(",'Y'")),
-                 qPrintable(SqlCapture::writes().value(3)));
+        QVERIFY2(writes(capture).value(3).contains(QStringLiteral("'1001',") + written +
+                                                   QStringLiteral(",'Y'")),
+                 qPrintable(writes(capture).value(3)));
         QCOMPARE(rows(QStringLiteral("Select Quantity, UnitCost From tbInvWithdrawRequest Where "
                                      "DocumentNumber = '13' And ItemID = '1001'")),
                  QStringList{stored});
@@ -724,7 +729,7 @@ private slots:
                   QStringLiteral("1003|9|0.45|N|N")});
         const QStringList before = rows(allLines());
 
-        SqlCapture capture;
+        testsupport::SqlLog capture;
         w().cmdSave->click();
 
         QCOMPARE(m_messages->count(), 1);
@@ -733,7 +738,7 @@ private slots:
                  qPrintable(failure.text));
         QCOMPARE(failure.icon, ui::Icon::None);
         QCOMPARE(failure.title, ui::ApplicationTitle);
-        QCOMPARE(SqlCapture::writes().last(), QStringLiteral("ROLLBACK"));
+        QCOMPARE(writes(capture).last(), QStringLiteral("ROLLBACK"));
         QVERIFY(!db().InTransaction());
         QCOMPARE(rows(allLines()), before);
         // The window stays as it was: the number is not taken.
@@ -748,12 +753,12 @@ private slots:
         newRequest();
         setLines({QStringLiteral("1001|9|12.5|Y|N")});
         db().Execute(QStringLiteral("Drop Table tbInvWithdrawRequest"));
-        SqlCapture capture;
+        testsupport::SqlLog capture;
         QVERIFY(!w().SaveRequest());
         // Only the numbering's own report; no delete or insert went out.
         QCOMPARE(m_messages->count(), 1);
         QCOMPARE(m_messages->messages().first().title, QStringLiteral("Error Message"));
-        QCOMPARE(SqlCapture::writes(),
+        QCOMPARE(writes(capture),
                  (QStringList{QStringLiteral("BEGIN TRANSACTION"), QStringLiteral("ROLLBACK")}));
         QCOMPARE(w().txtDocNum->text(), QStringLiteral("NEW"));
     }
@@ -765,12 +770,12 @@ private slots:
         setLines({QStringLiteral("1001|9|12.5|Y|N")});
         const QStringList before = rows(allLines());
         {
-            SqlCapture capture;
+            testsupport::SqlLog capture;
             w().blnVerifyMode = true;
             const auto watch = authorise(false);
             QVERIFY(!w().SaveRequest());
             QVERIFY(watch->acted);
-            QCOMPARE(g_sql, QStringList()); // not one statement
+            QCOMPARE(capture.statements(), QStringList()); // not one statement
         }
         // Through the button: the Details tab stays as it was.
         const auto watch = authorise(false);
@@ -786,16 +791,16 @@ private slots:
     {
         start();
         open(QStringLiteral("7"));
-        SqlCapture capture;
+        testsupport::SqlLog capture;
         const auto watch = authorise(true);
         w().cmdVerify->click();
         QVERIFY(watch->acted);
         QVERIFY(m_messages->messages().isEmpty());
-        const QStringList writes = SqlCapture::writes();
-        QCOMPARE(writes.value(writes.size() - 2),
+        const QStringList sent = writes(capture);
+        QCOMPARE(sent.value(sent.size() - 2),
                  QStringLiteral("Update Inventory..tbInvWithdrawRequest set Verifiedby = 'E02', "
                                 "verifiedDate = GetDate() where DocumentNumber = '7'"));
-        QCOMPARE(writes.last(), QStringLiteral("COMMIT"));
+        QCOMPARE(sent.last(), QStringLiteral("COMMIT"));
         // The typed ID, not the signed-in user's, on every line; the server's time.
         QCOMPARE(rows(QStringLiteral("Select ItemID, VerifiedBy, ") + nowOr("VerifiedDate") +
                       QStringLiteral(" From tbInvWithdrawRequest Where DocumentNumber = '7' "
@@ -853,7 +858,7 @@ private slots:
     void roundTrip()
     {
         start();
-        SqlCapture capture;
+        testsupport::SqlLog capture;
         w().cmdNew->click();
         w().cboTargetLocation->setEditText(QStringLiteral("WARD 3"));
         QVERIFY(w().cboTargetLocation_Validate());
@@ -908,12 +913,220 @@ private slots:
         frmItemLookup::unload();
         // The server's plans are checked in the connection tests and the benchmarks.
         if (testsupport::currentEngine() == testsupport::Engine::Sqlite)
-            checkCostsDoNotGrowWithTheTables(g_sql);
+            checkCostsDoNotGrowWithTheTables(capture.statements());
     }
 
     // Workstations saving "NEW" at the same moment, each a process of its own driving the request
     // window against one database file: every save gets a number of its own and keeps exactly its
     // own lines.
+    // Opening, saving again or verifying a request keeps who requested it, its date and its
+    // justification; only what the user changes, and the verification stamp, are new.
+    void keepsWhatPeopleWrote_data()
+    {
+        QTest::addColumn<bool>("verify");
+        QTest::addColumn<QString>("remarks"); // typed over the loaded justification; null: untouched
+        QTest::addColumn<QString>("stored");  // UserID|TransDate|Remarks|VerifiedBy of every line
+        QTest::newRow("Save") << false << QString()
+                              << "E02|2026-11-02 09:00:00|WARD STOCK REPLENISHMENT|<null>";
+        QTest::newRow("Verify/Save") << true << QString()
+                                     << "E02|2026-11-02 09:00:00|WARD STOCK REPLENISHMENT|E02";
+        QTest::newRow("justification changed")
+            << false << "FOR THE ICU" << "E02|2026-11-02 09:00:00|FOR THE ICU|<null>";
+    }
+
+    void keepsWhatPeopleWrote()
+    {
+        QFETCH(bool, verify);
+        QFETCH(QString, remarks);
+        QFETCH(QString, stored);
+        start(false, QString::fromLatin1(OtherRequests));
+        open(QStringLiteral("21"));
+        QCOMPARE(w().txtRemarks->text(), QStringLiteral("WARD STOCK REPLENISHMENT"));
+        QCOMPARE(w().txtTransDate->dateTime(), QDateTime(QDate(2026, 11, 2), QTime(9, 0)));
+        if (!remarks.isNull())
+            w().txtRemarks->setText(remarks);
+        std::shared_ptr<const ui::test::ModalWatch> watch;
+        if (verify)
+            watch = authorise(true);
+        (verify ? w().cmdVerify : w().cmdSave)->click();
+        QVERIFY(m_messages->messages().isEmpty());
+        QCOMPARE(rows(QStringLiteral("Select Distinct UserID, TransDate, Remarks, VerifiedBy From "
+                                     "tbInvWithdrawRequest Where DocumentNumber = '21'")),
+                 QStringList{stored});
+        QCOMPARE(rows(QStringLiteral("Select Count(*) From tbInvWithdrawRequest Where "
+                                     "DocumentNumber = '21'")),
+                 QStringList{QStringLiteral("2")});
+    }
+
+    // A processed or cancelled request opens for reading: every command that would change it
+    // says so and writes nothing.
+    void finalRequestsAreReadOnly_data()
+    {
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("message");
+        const QString processed =
+            QStringLiteral("This request has been processed and can no longer be changed.");
+        const QString cancelled =
+            QStringLiteral("This request has been cancelled and can no longer be changed.");
+        for (const char *command : {"cmdSave", "cmdVerify", "cmdOK", "cmdAdd", "cmdDelete"}) {
+            QTest::addRow("processed, %s", command) << "22" << command << processed;
+            QTest::addRow("cancelled, %s", command) << "23" << command << cancelled;
+        }
+    }
+
+    void finalRequestsAreReadOnly()
+    {
+        QFETCH(QString, number);
+        QFETCH(QString, command);
+        QFETCH(QString, message);
+        start(false, QString::fromLatin1(OtherRequests));
+        // Neither is in the pending list: opened as a double-click on its row would open it.
+        w().grdListing->setTextMatrix(1, 0, number);
+        w().grdListing->setRow(1);
+        emit w().grdListing->DblClick();
+        QCOMPARE(w().txtDocNum->text(), number);
+        QVERIFY(!w().lblFinal->isHidden());
+        QCOMPARE(w().lblFinal->text(), number == QLatin1String("22")
+                                           ? QStringLiteral("Processed: read only")
+                                           : QStringLiteral("Cancelled: read only"));
+        const QStringList before = stored(number);
+        m_messages->clear();
+        testsupport::SqlLog capture;
+        w().findChild<QPushButton *>(command)->click();
+        QCOMPARE(m_messages->texts(), QStringList{message});
+        QCOMPARE(m_messages->messages().first().title, QStringLiteral("MESSAGE"));
+        QCOMPARE(writes(capture), QStringList());
+        QCOMPARE(stored(number), before);
+        QCOMPARE(w().grdDetails->Rows(), 3);
+        QCOMPARE(w().grdDetails->TextMatrix(1, 0), QStringLiteral("1001"));
+    }
+
+    // Processed or cancelled at another workstation after it was opened here: the save's own
+    // check under the lock refuses it.
+    void finalMeanwhileIsRefused_data()
+    {
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<bool>("verify");
+        QTest::addColumn<QString>("message");
+        const QString processed =
+            QStringLiteral("This request has been processed and can no longer be changed.");
+        const QString cancelled =
+            QStringLiteral("This request has been cancelled and can no longer be changed.");
+        QTest::newRow("processed, Save") << "P" << false << processed;
+        QTest::newRow("processed, Verify/Save") << "P" << true << processed;
+        QTest::newRow("cancelled, Save") << "D" << false << cancelled;
+    }
+
+    void finalMeanwhileIsRefused()
+    {
+        QFETCH(QString, status);
+        QFETCH(bool, verify);
+        QFETCH(QString, message);
+        start();
+        open(QStringLiteral("7"));
+        db().Execute(QStringLiteral("Update tbInvWithdrawRequest Set Status = '%1', ProcessBy = "
+                                    "'E09' Where DocumentNumber = '7'")
+                         .arg(status));
+        const QStringList before = stored(QStringLiteral("7"));
+        setLines({QStringLiteral("1003|9|0.45|N|N")});
+        std::shared_ptr<const ui::test::ModalWatch> watch;
+        if (verify)
+            watch = authorise(true);
+        (verify ? w().cmdVerify : w().cmdSave)->click();
+        QCOMPARE(m_messages->texts(), QStringList{message});
+        QCOMPARE(stored(QStringLiteral("7")), before);
+        QCOMPARE(w().SSTab1->currentIndex(), 1);
+        // From now on the window knows: refused before any password is asked.
+        m_messages->clear();
+        w().cmdVerify->click();
+        QCOMPARE(m_messages->texts(), QStringList{message});
+    }
+
+    // Delete cancels a pending request only: a processed one, or one processed or cancelled
+    // since the list was shown, keeps its record.
+    void cancellingFinalRequestsIsRefused_data()
+    {
+        QTest::addColumn<bool>("processedList"); // chosen in the "Processed" list
+        QTest::addColumn<QString>("status");     // set behind the window's back; "" for none
+        QTest::addColumn<QStringList>("messages");
+        const QString ask = QStringLiteral("Are you sure you want to delete this record?");
+        const QString processed =
+            QStringLiteral("This request has been processed and cannot be cancelled.");
+        QTest::newRow("from the Processed list") << true << "" << QStringList{processed};
+        QTest::newRow("processed meanwhile") << false << "P" << QStringList{ask, processed};
+        QTest::newRow("cancelled meanwhile")
+            << false << "D"
+            << QStringList{ask, QStringLiteral("This request has already been cancelled.")};
+    }
+
+    void cancellingFinalRequestsIsRefused()
+    {
+        QFETCH(bool, processedList);
+        QFETCH(QString, status);
+        QFETCH(QStringList, messages);
+        start(false, QString::fromLatin1(OtherRequests));
+        const QString number = processedList ? QStringLiteral("22") : QStringLiteral("7");
+        QVERIFY(listing(!processedList, processedList).contains(number));
+        for (int r = 1; r < w().grdListing->Rows(); ++r) {
+            if (w().grdListing->TextMatrix(r, 0) == number)
+                w().grdListing->setRow(r);
+        }
+        if (!status.isEmpty())
+            db().Execute(QStringLiteral("Update tbInvWithdrawRequest Set Status = '%1', "
+                                        "ProcessBy = 'E09' Where DocumentNumber = '%2'")
+                             .arg(status, number));
+        const QStringList before = rows(
+            QStringLiteral("Select Status, ProcessBy, ProcessDate From tbInvWithdrawRequest Where "
+                           "DocumentNumber = '%1'")
+                .arg(number));
+        m_messages->queueAnswer(ui::Answer::Yes);
+        w().cmdDeleteReq->click();
+        QCOMPARE(m_messages->texts(), messages);
+        QCOMPARE(rows(QStringLiteral("Select Status, ProcessBy, ProcessDate From "
+                                     "tbInvWithdrawRequest Where DocumentNumber = '%1'")
+                          .arg(number)),
+                 before);
+    }
+
+    // A kit's code goes to the kit procedures as quoted text: a server reads an unquoted 0010 as
+    // the number 10.
+    void kitCodesGoQuoted_data()
+    {
+        QTest::addColumn<bool>("allItems");
+        QTest::addColumn<QString>("statement");
+        QTest::newRow("all items") << true << "Inventory..sp_Inv_KitofItems '0010'";
+        QTest::newRow("one member") << false << "Inventory..sp_Inv_KitofItems_PerItem '0010','1003'";
+    }
+
+    void kitCodesGoQuoted()
+    {
+        QFETCH(bool, allItems);
+        QFETCH(QString, statement);
+        start(false, QString::fromLatin1(OtherRequests));
+        newRequest();
+        m_messages->queueAnswer(ui::Answer::Yes); // add the kit's items
+        const auto watch = ui::test::whenModal([allItems](QWidget *dialog) {
+            auto *kit = qobject_cast<frmKitEntry *>(dialog);
+            QVERIFY(kit);
+            if (allItems) {
+                kit->chkAddAllItems->click();
+                kit->cmdClose->click();
+            } else {
+                kit->flexMSHDetails->setRow(1);
+                kit->cmdSelect->click();
+            }
+        });
+        testsupport::SqlLog capture;
+        w().txtProdCode->setText(QStringLiteral("0010"));
+        QVERIFY(w().txtProdCode_Validate());
+        QVERIFY(watch->acted);
+        QVERIFY2(capture.statements().contains(statement),
+                 qPrintable(capture.statements().join(QLatin1Char('\n'))));
+        QCOMPARE(w().grdDetails->TextMatrix(1, 0), QStringLiteral("1003"));
+        frmKitEntry::unload();
+    }
+
     void concurrentSaves_data()
     {
         QTest::addColumn<bool>("overOdbc");
@@ -937,20 +1150,20 @@ private slots:
         const int processes = 4;
         const int saves = 15;
         const int lines = 3;
-        std::vector<std::unique_ptr<QProcess>> workers;
-        for (int p = 0; p < processes; ++p) {
-            auto worker = std::make_unique<QProcess>();
-            worker->start(QStringLiteral(SAVE_WORKER),
-                          {target, QString::number(saves), QString::number(lines),
-                           QStringLiteral("W%1").arg(p)});
-            workers.push_back(std::move(worker));
-        }
+        auto workers =
+            testsupport::startWorkstations(QStringLiteral(SAVE_WORKER), processes, [&](int p) {
+                return QStringList{target, QString::number(saves), QString::number(lines),
+                                   QStringLiteral("W%1").arg(p)};
+            });
+        // Every workstation presses Save at the same moment, save after save.
+        for (int s = 0; s < saves; ++s)
+            QVERIFY2(testsupport::meet(workers, "ready"),
+                     testsupport::errorsOf(workers).constData());
         QMap<QString, QString> reported; // number -> the justification its saver gave it
         int duplicates = 0;
         for (auto &worker : workers) {
-            QVERIFY(worker->waitForFinished(240000));
-            QVERIFY2(worker->exitCode() == 0, worker->readAllStandardError().constData());
-            for (const QByteArray &line : worker->readAllStandardOutput().split('\n')) {
+            QVERIFY2(worker->finish(), worker->errors().constData());
+            for (const QByteArray &line : worker->lines()) {
                 const QStringList parts = QString::fromLocal8Bit(line).split(QLatin1Char(' '));
                 if (parts.size() != 3)
                     continue;

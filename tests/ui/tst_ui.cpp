@@ -5,7 +5,6 @@
 #include "platform/error.h"
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/hourglass.h"
-#include "platform/ui/modal.h"
 #include "platform/ui/msgbox.h"
 
 #include <QDialog>
@@ -392,6 +391,31 @@ private slots:
         grid.setColWidth(6, 700);
         QVERIFY(!grid.isColumnHidden(6));
         QCOMPARE(grid.ColWidth(6), 705);
+    }
+
+    // A cell cut short by its column shows its whole text as a tooltip; a cell's own tooltip
+    // wins, and goes with the rows when the grid is cleared.
+    void cutCellsShowTheirTextAsTooltip()
+    {
+        FlexGrid grid;
+        grid.setFormatString(QStringLiteral("Code|<Name"));
+        grid.setColWidth(0, 800);
+        grid.setColWidth(1, 1500);
+        grid.resize(400, 200);
+        grid.show();
+        const QString longName = QStringLiteral("SURGICAL GLOVES STERILE 7 POWDERED");
+        grid.setTextMatrix(1, 0, QStringLiteral("1139"));
+        grid.setTextMatrix(1, 1, longName);
+        const auto at = [&grid](int col) {
+            return grid.toolTipAt(grid.visualRect(grid.model()->index(0, col)).center());
+        };
+        QCOMPARE(at(1), longName);
+        QCOMPARE(at(0), QString()); // it fits: no tooltip
+        grid.setCellToolTip(1, 0, QStringLiteral("item 1139"));
+        QCOMPARE(at(0), QStringLiteral("item 1139"));
+        grid.Clear();
+        QCOMPARE(at(0), QString());
+        QCOMPARE(grid.toolTipAt(QPoint(390, 190)), QString()); // below the rows
     }
 
     void rowColChangeOnEveryMove()

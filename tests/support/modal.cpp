@@ -1,4 +1,4 @@
-#include "platform/ui/modal.h"
+#include "support/modal.h"
 
 #include <QApplication>
 #include <QDialog>
