@@ -39,17 +39,17 @@ private slots:
         QTest::newRow("name prefix bounded for the index")
             << "Select ItemID From INVENTORY..tbInvMaster A Where A.ItemName Like 'GAU%' Order by "
                "A.ItemName"
-            << QStringLiteral("Select ItemID From tbInvMaster A Where A.ItemName LIKE 'GAU%' ESCAPE "
+            << QStringLiteral("Select ItemID From tbInvMaster A Where A.ItemName Like 'GAU%' ESCAPE "
                               "'' AND A.ItemName >= 'GAU' AND A.ItemName < 'GAU") +
                    QString::fromUcs4(U"\U0010FFFF", 1) + QStringLiteral("' Order by A.ItemName")
             << "";
         QTest::newRow("wildcard inside: no range")
             << "Select ItemID From tbInvMaster Where ItemName Like '%GAU%'"
-            << "Select ItemID From tbInvMaster Where ItemName LIKE '%GAU%' ESCAPE ''" << "";
+            << "Select ItemID From tbInvMaster Where ItemName Like '%GAU%' ESCAPE ''" << "";
         QTest::newRow("lock hints become a table lock")
             << "Select Count(*) From INVENTORY..tbInvWithdrawRequest WITH (UPDLOCK, HOLDLOCK) "
                "Where DocumentNumber = '7'"
-            << "Select Count(*) From tbInvWithdrawRequest Where DocumentNumber = '7'"
+            << "Select Count(*) From tbInvWithdrawRequest  Where DocumentNumber = '7'"
             << "LOCK TABLE tbInvWithdrawRequest IN SHARE ROW EXCLUSIVE MODE";
     }
 

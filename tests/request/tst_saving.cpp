@@ -319,11 +319,10 @@ private:
     void refuseItemInDatabase(const QString &item)
     {
         if (testsupport::currentEngine() == testsupport::Engine::PostgreSQL) {
-            db().runScript(QStringLiteral(
-                "CREATE FUNCTION refuse_item() RETURNS trigger LANGUAGE plpgsql AS "
-                "$$ BEGIN RAISE EXCEPTION 'item %% refused', NEW.ItemID; END $$;\n"
-                "CREATE TRIGGER refuseItem BEFORE INSERT ON tbInvWithdrawRequest FOR EACH ROW "
-                "WHEN (NEW.ItemID = '%1') EXECUTE FUNCTION refuse_item()").arg(item));
+            // The server names the constraint in its message, as the trigger's text does.
+            db().runScript(QStringLiteral("ALTER TABLE tbInvWithdrawRequest ADD CONSTRAINT "
+                                          "\"item %1 refused\" CHECK (ItemID <> '%1') NOT VALID")
+                               .arg(item));
             return;
         }
         sqlite3 *handle = nullptr;
@@ -755,9 +754,13 @@ private slots:
         db().Execute(QStringLiteral("Drop Table tbInvWithdrawRequest"));
         testsupport::SqlLog capture;
         QVERIFY(!w().SaveRequest());
-        // Only the numbering's own report; no delete or insert went out.
+        // Only the numbering's own report (on the server the locking read before it is the
+        // statement that fails, reported as any failed save); no delete or insert went out.
         QCOMPARE(m_messages->count(), 1);
-        QCOMPARE(m_messages->messages().first().title, QStringLiteral("Error Message"));
+        QCOMPARE(m_messages->messages().first().title,
+                 testsupport::currentEngine() == testsupport::Engine::Sqlite
+                     ? QStringLiteral("Error Message")
+                     : ui::ApplicationTitle);
         QCOMPARE(writes(capture),
                  (QStringList{QStringLiteral("BEGIN TRANSACTION"), QStringLiteral("ROLLBACK")}));
         QCOMPARE(w().txtDocNum->text(), QStringLiteral("NEW"));
