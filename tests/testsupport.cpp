@@ -1,5 +1,7 @@
 #include "testsupport.h"
 
+#include "serverdatabase.h"
+
 #include "app/modInventory.h"
 #include "platform/session/clsCurrentUser.h"
 #include "request/frmMain.h"
@@ -11,9 +13,96 @@
 
 namespace testsupport {
 
+namespace {
+
+Engine g_engine = Engine::Sqlite;
+
+// The databases this program made on the test server, dropped when it ends.
+QStringList &serverDatabases()
+{
+    static QStringList names;
+    return names;
+}
+
+void dropServerDatabases()
+{
+    const auto logon = testServerLogon(QStringLiteral("postgres"));
+    if (!logon || serverDatabases().isEmpty())
+        return;
+    try {
+        auto server = db::Connection::openPostgres(*logon);
+        for (const QString &name : serverDatabases())
+            server->runScript(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name));
+    } catch (const db::DbError &e) {
+        qWarning("The test databases could not be dropped: %s", qPrintable(e.description()));
+    }
+    serverDatabases().clear();
+}
+
+std::unique_ptr<db::Connection> newServerDatabase(db::Contents contents)
+{
+    const auto logon = testServerLogon(QStringLiteral("postgres"));
+    if (!logon)
+        throw db::DbError(QStringLiteral("No PostgreSQL test server is configured."));
+    static int made = 0;
+    const QString name = QStringLiteral("t%1_%2").arg(QCoreApplication::applicationPid()).arg(++made);
+    {
+        auto server = db::Connection::openPostgres(*logon);
+        server->runScript(QStringLiteral("CREATE DATABASE %1 TEMPLATE %2")
+                              .arg(name, contents == db::Contents::DemoData
+                                             ? QStringLiteral("inventory_demo")
+                                             : QStringLiteral("inventory_schema")));
+    }
+    if (serverDatabases().isEmpty())
+        qAddPostRoutine(dropServerDatabases);
+    serverDatabases() << name;
+    auto connection = testServerLogon(name);
+    return db::Connection::openPostgres(*connection);
+}
+
+} // namespace
+
+void addEngineRows()
+{
+    QTest::addColumn<Engine>("engine");
+    QTest::newRow("sqlite") << Engine::Sqlite;
+    QTest::newRow("postgresql") << Engine::PostgreSQL;
+}
+
+Engine currentEngine()
+{
+    return g_engine;
+}
+
+bool useEngine(Engine engine, QString *why)
+{
+    g_engine = engine;
+    if (engine == Engine::PostgreSQL && !testServerLogon(QString())) {
+        *why = QStringLiteral("No PostgreSQL test server: INVENTORY_TEST_POSTGRES is not set "
+                              "(test.sh starts one and sets it).");
+        g_engine = Engine::Sqlite;
+        return false;
+    }
+    return true;
+}
+
+bool serverRequired()
+{
+    return qEnvironmentVariableIntValue("INVENTORY_TEST_REQUIRE_SERVER") == 1;
+}
+
+QString targetOf(const db::Connection &connection)
+{
+    if (connection.dbmsName() == QLatin1String("PostgreSQL"))
+        return QStringLiteral("postgresql:") + connection.databaseName();
+    return connection.databaseName();
+}
+
 std::unique_ptr<db::Connection> newDatabase(const QTemporaryDir &dir, db::Contents contents,
                                             const QString &fileName)
 {
+    if (g_engine == Engine::PostgreSQL)
+        return newServerDatabase(contents);
     return db::createEmbeddedDatabase(dir.filePath(fileName), contents);
 }
 
@@ -23,6 +112,18 @@ std::unique_ptr<db::Connection> Databases::create(const QString &script)
         newDatabase(m_dir, db::Contents::SchemaOnly, QStringLiteral("db%1.db").arg(++m_files));
     connection->runScript(script);
     return connection;
+}
+
+QString nowOr(const QString &column)
+{
+    if (g_engine == Engine::PostgreSQL)
+        return QStringLiteral("Case When %1 Is Null Then '<null>' When abs(extract(epoch from %1 - "
+                              "localtimestamp)) < 172 Then 'now' Else to_char(%1, "
+                              "'YYYY-MM-DD HH24:MI:SS') End")
+            .arg(column);
+    return QStringLiteral("Case When %1 Is Null Then '<null>' When abs(julianday(%1) - "
+                          "julianday('now', 'localtime')) < 0.002 Then 'now' Else %1 End")
+        .arg(column);
 }
 
 QStringList rows(db::Connection &connection, const QString &sql)

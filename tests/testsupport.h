@@ -20,7 +20,23 @@ class frmMain;
 
 namespace testsupport {
 
-// A fresh embedded database in dir with the program's schema (and the demo data when asked).
+// The engines the data tests run on, as Qt's own SQL tests do: the same tables of cases on each.
+// SQLite always; PostgreSQL on the test server test.sh starts (serverdatabase.h). By hand, without
+// a server, the PostgreSQL rows skip and say why; under test.sh (INVENTORY_TEST_REQUIRE_SERVER=1)
+// they fail instead.
+enum class Engine { Sqlite, PostgreSQL };
+
+// For initTestCase_data(): the global column "engine" and one row per engine.
+void addEngineRows();
+// The engine the fixtures of the running test are made on (SQLite unless useEngine() said).
+Engine currentEngine();
+// Makes the running test's fixtures on engine; false, with the reason, when it cannot run here.
+bool useEngine(Engine engine, QString *why);
+bool serverRequired();
+
+// A fresh database with the program's schema (and the demo data when asked), on the current
+// engine: a file in dir for SQLite, a database of its own on the test server for PostgreSQL
+// (dropped when the test program ends).
 std::unique_ptr<db::Connection> newDatabase(const QTemporaryDir &dir,
                                             db::Contents contents = db::Contents::SchemaOnly,
                                             const QString &fileName = QStringLiteral("test.db"));
@@ -36,6 +52,10 @@ private:
     QTemporaryDir m_dir;
     int m_files = 0;
 };
+
+// An expression for a query on the current engine: "now" when the date column holds the server's
+// time of the statement (within three minutes), <null> when Null, else the date as text.
+QString nowOr(const QString &column);
 
 // Rows of a query as text, one "a|b|c" string per row, NULL shown as <null>.
 QStringList rows(db::Connection &connection, const QString &sql);
@@ -92,6 +112,26 @@ void installModalWatchdog();
 // on every machine.
 void prepareEnvironment();
 
+} // namespace testsupport
+
+Q_DECLARE_METATYPE(testsupport::Engine)
+
+// In init() of a test with addEngineRows(): the fixtures on the row's engine, or the test skipped
+// (failed under test.sh) when that engine's server is not there.
+#define INVENTORY_USE_ENGINE_OF_ROW()                                                              \
+    do {                                                                                           \
+        QFETCH_GLOBAL(testsupport::Engine, engine);                                                \
+        QString whyNot;                                                                            \
+        if (!testsupport::useEngine(engine, &whyNot)) {                                            \
+            if (testsupport::serverRequired())                                                     \
+                QFAIL(qPrintable(whyNot));                                                         \
+            QSKIP(qPrintable(whyNot));                                                             \
+        }                                                                                          \
+    } while (false)
+
+namespace testsupport {
+// What a worker process opens to reach the same database (serverdatabase.h: openTarget).
+QString targetOf(const db::Connection &connection);
 } // namespace testsupport
 
 #define INVENTORY_TEST_MAIN(TestClass)                                                             \

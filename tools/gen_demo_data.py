@@ -3,8 +3,8 @@
 
     python3 tools/gen_demo_data.py
 
-writes sql/sqlite/demo_data.sql (the embedded database) and sql/mssql/03_demo_data.sql (the same
-rows for SQL Server). The output is the same on every run (fixed seed, fixed dates); both files are
+writes sql/sqlite/demo_data.sql (the embedded database), sql/mssql/03_demo_data.sql (the same
+rows for SQL Server) and sql/postgresql/03_demo_data.sql (the same rows for PostgreSQL). The output is the same on every run (fixed seed, fixed dates); both files are
 checked in, and the build does not run this script.
 
 The hospital is invented: Kestrel Ridge General Hospital, a mid-size general hospital.
@@ -38,6 +38,7 @@ SEED = 20261201
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 SQLITE_OUT = os.path.join(ROOT, "sql", "sqlite", "demo_data.sql")
 MSSQL_OUT = os.path.join(ROOT, "sql", "mssql", "03_demo_data.sql")
+POSTGRESQL_OUT = os.path.join(ROOT, "sql", "postgresql", "03_demo_data.sql")
 MSSQL_BATCH = 250  # rows between GO separators
 
 PASSWORD_KEY = "ZEPHYRQUANTOL"
@@ -105,7 +106,7 @@ def literal(value, dialect):
     if isinstance(value, float):
         return ("%d" % value) if value == int(value) else repr(value)
     if isinstance(value, dt.datetime):
-        sep = " " if dialect == "sqlite" else "T"
+        sep = "T" if dialect == "mssql" else " "
         return "'" + value.strftime("%Y-%m-%d" + sep + "%H:%M:%S") + "'"
     if isinstance(value, str):
         return "'" + value.replace("'", "''") + "'"
@@ -952,7 +953,7 @@ HEADER = [
 
 def statement(name, values, dialect):
     database, columns = TABLES[name]
-    target = name if dialect == "sqlite" else "%s.dbo.%s" % (database, name)
+    target = "%s.dbo.%s" % (database, name) if dialect == "mssql" else name
     return "INSERT INTO %s (%s) VALUES (%s);" % (
         target, ", ".join(columns), ", ".join(literal(v, dialect) for v in values))
 
@@ -972,6 +973,12 @@ def write(path, dialect):
             lines.append("GO")
     if dialect == "mssql":
         lines.append("GO")
+    if dialect == "postgresql":
+        lines[len(HEADER):len(HEADER)] = [
+            "-- Run last, after 01_schema.sql and 02_functions.sql, on empty tables:",
+            "--   psql -v ON_ERROR_STOP=1 -d inventory -f 03_demo_data.sql",
+            "BEGIN;"]
+        lines.append("COMMIT;")
     with open(path, "w", encoding="ascii", newline="\n") as out:
         out.write("\n".join(lines) + "\n")
 
@@ -979,6 +986,7 @@ def write(path, dialect):
 def main():
     write(SQLITE_OUT, "sqlite")
     write(MSSQL_OUT, "mssql")
+    write(POSTGRESQL_OUT, "postgresql")
     counts = {}
     for name, _ in ROWS:
         counts[name] = counts.get(name, 0) + 1

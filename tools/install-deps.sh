@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-odbc libgl-dev
           libsqlite3-dev unixodbc-dev tdsodbc libsqliteodbc xvfb xauth cmake ninja-build g++
-          clang-format)
+          clang-format libqt6sql6-psql libpq-dev postgresql postgresql-contrib python3)
 # The desktop keyring for the server password.
 packages+=(qtkeychain-qt6-dev)
 

@@ -19,6 +19,7 @@
 #include <QSqlRecord>
 #include <QThread>
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 #include <sql.h>
 #include <sqlext.h>
@@ -67,6 +68,16 @@ sqlite3 *sqliteHandle(const QSqlDatabase &db)
     return *static_cast<sqlite3 *const *>(handle.data());
 }
 
+PGconn *postgresHandle(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver()->handle();
+    // libpq's PGconn is a typedef of struct pg_conn, and the driver hands it out by that name.
+    if (!handle.isValid() || (qstrcmp(handle.typeName(), "pg_conn*") != 0 &&
+                              qstrcmp(handle.typeName(), "PGconn*") != 0))
+        return nullptr;
+    return *static_cast<PGconn *const *>(handle.data());
+}
+
 } // namespace
 
 struct Connection::Private
@@ -75,6 +86,8 @@ struct Connection::Private
     QSqlDatabase db;
     std::unique_ptr<Dialect> dialect;
     SqliteDialect *sqlite = nullptr;
+    TranslatingDialect *translating = nullptr;
+    bool postgres = false;
     QString dbmsName;
     QString databaseName;
     bool inTransaction = false;
@@ -127,6 +140,7 @@ std::unique_ptr<Connection> Connection::openSqlite(const QString &path, Create c
     p->databaseName = info.absoluteFilePath();
     auto dialect = std::make_unique<SqliteDialect>(ProcedureCatalog::builtIn(), true);
     p->sqlite = dialect.get();
+    p->translating = dialect.get();
     p->dialect = std::move(dialect);
 
     std::unique_ptr<Connection> connection(new Connection(std::move(p)));
@@ -163,6 +177,7 @@ std::unique_ptr<Connection> Connection::openOdbc(const QString &connectionString
     } else if (p->dbmsName.contains(QLatin1String("SQLite"), Qt::CaseInsensitive)) {
         auto dialect = std::make_unique<SqliteDialect>(ProcedureCatalog::builtIn(), false);
         p->sqlite = dialect.get();
+        p->translating = dialect.get();
         p->dialect = std::move(dialect);
     } else {
         throw DbError(QStringLiteral("The database server \"%1\" is not supported.")
@@ -170,12 +185,94 @@ std::unique_ptr<Connection> Connection::openOdbc(const QString &connectionString
     }
 
     std::unique_ptr<Connection> connection(new Connection(std::move(p)));
+    if (!connection->d->translating) {
+        // The program writes its dates month first ('12/08/2026 01:13:29 AM'): read them so
+        // whatever the login's language would make of them.
+        connection->run(QString(), QStringLiteral("SET DATEFORMAT mdy"), {}, nullptr);
+        Recordset numbered = connection->run(
+            QString(),
+            QStringLiteral("SELECT COL_LENGTH('INVENTORY.dbo.tbInvWithdrawRequest', 'DocumentNo')"),
+            {}, nullptr);
+        if (!numbered.Eof() && numbered.Fields(0).IsNull())
+            static_cast<SqlServerDialect &>(*connection->d->dialect).setHasNumberedColumn(false);
+    }
     if (connection->d->sqlite) {
         connection->enableWal();
         connection->refreshTextColumns();
         connection->upgradeIfWritable();
     }
     return connection;
+}
+
+std::unique_ptr<Connection> Connection::openPostgres(const PostgresLogon &logon)
+{
+    auto p = std::make_unique<Private>();
+    p->name = nextConnectionName();
+    p->db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), p->name);
+    p->db.setHostName(logon.host);
+    p->db.setPort(logon.port);
+    p->db.setDatabaseName(logon.database);
+    p->db.setUserName(logon.user);
+    p->db.setPassword(logon.password);
+    p->db.setConnectOptions(QStringLiteral("connect_timeout=10;application_name=inventory-request"));
+    if (!p->db.open())
+        throw DbError(QStringLiteral("Cannot connect to the database server: ") +
+                      errorText(p->db.lastError()));
+    p->postgres = true;
+    p->dbmsName = QStringLiteral("PostgreSQL");
+    p->databaseName = logon.database;
+    auto dialect = std::make_unique<PostgresDialect>(ProcedureCatalog::builtIn());
+    p->translating = dialect.get();
+    p->dialect = std::move(dialect);
+
+    std::unique_ptr<Connection> connection(new Connection(std::move(p)));
+    connection->prepareServerSession();
+    connection->refreshTextColumns();
+    return connection;
+}
+
+// What every new session on a PostgreSQL server starts with.
+void Connection::prepareServerSession()
+{
+    // A date written month first, as the program writes them, is read so.
+    run(QString(), QStringLiteral("SET DateStyle = 'ISO, MDY'"), {}, nullptr);
+}
+
+void Connection::connectionLost(const QString &written, const QString &sql, const QString &message)
+{
+    const bool committing = sql.compare(QLatin1String("COMMIT"), Qt::CaseInsensitive) == 0;
+    d->inTransaction = false;
+    d->db.close();
+    QString text = QStringLiteral("The connection to the database server was lost (%1). ").arg(message);
+    text += committing ? QStringLiteral("The last change may or may not have been saved: look it "
+                                        "up before you make it again.")
+                       : QStringLiteral("What was being done was not saved.");
+    if (d->db.open()) {
+        try {
+            prepareServerSession();
+            text += QStringLiteral(" The connection has been made again: please try once more.");
+        } catch (const DbError &) {
+            d->db.close();
+        }
+    }
+    if (!d->db.isOpen())
+        text += QStringLiteral(" The server cannot be reached now: try again in a moment, or "
+                               "sign in again.");
+    qCWarning(lcSql).noquote() << "failed:" << withoutSecrets(written.isEmpty() ? sql : written)
+                               << "--" << text;
+    throw DbError(text, written.isEmpty() ? sql : written);
+}
+
+// A connection lost earlier and not made again yet is tried once more before each statement.
+void Connection::reopenIfLost()
+{
+    if (!d->postgres || d->db.isOpen())
+        return;
+    if (!d->db.open())
+        throw DbError(QStringLiteral("The database server cannot be reached: ") +
+                      errorText(d->db.lastError()) +
+                      QStringLiteral(". Try again in a moment, or sign in again."));
+    prepareServerSession();
 }
 
 const Dialect &Connection::dialect() const
@@ -193,9 +290,20 @@ QString Connection::databaseName() const
     return d->databaseName;
 }
 
-Recordset Connection::run(const QString &written, const QString &sql, const QVariantList &params,
+Recordset Connection::run(const QString &written, const Statement &statement,
                           int *recordsAffected)
 {
+    if (d->inTransaction) {
+        for (const QString &lock : statement.lockFirst)
+            run(written, lock, {}, nullptr);
+    }
+    return run(written, statement.sql, statement.params, recordsAffected, &statement.spellings);
+}
+
+Recordset Connection::run(const QString &written, const QString &sql, const QVariantList &params,
+                          int *recordsAffected, const QHash<QString, QString> *spellings)
+{
+    reopenIfLost();
     QSqlQuery q(d->db);
     q.setForwardOnly(true);
     bool ok;
@@ -211,6 +319,11 @@ Recordset Connection::run(const QString &written, const QString &sql, const QVar
     }
     if (!ok) {
         const QString message = errorText(q.lastError());
+        if (d->postgres) {
+            PGconn *handle = postgresHandle(d->db);
+            if (!handle || PQstatus(handle) == CONNECTION_BAD)
+                connectionLost(written, sql, message);
+        }
         qCWarning(lcSql).noquote() << "failed:" << withoutSecrets(written.isEmpty() ? sql : written)
                                    << "--" << message;
         throw DbError(message, written.isEmpty() ? sql : written);
@@ -224,8 +337,10 @@ Recordset Connection::run(const QString &written, const QString &sql, const QVar
     const int columns = record.count();
     QStringList names;
     names.reserve(columns);
-    for (int i = 0; i < columns; ++i)
-        names << record.fieldName(i);
+    for (int i = 0; i < columns; ++i) {
+        const QString name = record.fieldName(i);
+        names << (spellings ? spellings->value(name, name) : name);
+    }
     QVector<QVector<QVariant>> rows;
     while (q.next()) {
         QVector<QVariant> row;
@@ -252,7 +367,7 @@ Recordset Connection::Execute(const QString &sql, int *recordsAffected)
         qCWarning(lcSql).noquote() << "failed:" << withoutSecrets(sql) << "--" << e.description();
         throw;
     }
-    return run(sql, statement.sql, statement.params, recordsAffected);
+    return run(sql, statement, recordsAffected);
 }
 
 Recordset Connection::query(const QString &sql, const QVariantList &params)
@@ -260,7 +375,7 @@ Recordset Connection::query(const QString &sql, const QVariantList &params)
     qCDebug(lcSql).noquote() << withoutSecrets(sql) << "-- with" << params.size()
                              << "bound value(s)";
     const Statement statement = d->dialect->translate(sql, params);
-    return run(sql, statement.sql, statement.params, nullptr);
+    return run(sql, statement, nullptr);
 }
 
 int Connection::execute(const QString &sql, const QVariantList &params)
@@ -269,7 +384,7 @@ int Connection::execute(const QString &sql, const QVariantList &params)
                              << "bound value(s)";
     const Statement statement = d->dialect->translate(sql, params);
     int affected = 0;
-    run(sql, statement.sql, statement.params, &affected);
+    run(sql, statement, &affected);
     return affected;
 }
 
@@ -280,6 +395,8 @@ void Connection::BeginTrans()
     qCDebug(lcSql) << "BEGIN TRANSACTION";
     if (d->sqlite) {
         run(QString(), QStringLiteral("BEGIN IMMEDIATE"), {}, nullptr);
+    } else if (d->postgres) {
+        run(QString(), QStringLiteral("BEGIN"), {}, nullptr);
     } else if (!d->db.transaction()) {
         throw DbError(QStringLiteral("Cannot begin a transaction: ") + errorText(d->db.lastError()));
     }
@@ -291,7 +408,7 @@ void Connection::CommitTrans()
     if (!d->inTransaction)
         throw DbError(QStringLiteral("No transaction is open on this connection."));
     qCDebug(lcSql) << "COMMIT";
-    if (d->sqlite) {
+    if (d->sqlite || d->postgres) {
         run(QString(), QStringLiteral("COMMIT"), {}, nullptr);
     } else if (!d->db.commit()) {
         throw DbError(QStringLiteral("Cannot commit the transaction: ") +
@@ -306,7 +423,7 @@ void Connection::RollbackTrans()
         throw DbError(QStringLiteral("No transaction is open on this connection."));
     qCDebug(lcSql) << "ROLLBACK";
     d->inTransaction = false;
-    if (d->sqlite) {
+    if (d->sqlite || d->postgres) {
         run(QString(), QStringLiteral("ROLLBACK"), {}, nullptr);
     } else if (!d->db.rollback()) {
         throw DbError(QStringLiteral("Cannot roll the transaction back: ") +
@@ -323,7 +440,7 @@ void Connection::runScript(const QString &script)
 {
     for (const QString &statement : splitStatements(script))
         run(QString(), statement, {}, nullptr);
-    if (d->sqlite)
+    if (d->translating)
         refreshTextColumns();
 }
 
@@ -359,6 +476,25 @@ void Connection::upgradeIfWritable()
 
 void Connection::refreshTextColumns()
 {
+    if (d->postgres) {
+        // Text in every table of the schema that has a column of that name.
+        Recordset rs = run(QString(),
+                           QStringLiteral("SELECT lower(a.attname), bool_and(t.typcategory = 'S') "
+                                          "FROM pg_attribute a "
+                                          "JOIN pg_class c ON c.oid = a.attrelid "
+                                          "JOIN pg_type t ON t.oid = a.atttypid "
+                                          "WHERE c.relkind IN ('r', 'v', 'p') AND a.attnum > 0 "
+                                          "AND NOT a.attisdropped "
+                                          "AND c.relnamespace = current_schema()::regnamespace "
+                                          "GROUP BY 1"),
+                           {}, nullptr);
+        QSet<QString> text;
+        for (; !rs.Eof(); rs.MoveNext())
+            if (rs.Fields(1).toBool())
+                text.insert(rs.Fields(0).toText());
+        d->translating->setTextColumns(text);
+        return;
+    }
     if (!d->sqlite)
         return;
     Recordset rs = run(QString(),

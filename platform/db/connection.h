@@ -2,6 +2,7 @@
 
 #include "platform/db/recordset.h"
 
+#include <QHash>
 #include <QString>
 #include <QVariantList>
 
@@ -10,6 +11,17 @@
 namespace db {
 
 class Dialect;
+struct Statement;
+
+// A PostgreSQL server's logon (the password: never log it).
+struct PostgresLogon
+{
+    QString host;
+    int port = 5432;
+    QString database;
+    QString user;
+    QString password;
+};
 
 // The one open database connection. The program speaks T-SQL to it; the dialect chosen by the
 // server's DBMS name carries each statement over. Every failure is a DbError naming the cause.
@@ -24,6 +36,10 @@ public:
     // A server through ODBC, e.g. "DRIVER=FreeTDS;Server=host;Port=1433;Database=INVENTORY;
     // UID=user;PWD=secret;TDS_Version=7.4", or "DRIVER=SQLite3;Database=/path/file.db".
     static std::unique_ptr<Connection> openOdbc(const QString &connectionString);
+    // A PostgreSQL server made with sql/postgresql/. When the connection is lost (the server
+    // restarted, the network failed) the statement fails with a message that says so, and the
+    // connection is made again for the next one.
+    static std::unique_ptr<Connection> openPostgres(const PostgresLogon &logon);
 
     ~Connection();
     Connection(const Connection &) = delete;
@@ -57,7 +73,12 @@ private:
     struct Private;
     explicit Connection(std::unique_ptr<Private> d);
     Recordset run(const QString &written, const QString &sql, const QVariantList &params,
-                  int *recordsAffected);
+                  int *recordsAffected, const QHash<QString, QString> *spellings = nullptr);
+    Recordset run(const QString &written, const Statement &statement, int *recordsAffected);
+    [[noreturn]] void connectionLost(const QString &written, const QString &sql,
+                                     const QString &message);
+    void reopenIfLost();
+    void prepareServerSession();
     void enableWal();
     void refreshTextColumns();
     void upgradeIfWritable();

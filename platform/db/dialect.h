@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QHash>
 #include <QSet>
+#include <QStringList>
 #include <QString>
 #include <QVariantList>
 
@@ -15,6 +17,11 @@ struct Statement
 {
     QString sql;
     QVariantList params;
+    // Run first, in the same transaction, when one is open: the locks SQL Server's hints took.
+    QStringList lockFirst;
+    // The program's spelling of the names in the statement, by lower-case name: a server that
+    // folds unquoted names to lower case gives its result columns back under these.
+    QHash<QString, QString> spellings;
 };
 
 // Turns the program's T-SQL into what the server speaks. Only what differs is overridden.
@@ -35,11 +42,36 @@ class SqlServerDialect final : public Dialect
 public:
     QString name() const override { return QStringLiteral("SQL Server"); }
     Statement translate(const QString &tsql, const QVariantList &params) const override;
+
+    // A hospital's table made before the numbered column DocumentNo (02_schema.sql not run on
+    // it): the next number is then read by the plain statement, which needs no such column.
+    void setHasNumberedColumn(bool has) { m_hasNumberedColumn = has; }
+
+private:
+    bool m_hasNumberedColumn = true;
 };
 
-// SQLite, embedded or over its ODBC driver: a token-level translation of the T-SQL the program
-// sends (see sqlitedialect.cpp for the list of rewrites).
-class SqliteDialect final : public Dialect
+// A server other than SQL Server: the T-SQL is translated token by token (tsqltranslator.h).
+class TranslatingDialect : public Dialect
+{
+public:
+    // Names of the columns that hold text in every table that has them: a "+" next to one of
+    // them joins strings.
+    void setTextColumns(QSet<QString> lowerCaseNames) { m_textColumns = std::move(lowerCaseNames); }
+    const QSet<QString> &textColumns() const { return m_textColumns; }
+
+protected:
+    explicit TranslatingDialect(std::shared_ptr<const ProcedureCatalog> procedures)
+        : m_procedures(std::move(procedures))
+    {
+    }
+
+    std::shared_ptr<const ProcedureCatalog> m_procedures;
+    QSet<QString> m_textColumns;
+};
+
+// SQLite, embedded or over its ODBC driver (see sqlitedialect.cpp for its own rewrites).
+class SqliteDialect final : public TranslatingDialect
 {
 public:
     // nativeFunctions: GetDate() and PatIndex() are registered on the connection's handle; over
@@ -50,15 +82,20 @@ public:
     bool isSqlite() const override { return true; }
     Statement translate(const QString &tsql, const QVariantList &params) const override;
 
-    // Names of the columns that hold text in every table that has them: a "+" next to one of
-    // them joins strings.
-    void setTextColumns(QSet<QString> lowerCaseNames) { m_textColumns = std::move(lowerCaseNames); }
-    const QSet<QString> &textColumns() const { return m_textColumns; }
-
 private:
-    std::shared_ptr<const ProcedureCatalog> m_procedures;
     bool m_nativeFunctions;
-    QSet<QString> m_textColumns;
+};
+
+// PostgreSQL (see postgresdialect.cpp for its own rewrites). The procedures' names and
+// parameters come from the catalog; their bodies are functions of the database
+// (sql/postgresql/02_functions.sql).
+class PostgresDialect final : public TranslatingDialect
+{
+public:
+    explicit PostgresDialect(std::shared_ptr<const ProcedureCatalog> procedures);
+
+    QString name() const override { return QStringLiteral("PostgreSQL"); }
+    Statement translate(const QString &tsql, const QVariantList &params) const override;
 };
 
 } // namespace db

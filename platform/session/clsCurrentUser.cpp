@@ -38,7 +38,9 @@ QString clsCurrentUser::ServerPassword() const
 void clsCurrentUser::openDatabase()
 {
     m_connection.reset();
-    if (m_settings.kind != SessionSettings::Kind::Embedded) {
+    if (m_settings.kind == SessionSettings::Kind::PostgreSQL) {
+        m_connection = db::Connection::openPostgres(m_settings.postgresLogon());
+    } else if (m_settings.kind != SessionSettings::Kind::Embedded) {
         m_connection = db::Connection::openOdbc(m_settings.odbcConnectionString());
     } else if (QFileInfo::exists(m_settings.file)) {
         m_connection = db::Connection::openSqlite(m_settings.file);

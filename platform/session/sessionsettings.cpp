@@ -39,7 +39,8 @@ SessionSettings SessionSettings::load()
         s.kind = Kind::Odbc;
     s.file = ini.value(QStringLiteral("Database/File"), defaultDatabaseFile()).toString();
     s.server = ini.value(QStringLiteral("Database/Server")).toString();
-    s.port = ini.value(QStringLiteral("Database/Port"), 1433).toInt();
+    s.port = ini.value(QStringLiteral("Database/Port"), s.kind == Kind::PostgreSQL ? 5432 : 1433)
+                 .toInt();
     s.database = ini.value(QStringLiteral("Database/Name"), s.database).toString();
     s.user = ini.value(QStringLiteral("Database/User"), s.user).toString();
     s.password = ini.value(QStringLiteral("Database/Password")).toString();
@@ -128,6 +129,11 @@ QString SessionSettings::odbcConnectionString() const
         .arg(braced(driver), braced(server))
         .arg(port)
         .arg(braced(database), braced(user), braced(password));
+}
+
+db::PostgresLogon SessionSettings::postgresLogon() const
+{
+    return {server, port, database, user, password};
 }
 
 QString SessionSettings::description() const

@@ -1,15 +1,17 @@
 #pragma once
 
+#include "platform/db/connection.h"
+
 #include <QString>
 
 // Which database the program works on, kept by the current-user component in
 // $XDG_CONFIG_HOME/inventory-request/session.ini:
 //
 //   [Database]
-//   Kind=Embedded                 ; Embedded (default), SqlServer or Odbc
+//   Kind=Embedded                 ; Embedded (default), SqlServer, PostgreSQL or Odbc
 //   File=...                      ; Embedded: the file; default $XDG_DATA_HOME/inventory-request/inventory.db
-//   Server=dbserver               ; SqlServer: FreeTDS over ODBC
-//   Port=1433
+//   Server=dbserver               ; SqlServer: FreeTDS over ODBC; PostgreSQL: its own driver
+//   Port=1433                     ; 1433 for SqlServer, 5432 for PostgreSQL when not given
 //   Name=INVENTORY
 //   User=sa
 //   Password=...
@@ -44,6 +46,8 @@ struct SessionSettings
 
     // The ODBC connection string for a server logon (with the password: never log it).
     QString odbcConnectionString() const;
+    // The PostgreSQL logon (with the password: never log it).
+    db::PostgresLogon postgresLogon() const;
     // What the sign-in dialog shows: the file, or server and database.
     QString description() const;
 };

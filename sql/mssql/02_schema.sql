@@ -214,13 +214,38 @@ BEGIN
 END
 GO
 
--- A name index made before the status was part of it.
-IF NOT EXISTS (SELECT 1 FROM sys.index_columns ic
-               JOIN sys.indexes i ON i.object_id = ic.object_id AND i.index_id = ic.index_id
-               WHERE i.name = N'ixInvMaster_Name' AND i.object_id = OBJECT_ID(N'dbo.tbInvMaster')
-                 AND COL_NAME(ic.object_id, ic.column_id) = N'ItemStatus')
-    CREATE INDEX ixInvMaster_Name ON dbo.tbInvMaster (ItemName, ItemDesc) INCLUDE (ItemStatus)
-        WITH (DROP_EXISTING = ON);
+-- A name index made before the status was part of it is dropped and made again; a hospital's
+-- existing table without the index gets it. (DROP_EXISTING would fail with error 7999 on a table
+-- that has no such index.)
+IF EXISTS (SELECT 1 FROM sys.indexes
+           WHERE name = N'ixInvMaster_Name' AND object_id = OBJECT_ID(N'dbo.tbInvMaster'))
+   AND NOT EXISTS (SELECT 1 FROM sys.index_columns ic
+                   JOIN sys.indexes i ON i.object_id = ic.object_id AND i.index_id = ic.index_id
+                   WHERE i.name = N'ixInvMaster_Name'
+                     AND i.object_id = OBJECT_ID(N'dbo.tbInvMaster')
+                     AND COL_NAME(ic.object_id, ic.column_id) = N'ItemStatus')
+    DROP INDEX ixInvMaster_Name ON dbo.tbInvMaster;
+GO
+IF NOT EXISTS (SELECT 1 FROM sys.indexes
+               WHERE name = N'ixInvMaster_Name' AND object_id = OBJECT_ID(N'dbo.tbInvMaster'))
+    CREATE INDEX ixInvMaster_Name ON dbo.tbInvMaster (ItemName, ItemDesc) INCLUDE (ItemStatus);
+GO
+
+-- A hospital's existing requests table: the line number the stored lines are read back in, in
+-- the order they were saved, and the indexes the program's reads rely on.
+IF COL_LENGTH(N'dbo.tbInvWithdrawRequest', N'LineID') IS NULL
+    ALTER TABLE dbo.tbInvWithdrawRequest ADD LineID int IDENTITY(1,1) NOT NULL;
+GO
+IF NOT EXISTS (SELECT 1 FROM sys.indexes
+               WHERE name = N'ixInvWithdrawRequest_Document'
+                 AND object_id = OBJECT_ID(N'dbo.tbInvWithdrawRequest'))
+    CREATE INDEX ixInvWithdrawRequest_Document ON dbo.tbInvWithdrawRequest (DocumentNumber);
+GO
+IF NOT EXISTS (SELECT 1 FROM sys.indexes
+               WHERE name = N'ixInvWithdrawRequest_Location'
+                 AND object_id = OBJECT_ID(N'dbo.tbInvWithdrawRequest'))
+    CREATE INDEX ixInvWithdrawRequest_Location
+        ON dbo.tbInvWithdrawRequest (LocationID, Status, TransDate);
 GO
 
 -- The document number as a number, with its own index: the program's next number,

@@ -1,9 +1,12 @@
 // A second writer for the transaction tests: adds `count` numbered rows to the table Counter of
-// the database file, each number taken as the highest so far plus one inside one transaction.
+// the database, each number taken as the highest so far plus one inside one transaction, read
+// under the lock a server takes for SQL Server's hints (the embedded file holds its write lock
+// from the start of the transaction).
 // The test sets the pace: before each transaction the worker waits at "turn", says "beginning" as
 // it asks for the write lock, and once it has read its number waits at "read" before writing it.
 #include "platform/db/connection.h"
 #include "platform/error.h"
+#include "serverdatabase.h"
 #include "support/workerprotocol.h"
 
 #include <QCoreApplication>
@@ -13,16 +16,14 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     if (argc < 4) {
-        std::fprintf(stderr, "usage: db_counter_worker FILE|odbc:CONNECTION COUNT WORKER\n");
+        std::fprintf(stderr, "usage: db_counter_worker FILE|odbc:CONNECTION|postgresql:DATABASE COUNT WORKER\n");
         return 2;
     }
     const QString target = QString::fromLocal8Bit(argv[1]);
     const int count = QString::fromLocal8Bit(argv[2]).toInt();
     const QString worker = QString::fromLocal8Bit(argv[3]);
     try {
-        auto connection = target.startsWith(QLatin1String("odbc:"))
-                              ? db::Connection::openOdbc(target.mid(5))
-                              : db::Connection::openSqlite(target, db::Connection::Create::No, 30000);
+        auto connection = testsupport::openTarget(target, 30000);
         for (int i = 0; i < count; ++i) {
             if (!worker::waitAt("turn"))
                 return 1;
@@ -30,7 +31,7 @@ int main(int argc, char **argv)
             std::fflush(stdout);
             db::Transaction transaction(*connection);
             db::Recordset rs = connection->OpenRecordset(
-                QStringLiteral("Select IsNull(Max(Number), 0) + 1 as Next From Counter"));
+                QStringLiteral("Select IsNull(Max(Number), 0) + 1 as Next From Counter WITH (UPDLOCK, HOLDLOCK)"));
             const int next = rs.Fields(QStringLiteral("Next")).toLong();
             if (!worker::waitAt("read"))
                 return 1;

@@ -1,4 +1,5 @@
-// The T-SQL to SQLite translation, rewrite by rewrite, and the statements it refuses.
+// The T-SQL to SQLite translation, rewrite by rewrite, and the statements it refuses; what the
+// PostgreSQL translation does differently; SQL Server's numbering on a table without DocumentNo.
 #include "testsupport.h"
 
 #include "platform/db/dberror.h"
@@ -21,6 +22,63 @@ private:
     }
 
 private slots:
+    void postgresRewrites_data()
+    {
+        QTest::addColumn<QString>("tsql");
+        QTest::addColumn<QString>("postgres");
+        QTest::addColumn<QString>("lockFirst");
+        QTest::newRow("procedure, arguments bound")
+            << "INVENTORY..sp_Inv_KitofItems_PerItem '0010', 0020"
+            << "SELECT * FROM sp_Inv_KitofItems_PerItem(?, ?)" << "";
+        QTest::newRow("IsNull and brackets")
+            << "Select IsNull(ItemName, '') As [Item Name] From INVENTORY..tbInvMaster"
+            << "Select coalesce(ItemName, '') As \"Item Name\" From tbInvMaster" << "";
+        QTest::newRow("Convert to datetime and bit")
+            << "Select Convert(datetime, '12/08/2026'), Convert(bit, 1)"
+            << "Select CAST('2026-12-08 00:00:00' AS timestamp(3)), CAST(1 AS smallint)" << "";
+        QTest::newRow("name prefix bounded for the index")
+            << "Select ItemID From INVENTORY..tbInvMaster A Where A.ItemName Like 'GAU%' Order by "
+               "A.ItemName"
+            << QStringLiteral("Select ItemID From tbInvMaster A Where A.ItemName Like 'GAU%' ESCAPE "
+                              "'' AND A.ItemName >= 'GAU' AND A.ItemName < 'GAU") +
+                   QString::fromUcs4(U"\U0010FFFF", 1) + QStringLiteral("' Order by A.ItemName")
+            << "";
+        QTest::newRow("wildcard inside: no range")
+            << "Select ItemID From tbInvMaster Where ItemName Like '%GAU%'"
+            << "Select ItemID From tbInvMaster Where ItemName Like '%GAU%' ESCAPE ''" << "";
+        QTest::newRow("lock hints become a table lock")
+            << "Select Count(*) From INVENTORY..tbInvWithdrawRequest WITH (UPDLOCK, HOLDLOCK) "
+               "Where DocumentNumber = '7'"
+            << "Select Count(*) From tbInvWithdrawRequest  Where DocumentNumber = '7'"
+            << "LOCK TABLE tbInvWithdrawRequest IN SHARE ROW EXCLUSIVE MODE";
+    }
+
+    void postgresRewrites()
+    {
+        QFETCH(QString, tsql);
+        QFETCH(QString, postgres);
+        QFETCH(QString, lockFirst);
+        PostgresDialect d(ProcedureCatalog::builtIn());
+        d.setTextColumns({QStringLiteral("itemname")});
+        const Statement s = d.translate(tsql, {});
+        QCOMPARE(s.sql, postgres);
+        QCOMPARE(s.lockFirst.join(QLatin1Char(';')), lockFirst);
+        if (tsql.contains(QLatin1String("PerItem")))
+            QCOMPARE(s.params, (QVariantList{QStringLiteral("0010"), QStringLiteral("0020")}));
+    }
+
+    void sqlServerNumbersWithoutTheNumberedColumn()
+    {
+        const QString numbering =
+            QStringLiteral("Select (max(DocumentNo) + 1) as DocNum From INVENTORY..tbInvWithdrawRequest");
+        SqlServerDialect d;
+        QCOMPARE(d.translate(numbering, {}).sql, numbering);
+        d.setHasNumberedColumn(false);
+        QCOMPARE(d.translate(numbering, {}).sql,
+                 QStringLiteral("Select (max(Cast(DocumentNumber as int)) + 1) as DocNum From "
+                                "INVENTORY..tbInvWithdrawRequest"));
+    }
+
     void rewrites_data()
     {
         QTest::addColumn<QString>("tsql");

@@ -21,6 +21,7 @@
 //     SAVE-th save it kills itself (SIGKILL) as the save sends its STATEMENT-th statement, or as it
 //     commits when STATEMENT is 0.
 // Any message the window showed goes to standard error; the exit code is then 1.
+#include "serverdatabase.h"
 #include "app/modInventory.h"
 #include "dialogs/frmDeletePassword.h"
 #include "platform/db/connection.h"
@@ -251,7 +252,7 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     if (argc < 5) {
-        std::fprintf(stderr, "usage: reliability_worker FILE mix|typed|big COUNT WORKER|NUMBER\n");
+        std::fprintf(stderr, "usage: reliability_worker FILE|postgresql:DATABASE mix|typed|big COUNT WORKER|NUMBER\n");
         return 2;
     }
     const QString file = QString::fromLocal8Bit(argv[1]);
@@ -262,7 +263,7 @@ int main(int argc, char **argv)
     ui::ScopedRecordingResponder messages;
     try {
         clsCurrentUser user;
-        user.attach(db::Connection::openSqlite(file), QStringLiteral("E01"));
+        user.attach(testsupport::openTarget(file), QStringLiteral("E01"));
         modInventory::objCurrentUser = &user;
         modInventory::DefaultLocationID = QStringLiteral("19");
         modInventory::InventoryTypeAccess = QStringLiteral("A");

@@ -1,10 +1,22 @@
-// Workstations at work on one database file at once, and a workstation killed in the middle of a
-// save: the numbers stay unique, each request keeps exactly the lines its last save wrote, nobody
-// is told the database is locked, and a save cut short leaves the request as it was before it.
+// Workstations at work on one database at once (the embedded file, and the PostgreSQL server over
+// TCP), a workstation killed in the middle of a save, and the server restarted under a signed-in
+// workstation: the numbers stay unique, each request keeps exactly the lines its last save wrote,
+// nobody is told the database is locked, and a save cut short leaves the request as it was before.
 #include "testsupport.h"
+
+#include "app/modInventory.h"
+#include "platform/ui/flexgrid.h"
+#include "platform/ui/locationcombo.h"
+#include "platform/ui/msgbox.h"
+#include "request/frmMain.h"
+#include "serverdatabase.h"
+
+#include <QLineEdit>
+#include <QPushButton>
 
 #include "app/modEncryption.h"
 #include "platform/db/sqlquote.h"
+#include "support/messages.h"
 #include "support/workstation.h"
 
 #include <QRandomGenerator>
@@ -91,16 +103,20 @@ class TestStress : public QObject
     Q_OBJECT
 
 private slots:
-    // Four workstations, each saving new requests, saving its own again with other lines,
+    void initTestCase_data() { testsupport::addEngineRows(); }
+    void init() { INVENTORY_USE_ENGINE_OF_ROW(); }
+
+    // Four workstations (eight on the server), each saving new requests, saving its own again with other lines,
     // verifying (through the password dialog, and directly) and cancelling, all at once.
     void mixedWorkstations()
     {
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("shared.db"));
-        testsupport::newDatabase(dir, db::Contents::SchemaOnly, QStringLiteral("shared.db"))
-            ->runScript(fixture(4));
+        auto c = testsupport::newDatabase(dir, db::Contents::SchemaOnly, QStringLiteral("shared.db"));
+        c->runScript(fixture(4));
+        const QString path = testsupport::targetOf(*c);
 
-        const int processes = 4;
+        const bool server = testsupport::currentEngine() == testsupport::Engine::PostgreSQL;
+        const int processes = server ? 8 : 4;
         const int operations = 150;
         auto workers = startWorkers(path, "mix", processes, operations);
         // All begin together, and each has done its first operation before any goes on: their
@@ -145,7 +161,6 @@ private slots:
             }
         }
 
-        auto c = db::Connection::openSqlite(path);
         int lost = 0;
         int gained = 0;
         int wrongState = 0;
@@ -195,9 +210,9 @@ private slots:
     void typedNumbersRace()
     {
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("typed.db"));
-        testsupport::newDatabase(dir, db::Contents::SchemaOnly, QStringLiteral("typed.db"))
-            ->runScript(fixture(4));
+        auto check = testsupport::newDatabase(dir, db::Contents::SchemaOnly, QStringLiteral("typed.db"));
+        check->runScript(fixture(4));
+        const QString path = testsupport::targetOf(*check);
         const int numbers = 25;
         auto workers = startWorkers(path, "typed", 3, numbers);
         for (int n = 0; n < numbers; ++n)
@@ -223,7 +238,6 @@ private slots:
         }
         QCOMPARE(problems, QStringList());
         QCOMPARE(int(savers.size()), numbers);
-        auto check = db::Connection::openSqlite(path);
         for (const auto &[number, who] : savers) {
             QVERIFY2(who.size() == 1, qPrintable(number + QLatin1String(": ") + who.join(' ')));
             QCOMPARE(testsupport::rows(*check,
@@ -242,11 +256,15 @@ private slots:
     void killedMidSave()
     {
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("shared.db"));
         const int lines = 5000;
         const int fewestLines = lines - 3 * (lines / 10); // the shortest save's line count
-        testsupport::newDatabase(dir, db::Contents::SchemaOnly, QStringLiteral("shared.db"))
-            ->runScript(fixture(lines));
+        QString path;
+        {
+            auto made = testsupport::newDatabase(dir, db::Contents::SchemaOnly,
+                                                 QStringLiteral("shared.db"));
+            made->runScript(fixture(lines));
+            path = testsupport::targetOf(*made);
+        }
 
         const int rounds = 6;
         QRandomGenerator random(14);
@@ -285,9 +303,10 @@ private slots:
             QCOMPARE(reportedProblems(worker), QStringList());
             killedInSave += inSave ? 1 : 0;
 
-            auto c = db::Connection::openSqlite(path);
-            QCOMPARE(testsupport::rows(*c, QStringLiteral("PRAGMA integrity_check")),
-                     QStringList{QStringLiteral("ok")});
+            auto c = testsupport::openTarget(path);
+            if (testsupport::currentEngine() == testsupport::Engine::Sqlite)
+                QCOMPARE(testsupport::rows(*c, QStringLiteral("PRAGMA integrity_check")),
+                         QStringList{QStringLiteral("ok")});
             // One save's justification per request, with that save's line count and values.
             const QStringList rows = testsupport::rows(
                 *c, QStringLiteral("Select DocumentNumber, Count(*), Count(Distinct Remarks), "
@@ -321,6 +340,59 @@ private slots:
               rounds, lines, killedInSave, completedSaves, cutShort);
         QCOMPARE(killedInSave, rounds);
         QVERIFY(completedSaves > 0);
+    }
+
+    // The server restarted while a workstation is signed in: its next action says the connection
+    // was lost and saves nothing; done again, it works, and nothing is half-saved.
+    void serverRestartedUnderASignedInWorkstation()
+    {
+        if (testsupport::currentEngine() != testsupport::Engine::PostgreSQL)
+            QSKIP("a server's restart");
+        const QString restart = qEnvironmentVariable("INVENTORY_TEST_POSTGRES_RESTART");
+        if (restart.isEmpty()) {
+            if (testsupport::serverRequired())
+                QFAIL("INVENTORY_TEST_POSTGRES_RESTART names no restart command");
+            QSKIP("INVENTORY_TEST_POSTGRES_RESTART names no restart command (test.sh sets it)");
+        }
+        testsupport::Session session(fixture(4));
+        ui::ScopedRecordingResponder messages;
+        auto window = testsupport::openWindow();
+        frmMain &w = *window;
+        const auto fill = [&w](const QString &remarks) {
+            w.cmdNew->click();
+            w.cboTargetLocation->setEditText(QStringLiteral("WARD 3"));
+            w.cboTargetLocation_Validate();
+            w.txtRemarks->setText(remarks);
+            w.grdDetails->setRows(4);
+            for (int r = 1; r <= 2; ++r) {
+                w.grdDetails->setTextMatrix(r, 0, QString::number(1000 + r));
+                w.grdDetails->setTextMatrix(r, 2, QString::number(r));
+                w.grdDetails->setTextMatrix(r, 3, QStringLiteral("1.5000"));
+                w.grdDetails->setTextMatrix(r, 5, QStringLiteral("N"));
+                w.grdDetails->setTextMatrix(r, 6, QStringLiteral("N"));
+            }
+        };
+        fill(QStringLiteral("BEFORE"));
+        w.cmdSave->click();
+        QCOMPARE(messages.texts(), QStringList());
+
+        QCOMPARE(QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"), restart}), 0);
+
+        // The first action after the restart (New) says what happened; done again, it works.
+        w.cmdNew->click();
+        QCOMPARE(messages.count(), 1);
+        QVERIFY2(messages.texts().first().contains(
+                     QLatin1String("connection to the database server was lost")),
+                 qPrintable(messages.texts().first()));
+        fill(QStringLiteral("AFTER"));
+        w.cmdSave->click();
+        QCOMPARE(messages.count(), 1);
+        QCOMPARE(w.txtDocNum->text(), QStringLiteral("2"));
+        QCOMPARE(testsupport::rows(session.connection(),
+                                   QStringLiteral("Select DocumentNumber, Remarks, Count(*) From "
+                                                  "tbInvWithdrawRequest Group By DocumentNumber, "
+                                                  "Remarks Order By DocumentNumber")),
+                 (QStringList{QStringLiteral("1|BEFORE|2"), QStringLiteral("2|AFTER|2")}));
     }
 };
 

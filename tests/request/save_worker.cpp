@@ -11,6 +11,7 @@
 #include "platform/ui/locationcombo.h"
 #include "platform/ui/msgbox.h"
 #include "request/frmMain.h"
+#include "serverdatabase.h"
 #include "support/messages.h"
 #include "support/workerprotocol.h"
 
@@ -25,7 +26,7 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     if (argc < 5) {
-        std::fprintf(stderr, "usage: save_worker FILE|odbc:CONNECTION COUNT LINES WORKER\n");
+        std::fprintf(stderr, "usage: save_worker FILE|odbc:CONNECTION|postgresql:DATABASE COUNT LINES WORKER\n");
         return 2;
     }
     const QString target = QString::fromLocal8Bit(argv[1]);
@@ -36,10 +37,7 @@ int main(int argc, char **argv)
     ui::ScopedRecordingResponder messages;
     try {
         clsCurrentUser user;
-        user.attach(target.startsWith(QLatin1String("odbc:"))
-                        ? db::Connection::openOdbc(target.mid(5))
-                        : db::Connection::openSqlite(target, db::Connection::Create::No, 60000),
-                    QStringLiteral("E01"));
+        user.attach(testsupport::openTarget(target, 60000), QStringLiteral("E01"));
         modInventory::objCurrentUser = &user;
         modInventory::DefaultLocationID = QStringLiteral("19");
         modInventory::InventoryTypeAccess = QStringLiteral("A");

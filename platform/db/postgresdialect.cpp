@@ -1,0 +1,188 @@
+// The T-SQL the program sends, carried over to PostgreSQL token by token: the shared rewrites of
+// tsqltranslator.h, and PostgreSQL's own:
+//
+//   [EXEC] DB..sp_Name 'a', b      -> SELECT * FROM sp_Name(?, ?), the arguments bound (the
+//                                     procedures are functions of the database)
+//   IsNull( / Len(                 -> coalesce( / length(
+//   GetDate(), PatIndex()          -> as written: functions of the database
+//   [Name]                         -> "Name"
+//   Convert(datetime, x)           -> CAST(x AS timestamp(3)) (and bit, tinyint, money likewise)
+//   x LIKE 'pattern'               -> x LIKE 'pattern' ESCAPE '' (a backslash is no escape, as
+//                                     on SQL Server); a pattern that only fixes the start,
+//                                     'AB%', also bounds x to that range of the column's index
+//   T WITH (UPDLOCK, HOLDLOCK)     -> LOCK TABLE T IN SHARE ROW EXCLUSIVE MODE first, when in a
+//                                     transaction: writers of the table wait for its commit
+//
+// Unquoted names come back from PostgreSQL in lower case; the result's columns are given back the
+// statement's own spelling of them.
+
+#include "platform/db/dialect.h"
+
+#include "platform/db/sqlquote.h"
+#include "platform/db/tsqltranslator.h"
+
+#include <QRegularExpression>
+
+namespace db {
+
+PostgresDialect::PostgresDialect(std::shared_ptr<const ProcedureCatalog> procedures)
+    : TranslatingDialect(std::move(procedures))
+{
+}
+
+namespace {
+
+// A prefix of the highest character: every text that starts with prefix sorts before it.
+QString afterPrefix(const QString &prefix)
+{
+    return prefix + QString::fromUcs4(U"\U0010FFFF", 1);
+}
+
+class PostgresTranslator final : public TsqlTranslator
+{
+public:
+    PostgresTranslator(const QString &sql, const QSet<QString> &textColumns,
+                       const ProcedureCatalog *procedures)
+        : TsqlTranslator(sql, textColumns, procedures)
+    {
+    }
+
+protected:
+    QString engineName() const override { return QStringLiteral("PostgreSQL"); }
+
+    Statement procedureStatement(const ProcedureCatalog::Procedure &procedure,
+                                 const QVariantList &arguments) const override
+    {
+        QStringList marks;
+        for (qsizetype i = 0; i < arguments.size(); ++i)
+            marks << QStringLiteral("?");
+        return {QStringLiteral("SELECT * FROM %1(%2)").arg(procedure.name, marks.join(QLatin1String(", "))),
+                arguments, {}, {}};
+    }
+
+    void lockHint(const QString &table) override
+    {
+        if (!m_lockedTables.contains(table, Qt::CaseInsensitive))
+            m_lockedTables << table;
+    }
+
+    QString columnType(const QString &type) const override
+    {
+        QString t = type.trimmed();
+        t.remove(QLatin1Char('[')).remove(QLatin1Char(']'));
+        static const QRegularExpression word(QStringLiteral("^(\\w+)\\s*(\\(.*\\))?$"));
+        const auto m = word.match(t);
+        if (!m.hasMatch())
+            fail(QStringLiteral("conversion to ") + type);
+        const QString name = m.captured(1).toLower();
+        const QString size = m.captured(2);
+        if (name == QLatin1String("datetime") || name == QLatin1String("datetime2"))
+            return QStringLiteral("timestamp(3)");
+        if (name == QLatin1String("smalldatetime"))
+            return QStringLiteral("timestamp(0)");
+        if (name == QLatin1String("bit") || name == QLatin1String("tinyint"))
+            return QStringLiteral("smallint");
+        if (name == QLatin1String("money"))
+            return QStringLiteral("numeric(19,4)");
+        if (name == QLatin1String("nvarchar") || name == QLatin1String("nchar"))
+            return name.mid(1) + size;
+        if (name == QLatin1String("ntext"))
+            return QStringLiteral("text");
+        return t;
+    }
+
+    QString quotedName(const Token &t) const override
+    {
+        if (!t.text.startsWith(QLatin1Char('[')))
+            return t.text;
+        QString name = bareName(t);
+        return QLatin1Char('"') + name.replace(QLatin1Char('"'), QLatin1String("\"\"")) +
+               QLatin1Char('"');
+    }
+
+    bool renderFunction(int word, int open, int close, const QVector<int> &,
+                        QString &out) const override
+    {
+        const Token &t = token(word);
+        if (t.isWord(QLatin1String("isnull")))
+            out += QLatin1String("coalesce") + render(open, close + 1);
+        else if (t.isWord(QLatin1String("len")))
+            out += QLatin1String("length") + render(open, close + 1);
+        else
+            return false;
+        return true;
+    }
+
+    int renderLike(int like, int to, QString &out) const override
+    {
+        const int pattern = nextSig(like);
+        if (pattern >= to || token(pattern).kind != Token::String)
+            return -1;
+        const int after = nextSig(pattern);
+        if (after < to && (punctAt(after, "+") || punctAt(after, "||") ||
+                           token(after).isWord(QLatin1String("escape"))))
+            return -1;
+        out += token(like).text + QLatin1Char(' ') + render(pattern, pattern + 1) +
+               QLatin1String(" ESCAPE ''");
+
+        // 'AB%' on a column: the range too, which the column's index can serve.
+        static const QRegularExpression prefixOnly(QStringLiteral("^([^%_\\[]+)%$"));
+        const auto m = prefixOnly.match(token(pattern).stringValue());
+        const int column = columnBefore(like);
+        if (!m.hasMatch() || column < 0 || !isTextColumn(token(prevSig(like))))
+            return pattern;
+        const int before = prevSig(column);
+        static const char *const opening[] = {"where", "and", "or", "on", "when", "having"};
+        bool standsAlone = punctAt(before, "(");
+        for (const char *w : opening)
+            standsAlone = standsAlone || (before >= 0 && token(before).isWord(QLatin1String(w)));
+        const bool endsCondition =
+            after >= to || punctAt(after, ")") || token(after).isWord(QLatin1String("and")) ||
+            token(after).isWord(QLatin1String("or")) || token(after).isWord(QLatin1String("order")) ||
+            token(after).isWord(QLatin1String("group")) || token(after).isWord(QLatin1String("then"));
+        if (!standsAlone || !endsCondition)
+            return pattern;
+        const QString name = text(column, like);
+        out += QLatin1String(" AND ") + name + QLatin1String(" >= ") + quoted(m.captured(1)) +
+               QLatin1String(" AND ") + name + QLatin1String(" < ") +
+               quoted(afterPrefix(m.captured(1)));
+        return pattern;
+    }
+
+    void finish(Statement &statement) const override
+    {
+        for (const QString &table : m_lockedTables)
+            statement.lockFirst << QStringLiteral("LOCK TABLE %1 IN SHARE ROW EXCLUSIVE MODE").arg(table);
+        for (const Token &t : tokens()) {
+            if (t.kind != Token::Word)
+                continue;
+            const QString lower = t.text.toLower();
+            if (lower != t.text && !statement.spellings.contains(lower))
+                statement.spellings.insert(lower, t.text);
+        }
+    }
+
+private:
+    // The first token of the (possibly alias-qualified) column name that ends just before i.
+    int columnBefore(int i) const
+    {
+        int j = prevSig(i);
+        if (j < 0 || !isName(token(j)))
+            return -1;
+        while (punctAt(j - 1, ".") && j - 2 >= 0 && isName(token(j - 2)))
+            j -= 2;
+        return j;
+    }
+
+    QStringList m_lockedTables;
+};
+
+} // namespace
+
+Statement PostgresDialect::translate(const QString &tsql, const QVariantList &params) const
+{
+    PostgresTranslator translator(tsql, m_textColumns, m_procedures.get());
+    return translator.run(params);
+}
+
+} // namespace db

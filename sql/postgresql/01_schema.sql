@@ -1,0 +1,213 @@
+-- The program's tables on PostgreSQL: the tables of the INVENTORY and Password databases and the
+-- generic names of the default database, all in one database (schema public), with the same
+-- columns and indexes as the embedded database.
+-- Run first, on an empty database:  psql -v ON_ERROR_STOP=1 -d inventory -f 01_schema.sql
+--
+-- Text compares without regard to case, as on the hospital's SQL Server: text columns are of the
+-- domain nocase (citext in the "C" collation: case-insensitive, sorted by character code, so an
+-- index on a name also serves a search for the start of a name). Passwords compare exactly.
+-- Dates are timestamp(3), as SQL Server's datetime; its bit columns are smallint (0 or 1).
+
+CREATE EXTENSION IF NOT EXISTS citext;
+CREATE DOMAIN nocase AS citext COLLATE "C";
+
+CREATE TABLE tbHospitalInfo (
+    HospitalID                  integer PRIMARY KEY,
+    Company                     nocase,
+    Address                     nocase,
+    TelNum                      nocase,
+    ClientName                  nocase,
+    AllowWDZeroOnHand           smallint NOT NULL DEFAULT 0,
+    isAutoWithdrawRequestNumber smallint
+);
+
+CREATE TABLE tbInvUserSettings (
+    UserID                      nocase PRIMARY KEY,
+    isVerifyInventoryRequest    smallint NOT NULL DEFAULT 0
+);
+
+CREATE TABLE tbInvLocation (
+    LocationID                  nocase PRIMARY KEY,
+    Location                    nocase,
+    Status                      nocase,
+    isWarehouse                 smallint DEFAULT 0,
+    isDispensingArea            smallint DEFAULT 0,
+    AllowOrder                  smallint DEFAULT 0,
+    InventoryType               nocase
+);
+CREATE INDEX ixInvLocation_Location ON tbInvLocation (Location);
+
+CREATE TABLE tbinvUserLocation (
+    UserID                      nocase NOT NULL,
+    LocationID                  nocase NOT NULL,
+    PRIMARY KEY (UserID, LocationID)
+);
+CREATE INDEX ixInvUserLocation_Location ON tbinvUserLocation (LocationID, UserID);
+
+CREATE TABLE tbInvUnitOfMeasure (
+    UnitOfMeasureID             smallint PRIMARY KEY,
+    UnitOfMeasure               nocase,
+    Status                      nocase
+);
+
+CREATE TABLE tbInvClassification (
+    ItemClassificationID        nocase PRIMARY KEY,
+    ItemClassificationName      nocase,
+    Status                      nocase,
+    IsFixedAsset                smallint DEFAULT 0
+);
+
+CREATE TABLE tbInvTerms (
+    TermsID                     smallint PRIMARY KEY,
+    Terms                       nocase,
+    NoDays                      smallint,
+    Status                      nocase
+);
+
+CREATE TABLE tbInvSupplier (
+    SupplierID                  nocase PRIMARY KEY,
+    SupplierName                nocase,
+    Status                      nocase,
+    SupplierType                nocase,
+    Address1                    nocase,
+    Address2                    nocase,
+    Address3                    nocase,
+    TermsID                     smallint,
+    TelNum                      nocase,
+    FreeGoods                   smallint,
+    isVAT                       smallint,
+    ContactPerson               nocase
+);
+CREATE INDEX ixInvSupplier_Name ON tbInvSupplier (SupplierName);
+
+CREATE TABLE tbInvMaster (
+    ItemID                      nocase PRIMARY KEY,
+    ItemName                    nocase,
+    ItemDesc                    nocase,
+    SupplierID                  nocase,
+    ManufacturerID              nocase,
+    MarkupIn                    smallint DEFAULT 0,
+    MarkupOut                   smallint DEFAULT 0,
+    DownTime                    double precision DEFAULT 0,
+    ListCost                    numeric(18,4) DEFAULT 0,
+    Freight                     double precision DEFAULT 0,
+    SalesTax                    double precision DEFAULT 0,
+    ItemStatus                  smallint DEFAULT 0,
+    Packing                     smallint DEFAULT 1,
+    VAT                         smallint DEFAULT 0,
+    BarCode                     nocase,
+    ItemClassificationID        nocase,
+    ItemClass                   nocase,
+    UnitOfMeasureID             smallint,
+    OralInject                  nocase,
+    AverageCost                 numeric(18,4) DEFAULT 0,
+    GenericID                   nocase,
+    IsSeniorDiscounted          smallint DEFAULT 0,
+    WithLotNumber               smallint DEFAULT 0,
+    MedicareType                nocase,
+    MedicareCategory            nocase,
+    GLCode                      nocase,
+    IncludeInStatement          smallint DEFAULT 1,
+    KitID                       nocase
+);
+-- The product search reads names in order and checks the code and status from the index alone.
+CREATE INDEX ixInvMaster_Name ON tbInvMaster (ItemName, ItemDesc, ItemID, ItemStatus);
+CREATE INDEX ixInvMaster_BarCode ON tbInvMaster (BarCode);
+CREATE INDEX ixInvMaster_Kit ON tbInvMaster (KitID);
+
+-- An item's stock card at one location.
+CREATE TABLE tbInvent (
+    ItemID                      nocase NOT NULL,
+    LocationID                  nocase NOT NULL,
+    OnHand                      double precision DEFAULT 0,
+    OnOrder                     double precision DEFAULT 0,
+    MinStockLevel               double precision DEFAULT 0,
+    Markup_In                   smallint DEFAULT 0,
+    Markup_Out                  smallint DEFAULT 0,
+    NetAmount                   numeric(18,4) DEFAULT 0,
+    SellingPriceIn              numeric(18,4) DEFAULT 0,
+    SellingPriceOut             numeric(18,4) DEFAULT 0,
+    ItemStatus                  smallint DEFAULT 0,
+    AverageCost                 numeric(18,4) DEFAULT 0,
+    AveConsumption              double precision DEFAULT 0,
+    LastInventoryCount          timestamp(3),
+    ExpiryDate                  timestamp(3),
+    NewGLCode                   nocase,
+    POMonthsToDeliver           double precision DEFAULT 0,
+    MinimumOrAverage            smallint DEFAULT 0,
+    StartDate                   nocase DEFAULT '',
+    EndDate                     nocase DEFAULT '',
+    Floor                       double precision DEFAULT 0,
+    Ceiling                     double precision DEFAULT 0,
+    IsFloor                     smallint DEFAULT 0,
+    IsCeiling                   smallint DEFAULT 0,
+    IsADSStock                  smallint DEFAULT 0,
+    ADSStock                    double precision DEFAULT 0,
+    LastDeliveryQty             double precision,
+    LastDeliveryDate            timestamp(3),
+    PRIMARY KEY (ItemID, LocationID)
+);
+CREATE INDEX ixInvent_Location ON tbInvent (LocationID, ItemID, ItemStatus);
+
+-- Member items of a kit; the kit item itself carries the KitID in tbInvMaster.
+CREATE TABLE tbInvKit (
+    KitID                       nocase NOT NULL,
+    ItemID                      nocase NOT NULL,
+    Quantity                    double precision DEFAULT 1,
+    RetailType                  nocase DEFAULT 'N',
+    Active                      nocase DEFAULT 'A',
+    PRIMARY KEY (KitID, ItemID)
+);
+
+-- One row per item line; the header repeats on every line of a document.
+CREATE TABLE tbInvWithdrawRequest (
+    LineID                      integer GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY,
+    DocumentNumber              nocase NOT NULL,
+    ItemID                      nocase,
+    Quantity                    numeric(18,4),
+    UnitCost                    numeric(18,4),
+    ForRetail                   nocase,
+    isADS                       smallint DEFAULT 0,
+    LocationID                  nocase,
+    TargetLocationID            nocase,
+    TransDate                   timestamp(3),
+    UserID                      nocase,
+    Remarks                     nocase,
+    Status                      nocase,
+    ProcessDate                 timestamp(3),
+    ProcessBy                   nocase,
+    VerifiedBy                  nocase,
+    VerifiedDate                timestamp(3),
+    -- The number as a number, indexed: the next number is one index step, however many lines.
+    -- A number that is not one (written by another program) gives NULL, which max() passes over.
+    DocumentNo                  integer GENERATED ALWAYS AS (
+        CASE WHEN DocumentNumber::text ~ '^\s*[0-9]{1,9}\s*$'
+             THEN CAST(DocumentNumber::text AS integer) END) STORED
+);
+CREATE INDEX ixInvWithdrawRequest_Document ON tbInvWithdrawRequest (DocumentNumber);
+CREATE INDEX ixInvWithdrawRequest_No ON tbInvWithdrawRequest (DocumentNo);
+CREATE INDEX ixInvWithdrawRequest_Location ON tbInvWithdrawRequest (LocationID, Status, TransDate);
+
+-- Generic names, in the default database of the hospital's server.
+CREATE TABLE tbforClassification (
+    Node_Key                    nocase PRIMARY KEY,
+    ClassificationName          nocase
+);
+
+CREATE TABLE tbforGeneric (
+    GenericID                   nocase PRIMARY KEY,
+    GenericName                 nocase,
+    Node_Key                    nocase
+);
+
+-- Staff, from the Password database. Password holds the transform's output.
+CREATE TABLE tbPasswordMain (
+    EmployeeID                  nocase PRIMARY KEY,
+    LastName                    nocase,
+    FirstName                   nocase,
+    MiddleName                  nocase,
+    Password                    varchar(100),
+    DepartmentID                nocase,
+    Right_Code1                 nocase,
+    Right_Code2                 nocase
+);
