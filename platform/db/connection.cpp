@@ -164,6 +164,9 @@ std::unique_ptr<Connection> Connection::openOdbc(const QString &connectionString
     p->name = nextConnectionName();
     p->db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), p->name);
     p->db.setDatabaseName(connectionString);
+    // A wrong server or password is answered within 10 s, never by a hang.
+    p->db.setConnectOptions(
+        QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=10;SQL_ATTR_CONNECTION_TIMEOUT=10"));
     if (!p->db.open())
         throw DbError(QStringLiteral("Cannot connect to the database server: ") +
                       errorText(p->db.lastError()));
@@ -171,6 +174,9 @@ std::unique_ptr<Connection> Connection::openOdbc(const QString &connectionString
     static const QRegularExpression databaseKey(QStringLiteral("(?:^|;)\\s*Database\\s*=\\s*([^;]*)"),
                                                 QRegularExpression::CaseInsensitiveOption);
     p->databaseName = databaseKey.match(connectionString).captured(1).trimmed();
+    if (p->databaseName.startsWith(QLatin1Char('{')) && p->databaseName.endsWith(QLatin1Char('}')))
+        p->databaseName = p->databaseName.mid(1, p->databaseName.size() - 2)
+                              .replace(QLatin1String("}}"), QLatin1String("}"));
 
     if (p->dbmsName.contains(QLatin1String("SQL Server"), Qt::CaseInsensitive)) {
         p->dialect = std::make_unique<SqlServerDialect>();

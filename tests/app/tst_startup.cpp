@@ -3,6 +3,8 @@
 
 #include "app/modInventory.h"
 #include "platform/db/dberror.h"
+#include "platform/db/dialect.h"
+#include "serverdatabase.h"
 #include "platform/session/clsCurrentUser.h"
 #include "platform/session/databasedialog.h"
 #include "platform/session/sessionsettings.h"
@@ -164,6 +166,50 @@ private slots:
         const QFileDevice::Permissions mode = QFile::permissions(SessionSettings::settingsFile());
         QVERIFY(mode & QFileDevice::ReadOwner);
         QCOMPARE(mode & others, QFileDevice::Permissions());
+    }
+
+    // From the sign-in dialog to the test server: Test Connection, OK, and in, as a DBA's
+    // database of the demo hospital would be used.
+    void signInToTheServer()
+    {
+        QString why;
+        if (!testsupport::useEngine(testsupport::Engine::PostgreSQL, &why)) {
+            if (testsupport::serverRequired())
+                QFAIL(qPrintable(why));
+            QSKIP(qPrintable(why));
+        }
+        const QString name =
+            testsupport::newDatabase(*m_home, db::Contents::DemoData)->databaseName();
+        testsupport::useEngine(testsupport::Engine::Sqlite, &why);
+        const db::PostgresLogon logon = *testsupport::testServerLogon(name);
+        ui::test::whenModal([&](QWidget *signInDialog) {
+            ui::test::whenModal([&](QWidget *dialog) {
+                auto *d = static_cast<DatabaseDialog *>(dialog);
+                d->cboKind->setCurrentIndex(d->cboKind->findText(QStringLiteral("PostgreSQL")));
+                QCOMPARE(d->spnPort->value(), 5432);
+                d->txtServer->setText(logon.host);
+                d->spnPort->setValue(logon.port);
+                d->txtName->setText(logon.database);
+                d->txtUser->setText(logon.user);
+                d->txtPassword->setText(QStringLiteral("wrong"));
+                QVERIFY(!d->testConnection());
+                d->txtPassword->setText(logon.password);
+                QVERIFY(d->testConnection());
+                d->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
+            });
+            signInDialog->findChild<QPushButton *>(QStringLiteral("cmdDatabase"))->click();
+            signIn(signInDialog, QStringLiteral("E01"), QStringLiteral("DEMO"));
+        });
+        QVERIFY(Main());
+        QCOMPARE(objCurrentUser->sqlconnection()->dialect().name(), QStringLiteral("PostgreSQL"));
+        QCOMPARE(objCurrentUser->EmployeeCode(), QStringLiteral("E01"));
+        QVERIFY(!Company.isEmpty());
+        // The refused password's message names no password; then "Connected".
+        QCOMPARE(m_messages->messages().size(), 2);
+        QVERIFY(m_messages->texts().at(0).startsWith(QLatin1String("No connection.")));
+        QVERIFY(!m_messages->texts().at(0).contains(logon.password));
+        QCOMPARE(m_messages->texts().at(1), QStringLiteral("Connected"));
+        QCOMPARE(SessionSettings::load().kind, SessionSettings::Kind::PostgreSQL);
     }
 
     // A server password comes back as saved, from the desktop's keyring where there is one or else
