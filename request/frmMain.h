@@ -8,11 +8,13 @@
 class QCheckBox;
 class QDateTimeEdit;
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QTabWidget;
+class QVBoxLayout;
 class clsItem;
 
 namespace db {
@@ -200,6 +202,12 @@ private:
     void buildWindow();
     QWidget *buildListTab();
     QWidget *buildDetailsTab();
+    QGroupBox *buildRequestHeader();
+    QGroupBox *buildLineEntry();
+    void layOutLineEntry();
+    QGroupBox *buildItemInformation();
+    QVBoxLayout *buildRequestButtons();
+    QHBoxLayout *buildLineTotals();
     void setTabOrder();
     void connectHandlers();
     void applyClientAdjustments();
