@@ -18,6 +18,8 @@
 class clsCurrentUser;
 class frmMain;
 
+class clsItemMaster;
+
 namespace testsupport {
 
 // A fresh embedded database in dir with the program's schema (and the demo data when asked).
@@ -58,6 +60,10 @@ void checkRaised(const std::optional<AppError> &error, const QString &source);
 
 // Fails the test when a modal watch is still waiting or one of them failed.
 void checkModalWatchesDone();
+
+// Gives an item master the four linked records Update needs, by their codes.
+void setLinkedRecords(clsItemMaster &item, const QString &supplierId, const QString &manufacturerId,
+                      const QString &itemClassCode, qint16 unitOfMeasureCode);
 
 // A signed-in session on a fresh database of its own, as start-up leaves it: the fixture script
 // run, the employee signed in as the current user, DefaultLocationID "19" and InventoryTypeAccess

@@ -7,10 +7,7 @@
 #include "dialogs/frmItemLookup.h"
 #include "dialogs/frmLookup.h"
 #include "objects/clsGeneric.h"
-#include "objects/clsItemClass.h"
 #include "objects/clsItemMaster.h"
-#include "objects/clsSupplier.h"
-#include "objects/clsUnitOfMeasure.h"
 #include "platform/db/dberror.h"
 #include "platform/db/sqlquote.h"
 #include "platform/ui/flexgrid.h"
@@ -186,21 +183,12 @@ std::unique_ptr<clsItemMaster> changedItem(bool withMedicare)
     item->setItemID(q("12"));
     item->setItemName(q("PARACETAMOL"));
     item->setItemDesc(q("500MG CAPLET"));
-    auto supplier = std::make_shared<clsSupplier>();
-    supplier->setSupplierID(q("10"));
-    item->setSupplier(supplier);
-    item->setManufacturer(supplier);
+    testsupport::setLinkedRecords(*item, q("10"), q("10"), q("B"), 2);
     item->setMarkupIn(25);
     item->setMarkupOut(35);
     item->setDownTime(0.5);
     item->setListCost(1.5);
-    auto itemClass = std::make_shared<clsItemClass>();
-    itemClass->setCode(q("B"));
-    item->setItemClass(itemClass);
     item->setItemStatus(1);
-    auto unit = std::make_shared<clsUnitOfMeasure>();
-    unit->setCode(2);
-    item->setUnitOfMeasure(unit);
     item->setPacking(50);
     item->setAverageCost(1.2);
     item->setBarCode(q("4800016000012"));
@@ -222,21 +210,10 @@ QString newItemInsert()
     clsItemMaster item;
     item.setItemName(q("CHILDREN'S PARACETAMOL"));
     item.setItemDesc(q("120MG/5ML @60ML"));
-    auto supplier = std::make_shared<clsSupplier>();
-    supplier->setSupplierID(q("1"));
-    item.setSupplier(supplier);
-    auto manufacturer = std::make_shared<clsSupplier>();
-    manufacturer->setSupplierID(q("2"));
-    item.setManufacturer(manufacturer);
+    testsupport::setLinkedRecords(item, q("1"), q("2"), q("A"), 2);
     item.setMarkupIn(20);
     item.setMarkupOut(30);
     item.setListCost(52.75);
-    auto itemClass = std::make_shared<clsItemClass>();
-    itemClass->setCode(q("A"));
-    item.setItemClass(itemClass);
-    auto unit = std::make_shared<clsUnitOfMeasure>();
-    unit->setCode(2);
-    item.setUnitOfMeasure(unit);
     item.setPacking(1);
     item.setBarCode(q("4800016000136"));
     item.setEndorseMedicine(q("O"));
