@@ -117,14 +117,14 @@ void frmLookup::Form_Load()
     SearchLookup(m_searchString);
 }
 
-QString frmLookup::statementFor(const QString &search) const
+QString frmLookup::searchStatement(qint16 lookupType, const QString &search)
 {
     const QString s = objects::trimBlanks(search).toUpper();
     const bool numeric = vb::isNumeric(s);
     // A numeric term or unit code stands in the statement unquoted: it is written as the number
     // it reads as, so nothing but a number can get there.
     const QString number = numeric ? vb::plainNumber(vb::numericValue(s)) : QString();
-    switch (m_lookupType) {
+    switch (lookupType) {
     case Supplier:
         return QStringLiteral("Select DISTINCT SupplierName as Supplier,SupplierID As Code From "
                               "INVENTORY..tbinvSupplier ") +
@@ -148,7 +148,7 @@ QString frmLookup::statementFor(const QString &search) const
                QStringLiteral(" and ( Not Status = 'I' or Status is Null ) Order by UnitOfMeasure");
     default:
         throw AppError(5, QStringLiteral("frmLookup"),
-                       QStringLiteral("There is no lookup of type %1.").arg(m_lookupType));
+                       QStringLiteral("There is no lookup of type %1.").arg(lookupType));
     }
 }
 
@@ -156,7 +156,7 @@ bool frmLookup::SearchLookup(const QString &text)
 {
     m_result.Close();
     try {
-        const QString sql = statementFor(text);
+        const QString sql = searchStatement(m_lookupType, text);
         m_result = objects::connectionOf(objects::sessionConnection()).OpenRecordset(sql);
     } catch (const std::exception &error) {
         // Nothing to choose from after a failed search.

@@ -56,6 +56,9 @@ public:
     // Runs the search for the text and shows the rows; true when there is at least one. A failure
     // is shown in a message box and gives false.
     bool SearchLookup(const QString &text);
+    // The statement the search sends for a kind of record and a search text; AppError 5 for a
+    // kind that has no lookup.
+    static QString searchStatement(qint16 lookupType, const QString &search);
 
     void cmdSearch_Click();
     void cmdOptions_Click(int index);
@@ -70,7 +73,6 @@ private:
     explicit frmLookup(QWidget *parent = nullptr);
     ~frmLookup() override;
 
-    QString statementFor(const QString &search) const;
     void setChoosable(bool choosable);
     // True when the key was taken.
     bool grdLookup_KeyPress(int key, const QString &text);

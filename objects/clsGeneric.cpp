@@ -19,19 +19,23 @@ void clsGeneric::Class_Initialize()
     m_genericID.clear();
 }
 
+QString clsGeneric::loadStatement(const QString &code)
+{
+    // A generic's classification is the one whose node key is the part of the generic's node key
+    // before its first full stop (its first character when it has none).
+    return QStringLiteral(" Select C.GenericID, C.GenericName, D.ClassificationName ") +
+           QStringLiteral(" From tbforGeneric C Left Outer Join ") +
+           QStringLiteral(" tbforClassification D ON SubString(C.Node_Key,1,Case When "
+                          "PatIndex('%.%',C.Node_Key) = 0 Then 1 Else "
+                          "PatIndex('%.%',C.Node_Key) -1 End ) = D.Node_Key ") +
+           QStringLiteral(" Where C.GenericID = '") + db::sqlText(code) + QStringLiteral("'");
+}
+
 bool clsGeneric::LoadGeneric(const QString &code)
 {
     try {
         db::Connection &connection = objects::connectionOf(m_connection);
-        // A generic's classification is the one whose node key is the part of the generic's node
-        // key before its first full stop (its first character when it has none).
-        const db::Recordset rs = connection.Execute(
-            QStringLiteral(" Select C.GenericID, C.GenericName, D.ClassificationName ") +
-            QStringLiteral(" From tbforGeneric C Left Outer Join ") +
-            QStringLiteral(" tbforClassification D ON SubString(C.Node_Key,1,Case When "
-                           "PatIndex('%.%',C.Node_Key) = 0 Then 1 Else "
-                           "PatIndex('%.%',C.Node_Key) -1 End ) = D.Node_Key ") +
-            QStringLiteral(" Where C.GenericID = '") + db::sqlText(code) + QStringLiteral("'"));
+        const db::Recordset rs = connection.Execute(loadStatement(code));
         if (rs.Eof()) {
             Class_Initialize();
             return false;

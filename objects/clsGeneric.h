@@ -19,6 +19,8 @@ public:
     // Always reads, also for the code already loaded or a blank one; false (and the texts empty)
     // when the code has no row.
     bool LoadGeneric(const QString &code);
+    // The statement LoadGeneric sends for a code.
+    static QString loadStatement(const QString &code);
 
     QString Classification() const { return m_classification; }
     QString GenericName() const { return m_genericName; }

@@ -212,31 +212,98 @@ bool clsItemMaster::LoadItem(const QString &code)
 
 // --- update --------------------------------------------------------------------------------------
 
+void clsItemMaster::requireLinkedRecords() const
+{
+    if (!m_supplier)
+        objects::objectNotSet(QStringLiteral("Supplier"));
+    if (!m_itemClass)
+        objects::objectNotSet(QStringLiteral("ItemClass"));
+    if (!m_unitOfMeasure)
+        objects::objectNotSet(QStringLiteral("UnitOfMeasure"));
+    if (!m_manufacturer)
+        objects::objectNotSet(QStringLiteral("Manufacturer"));
+}
+
+clsItemMaster::StatementValues clsItemMaster::statementValues() const
+{
+    requireLinkedRecords();
+    StatementValues v;
+    v.markupIn = vb::formatNumber(m_markupIn, QStringLiteral("#####0"));
+    v.markupOut = vb::formatNumber(m_markupOut, QStringLiteral("#####0"));
+    v.downTime = vb::formatNumber(m_downTime, QStringLiteral("##0.00"));
+    v.listCost = vb::formatNumber(m_listCost, QStringLiteral("#######0.0000"));
+    v.itemClass = sqlText(m_itemClass->Code());
+    v.itemStatus = objects::signedNumber(m_itemStatus);
+    v.unitOfMeasure = vb::formatNumber(m_unitOfMeasure->Code(), QStringLiteral("######0"));
+    v.packing = vb::formatNumber(m_packing, QStringLiteral("#####0"));
+    v.averageCost = vb::formatNumber(m_averageCost, QStringLiteral("#######0.0000"));
+    v.manufacturer = sqlText(objects::trimBlanks(m_manufacturer->SupplierID()));
+    return v;
+}
+
+QString clsItemMaster::insertStatement(const QString &newCode) const
+{
+    const StatementValues v = statementValues();
+    const QString medicareType = m_withMedicare ? sqlText(m_medicareType) : QStringLiteral("2");
+    return QStringLiteral("Insert Into INVENTORY..tbInvMaster ") +
+           QStringLiteral("(ItemID,ItemName, ItemDesc, SupplierId, MarkupIn, ") +
+           QStringLiteral(" MarkupOut, DownTime, Listcost, ItemClassificationID, ItemStatus, ") +
+           QStringLiteral(" UnitOfMeasureID, Packing, BarCode, MedicareType,"
+                          "IncludeInStatement,OralInject, AverageCost, ManufacturerID, "
+                          "IsSeniorDiscounted, WithLOTNumber, MedicareCategory, GLCode ) ") +
+           QStringLiteral("Values (") + QStringLiteral("'") +
+           sqlText(objects::trimBlanks(newCode)) + QStringLiteral("','") +
+           sqlText(objects::trimBlanks(m_itemName)) + QStringLiteral("','") +
+           sqlText(objects::trimBlanks(m_itemDesc)) + QStringLiteral("','") +
+           sqlText(objects::trimBlanks(m_supplier->SupplierID())) + QStringLiteral("',") +
+           v.markupIn + QStringLiteral(",") + v.markupOut + QStringLiteral(",") + v.downTime +
+           QStringLiteral(",") + v.listCost + QStringLiteral(",'") + v.itemClass +
+           QStringLiteral("',") + v.itemStatus + QStringLiteral(",") + v.unitOfMeasure +
+           QStringLiteral(",") + v.packing + QStringLiteral(",'") + sqlText(m_barCode) +
+           QStringLiteral("','") + medicareType + QStringLiteral("',1,'") +
+           sqlText(m_endorseMedicine) + QStringLiteral("',") + v.averageCost +
+           QStringLiteral(", '") + v.manufacturer + QStringLiteral("',") +
+           flag(m_seniorCitizenDiscount) + QStringLiteral(",") + flag(m_withLotNumber) +
+           QStringLiteral(",'") + sqlText(m_medicareCategory) + QStringLiteral("','") +
+           sqlText(m_glCode) + QStringLiteral("')");
+}
+
+QString clsItemMaster::updateStatement() const
+{
+    const StatementValues v = statementValues();
+    QString sql = QStringLiteral("Update INVENTORY..tbInvMaster Set ItemName = '") +
+                  sqlText(m_itemName) + QStringLiteral("', ItemDesc = '") + sqlText(m_itemDesc) +
+                  QStringLiteral("', SupplierId = '") + sqlText(m_supplier->SupplierID()) +
+                  QStringLiteral("', MarkupIn = ") + v.markupIn + QStringLiteral(", MarkupOut = ") +
+                  v.markupOut + QStringLiteral(", DownTime = ") + v.downTime +
+                  QStringLiteral(", Listcost = ") + v.listCost +
+                  QStringLiteral(", ItemClassificationID = '") + v.itemClass +
+                  QStringLiteral("', ItemStatus = ") + v.itemStatus +
+                  QStringLiteral(", UnitOfMeasureID = ") + v.unitOfMeasure +
+                  QStringLiteral(", Packing = ") + v.packing + QStringLiteral(", AverageCost = ") +
+                  v.averageCost + QStringLiteral(", BarCode = '") + sqlText(m_barCode) +
+                  QStringLiteral("', OralInject = '") + sqlText(m_endorseMedicine) +
+                  QStringLiteral("', ") + QStringLiteral(" ManufacturerID = '") + v.manufacturer +
+                  QStringLiteral("' ") + QStringLiteral(", IsSeniorDiscounted = ") +
+                  flag(m_seniorCitizenDiscount) + QStringLiteral(", WithLOTNumber = ") +
+                  flag(m_withLotNumber);
+    if (m_withMedicare)
+        sql +=
+            QStringLiteral(", MedicareType = '") + sqlText(m_medicareType) + QStringLiteral("' ");
+    sql += QStringLiteral(", MedicareCategory = '") + sqlText(m_medicareCategory) +
+           QStringLiteral("' ") + QStringLiteral(", GLCode = '") + sqlText(m_glCode) +
+           QStringLiteral("', ItemClass = '") + sqlText(m_itemClassTag);
+    sql += m_withMedicare ? QStringLiteral("'") : QStringLiteral("' ");
+    sql += QStringLiteral(" Where ItemID = '") + sqlText(objects::trimBlanks(m_itemID)) +
+           QStringLiteral("'");
+    return sql;
+}
+
 bool clsItemMaster::Update()
 {
     try {
         // Checked before anything is read, so a missing record leaves the item as it was.
-        if (!m_supplier)
-            objects::objectNotSet(QStringLiteral("Supplier"));
-        if (!m_itemClass)
-            objects::objectNotSet(QStringLiteral("ItemClass"));
-        if (!m_unitOfMeasure)
-            objects::objectNotSet(QStringLiteral("UnitOfMeasure"));
-        if (!m_manufacturer)
-            objects::objectNotSet(QStringLiteral("Manufacturer"));
-
-        const QString markupIn = vb::formatNumber(m_markupIn, QStringLiteral("#####0"));
-        const QString markupOut = vb::formatNumber(m_markupOut, QStringLiteral("#####0"));
-        const QString downTime = vb::formatNumber(m_downTime, QStringLiteral("##0.00"));
-        const QString listCost = vb::formatNumber(m_listCost, QStringLiteral("#######0.0000"));
-        const QString itemClass = sqlText(m_itemClass->Code());
-        const QString itemStatus = objects::signedNumber(m_itemStatus);
-        const QString unitOfMeasure =
-            vb::formatNumber(m_unitOfMeasure->Code(), QStringLiteral("######0"));
-        const QString packing = vb::formatNumber(m_packing, QStringLiteral("#####0"));
-        const QString averageCost =
-            vb::formatNumber(m_averageCost, QStringLiteral("#######0.0000"));
-        const QString manufacturer = sqlText(objects::trimBlanks(m_manufacturer->SupplierID()));
+        requireLinkedRecords();
 
         db::Connection &connection = objects::connectionOf(m_connection);
         // The check, the new code and the insert in one transaction: two workstations saving a
@@ -257,62 +324,12 @@ bool clsItemMaster::Update()
                 QStringLiteral("MaxCode"),
                 QStringLiteral("Select Replace(itemid,'P','') From INVENTORY..tbInvMaster"),
                 QStringLiteral("item"));
-            const QString medicareType =
-                m_withMedicare ? sqlText(m_medicareType) : QStringLiteral("2");
-            connection.Execute(
-                QStringLiteral("Insert Into INVENTORY..tbInvMaster ") +
-                QStringLiteral("(ItemID,ItemName, ItemDesc, SupplierId, MarkupIn, ") +
-                QStringLiteral(" MarkupOut, DownTime, Listcost, ItemClassificationID, "
-                               "ItemStatus, ") +
-                QStringLiteral(" UnitOfMeasureID, Packing, BarCode, MedicareType,"
-                               "IncludeInStatement,OralInject, AverageCost, ManufacturerID, "
-                               "IsSeniorDiscounted, WithLOTNumber, MedicareCategory, GLCode ) ") +
-                QStringLiteral("Values (") + QStringLiteral("'") +
-                sqlText(objects::trimBlanks(newCode)) + QStringLiteral("','") +
-                sqlText(objects::trimBlanks(m_itemName)) + QStringLiteral("','") +
-                sqlText(objects::trimBlanks(m_itemDesc)) + QStringLiteral("','") +
-                sqlText(objects::trimBlanks(m_supplier->SupplierID())) + QStringLiteral("',") +
-                markupIn + QStringLiteral(",") + markupOut + QStringLiteral(",") + downTime +
-                QStringLiteral(",") + listCost + QStringLiteral(",'") + itemClass +
-                QStringLiteral("',") + itemStatus + QStringLiteral(",") + unitOfMeasure +
-                QStringLiteral(",") + packing + QStringLiteral(",'") + sqlText(m_barCode) +
-                QStringLiteral("','") + medicareType + QStringLiteral("',1,'") +
-                sqlText(m_endorseMedicine) + QStringLiteral("',") + averageCost +
-                QStringLiteral(", '") + manufacturer + QStringLiteral("',") +
-                flag(m_seniorCitizenDiscount) + QStringLiteral(",") + flag(m_withLotNumber) +
-                QStringLiteral(",'") + sqlText(m_medicareCategory) + QStringLiteral("','") +
-                sqlText(m_glCode) + QStringLiteral("')"));
+            connection.Execute(insertStatement(newCode));
             transaction.commit();
             // The caller's code is replaced only once the row is there.
             m_itemID = newCode;
         } else {
-            QString sql =
-                QStringLiteral("Update INVENTORY..tbInvMaster Set ItemName = '") +
-                sqlText(m_itemName) + QStringLiteral("', ItemDesc = '") + sqlText(m_itemDesc) +
-                QStringLiteral("', SupplierId = '") + sqlText(m_supplier->SupplierID()) +
-                QStringLiteral("', MarkupIn = ") + markupIn + QStringLiteral(", MarkupOut = ") +
-                markupOut + QStringLiteral(", DownTime = ") + downTime +
-                QStringLiteral(", Listcost = ") + listCost +
-                QStringLiteral(", ItemClassificationID = '") + itemClass +
-                QStringLiteral("', ItemStatus = ") + itemStatus +
-                QStringLiteral(", UnitOfMeasureID = ") + unitOfMeasure +
-                QStringLiteral(", Packing = ") + packing + QStringLiteral(", AverageCost = ") +
-                averageCost + QStringLiteral(", BarCode = '") + sqlText(m_barCode) +
-                QStringLiteral("', OralInject = '") + sqlText(m_endorseMedicine) +
-                QStringLiteral("', ") + QStringLiteral(" ManufacturerID = '") + manufacturer +
-                QStringLiteral("' ") + QStringLiteral(", IsSeniorDiscounted = ") +
-                flag(m_seniorCitizenDiscount) + QStringLiteral(", WithLOTNumber = ") +
-                flag(m_withLotNumber);
-            if (m_withMedicare)
-                sql += QStringLiteral(", MedicareType = '") + sqlText(m_medicareType) +
-                       QStringLiteral("' ");
-            sql += QStringLiteral(", MedicareCategory = '") + sqlText(m_medicareCategory) +
-                   QStringLiteral("' ") + QStringLiteral(", GLCode = '") + sqlText(m_glCode) +
-                   QStringLiteral("', ItemClass = '") + sqlText(m_itemClassTag);
-            sql += m_withMedicare ? QStringLiteral("'") : QStringLiteral("' ");
-            sql += QStringLiteral(" Where ItemID = '") + sqlText(objects::trimBlanks(m_itemID)) +
-                   QStringLiteral("'");
-            connection.Execute(sql);
+            connection.Execute(updateStatement());
             transaction.commit();
         }
         return true;

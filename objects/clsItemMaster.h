@@ -70,6 +70,10 @@ public:
     // and Manufacturer present (read once, or set). On failure shows the description and raises
     // the program's error; nothing is written. True once written.
     bool Update();
+    // The statements Update sends: the insert of a new row under newCode, and the update of the
+    // row of ItemID. Both need the four linked records present (AppError 91 otherwise).
+    QString insertStatement(const QString &newCode) const;
+    QString updateStatement() const;
     // Reads the row of the code. The code already loaded reads nothing; blanks blank the object
     // (true); an unknown code blanks it too (false).
     bool LoadItem(const QString &code);
@@ -114,6 +118,24 @@ public:
     void setItemClassTag(const QString &value) { m_itemClassTag = value; }
 
 private:
+    // Supplier, ItemClass, UnitOfMeasure and Manufacturer present, in this order, or AppError 91.
+    void requireLinkedRecords() const;
+    // The numbers and codes both statements write, as they stand in them.
+    struct StatementValues
+    {
+        QString markupIn;
+        QString markupOut;
+        QString downTime;
+        QString listCost;
+        QString itemClass;
+        QString itemStatus;
+        QString unitOfMeasure;
+        QString packing;
+        QString averageCost;
+        QString manufacturer;
+    };
+    StatementValues statementValues() const;
+
     void Class_Initialize();
     void ClearObjects();
 

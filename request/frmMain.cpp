@@ -171,8 +171,22 @@ QWidget *frmMain::buildDetailsTab()
 {
     auto *tab = new QWidget;
     auto *layout = new QGridLayout(tab);
+    layout->addWidget(buildRequestHeader(), 0, 0, 1, 2);
+    layout->addWidget(buildLineEntry(), 1, 0);
+    layout->addWidget(buildItemInformation(), 1, 1);
+    // The lines, their buttons and totals, and the request's own buttons.
+    grdDetails = named(new ui::FlexGrid, "grdDetails");
+    layout->addWidget(grdDetails, 2, 0);
+    layout->addLayout(buildRequestButtons(), 2, 1);
+    layout->addLayout(buildLineTotals(), 3, 0);
+    layout->setRowStretch(2, 1);
+    layout->setColumnStretch(0, 1);
+    return tab;
+}
 
-    // The request's header.
+// The request's header: its number, date and justification.
+QGroupBox *frmMain::buildRequestHeader()
+{
     vkFrame4 = named(new QGroupBox(QStringLiteral("Details")), "vkFrame4");
     txtDocNum = named(new QLineEdit, "txtDocNum");
     txtDocNum->setMaxLength(10);
@@ -196,9 +210,12 @@ QWidget *frmMain::buildDetailsTab()
     header->setColumnStretch(4, 1);
     header->addWidget(label(QStringLiteral("Justification of Request:"), "Label1(2)", txtRemarks), 1, 0);
     header->addWidget(txtRemarks, 1, 1, 1, 4);
-    layout->addWidget(vkFrame4, 0, 0, 1, 2);
+    return vkFrame4;
+}
 
-    // One line at a time.
+// One line at a time: the fields, then their places.
+QGroupBox *frmMain::buildLineEntry()
+{
     fraItem = named(new QGroupBox(QStringLiteral("Item Entry")), "fraItem");
     txtProdCode = named(new QLineEdit, "txtProdCode");
     txtProdCode->setMaxLength(50);
@@ -230,6 +247,12 @@ QWidget *frmMain::buildDetailsTab()
     cmdOK = button(QStringLiteral("&Update"), "cmdOK");
     cmdOK->setMinimumHeight(32);
 
+    layOutLineEntry();
+    return fraItem;
+}
+
+void frmMain::layOutLineEntry()
+{
     auto *entry = new QGridLayout(fraItem);
     entry->addWidget(label(QStringLiteral("Code"), "lblCode", txtProdCode), 0, 0);
     auto *code = new QHBoxLayout;
@@ -265,9 +288,11 @@ QWidget *frmMain::buildDetailsTab()
     entry->addLayout(minMax, 3, 0, 1, 4);
     entry->addWidget(cmdOK, 2, 4, 2, 2);
     entry->setColumnStretch(3, 1);
-    layout->addWidget(fraItem, 1, 0);
+}
 
-    // The item's values at the location.
+// The item's values at the location.
+QGroupBox *frmMain::buildItemInformation()
+{
     fraStock = named(new QGroupBox(QStringLiteral("Item Information")), "fraStock");
     txtListCost = display("txtListCost");
     txtAverageCost = display("txtAverageCost");
@@ -290,11 +315,12 @@ QWidget *frmMain::buildDetailsTab()
     for (QLineEdit *number : {txtOnhand, txtAverageCost, txtListCost, txtPacking})
         number->setAlignment(Qt::AlignRight);
     fraStock->setFixedWidth(260);
-    layout->addWidget(fraStock, 1, 1);
+    return fraStock;
+}
 
-    // The lines, their buttons and totals, and the request's own buttons.
-    grdDetails = named(new ui::FlexGrid, "grdDetails");
-    layout->addWidget(grdDetails, 2, 0);
+// The request's own buttons, in a column beside the lines.
+QVBoxLayout *frmMain::buildRequestButtons()
+{
     auto *buttons = new QVBoxLayout;
     cmdCancel = button(QStringLiteral("&Cancel"), "cmdCancel");
     cmdVerify = button(QStringLiteral("&Verify/Save"), "cmdVerify");
@@ -306,8 +332,12 @@ QWidget *frmMain::buildDetailsTab()
         buttons->addWidget(b);
     }
     buttons->addStretch(1);
-    layout->addLayout(buttons, 2, 1);
+    return buttons;
+}
 
+// The lines' buttons and totals, under the lines.
+QHBoxLayout *frmMain::buildLineTotals()
+{
     auto *totals = new QHBoxLayout;
     cmdAdd = button(QStringLiteral("&Add"), "cmdAdd");
     cmdDelete = button(QStringLiteral("&Delete"), "cmdDelete");
@@ -325,11 +355,7 @@ QWidget *frmMain::buildDetailsTab()
     totals->addSpacing(12);
     totals->addWidget(label(QStringLiteral("Grand Total"), "lblGrandTotal"));
     totals->addWidget(txtTotalCounter);
-    layout->addLayout(totals, 3, 0);
-
-    layout->setRowStretch(2, 1);
-    layout->setColumnStretch(0, 1);
-    return tab;
+    return totals;
 }
 
 // The order a clerk fills a request in: the two locations, the header, then one line after another.

@@ -8,11 +8,13 @@
 class QCheckBox;
 class QDateTimeEdit;
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QTabWidget;
+class QVBoxLayout;
 class clsItem;
 
 namespace db {
@@ -103,6 +105,19 @@ public:
     // --- saving, verification, cancellation (frmMain_saving.cpp) -------------------------------
     void cmdSave_Click();
     bool SaveRequest();
+    // What every line of a request repeats.
+    struct LineHeader
+    {
+        QString docNum; // the number; blanks around it are left out
+        QDateTime transDate;
+        QString location; // the supplying location's code
+        QString target;   // the requesting department's code
+        QString employee; // the requester
+        QString remarks;
+    };
+    // The insert of one coded row of the detail grid. A quantity or unit cost that is no number
+    // throws AppError 13.
+    static QString lineStatement(const ui::FlexGrid &grid, int row, const LineHeader &header);
     void cmdVerify_Click();
     void cmdVerified_Click();
     void cmdDeleteReq_Click();
@@ -187,6 +202,12 @@ private:
     void buildWindow();
     QWidget *buildListTab();
     QWidget *buildDetailsTab();
+    QGroupBox *buildRequestHeader();
+    QGroupBox *buildLineEntry();
+    void layOutLineEntry();
+    QGroupBox *buildItemInformation();
+    QVBoxLayout *buildRequestButtons();
+    QHBoxLayout *buildLineTotals();
     void setTabOrder();
     void connectHandlers();
     void applyClientAdjustments();

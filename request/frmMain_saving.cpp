@@ -64,36 +64,6 @@ QString numberCell(const QString &cell, int row, const QString &what)
         QStringLiteral("Line %1: the %2 \"%3\" is not a number.").arg(row).arg(what, cell));
 }
 
-// What every line of a request repeats, each value ready for its place between quotes (the date
-// literal brings its own).
-struct Header
-{
-    QString docNum;
-    QString transDate;
-    QString location;
-    QString target;
-    QString employee;
-    QString remarks;
-};
-
-// The insert of grid row r.
-QString lineInsert(const ui::FlexGrid &grid, int r, const Header &h)
-{
-    const QString ads =
-        QLatin1String(grid.TextMatrix(r, 6).trimmed() == QLatin1String("Y") ? "1" : "0");
-    return QStringLiteral("Insert INVENTORY..tbInvWithdrawRequest (DocumentNumber, ItemID, "
-                          "Quantity, UnitCost, ForRetail, isADS, LocationID, TargetLocationID, "
-                          "TransDate, UserID, Remarks) ") +
-           QStringLiteral("Values ('") + h.docNum + QStringLiteral("','") +
-           db::sqlText(grid.TextMatrix(r, 0)) + QStringLiteral("',") +
-           numberCell(grid.TextMatrix(r, 2), r, QStringLiteral("quantity")) + QStringLiteral(",") +
-           numberCell(grid.TextMatrix(r, 3), r, QStringLiteral("unit cost")) +
-           QStringLiteral(",'") + db::sqlText(grid.TextMatrix(r, 5)) + QStringLiteral("', '") +
-           ads + QStringLiteral("', '") + h.location + QStringLiteral("', '") + h.target +
-           QStringLiteral("', ") + h.transDate + QStringLiteral(", '") + h.employee +
-           QStringLiteral("', '") + h.remarks + QStringLiteral("')");
-}
-
 // The Save button's refusals, in order; true when one of them stopped the save.
 bool headerRefused(frmMain &w)
 {
@@ -127,6 +97,25 @@ bool headerRefused(frmMain &w)
 }
 
 } // namespace
+
+QString frmMain::lineStatement(const ui::FlexGrid &grid, int row, const LineHeader &header)
+{
+    const QString ads =
+        QLatin1String(grid.TextMatrix(row, 6).trimmed() == QLatin1String("Y") ? "1" : "0");
+    return QStringLiteral("Insert INVENTORY..tbInvWithdrawRequest (DocumentNumber, ItemID, "
+                          "Quantity, UnitCost, ForRetail, isADS, LocationID, TargetLocationID, "
+                          "TransDate, UserID, Remarks) ") +
+           QStringLiteral("Values ('") + db::sqlText(header.docNum.trimmed()) +
+           QStringLiteral("','") + db::sqlText(grid.TextMatrix(row, 0)) + QStringLiteral("',") +
+           numberCell(grid.TextMatrix(row, 2), row, QStringLiteral("quantity")) +
+           QStringLiteral(",") +
+           numberCell(grid.TextMatrix(row, 3), row, QStringLiteral("unit cost")) +
+           QStringLiteral(",'") + db::sqlText(grid.TextMatrix(row, 5)) + QStringLiteral("', '") +
+           ads + QStringLiteral("', '") + db::sqlText(header.location) + QStringLiteral("', '") +
+           db::sqlText(header.target) + QStringLiteral("', ") + dateLiteral(header.transDate) +
+           QStringLiteral(", '") + db::sqlText(header.employee) + QStringLiteral("', '") +
+           db::sqlText(header.remarks) + QStringLiteral("')");
+}
 
 void frmMain::connectSaving()
 {
@@ -344,19 +333,19 @@ QString frmMain::writeRequest(const QString &verifiedBy, SaveRefusal &refusal)
                                   ? stored.requester
                                   : objCurrentUser->EmployeeCode();
     const QString docNum = db::sqlText(number.trimmed());
-    const Header header{docNum,
-                        dateLiteral(txtTransDate->dateTime()),
-                        db::sqlText(cboLocation->Tag()),
-                        db::sqlText(cboTargetLocation->Tag()),
-                        db::sqlText(requester),
-                        db::sqlText(txtRemarks->text())};
+    const LineHeader header{.docNum = number,
+                            .transDate = txtTransDate->dateTime(),
+                            .location = cboLocation->Tag(),
+                            .target = cboTargetLocation->Tag(),
+                            .employee = requester,
+                            .remarks = txtRemarks->text()};
 
     // The trimmed number, as the inserts use: the stored lines are the ones replaced.
     c.Execute(QStringLiteral("Delete INVENTORY..tbInvWithdrawRequest Where DocumentNumber = '") +
               docNum + QStringLiteral("'"));
     for (int r = 1; r < grdDetails->Rows(); ++r) {
         if (!grdDetails->TextMatrix(r, 0).trimmed().isEmpty())
-            c.Execute(lineInsert(*grdDetails, r, header));
+            c.Execute(lineStatement(*grdDetails, r, header));
     }
     if (blnVerifyMode) {
         c.Execute(QStringLiteral("Update Inventory..tbInvWithdrawRequest set Verifiedby = '") +

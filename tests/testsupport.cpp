@@ -3,6 +3,10 @@
 #include "serverdatabase.h"
 
 #include "app/modInventory.h"
+#include "objects/clsItemClass.h"
+#include "objects/clsItemMaster.h"
+#include "objects/clsSupplier.h"
+#include "objects/clsUnitOfMeasure.h"
 #include "platform/session/clsCurrentUser.h"
 #include "request/frmMain.h"
 
@@ -221,6 +225,23 @@ void prepareEnvironment()
     qputenv("QT_FONT_DPI", "96");
     qputenv("QT_SCALE_FACTOR", "1");
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+}
+
+void setLinkedRecords(clsItemMaster &item, const QString &supplierId, const QString &manufacturerId,
+                      const QString &itemClassCode, qint16 unitOfMeasureCode)
+{
+    auto supplier = std::make_shared<clsSupplier>();
+    supplier->setSupplierID(supplierId);
+    item.setSupplier(supplier);
+    auto manufacturer = std::make_shared<clsSupplier>();
+    manufacturer->setSupplierID(manufacturerId);
+    item.setManufacturer(manufacturer);
+    auto itemClass = std::make_shared<clsItemClass>();
+    itemClass->setCode(itemClassCode);
+    item.setItemClass(itemClass);
+    auto unit = std::make_shared<clsUnitOfMeasure>();
+    unit->setCode(unitOfMeasureCode);
+    item.setUnitOfMeasure(unit);
 }
 
 } // namespace testsupport

@@ -18,6 +18,8 @@
 class clsCurrentUser;
 class frmMain;
 
+class clsItemMaster;
+
 namespace testsupport {
 
 // The engines the data tests run on, as Qt's own SQL tests do: the same tables of cases on each.
@@ -78,6 +80,10 @@ void checkRaised(const std::optional<AppError> &error, const QString &source);
 
 // Fails the test when a modal watch is still waiting or one of them failed.
 void checkModalWatchesDone();
+
+// Gives an item master the four linked records Update needs, by their codes.
+void setLinkedRecords(clsItemMaster &item, const QString &supplierId, const QString &manufacturerId,
+                      const QString &itemClassCode, qint16 unitOfMeasureCode);
 
 // A signed-in session on a fresh database of its own, as start-up leaves it: the fixture script
 // run, the employee signed in as the current user, DefaultLocationID "19" and InventoryTypeAccess

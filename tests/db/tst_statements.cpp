@@ -5,8 +5,12 @@
 #include "testsupport.h"
 
 #include "dialogs/frmItemLookup.h"
+#include "dialogs/frmLookup.h"
+#include "objects/clsGeneric.h"
+#include "objects/clsItemMaster.h"
 #include "platform/db/dberror.h"
 #include "platform/db/sqlquote.h"
+#include "platform/ui/flexgrid.h"
 #include "request/frmMain.h"
 
 #include <QFileInfo>
@@ -134,18 +138,26 @@ QString listing(bool pending, bool verified)
     return frmMain::listingStatement(Employee, !pending, verified);
 }
 
-// The saving insert of one grid line, piece by piece.
+// The saving insert of one grid line as the window builds it (code, quantity, unit cost, retail
+// and ADS cells), for the employee's request supplied by 19 to 27.
 QString requestInsert(const QString &docNum, const QString &itemId, const QString &quantity,
                       const QString &unitCost, const QString &retail, const QString &ads,
-                      const QString &dateLiteral, const QString &remarks)
+                      const QDateTime &transDate, const QString &remarks)
 {
-    return q("Insert INVENTORY..tbInvWithdrawRequest (DocumentNumber, ItemID, Quantity, UnitCost, "
-             "ForRetail, isADS, LocationID, TargetLocationID, TransDate, UserID, Remarks) ") +
-           q("Values ('") + sqlText(docNum.trimmed()) + q("','") + sqlText(itemId) + q("',") +
-           quantity + q(",") + unitCost + q(",'") + sqlText(retail) + q("', '") +
-           (ads.trimmed() == QLatin1String("Y") ? q("1") : q("0")) + q("', '") + sqlText(q("19")) +
-           q("', '") + sqlText(q("27")) + q("', ") + dateLiteral + q(", '") + sqlText(Employee) +
-           q("', '") + sqlText(remarks) + q("')");
+    ui::FlexGrid grid;
+    grid.setCols(7);
+    grid.setTextMatrix(1, 0, itemId);
+    grid.setTextMatrix(1, 2, quantity);
+    grid.setTextMatrix(1, 3, unitCost);
+    grid.setTextMatrix(1, 5, retail);
+    grid.setTextMatrix(1, 6, ads);
+    return frmMain::lineStatement(grid, 1,
+                                  {docNum, transDate, q("19"), q("27"), Employee, remarks});
+}
+
+QDateTime at(const char *when)
+{
+    return QDateTime::fromString(q(when), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
 // The product search as a keystroke in the dialog sends it: the item master form (no location)
@@ -158,63 +170,64 @@ QString productSearch(bool atLocation, const QString &text)
     return dialog.searchStatement(text);
 }
 
-// The code lookup: 1 suppliers, 2 terms of payment, 3 units of measure.
-QString codeLookup(int type, const QString &text)
-{
-    const QString s = text.trimmed().toUpper();
-    bool numeric = false;
-    s.toDouble(&numeric);
-    switch (type) {
-    case 1:
-        return q("Select DISTINCT SupplierName as Supplier,SupplierID As Code From "
-                 "INVENTORY..tbinvSupplier ") +
-               (numeric ? q(" Where SupplierID = '") + sqlText(s) + q("'")
-                        : q(" Where SupplierName Like '") + sqlText(s) + q("%'")) +
-               q(" and  (not Status = 'I' or Status is null) ORDER by SupplierName");
-    case 2:
-        return q("Select DISTINCT Terms AS [Terms of Payment] , TermsID as Code From "
-                 "INVENTORY..tbinvTerms ") +
-               (numeric ? q(" Where TermsID = ") + s
-                        : q(" Where Terms Like '") + sqlText(s) + q("%'")) +
-               q(" and  (not Status = 'I' or Status is null) Order by Terms");
-    default:
-        return q("Select UnitOfMeasure As [Unit of Measure], UnitOfMeasureID as Code From "
-                 "INVENTORY..tbinvUnitOfMeasure ") +
-               (numeric ? q(" Where UnitOfMeasureID = ") + s
-                        : q(" Where UnitOfMeasure Like '") + sqlText(s) + q("%'")) +
-               q(" and ( Not Status = 'I' or Status is Null ) Order by UnitOfMeasure");
-    }
-}
-
 QString generic(const QString &code)
 {
-    return q(" Select C.GenericID, C.GenericName, D.ClassificationName ") +
-           q(" From tbforGeneric C Left Outer Join ") +
-           q(" tbforClassification D ON SubString(C.Node_Key,1,Case When PatIndex('%.%',"
-             "C.Node_Key) = 0 Then 1 Else PatIndex('%.%',C.Node_Key) -1 End ) = D.Node_Key ") +
-           q(" Where C.GenericID = '") + sqlText(code) + q("'");
+    return clsGeneric::loadStatement(code);
 }
 
-// The item master's update; withMedicare chooses the statement form.
+// PARACETAMOL (12) changed in every column the item master writes; withMedicare chooses the
+// statement form.
+std::unique_ptr<clsItemMaster> changedItem(bool withMedicare)
+{
+    auto item = std::make_unique<clsItemMaster>();
+    item->setItemID(q("12"));
+    item->setItemName(q("PARACETAMOL"));
+    item->setItemDesc(q("500MG CAPLET"));
+    testsupport::setLinkedRecords(*item, q("10"), q("10"), q("B"), 2);
+    item->setMarkupIn(25);
+    item->setMarkupOut(35);
+    item->setDownTime(0.5);
+    item->setListCost(1.5);
+    item->setItemStatus(1);
+    item->setPacking(50);
+    item->setAverageCost(1.2);
+    item->setBarCode(q("4800016000012"));
+    item->setEndorseMedicine(q("I"));
+    item->setSeniorCitizenDiscount(false);
+    item->setWithLotNumber(true);
+    item->setWithMedicare(withMedicare);
+    item->setMedicareType(q("X"));
+    item->setMedicareCategory(q("B"));
+    item->setGLCode(q("5011"));
+    item->setItemClassTag(q("O'TC"));
+    return item;
+}
+
+// The item master's insert of a new item under 13, with a quote mark in its name, as the data
+// class builds it.
+QString newItemInsert()
+{
+    clsItemMaster item;
+    item.setItemName(q("CHILDREN'S PARACETAMOL"));
+    item.setItemDesc(q("120MG/5ML @60ML"));
+    testsupport::setLinkedRecords(item, q("1"), q("2"), q("A"), 2);
+    item.setMarkupIn(20);
+    item.setMarkupOut(30);
+    item.setListCost(52.75);
+    item.setPacking(1);
+    item.setBarCode(q("4800016000136"));
+    item.setEndorseMedicine(q("O"));
+    item.setAverageCost(48.5);
+    item.setWithLotNumber(true);
+    item.setMedicareCategory(q("A"));
+    item.setGLCode(q("5012"));
+    return item.insertStatement(q("13"));
+}
+
+// The item master's update, as the data class builds it.
 QString itemMasterUpdate(bool withMedicare)
 {
-    QString sql = q("Update INVENTORY..tbInvMaster Set ItemName = '") + sqlText(q("PARACETAMOL")) +
-                  q("', ItemDesc = '") + sqlText(q("500MG CAPLET")) + q("', SupplierId = '") +
-                  sqlText(q("10")) + q("', MarkupIn = ") + q("25") + q(", MarkupOut = ") + q("35") +
-                  q(", DownTime = ") + q("0.50") + q(", Listcost = ") + q("1.5000") +
-                  q(", ItemClassificationID = '") + sqlText(q("B")) + q("', ItemStatus = ") +
-                  q(" 1") + q(", UnitOfMeasureID = ") + q("2") + q(", Packing = ") + q("50") +
-                  q(", AverageCost = ") + q("1.2000") + q(", BarCode = '") +
-                  sqlText(q("4800016000012")) + q("', OralInject = '") + sqlText(q("I")) +
-                  q("', ") + q(" ManufacturerID = '") + sqlText(q("10")) + q("' ") +
-                  q(", IsSeniorDiscounted = ") + q("0") + q(", WithLOTNumber = ") + q("1");
-    if (withMedicare)
-        sql += q(", MedicareType = '") + sqlText(q("X")) + q("' ");
-    sql += q(", MedicareCategory = '") + sqlText(q("B")) + q("' ") + q(", GLCode = '") +
-           sqlText(q("5011")) + q("', ItemClass = '") + sqlText(q("O'TC")) +
-           (withMedicare ? q("'") + q(" Where ItemID = '") : q("' ") + q(" Where ItemID = '")) +
-           sqlText(q("12")) + q("'");
-    return sql;
+    return changedItem(withMedicare)->updateStatement();
 }
 
 const QString ItemMasterCheck =
@@ -415,18 +428,18 @@ private slots:
                {q("0|6")});
         action("insert of the worked example",
                requestInsert(q("1234"), q("A100"), q("5"), q("12.5000"), q("Y"), q("N"),
-                             q("'12/08/2026 01:13:29 AM'"), q("WARD STOCK")),
+                             at("2026-12-08 01:13:29"), q("WARD STOCK")),
                RequestCheck,
                {q("1234|A100|5|12.5|Y|0|19|27|2026-12-08 01:13:29|E01|WARD STOCK|<null>|<null>")});
         action("insert in the afternoon, ADS line, quote mark in the justification",
                requestInsert(q(" 1234 "), q("12"), q("3"), q("1.1000"), q("N"), q(" Y "),
-                             q("'01/02/2027 12:05:00 PM'"), q("FOR DR. O'NEIL'S WARD")),
+                             at("2027-01-02 12:05:00"), q("FOR DR. O'NEIL'S WARD")),
                RequestCheck,
                {q("1234|12|3|1.1|N|1|19|27|2027-01-02 12:05:00|E01|FOR DR. O'NEIL'S WARD|"
                   "<null>|<null>")});
         action("justification that looks like a date stays text",
                requestInsert(q("1234"), q("12"), q("1"), q("1.1000"), q("N"), q("N"),
-                             q("'03/04/2027 09:15:00 AM'"), q("12/08/2026")),
+                             at("2027-03-04 09:15:00"), q("12/08/2026")),
                RequestCheck,
                {q("1234|12|1|1.1|N|0|19|27|2027-03-04 09:15:00|E01|12/08/2026|<null>|<null>")});
         action("verification stamp of saving",
@@ -484,23 +497,7 @@ private slots:
               q("Select Convert(VarChar(4),Max( Convert(Integer,Replace(itemid,'P','')) ) + 1)  as "
                 "MaxCode From INVENTORY..tbInvMaster"),
               {q("13")});
-        action("item master insert, quote mark in the name",
-               q("Insert Into INVENTORY..tbInvMaster ") +
-                   q("(ItemID,ItemName, ItemDesc, SupplierId, MarkupIn, ") +
-                   q(" MarkupOut, DownTime, Listcost, ItemClassificationID, ItemStatus, ") +
-                   q(" UnitOfMeasureID, Packing, BarCode, MedicareType,IncludeInStatement,"
-                     "OralInject, AverageCost, ManufacturerID, IsSeniorDiscounted, WithLOTNumber, "
-                     "MedicareCategory, GLCode ) ") +
-                   q("Values (") + q("'") + sqlText(q("13")) + q("',") + q("'") +
-                   sqlText(q("CHILDREN'S PARACETAMOL")) + q("',") + q("'") +
-                   sqlText(q("120MG/5ML @60ML")) + q("',") + q("'") + sqlText(q("1")) + q("',") +
-                   q("20") + q(",") + q("30") + q(",") + q("0.00") + q(",") + q("52.7500") +
-                   q(",") + q("'") + sqlText(q("A")) + q("',") + q(" 0") + q(",") + q("2") +
-                   q(",") + q("1") + q(",") + q("'") + sqlText(q("4800016000136")) + q("',") +
-                   q("'2'") + q(",") + q("1") + q(",") + q("'") + sqlText(q("O")) + q("',") +
-                   q("48.5000") + q(", '") + sqlText(q("2")) + q("',") + q("0") + q(",") + q("1") +
-                   q(",") + q("'") + sqlText(q("A")) + q("',") + q("'") + sqlText(q("5012")) +
-                   q("'") + q(")"),
+        action("item master insert, quote mark in the name", newItemInsert(),
                q("Select ItemID, ItemName, ItemDesc, SupplierID, MarkupIn, MarkupOut, DownTime, "
                  "ListCost, ItemClassificationID, ItemStatus, UnitOfMeasureID, Packing, BarCode, "
                  "MedicareType, IncludeInStatement, OralInject, AverageCost, ManufacturerID, "
@@ -674,13 +671,18 @@ private slots:
               productSearch(false, q("CHILDREN'S")), {});
 
         // --- code lookup ------------------------------------------------------------------
-        query("supplier lookup by code", codeLookup(1, q("1")), {q("ACME PHARMA|1")});
-        query("supplier lookup by name", codeLookup(1, q("acme")),
+        const auto lookup = [](qint16 type, const char *text) {
+            return frmLookup::searchStatement(type, q(text));
+        };
+        query("supplier lookup by code", lookup(frmLookup::Supplier, "1"), {q("ACME PHARMA|1")});
+        query("supplier lookup by name", lookup(frmLookup::Supplier, "acme"),
               {q("ACME MEDICAL|2"), q("ACME PHARMA|1")});
-        query("terms lookup by code", codeLookup(2, q("2")), {q("30 DAYS|2")});
-        query("terms lookup by name", codeLookup(2, q("c")), {q("CASH|4"), q("COD|1")});
-        query("unit of measure lookup by code", codeLookup(3, q("10")), {q("CAPSULE|10")});
-        query("unit of measure lookup by name", codeLookup(3, q("b")), {q("BOX|2")});
+        query("terms lookup by code", lookup(frmLookup::Terms, "2"), {q("30 DAYS|2")});
+        query("terms lookup by name", lookup(frmLookup::Terms, "c"), {q("CASH|4"), q("COD|1")});
+        query("unit of measure lookup by code", lookup(frmLookup::UnitOfMeasure, "10"),
+              {q("CAPSULE|10")});
+        query("unit of measure lookup by name", lookup(frmLookup::UnitOfMeasure, "b"),
+              {q("BOX|2")});
 
         // --- verification authorisation ---------------------------------------------------
         const auto authorisation = [](const QString &id, const QString &password) {
@@ -694,6 +696,56 @@ private slots:
         query("employee without the rights", authorisation(q("E03"), q("5B 1C3A")), {});
         query("typed ID with a quote mark stays a value",
               authorisation(q("E01' or '1'='1"), q("x' or '1'='1")), {});
+    }
+
+    // The texts of the statements no other test reads as sent, against their fixed wording:
+    // the code lookup of each kind, by code and by name, and the generic name's load.
+    void statementTexts_data()
+    {
+        QTest::addColumn<QString>("built");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("supplier lookup by code")
+            << frmLookup::searchStatement(frmLookup::Supplier, q(" 1 "))
+            << q("Select DISTINCT SupplierName as Supplier,SupplierID As Code From "
+                 "INVENTORY..tbinvSupplier  Where SupplierID = '1' and  (not Status = 'I' or "
+                 "Status is null) ORDER by SupplierName");
+        QTest::newRow("supplier lookup by name with a quote mark")
+            << frmLookup::searchStatement(frmLookup::Supplier, q("o'brien"))
+            << q("Select DISTINCT SupplierName as Supplier,SupplierID As Code From "
+                 "INVENTORY..tbinvSupplier  Where SupplierName Like 'O''BRIEN%' and  (not Status "
+                 "= 'I' or Status is null) ORDER by SupplierName");
+        QTest::newRow("terms lookup by code, written as its number")
+            << frmLookup::searchStatement(frmLookup::Terms, q("02"))
+            << q("Select DISTINCT Terms AS [Terms of Payment] , TermsID as Code From "
+                 "INVENTORY..tbinvTerms  Where TermsID = 2 and  (not Status = 'I' or Status is "
+                 "null) Order by Terms");
+        QTest::newRow("terms lookup by name")
+            << frmLookup::searchStatement(frmLookup::Terms, q("cash"))
+            << q("Select DISTINCT Terms AS [Terms of Payment] , TermsID as Code From "
+                 "INVENTORY..tbinvTerms  Where Terms Like 'CASH%' and  (not Status = 'I' or "
+                 "Status is null) Order by Terms");
+        QTest::newRow("unit of measure lookup by code")
+            << frmLookup::searchStatement(frmLookup::UnitOfMeasure, q("10"))
+            << q("Select UnitOfMeasure As [Unit of Measure], UnitOfMeasureID as Code From "
+                 "INVENTORY..tbinvUnitOfMeasure  Where UnitOfMeasureID = 10 and ( Not Status = "
+                 "'I' or Status is Null ) Order by UnitOfMeasure");
+        QTest::newRow("unit of measure lookup by name")
+            << frmLookup::searchStatement(frmLookup::UnitOfMeasure, q("box"))
+            << q("Select UnitOfMeasure As [Unit of Measure], UnitOfMeasureID as Code From "
+                 "INVENTORY..tbinvUnitOfMeasure  Where UnitOfMeasure Like 'BOX%' and ( Not "
+                 "Status = 'I' or Status is Null ) Order by UnitOfMeasure");
+        QTest::newRow("generic name load, code with a quote mark")
+            << clsGeneric::loadStatement(q("G'1"))
+            << q(" Select C.GenericID, C.GenericName, D.ClassificationName  From tbforGeneric C "
+                 "Left Outer Join  tbforClassification D ON SubString(C.Node_Key,1,Case When "
+                 "PatIndex('%.%',C.Node_Key) = 0 Then 1 Else PatIndex('%.%',C.Node_Key) -1 End ) "
+                 "= D.Node_Key  Where C.GenericID = 'G''1'");
+    }
+
+    void statementTexts()
+    {
+        QFETCH(QString, built);
+        QTEST(built, "expected");
     }
 
     void statements()

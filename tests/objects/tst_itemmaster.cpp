@@ -103,18 +103,8 @@ private:
     {
         auto item = newItem();
         item->setItemID(code);
-        auto supplier = std::make_shared<clsSupplier>();
-        supplier->setSupplierID(QStringLiteral(" 2 "));
-        item->setSupplier(supplier);
-        auto manufacturer = std::make_shared<clsSupplier>();
-        manufacturer->setSupplierID(QStringLiteral("11 "));
-        item->setManufacturer(manufacturer);
-        auto itemClass = std::make_shared<clsItemClass>();
-        itemClass->setCode(QStringLiteral("A"));
-        item->setItemClass(itemClass);
-        auto unit = std::make_shared<clsUnitOfMeasure>();
-        unit->setCode(6);
-        item->setUnitOfMeasure(unit);
+        testsupport::setLinkedRecords(*item, QStringLiteral(" 2 "), QStringLiteral("11 "),
+                                      QStringLiteral("A"), 6);
         item->setItemName(QStringLiteral("ASPIRIN "));
         item->setItemDesc(QStringLiteral(" TAB"));
         item->setMarkupIn(20);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -166,6 +167,42 @@ void closeModal(QWidget *widget)
         dialog->reject();
     else
         widget->close();
+}
+
+class ModalsShown::Filter : public QObject
+{
+public:
+    QStringList classNames;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && !event->spontaneous() && watched->isWidgetType()) {
+            auto *widget = static_cast<QWidget *>(watched);
+            if (widget->isWindow() && widget->isModal()) {
+                classNames.append(QString::fromLatin1(widget->metaObject()->className()));
+                QPointer<QWidget> shown(widget);
+                QMetaObject::invokeMethod(
+                    this, [shown] { closeModal(shown.data()); }, Qt::QueuedConnection);
+            }
+        }
+        return false;
+    }
+};
+
+ModalsShown::ModalsShown() : m_filter(std::make_unique<Filter>())
+{
+    qApp->installEventFilter(m_filter.get());
+}
+
+ModalsShown::~ModalsShown()
+{
+    qApp->removeEventFilter(m_filter.get());
+}
+
+QStringList ModalsShown::classNames() const
+{
+    return m_filter->classNames;
 }
 
 } // namespace ui::test

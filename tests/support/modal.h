@@ -40,4 +40,23 @@ int pendingModalWatches();
 // Closes a modal widget as Escape would (reject for a dialog, close otherwise).
 void closeModal(QWidget *widget);
 
+// Notes every modal widget shown while it lives and closes each one as Escape would, as soon as
+// its event loop runs: a call that should open no dialog is checked when it returns, without
+// waiting for a dialog that may come, and one that does open a dialog cannot block the test.
+class ModalsShown
+{
+public:
+    ModalsShown();
+    ~ModalsShown();
+    ModalsShown(const ModalsShown &) = delete;
+    ModalsShown &operator=(const ModalsShown &) = delete;
+
+    // Class names of the modal widgets shown so far, in order.
+    QStringList classNames() const;
+
+private:
+    class Filter;
+    std::unique_ptr<Filter> m_filter;
+};
+
 } // namespace ui::test
