@@ -98,24 +98,29 @@ void LoadLocation(ui::LocationCombo &cbo, bool blnNotDispensing, bool blnSelectD
             sql = QStringLiteral("INVENTORY..sp_Inv_UserLocation '") +
                   db::sqlText(objCurrentUser->EmployeeCode()) + QStringLiteral("'");
         else if (blnNotWarehouse && blnNotDispensing)
-            sql = QStringLiteral("Select Location, LocationID From INVENTORY..tbInvLocation Where "
-                                 "( isWarehouse = 0 or isDispensingArea = 0 ) AND ( Not Status = 'I' "
-                                 "or Status is Null ) ORDER BY Location");
+            sql =
+                QStringLiteral("Select Location, LocationID From INVENTORY..tbInvLocation Where "
+                               "( isWarehouse = 0 or isDispensingArea = 0 ) AND ( Not Status = 'I' "
+                               "or Status is Null ) ORDER BY Location");
         else if (blnNotWarehouse)
-            sql = QStringLiteral("Select Location, LocationID From INVENTORY..tbInvLocation Where "
-                                 "isWarehouse = 0 AND ( Not Status = 'I' or Status is Null ) ORDER BY "
-                                 "Location");
+            sql = QStringLiteral(
+                "Select Location, LocationID From INVENTORY..tbInvLocation Where "
+                "isWarehouse = 0 AND ( Not Status = 'I' or Status is Null ) ORDER BY "
+                "Location");
         else if (blnNotDispensing)
-            sql = QStringLiteral("Select Location, LocationID From INVENTORY..tbInvLocation Where "
-                                 "isDispensingArea = 0 AND ( Not Status = 'I' or Status is Null ) ORDER "
-                                 "BY Location");
+            sql = QStringLiteral(
+                "Select Location, LocationID From INVENTORY..tbInvLocation Where "
+                "isDispensingArea = 0 AND ( Not Status = 'I' or Status is Null ) ORDER "
+                "BY Location");
         else if (blnAllowOrder)
-            sql = QStringLiteral("Select Location, LocationID From INVENTORY..tbInvLocation Where "
-                                 "AllowOrder = 1 AND ( Not Status = 'I' or Status is Null ) ORDER BY "
-                                 "Location");
+            sql =
+                QStringLiteral("Select Location, LocationID From INVENTORY..tbInvLocation Where "
+                               "AllowOrder = 1 AND ( Not Status = 'I' or Status is Null ) ORDER BY "
+                               "Location");
         else
-            sql = QStringLiteral("Select Location, LocationID From INVENTORY..tbInvLocation Where Not "
-                                 "Status = 'I' or Status is Null  ORDER BY Location");
+            sql = QStringLiteral(
+                "Select Location, LocationID From INVENTORY..tbInvLocation Where Not "
+                "Status = 'I' or Status is Null  ORDER BY Location");
 
         db::Recordset rs = connection().OpenRecordset(sql);
         if (!rs.Eof())
@@ -125,7 +130,8 @@ void LoadLocation(ui::LocationCombo &cbo, bool blnNotDispensing, bool blnSelectD
 
         if (blnSelectDefault) {
             db::Recordset def = connection().Execute(
-                QStringLiteral("Select Location From INVENTORY..tbInvLocation Where LocationID = '") +
+                QStringLiteral(
+                    "Select Location From INVENTORY..tbInvLocation Where LocationID = '") +
                 db::sqlText(DefaultLocationID) + QStringLiteral("'"));
             if (!def.Eof()) {
                 cbo.setEditText(
@@ -151,7 +157,8 @@ bool CheckLocation(const QString &strName, QString &strLocationID, bool &blnReta
             blnRetailAllowed = false;
             return false;
         }
-        strLocationID = NullToDefault(rs.Fields(QStringLiteral("LocationID")), QString()).toString();
+        strLocationID =
+            NullToDefault(rs.Fields(QStringLiteral("LocationID")), QString()).toString();
         const QString typeText =
             NullToDefault(rs.Fields(QStringLiteral("InventoryType")), QString()).toString();
         auto isZero = [](const db::Field &f) { return !f.IsNull() && f.toDouble() == 0; };
@@ -161,9 +168,9 @@ bool CheckLocation(const QString &strName, QString &strLocationID, bool &blnReta
             return true;
 
         const QString access = InventoryTypeAccess;
-        const bool granted = !access.isEmpty() &&
-                             (typeText.isEmpty() || access == QLatin1String("A") ||
-                              typeText.contains(access, Qt::CaseSensitive));
+        const bool granted =
+            !access.isEmpty() && (typeText.isEmpty() || access == QLatin1String("A") ||
+                                  typeText.contains(access, Qt::CaseSensitive));
         if (granted)
             return true;
         strLocationID.clear();

@@ -187,8 +187,8 @@ int main(int argc, char **argv)
     {
         frmItemLookup lookup;
         lookup.setRequestLocationCodes(made.supplyingLocation, made.requestingLocation);
-        const QStringList texts = {QStringLiteral("P"), QStringLiteral("PA"),
-                                   QStringLiteral("PAR"), QStringLiteral("PARA"), made.sampleItem};
+        const QStringList texts = {QStringLiteral("P"), QStringLiteral("PA"), QStringLiteral("PAR"),
+                                   QStringLiteral("PARA"), made.sampleItem};
         for (const bool locationForm : {false, true}) {
             lookup.setLocationCode(locationForm ? made.supplyingLocation : QString());
             // The statement through the connection against sqlite3, then the whole search
@@ -218,11 +218,11 @@ int main(int argc, char **argv)
     // The request list in its four filters.
     for (const bool processed : {false, true}) {
         for (const bool verified : {false, true}) {
-            const QString sql = frmMain::listingStatement(QStringLiteral("E01"), processed, verified);
+            const QString sql =
+                frmMain::listingStatement(QStringLiteral("E01"), processed, verified);
             const db::Statement translated = dialect.translate(sql, {});
             int rows = 0;
-            const Spread ours =
-                timeIt([&] { rows = connection.OpenRecordset(sql).RecordCount(); });
+            const Spread ours = timeIt([&] { rows = connection.OpenRecordset(sql).RecordCount(); });
             const Spread direct = timeIt([&] { rawsqlite::run(raw, translated); });
             report(
                 "listing",
@@ -248,7 +248,9 @@ int main(int argc, char **argv)
         const db::Statement translated = dialect.translate(frmMain::nextNumberStatement(), {});
         QString next;
         const Spread ours = timeIt([&] {
-            next = connection.OpenRecordset(frmMain::nextNumberStatement()).Fields(QStringLiteral("DocNum")).toText();
+            next = connection.OpenRecordset(frmMain::nextNumberStatement())
+                       .Fields(QStringLiteral("DocNum"))
+                       .toText();
         });
         const Spread direct = timeIt([&] { rawsqlite::run(raw, translated); });
         report("next", QStringLiteral("gives %1").arg(next), 1, ours, direct);
@@ -280,10 +282,10 @@ int main(int argc, char **argv)
             w.grdListing->setRow(1);
             w.LoadRequest(true);
         });
-        const db::Statement translated = dialect.translate(
-            QStringLiteral("Inventory..sp_Inv_LoadWithdrawalRequest '") +
-                db::sqlText(made.largeRequest) + QStringLiteral("'"),
-            {});
+        const db::Statement translated =
+            dialect.translate(QStringLiteral("Inventory..sp_Inv_LoadWithdrawalRequest '") +
+                                  db::sqlText(made.largeRequest) + QStringLiteral("'"),
+                              {});
         const Spread direct = timeIt([&] { rawsqlite::run(raw, translated); });
         report("open+grid", QStringLiteral("request %1").arg(made.largeRequest),
                w.grdDetails->Rows() - 2, ours, direct);
@@ -297,9 +299,10 @@ int main(int argc, char **argv)
         w.cmdNew->click();
         w.cboLocation->setEditText(QStringLiteral("CENTRAL SUPPLY"));
         w.cboTargetLocation->setEditText(
-            connection.OpenRecordset(QStringLiteral("Select Location From INVENTORY..tbInvLocation "
-                                                    "Where LocationID = '") +
-                                     db::sqlText(made.requestingLocation) + QStringLiteral("'"))
+            connection
+                .OpenRecordset(QStringLiteral("Select Location From INVENTORY..tbInvLocation "
+                                              "Where LocationID = '") +
+                               db::sqlText(made.requestingLocation) + QStringLiteral("'"))
                 .Fields(0)
                 .toText());
         if (!w.cboLocation_Validate() || !w.cboTargetLocation_Validate()) {
@@ -321,9 +324,8 @@ int main(int argc, char **argv)
             w.grdDetails->setTextMatrix(r, 6, QLatin1String(n % 25 == 0 ? "Y" : "N"));
         }
         bool saved = true;
-        const Spread ours = timeIt(
-            [&] { saved = w.SaveRequest() && saved; },
-            [&] { w.txtDocNum->setText(QStringLiteral("NEW")); });
+        const Spread ours = timeIt([&] { saved = w.SaveRequest() && saved; },
+                                   [&] { w.txtDocNum->setText(QStringLiteral("NEW")); });
         if (!saved || !messages.messages().isEmpty()) {
             std::fprintf(stderr, "the save failed: %s\n",
                          qPrintable(messages.messages().isEmpty()
@@ -379,7 +381,8 @@ int main(int argc, char **argv)
 
     std::printf("\nquery plans (translated statements):\n");
     for (const bool locationForm : {false, true}) {
-        plan(raw, locationForm ? "keystroke, location form \"PA\"" : "keystroke, master form \"PA\"",
+        plan(raw,
+             locationForm ? "keystroke, location form \"PA\"" : "keystroke, master form \"PA\"",
              dialect.translate(frmItemLookup::productSearchStatement(
                                    QStringLiteral("PA"), locationForm, made.supplyingLocation,
                                    made.requestingLocation, frmItemLookup::KeystrokeRows + 1),
@@ -394,7 +397,8 @@ int main(int argc, char **argv)
                                made.largeRequest + QStringLiteral("'"),
                            {}));
     plan(raw, "next number", dialect.translate(frmMain::nextNumberStatement(), {}));
-    std::printf("    (%s)\n", qPrintable(dialect.translate(frmMain::nextNumberStatement(), {}).sql));
+    std::printf("    (%s)\n",
+                qPrintable(dialect.translate(frmMain::nextNumberStatement(), {}).sql));
 
     std::printf("\npeak memory (ru_maxrss): %ld MB\n", peakKb() / 1024);
     window.reset();

@@ -18,8 +18,7 @@ sqlite3_stmt *prepare(sqlite3 *handle, const db::Statement &statement)
     const QByteArray sql = statement.sql.toUtf8();
     const int rc = sqlite3_prepare_v2(handle, sql.constData(), int(sql.size()), &stmt, nullptr);
     if (rc != SQLITE_OK) {
-        std::fprintf(stderr, "prepare failed: %s\n  %s\n", sqlite3_errmsg(handle),
-                     sql.constData());
+        std::fprintf(stderr, "prepare failed: %s\n  %s\n", sqlite3_errmsg(handle), sql.constData());
         return nullptr;
     }
     for (int i = 0; i < statement.params.size(); ++i) {

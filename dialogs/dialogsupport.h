@@ -17,8 +17,7 @@ namespace dialogs {
 
 // The one shared instance of a dialog class: created with the given parent when absent, destroyed
 // by unload() (its results go with it).
-template <class Dialog>
-class SharedDialog
+template <class Dialog> class SharedDialog
 {
 public:
     Dialog &instance(QWidget *parent)
@@ -44,8 +43,7 @@ void place(QWidget *widget, int left, int top, int width, int height);
 // single match gives its code without showing the dialog, otherwise the user chooses. The dialog
 // is unloaded on every way out, a failure included; PubLookupCode then holds the chosen code, ""
 // when none was chosen.
-template <class Dialog>
-void chooseCode(Dialog &dialog)
+template <class Dialog> void chooseCode(Dialog &dialog)
 {
     const struct Unload
     {

@@ -154,48 +154,48 @@ QString frmItemLookup::productSearchStatement(const QString &text, bool location
 {
     // The first rows in name order: the order follows the name index, so the server stops
     // reading once it has them.
-    QString sql = maxRows > 0 ? QStringLiteral("Select Top %1 ").arg(maxRows)
-                              : QStringLiteral("Select ");
+    QString sql =
+        maxRows > 0 ? QStringLiteral("Select Top %1 ").arg(maxRows) : QStringLiteral("Select ");
     if (!locationForm) {
         sql += QStringLiteral("A.ItemID as Code, A.ItemName As [Product Name], ") +
-              QStringLiteral("A.ItemDesc As Description, B.SupplierName As Supplier, "
-                             "A.MarkupIn As [In-Patient Markup], "
-                             "A.MarkupOut As [Out-Patient Markup],") +
-              QStringLiteral("Case when A.ItemStatus = 1 then 'Inactive' Else 'Active' End  "
-                             "As Status, A.Packing, A.ListCost,  ") +
-              QStringLiteral("C.ItemClassificationName ") +
-              QStringLiteral("From INVENTORY..tbInvMaster A ") +
-              QStringLiteral("Left Outer Join INVENTORY..tbInvSupplier B "
-                             "ON A.SupplierID = B.SupplierID ") +
-              QStringLiteral("Left Outer Join INVENTORY..tbInvClassification C "
-                             "ON A.ItemClassificationID = C.ItemClassificationID ") +
-              QStringLiteral(" Where ( A.ItemStatus = 0 or A.ItemStatus is Null ) "
-                             "and IsNull(C.IsFixedAsset,0) <> 1 and ");
+               QStringLiteral("A.ItemDesc As Description, B.SupplierName As Supplier, "
+                              "A.MarkupIn As [In-Patient Markup], "
+                              "A.MarkupOut As [Out-Patient Markup],") +
+               QStringLiteral("Case when A.ItemStatus = 1 then 'Inactive' Else 'Active' End  "
+                              "As Status, A.Packing, A.ListCost,  ") +
+               QStringLiteral("C.ItemClassificationName ") +
+               QStringLiteral("From INVENTORY..tbInvMaster A ") +
+               QStringLiteral("Left Outer Join INVENTORY..tbInvSupplier B "
+                              "ON A.SupplierID = B.SupplierID ") +
+               QStringLiteral("Left Outer Join INVENTORY..tbInvClassification C "
+                              "ON A.ItemClassificationID = C.ItemClassificationID ") +
+               QStringLiteral(" Where ( A.ItemStatus = 0 or A.ItemStatus is Null ) "
+                              "and IsNull(C.IsFixedAsset,0) <> 1 and ");
     } else {
         sql += QStringLiteral("A.ItemID as Code, A.ItemName As [Product Name], ") +
-              QStringLiteral("A.ItemDesc As Description, B.SupplierName As Supplier, "
-                             "D.Markup_In As [In-Patient Markup], "
-                             "D.Markup_Out As [Out-Patient Markup],") +
-              QStringLiteral("Case when D.ItemStatus = 1 then 'Inactive' Else 'Active' end  "
-                             "As Status, A.Packing, A.ListCost,  ") +
-              QStringLiteral("C.ItemClassificationName ") +
-              QStringLiteral("From INVENTORY..tbInvMaster A ") +
-              // Joined on the stock rows' keys (one row per item and location): the names are
-              // read in order and each is checked against the department's stock row first (the
-              // rarer one), so the search stops once it has the rows it lists.
-              QStringLiteral("Inner Join INVENTORY..tbInvent R ON R.ItemID = A.ItemID "
-                             "And R.LocationID = '") +
-              db::sqlText(requestingCode) + QStringLiteral("' And R.ItemStatus = 0 ") +
-              QStringLiteral("Inner Join INVENTORY..tbInvent D ON D.ItemID = A.ItemID "
-                             "And D.LocationID = '") +
-              db::sqlText(supplyingCode) + QStringLiteral("' ") +
-              QStringLiteral("Left Outer Join INVENTORY..tbInvSupplier B "
-                             "ON A.SupplierID = B.SupplierID ") +
-              QStringLiteral("Left Outer join INVENTORY..tbInvClassification C "
-                             "ON A.ItemClassificationID = C.ItemClassificationID ") +
-              QStringLiteral("Where ( D.ItemStatus = 0 or D.ItemStatus is Null ) "
-                             "and ( A.ItemStatus = 0 or A.ItemStatus is Null ) "
-                             "and IsNull(C.IsFixedAsset,0) <> 1 and ");
+               QStringLiteral("A.ItemDesc As Description, B.SupplierName As Supplier, "
+                              "D.Markup_In As [In-Patient Markup], "
+                              "D.Markup_Out As [Out-Patient Markup],") +
+               QStringLiteral("Case when D.ItemStatus = 1 then 'Inactive' Else 'Active' end  "
+                              "As Status, A.Packing, A.ListCost,  ") +
+               QStringLiteral("C.ItemClassificationName ") +
+               QStringLiteral("From INVENTORY..tbInvMaster A ") +
+               // Joined on the stock rows' keys (one row per item and location): the names are
+               // read in order and each is checked against the department's stock row first (the
+               // rarer one), so the search stops once it has the rows it lists.
+               QStringLiteral("Inner Join INVENTORY..tbInvent R ON R.ItemID = A.ItemID "
+                              "And R.LocationID = '") +
+               db::sqlText(requestingCode) + QStringLiteral("' And R.ItemStatus = 0 ") +
+               QStringLiteral("Inner Join INVENTORY..tbInvent D ON D.ItemID = A.ItemID "
+                              "And D.LocationID = '") +
+               db::sqlText(supplyingCode) + QStringLiteral("' ") +
+               QStringLiteral("Left Outer Join INVENTORY..tbInvSupplier B "
+                              "ON A.SupplierID = B.SupplierID ") +
+               QStringLiteral("Left Outer join INVENTORY..tbInvClassification C "
+                              "ON A.ItemClassificationID = C.ItemClassificationID ") +
+               QStringLiteral("Where ( D.ItemStatus = 0 or D.ItemStatus is Null ) "
+                              "and ( A.ItemStatus = 0 or A.ItemStatus is Null ) "
+                              "and IsNull(C.IsFixedAsset,0) <> 1 and ");
     }
 
     if (vb::isNumeric(text)) {

@@ -13,8 +13,7 @@ namespace ui {
 class FlexGrid;
 }
 namespace dialogs {
-template <class Dialog>
-class SharedDialog;
+template <class Dialog> class SharedDialog;
 }
 
 // Finds the code of a supplier, a payment term or a unit of measure by the start of its name or by

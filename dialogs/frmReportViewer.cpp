@@ -219,10 +219,11 @@ void frmReportViewer::PrintReport()
 QString frmReportViewer::suggestedFileName() const
 {
     // The request's number names the file; a report without one is named by its title.
-    const QString number = m_report && !m_report->ParameterFields().isEmpty()
-                               ? m_report->ParameterFields().first().CurrentValue().toString().trimmed()
-                               : QString();
-    QString name = !number.isEmpty() ? QStringLiteral("Request ") + number
+    const QString number =
+        m_report && !m_report->ParameterFields().isEmpty()
+            ? m_report->ParameterFields().first().CurrentValue().toString().trimmed()
+            : QString();
+    QString name = !number.isEmpty()                          ? QStringLiteral("Request ") + number
                    : m_report && !m_report->title().isEmpty() ? m_report->title()
                                                               : QStringLiteral("Report");
     name.replace(QRegularExpression(QStringLiteral("[\\\\/:*?\"<>|]")), QStringLiteral("-"));

@@ -50,8 +50,8 @@ void checkBand(const report::ReportTemplate &t, const QVector<report::BandLine> 
             checkNumber(line.amount, 0, 200, "space");
         if (line.kind == report::BandLine::Kind::Rule)
             checkNumber(line.amount, 0.1, 5, "rule");
-        const bool hasCells = line.kind == report::BandLine::Kind::Text ||
-                              line.kind == report::BandLine::Kind::Cells;
+        const bool hasCells =
+            line.kind == report::BandLine::Kind::Text || line.kind == report::BandLine::Kind::Cells;
         if (hasCells && line.contents.size() != line.cells.size())
             fault("cells and contents differ", QString::number(line.cells.size()));
         for (const report::CellDef &cell : line.cells) {
@@ -69,8 +69,8 @@ void check(const report::ReportTemplate &t)
     checkStyle(t, t.headingStyle);
     for (const report::StyleDef &style : t.styles)
         checkNumber(style.points, 4, 72, "style size");
-    for (const qreal margin : {t.margins.left(), t.margins.top(), t.margins.right(),
-                               t.margins.bottom()})
+    for (const qreal margin :
+         {t.margins.left(), t.margins.top(), t.margins.right(), t.margins.bottom()})
         checkNumber(margin, 0, 60, "margin");
     for (const report::ColumnDef &column : t.columns)
         checkNumber(column.width, 0.1, 1000, "column width");

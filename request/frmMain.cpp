@@ -24,8 +24,7 @@
 
 namespace {
 
-template <typename Widget>
-Widget *named(Widget *widget, const char *name)
+template <typename Widget> Widget *named(Widget *widget, const char *name)
 {
     widget->setObjectName(QLatin1String(name));
     return widget;
@@ -96,12 +95,15 @@ void frmMain::buildWindow()
     cboTargetLocation->setMinimumWidth(330);
     cboLocation->setMinimumWidth(330);
     auto *locations = new QGridLayout(vkFrame3);
-    locations->addWidget(label(QStringLiteral("Department From"), "Label1(3)", cboTargetLocation), 0, 0);
+    locations->addWidget(label(QStringLiteral("Department From"), "Label1(3)", cboTargetLocation),
+                         0, 0);
     locations->addWidget(cboTargetLocation, 0, 1);
     locations->addWidget(label(QStringLiteral("(Department you're from)"), "Label2"), 0, 2);
-    locations->addWidget(label(QStringLiteral("Request to Location"), "Label1(6)", cboLocation), 1, 0);
+    locations->addWidget(label(QStringLiteral("Request to Location"), "Label1(6)", cboLocation), 1,
+                         0);
     locations->addWidget(cboLocation, 1, 1);
-    locations->addWidget(label(QStringLiteral("(Department you're requesting to)"), "Label3"), 1, 2);
+    locations->addWidget(label(QStringLiteral("(Department you're requesting to)"), "Label3"), 1,
+                         2);
     locations->setColumnStretch(3, 1);
     outer->addWidget(vkFrame3);
 
@@ -208,7 +210,8 @@ QGroupBox *frmMain::buildRequestHeader()
     lblFinal->setVisible(false);
     header->addWidget(lblFinal, 0, 4, Qt::AlignRight);
     header->setColumnStretch(4, 1);
-    header->addWidget(label(QStringLiteral("Justification of Request:"), "Label1(2)", txtRemarks), 1, 0);
+    header->addWidget(label(QStringLiteral("Justification of Request:"), "Label1(2)", txtRemarks),
+                      1, 0);
     header->addWidget(txtRemarks, 1, 1, 1, 4);
     return vkFrame4;
 }
@@ -362,11 +365,12 @@ QHBoxLayout *frmMain::buildLineTotals()
 void frmMain::setTabOrder()
 {
     const QList<QWidget *> order = {
-        cboTargetLocation, cboLocation, txtDocNum, txtTransDate, txtRemarks, txtProdCode,
-        txtWithdraw, txtUnitCost, optConsumed[0], optConsumed[1], chkAdS, cmdOK, grdDetails,
-        cmdAdd, cmdDelete, cmdSave, cmdVerify, cmdCancel, cmdCode, txtProdName, txtTotalCost,
-        cmdNew, cmdEdit, cmdDeleteReq, cmdView, cmdExit, chkPrint, cmdList, cmdDetails,
-        optOptions[0], optOptions[1], chkverified, grdListing};
+        cboTargetLocation, cboLocation, txtDocNum,      txtTransDate,   txtRemarks, txtProdCode,
+        txtWithdraw,       txtUnitCost, optConsumed[0], optConsumed[1], chkAdS,     cmdOK,
+        grdDetails,        cmdAdd,      cmdDelete,      cmdSave,        cmdVerify,  cmdCancel,
+        cmdCode,           txtProdName, txtTotalCost,   cmdNew,         cmdEdit,    cmdDeleteReq,
+        cmdView,           cmdExit,     chkPrint,       cmdList,        cmdDetails, optOptions[0],
+        optOptions[1],     chkverified, grdListing};
     for (int i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order.at(i - 1), order.at(i));
 }

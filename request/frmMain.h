@@ -37,8 +37,8 @@ class LocationCombo;
 //   frmMain_saving.cpp   saving, verifying and cancelling requests
 //   frmMain_printing.cpp printing a request
 //
-// The controls carry the names the rest of the program (and the tests) know them by; option and label
-// arrays are named like "optConsumed(0)".
+// The controls carry the names the rest of the program (and the tests) know them by; option and
+// label arrays are named like "optConsumed(0)".
 class frmMain : public QMainWindow
 {
     Q_OBJECT
@@ -260,7 +260,7 @@ private:
     void onTabChanged(int index);
 
     QList<Validation> m_validations;
-    QList<QWidget *> m_noValidation; // buttons that may be pressed whatever a field holds
+    QList<QWidget *> m_noValidation;  // buttons that may be pressed whatever a field holds
     QWidget *m_failedField = nullptr; // the field whose check refused it last
     bool m_validating = false;
     bool m_refocusPending = false; // a refused field gets the focus back when this action ends
@@ -269,8 +269,8 @@ private:
     const ui::LocationCombo *m_resolvedAt = nullptr;
     QString m_resolvedTag;
     bool m_itemResolved = false;
-    QString m_finalStatus; // "P" or "D" when the request shown is processed or cancelled
-    QDateTime m_startDate; // the server's time of start-up: a new request's date
+    QString m_finalStatus;    // "P" or "D" when the request shown is processed or cancelled
+    QDateTime m_startDate;    // the server's time of start-up: a new request's date
     bool m_keyPreview = true; // off while the detail grid has the focus
     int m_currentTab = 0;
 };

@@ -205,11 +205,10 @@ bool frmMain::expandKit(const QString &kitCode)
     kit.exec();
     activateWindow();
     const QString code = txtProdCode->text().trimmed();
-    const QString sql =
-        kit.AllItems()
-            ? QStringLiteral("Inventory..sp_Inv_KitofItems ") + db::quoted(code)
-            : QStringLiteral("Inventory..sp_Inv_KitofItems_PerItem ") + db::quoted(code) +
-                  QLatin1Char(',') + db::quoted(kit.ItemID());
+    const QString sql = kit.AllItems()
+                            ? QStringLiteral("Inventory..sp_Inv_KitofItems ") + db::quoted(code)
+                            : QStringLiteral("Inventory..sp_Inv_KitofItems_PerItem ") +
+                                  db::quoted(code) + QLatin1Char(',') + db::quoted(kit.ItemID());
     db::Recordset rs = connection().OpenRecordset(sql);
     if (rs.Eof())
         return false;
@@ -262,7 +261,8 @@ bool frmMain::txtWithdraw_Validate()
         ui::MsgBox(QStringLiteral("Invalid entry..."));
         return false;
     }
-    txtWithdraw->setText(vb::formatNumber(vb::numericValue(txtWithdraw->text()), QStringLiteral("#########0")));
+    txtWithdraw->setText(
+        vb::formatNumber(vb::numericValue(txtWithdraw->text()), QStringLiteral("#########0")));
     ComputeTotalCost();
     return true;
 }
@@ -288,8 +288,8 @@ void frmMain::ComputeTotalCost()
     auto value = [](const QLineEdit *box) {
         return vb::isNumeric(box->text()) ? vb::numericValue(box->text()) : 0.0;
     };
-    txtTotalCost->setText(
-        vb::formatNumber(value(txtWithdraw) * value(txtUnitCost), QStringLiteral("###,###,##0.0000")));
+    txtTotalCost->setText(vb::formatNumber(value(txtWithdraw) * value(txtUnitCost),
+                                           QStringLiteral("###,###,##0.0000")));
 }
 
 void frmMain::cmdOK_Click()
@@ -314,8 +314,8 @@ void frmMain::cmdOK_Click()
     if (!vb::isNumeric(txtUnitCost->text()) || vb::leadingNumber(txtUnitCost->text()) < 0)
         return refuse(QStringLiteral("Invalid unit cost..."), message, txtUnitCost);
     if (quantity < 0)
-        return refuse(QStringLiteral("Quantity must not be lesser than zero."), QStringLiteral("HEY!"),
-                      txtWithdraw);
+        return refuse(QStringLiteral("Quantity must not be lesser than zero."),
+                      QStringLiteral("HEY!"), txtWithdraw);
     if (AllowWDZeroOnHand && onHand <= 0) {
         ui::MsgBox(QStringLiteral("Zero Item Onhand"), ui::Buttons::OK, ui::Icon::Critical,
                    QStringLiteral("HEY!"));

@@ -31,9 +31,11 @@ void frmMain::connectGrid()
             ShowLineCounter();
         });
     });
-    connect(grdDetails, &ui::FlexGrid::DblClick, this, [this] { guarded([this] { grdDetails_DblClick(); }); });
+    connect(grdDetails, &ui::FlexGrid::DblClick, this,
+            [this] { guarded([this] { grdDetails_DblClick(); }); });
     connect(cmdAdd, &QPushButton::clicked, this, [this] { guarded([this] { cmdAdd_Click(); }); });
-    connect(cmdDelete, &QPushButton::clicked, this, [this] { guarded([this] { cmdDelete_Click(); }); });
+    connect(cmdDelete, &QPushButton::clicked, this,
+            [this] { guarded([this] { cmdDelete_Click(); }); });
 }
 
 bool frmMain::handleGridEvent(QEvent *event)
@@ -98,9 +100,11 @@ void frmMain::StoreLine()
     grdDetails->setTextMatrix(r, 2, txtWithdraw->text());
     grdDetails->setTextMatrix(r, 3, txtUnitCost->text());
     grdDetails->setTextMatrix(r, 4, txtTotalCost->text());
-    grdDetails->setTextMatrix(r, 5, optConsumed[0]->isChecked() ? QStringLiteral("Y") : QStringLiteral("N"));
+    grdDetails->setTextMatrix(
+        r, 5, optConsumed[0]->isChecked() ? QStringLiteral("Y") : QStringLiteral("N"));
     if (grdDetails->Cols() > 6)
-        grdDetails->setTextMatrix(r, 6, chkAdS->isChecked() ? QStringLiteral("Y") : QStringLiteral("N"));
+        grdDetails->setTextMatrix(r, 6,
+                                  chkAdS->isChecked() ? QStringLiteral("Y") : QStringLiteral("N"));
 
     if (grdDetails->Rows() != r + 1) { // an existing line was replaced
         grdDetails->setFocus();
@@ -150,7 +154,8 @@ void frmMain::ComputeGrandTotal()
     for (int row = 1; row < grdDetails->Rows(); ++row) {
         const QString cell = grdDetails->TextMatrix(row, 4);
         if (vb::isNumeric(cell))
-            sum += vb::numericValue(vb::formatNumber(vb::numericValue(cell), QStringLiteral("########0.0000")));
+            sum += vb::numericValue(
+                vb::formatNumber(vb::numericValue(cell), QStringLiteral("########0.0000")));
     }
     txtTotalCounter->setText(vb::formatNumber(sum, QStringLiteral("###,###,##0.0000")));
 }

@@ -1,5 +1,5 @@
-// The window's load and rights, the commands New, Edit, Cancel and Exit, the tab rule, the checks of
-// the two locations and the document numbers.
+// The window's load and rights, the commands New, Edit, Cancel and Exit, the tab rule, the checks
+// of the two locations and the document numbers.
 #include "request/frmMain.h"
 
 #include "app/modInventory.h"
@@ -93,8 +93,8 @@ void frmMain::ClearAll()
 
     grdDetails->Clear();
     grdDetails->setRows(2);
-    grdDetails->setFormatString(QStringLiteral(
-        "Code |< Product Name & Description | Quantity | Unit Cost| Total Cost| Retail?| Remarks|"));
+    grdDetails->setFormatString(QStringLiteral("Code |< Product Name & Description | Quantity | "
+                                               "Unit Cost| Total Cost| Retail?| Remarks|"));
     const int widths[] = {800, 5000, 1000, 1000, 1000, 700, 0};
     for (int c = 0; c < 7; ++c)
         grdDetails->setColWidth(c, widths[c]);
@@ -230,7 +230,8 @@ bool frmMain::cboTargetLocation_Validate()
         return false;
     cboTargetLocation->setTag(id);
     if (cboTargetLocation->Tag() == cboLocation->Tag()) {
-        ui::MsgBox(QStringLiteral("Invalid Target Location..."), ui::Buttons::OK, ui::Icon::Critical);
+        ui::MsgBox(QStringLiteral("Invalid Target Location..."), ui::Buttons::OK,
+                   ui::Icon::Critical);
         return false;
     }
     if (blnTargetRetail) {

@@ -40,8 +40,9 @@ void shortenListedDates(ui::FlexGrid &grid)
 {
     static const QLocale english(QLocale::English, QLocale::UnitedStates);
     const QDateTime widest(QDate(2028, 12, 28), QTime(12, 58));
-    const int room = grid.columnWidth(3) -
-                     2 * (grid.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &grid) + 1);
+    const int room =
+        grid.columnWidth(3) -
+        2 * (grid.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &grid) + 1);
     QString format;
     for (const char *candidate : {"MM/dd/yyyy hh:mm AP", "MM/dd/yy hh:mm AP", "MM/dd/yy HH:mm"}) {
         format = QLatin1String(candidate);
@@ -65,11 +66,13 @@ void shortenListedDates(ui::FlexGrid &grid)
 
 void frmMain::connectListing()
 {
-    connect(grdListing, &ui::FlexGrid::DblClick, this, [this] { guarded([this] { cmdEdit_Click(); }); });
+    connect(grdListing, &ui::FlexGrid::DblClick, this,
+            [this] { guarded([this] { cmdEdit_Click(); }); });
     for (int i = 0; i < 2; ++i)
         connect(optOptions[i], &QRadioButton::clicked, this,
                 [this, i] { guarded([this, i] { optOptions_Click(i); }); });
-    connect(chkverified, &QCheckBox::clicked, this, [this] { guarded([this] { chkverified_Click(); }); });
+    connect(chkverified, &QCheckBox::clicked, this,
+            [this] { guarded([this] { chkverified_Click(); }); });
 }
 
 void frmMain::optOptions_Click(int index)
@@ -97,16 +100,18 @@ QString frmMain::listingStatement(const QString &employee, bool processed, bool 
 {
     return QStringLiteral("Select distinct A.DocumentNumber , B.Location ,") +
            QStringLiteral(" C.Location ,A.TransDate ,") +
-           QStringLiteral(" (Select Top 1 LastName + ', ' + FirstName From Password..tbPasswordMain "
-                          "Where EmployeeID = A.UserID) ") +
+           QStringLiteral(
+               " (Select Top 1 LastName + ', ' + FirstName From Password..tbPasswordMain "
+               "Where EmployeeID = A.UserID) ") +
            QStringLiteral(" from INVENTORY..tbinvwithdrawrequest A ") +
            QStringLiteral(" Left Outer Join INVENTORY..tbinvlocation B") +
            QStringLiteral(" On A.TargetLocationID = B.LocationID") +
            QStringLiteral(" Left Outer Join INVENTORY..tbinvLocation C") +
            QStringLiteral(" On A.LocationId = C.LocationID") +
            QStringLiteral(" Left Outer Join INVENTORY..tbinvUserLocation D") +
-           QStringLiteral(" On A.LocationID = D.LocationID") + QStringLiteral(" Where D.UserID = '") +
-           db::sqlText(employee) + QStringLiteral("' and ") +
+           QStringLiteral(" On A.LocationID = D.LocationID") +
+           QStringLiteral(" Where D.UserID = '") + db::sqlText(employee) +
+           QStringLiteral("' and ") +
            (!processed ? QStringLiteral(" isnull(A.Status,'') = '' ")
                        : QStringLiteral(" A.Status = 'P' ")) +
            (verified ? QStringLiteral(" and isnull(verifiedby,'')<> '' Order By Transdate")
@@ -118,8 +123,7 @@ void frmMain::LoadListing()
     ui::Hourglass hourglass;
     try {
         const QString sql = listingStatement(objCurrentUser->EmployeeCode(),
-                                             !optOptions[0]->isChecked(),
-                                             chkverified->isChecked());
+                                             !optOptions[0]->isChecked(), chkverified->isChecked());
         // A refresh keeps the request the user had selected, wherever it now stands.
         const QString selected =
             grdListing->Rows() > 1 ? grdListing->TextMatrix(grdListing->Row(), 0) : QString();
@@ -137,8 +141,9 @@ void frmMain::LoadListing()
             grdListing->unbind();
             grdListing->Clear();
         }
-        grdListing->setFormatString(QStringLiteral("Doc #     |Request From                |To     "
-                                                   "                      |Date             |Requested By"));
+        grdListing->setFormatString(
+            QStringLiteral("Doc #     |Request From                |To     "
+                           "                      |Date             |Requested By"));
         if (grdListing->isEnabled()) {
             const int widths[] = {1200, 2500, 2500, 2000, 2500};
             for (int c = 0; c < 5; ++c)
@@ -169,7 +174,8 @@ void frmMain::loadHeader(const db::Recordset &rs)
     if (rs.HasField(QStringLiteral("Status"))) {
         // A processed or cancelled request is shown for reading only; any of its lines says so.
         for (db::Recordset line = rs; !line.Eof() && final.isEmpty(); line.MoveNext()) {
-            const QString status = textOf(line.Fields(QStringLiteral("Status"))).trimmed().toUpper();
+            const QString status =
+                textOf(line.Fields(QStringLiteral("Status"))).trimmed().toUpper();
             if (status == QLatin1String("P") || status == QLatin1String("D"))
                 final = status;
         }
@@ -197,14 +203,17 @@ void frmMain::LoadRequest(bool blnFromList)
 
         const int lines = qMin(rs.RecordCount(), MaxGridRow - 1);
         if (lines < rs.RecordCount())
-            ui::MsgBox(QStringLiteral("Only the first %1 lines of this request are shown.").arg(lines),
-                       ui::Buttons::OK, ui::Icon::Exclamation, QStringLiteral("HEY!"));
+            ui::MsgBox(
+                QStringLiteral("Only the first %1 lines of this request are shown.").arg(lines),
+                ui::Buttons::OK, ui::Icon::Exclamation, QStringLiteral("HEY!"));
         grdDetails->setRows(lines + 2);
         grdDetails->setCols(7);
         const ui::FlexGrid::Filling filling(*grdDetails);
         for (int n = 1; n <= lines; ++n, rs.MoveNext()) {
-            const double quantity = NullToDefault(rs.Fields(QStringLiteral("Quantity")), 0).toDouble();
-            const double unitCost = NullToDefault(rs.Fields(QStringLiteral("UnitCost")), 0).toDouble();
+            const double quantity =
+                NullToDefault(rs.Fields(QStringLiteral("Quantity")), 0).toDouble();
+            const double unitCost =
+                NullToDefault(rs.Fields(QStringLiteral("UnitCost")), 0).toDouble();
             const db::Field ads = rs.Fields(QStringLiteral("isADS"));
             grdDetails->setTextMatrix(n, 0, textOf(rs.Fields(QStringLiteral("ItemID"))));
             grdDetails->setTextMatrix(n, 1, textOf(rs.Fields(QStringLiteral("Description"))));
@@ -212,8 +221,8 @@ void frmMain::LoadRequest(bool blnFromList)
             grdDetails->setTextMatrix(n, 3, vb::plainNumber(unitCost));
             grdDetails->setTextMatrix(n, 4, vb::plainNumber(quantity * unitCost));
             grdDetails->setTextMatrix(n, 5, textOf(rs.Fields(QStringLiteral("ForRetail"))));
-            grdDetails->setTextMatrix(n, 6, !ads.IsNull() && ads.toBool() ? QStringLiteral("Y")
-                                                                          : QStringLiteral("N"));
+            grdDetails->setTextMatrix(
+                n, 6, !ads.IsNull() && ads.toBool() ? QStringLiteral("Y") : QStringLiteral("N"));
         }
         for (int c = 0; c < 7; ++c)
             grdDetails->setTextMatrix(lines + 1, c, QString());
@@ -227,8 +236,8 @@ void frmMain::LoadRequest(bool blnFromList)
         grdDetails->setRow(1);
         setFinalStatus(QString());
     }
-    grdDetails->setFormatString(
-        QStringLiteral("Code |< Product Name & Description | Quantity | Unit Cost| Total Cost| Retail?|"));
+    grdDetails->setFormatString(QStringLiteral(
+        "Code |< Product Name & Description | Quantity | Unit Cost| Total Cost| Retail?|"));
     const int widths[] = {800, 5000, 1000, 1000, 1000, 700, 0};
     for (int c = 0; c < 7; ++c)
         grdDetails->setColWidth(c, widths[c]);

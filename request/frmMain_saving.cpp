@@ -191,8 +191,10 @@ StoredRequest storedRequest(db::Connection &c, const QString &docNum)
         return stored;
     stored.exists = true;
     stored.requester = NullToDefault(rs.Fields(QStringLiteral("UserID")), QString()).toString();
-    stored.status =
-        NullToDefault(rs.Fields(QStringLiteral("Status")), QString()).toString().trimmed().toUpper();
+    stored.status = NullToDefault(rs.Fields(QStringLiteral("Status")), QString())
+                        .toString()
+                        .trimmed()
+                        .toUpper();
     return stored;
 }
 

@@ -49,7 +49,8 @@ std::unique_ptr<db::Connection> newServerDatabase(db::Contents contents)
     if (!logon)
         throw db::DbError(QStringLiteral("No PostgreSQL test server is configured."));
     static int made = 0;
-    const QString name = QStringLiteral("t%1_%2").arg(QCoreApplication::applicationPid()).arg(++made);
+    const QString name =
+        QStringLiteral("t%1_%2").arg(QCoreApplication::applicationPid()).arg(++made);
     {
         auto server = db::Connection::openPostgres(*logon);
         server->runScript(QStringLiteral("CREATE DATABASE %1 TEMPLATE %2")

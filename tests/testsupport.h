@@ -63,8 +63,7 @@ QString nowOr(const QString &column);
 QStringList rows(db::Connection &connection, const QString &sql);
 
 // The AppError the call raised; none when it went through.
-template <typename F>
-std::optional<AppError> raised(F &&f)
+template <typename F> std::optional<AppError> raised(F &&f)
 {
     try {
         f();

@@ -1,8 +1,8 @@
 #include "platform/db/connection.h"
 
 #include "platform/db/dberror.h"
-#include "platform/db/embeddeddatabase.h"
 #include "platform/db/dialect.h"
+#include "platform/db/embeddeddatabase.h"
 #include "platform/db/procedures.h"
 #include "platform/db/sqlitefunctions.h"
 #include "platform/db/sqllog.h"
@@ -20,9 +20,9 @@
 #include <QThread>
 
 #include <libpq-fe.h>
-#include <sqlite3.h>
 #include <sql.h>
 #include <sqlext.h>
+#include <sqlite3.h>
 
 namespace db {
 
@@ -33,7 +33,6 @@ QString nextConnectionName()
     static QAtomicInt counter;
     return QStringLiteral("inventory-%1").arg(counter.fetchAndAddRelaxed(1));
 }
-
 
 QString errorText(const QSqlError &error)
 {
@@ -72,8 +71,8 @@ PGconn *postgresHandle(const QSqlDatabase &db)
 {
     const QVariant handle = db.driver()->handle();
     // libpq's PGconn is a typedef of struct pg_conn, and the driver hands it out by that name.
-    if (!handle.isValid() || (qstrcmp(handle.typeName(), "pg_conn*") != 0 &&
-                              qstrcmp(handle.typeName(), "PGconn*") != 0))
+    if (!handle.isValid() ||
+        (qstrcmp(handle.typeName(), "pg_conn*") != 0 && qstrcmp(handle.typeName(), "PGconn*") != 0))
         return nullptr;
     return *static_cast<PGconn *const *>(handle.data());
 }
@@ -96,7 +95,8 @@ struct Connection::Private
     {
         if (db.isValid()) {
             if (db.isOpen() && sqlite) {
-                // Keeps the planner's statistics fresh as the tables grow; harmless when not needed.
+                // Keeps the planner's statistics fresh as the tables grow; harmless when not
+                // needed.
                 QSqlQuery optimize(db);
                 optimize.exec(QStringLiteral("PRAGMA optimize"));
             }
@@ -120,7 +120,8 @@ std::unique_ptr<Connection> Connection::openSqlite(const QString &path, Create c
         if (create == Create::No)
             throw DbError(QStringLiteral("The database file %1 does not exist.").arg(path));
         if (!QDir().mkpath(info.absolutePath()))
-            throw DbError(QStringLiteral("The folder %1 cannot be created.").arg(info.absolutePath()));
+            throw DbError(
+                QStringLiteral("The folder %1 cannot be created.").arg(info.absolutePath()));
     } else if (!info.isFile() || !info.isReadable()) {
         throw DbError(QStringLiteral("The database file %1 cannot be read.").arg(path));
     }
@@ -135,7 +136,8 @@ std::unique_ptr<Connection> Connection::openSqlite(const QString &path, Create c
                           .arg(path, errorText(p->db.lastError())));
     const QString failed = registerSqliteFunctions(sqliteHandle(p->db));
     if (!failed.isEmpty())
-        throw DbError(QStringLiteral("The database file %1 cannot be prepared: %2").arg(path, failed));
+        throw DbError(
+            QStringLiteral("The database file %1 cannot be prepared: %2").arg(path, failed));
     p->dbmsName = QStringLiteral("SQLite");
     p->databaseName = info.absoluteFilePath();
     auto dialect = std::make_unique<SqliteDialect>(ProcedureCatalog::builtIn(), true);
@@ -152,8 +154,8 @@ std::unique_ptr<Connection> Connection::openSqlite(const QString &path, Create c
         connection->refreshTextColumns();
         connection->upgradeIfWritable();
     } catch (const DbError &e) {
-        throw DbError(QStringLiteral("The database file %1 cannot be used: %2")
-                          .arg(path, e.description()));
+        throw DbError(
+            QStringLiteral("The database file %1 cannot be used: %2").arg(path, e.description()));
     }
     return connection;
 }
@@ -171,8 +173,9 @@ std::unique_ptr<Connection> Connection::openOdbc(const QString &connectionString
         throw DbError(QStringLiteral("Cannot connect to the database server: ") +
                       errorText(p->db.lastError()));
     p->dbmsName = odbcDbmsName(p->db);
-    static const QRegularExpression databaseKey(QStringLiteral("(?:^|;)\\s*Database\\s*=\\s*([^;]*)"),
-                                                QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression databaseKey(
+        QStringLiteral("(?:^|;)\\s*Database\\s*=\\s*([^;]*)"),
+        QRegularExpression::CaseInsensitiveOption);
     p->databaseName = databaseKey.match(connectionString).captured(1).trimmed();
     if (p->databaseName.startsWith(QLatin1Char('{')) && p->databaseName.endsWith(QLatin1Char('}')))
         p->databaseName = p->databaseName.mid(1, p->databaseName.size() - 2)
@@ -220,7 +223,8 @@ std::unique_ptr<Connection> Connection::openPostgres(const PostgresLogon &logon)
     p->db.setDatabaseName(logon.database);
     p->db.setUserName(logon.user);
     p->db.setPassword(logon.password);
-    p->db.setConnectOptions(QStringLiteral("connect_timeout=10;application_name=inventory-request"));
+    p->db.setConnectOptions(
+        QStringLiteral("connect_timeout=10;application_name=inventory-request"));
     if (!p->db.open())
         throw DbError(QStringLiteral("Cannot connect to the database server: ") +
                       errorText(p->db.lastError()));
@@ -249,7 +253,8 @@ void Connection::connectionLost(const QString &written, const QString &sql, cons
     const bool committing = sql.compare(QLatin1String("COMMIT"), Qt::CaseInsensitive) == 0;
     d->inTransaction = false;
     d->db.close();
-    QString text = QStringLiteral("The connection to the database server was lost (%1). ").arg(message);
+    QString text =
+        QStringLiteral("The connection to the database server was lost (%1). ").arg(message);
     text += committing ? QStringLiteral("The last change may or may not have been saved: look it "
                                         "up before you make it again.")
                        : QStringLiteral("What was being done was not saved.");
@@ -296,8 +301,7 @@ QString Connection::databaseName() const
     return d->databaseName;
 }
 
-Recordset Connection::run(const QString &written, const Statement &statement,
-                          int *recordsAffected)
+Recordset Connection::run(const QString &written, const Statement &statement, int *recordsAffected)
 {
     if (d->inTransaction) {
         for (const QString &lock : statement.lockFirst)
@@ -330,8 +334,8 @@ Recordset Connection::run(const QString &written, const QString &sql, const QVar
             if (!handle || PQstatus(handle) == CONNECTION_BAD)
                 connectionLost(written, sql, message);
         }
-        qCWarning(lcSql).noquote() << "failed:" << withoutSecrets(written.isEmpty() ? sql : written)
-                                   << "--" << message;
+        qCWarning(lcSql).noquote()
+            << "failed:" << withoutSecrets(written.isEmpty() ? sql : written) << "--" << message;
         throw DbError(message, written.isEmpty() ? sql : written);
     }
     if (recordsAffected)
@@ -404,7 +408,8 @@ void Connection::BeginTrans()
     } else if (d->postgres) {
         run(QString(), QStringLiteral("BEGIN"), {}, nullptr);
     } else if (!d->db.transaction()) {
-        throw DbError(QStringLiteral("Cannot begin a transaction: ") + errorText(d->db.lastError()));
+        throw DbError(QStringLiteral("Cannot begin a transaction: ") +
+                      errorText(d->db.lastError()));
     }
     d->inTransaction = true;
 }
@@ -453,7 +458,8 @@ void Connection::runScript(const QString &script)
 void Connection::enableWal()
 {
     Recordset mode = run(QString(), QStringLiteral("PRAGMA journal_mode"), {}, nullptr);
-    if (!mode.Eof() && mode.Fields(0).toText().compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0)
+    if (!mode.Eof() &&
+        mode.Fields(0).toText().compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0)
         return;
     // Another program opening the same file may be making the switch right now: it does not wait
     // on the busy timeout, so wait here, a little at a time.
@@ -475,8 +481,8 @@ void Connection::upgradeIfWritable()
         upgradeSchema(*this);
     } catch (const DbError &e) {
         // A file that cannot be changed (read-only, say) is still read as it is.
-        qCWarning(lcSql).noquote() << "the database could not be brought up to date:"
-                                   << e.description();
+        qCWarning(lcSql).noquote()
+            << "the database could not be brought up to date:" << e.description();
     }
 }
 

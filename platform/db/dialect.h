@@ -2,8 +2,8 @@
 
 #include <QHash>
 #include <QSet>
-#include <QStringList>
 #include <QString>
+#include <QStringList>
 #include <QVariantList>
 
 #include <memory>

@@ -75,16 +75,16 @@ void upgradeSchema(Connection &connection)
     Transaction transaction(connection);
     // Another program may have made the changes while this one waited for the lock.
     if (!hasDocumentNo(connection)) {
-        connection.runScript(QStringLiteral(
-            "ALTER TABLE tbInvWithdrawRequest ADD COLUMN DocumentNo INTEGER "
-            "GENERATED ALWAYS AS (CAST(DocumentNumber AS INTEGER)) VIRTUAL;\n"
-            "CREATE INDEX IF NOT EXISTS ixInvWithdrawRequest_No "
-            "ON tbInvWithdrawRequest (DocumentNo);"));
+        connection.runScript(
+            QStringLiteral("ALTER TABLE tbInvWithdrawRequest ADD COLUMN DocumentNo INTEGER "
+                           "GENERATED ALWAYS AS (CAST(DocumentNumber AS INTEGER)) VIRTUAL;\n"
+                           "CREATE INDEX IF NOT EXISTS ixInvWithdrawRequest_No "
+                           "ON tbInvWithdrawRequest (DocumentNo);"));
     }
     if (hasShortNameIndex(connection)) {
-        connection.runScript(QStringLiteral(
-            "DROP INDEX ixInvMaster_Name;\n"
-            "CREATE INDEX ixInvMaster_Name ON tbInvMaster (ItemName, ItemDesc, ItemID, ItemStatus);"));
+        connection.runScript(QStringLiteral("DROP INDEX ixInvMaster_Name;\n"
+                                            "CREATE INDEX ixInvMaster_Name ON tbInvMaster "
+                                            "(ItemName, ItemDesc, ItemID, ItemStatus);"));
     }
     transaction.commit();
 }

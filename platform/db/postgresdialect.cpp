@@ -56,8 +56,11 @@ protected:
         QStringList marks;
         for (qsizetype i = 0; i < arguments.size(); ++i)
             marks << QStringLiteral("?");
-        return {QStringLiteral("SELECT * FROM %1(%2)").arg(procedure.name, marks.join(QLatin1String(", "))),
-                arguments, {}, {}};
+        return {QStringLiteral("SELECT * FROM %1(%2)")
+                    .arg(procedure.name, marks.join(QLatin1String(", "))),
+                arguments,
+                {},
+                {}};
     }
 
     void lockHint(const QString &table) override
@@ -136,10 +139,12 @@ protected:
         bool standsAlone = punctAt(before, "(");
         for (const char *w : opening)
             standsAlone = standsAlone || (before >= 0 && token(before).isWord(QLatin1String(w)));
-        const bool endsCondition =
-            after >= to || punctAt(after, ")") || token(after).isWord(QLatin1String("and")) ||
-            token(after).isWord(QLatin1String("or")) || token(after).isWord(QLatin1String("order")) ||
-            token(after).isWord(QLatin1String("group")) || token(after).isWord(QLatin1String("then"));
+        const bool endsCondition = after >= to || punctAt(after, ")") ||
+                                   token(after).isWord(QLatin1String("and")) ||
+                                   token(after).isWord(QLatin1String("or")) ||
+                                   token(after).isWord(QLatin1String("order")) ||
+                                   token(after).isWord(QLatin1String("group")) ||
+                                   token(after).isWord(QLatin1String("then"));
         if (!standsAlone || !endsCondition)
             return pattern;
         const QString name = text(column, like);
@@ -152,7 +157,8 @@ protected:
     void finish(Statement &statement) const override
     {
         for (const QString &table : m_lockedTables)
-            statement.lockFirst << QStringLiteral("LOCK TABLE %1 IN SHARE ROW EXCLUSIVE MODE").arg(table);
+            statement.lockFirst
+                << QStringLiteral("LOCK TABLE %1 IN SHARE ROW EXCLUSIVE MODE").arg(table);
         for (const Token &t : tokens()) {
             if (t.kind != Token::Word)
                 continue;

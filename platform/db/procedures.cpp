@@ -23,7 +23,8 @@ ProcedureCatalog::Procedure compile(const QString &header, const QString &body)
     for (QString p : match.captured(2).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         p = p.trimmed();
         if (!p.startsWith(QLatin1Char('@')) || p.size() < 2)
-            throw DbError(QStringLiteral("Malformed parameter '%1' of procedure %2").arg(p, proc.name));
+            throw DbError(
+                QStringLiteral("Malformed parameter '%1' of procedure %2").arg(p, proc.name));
         proc.parameters << p.mid(1);
     }
 
@@ -36,7 +37,8 @@ ProcedureCatalog::Procedure compile(const QString &header, const QString &body)
                 if (proc.parameters.at(i).compare(name, Qt::CaseInsensitive) == 0)
                     index = i;
             if (index < 0)
-                throw DbError(QStringLiteral("Procedure %1 uses undeclared @%2").arg(proc.name, name));
+                throw DbError(
+                    QStringLiteral("Procedure %1 uses undeclared @%2").arg(proc.name, name));
             sql += QLatin1Char('?');
             proc.parameterSlots << index;
         } else if (t.kind != Token::Comment) {

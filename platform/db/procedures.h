@@ -21,9 +21,10 @@ public:
     struct Procedure
     {
         QString name;
-        QStringList parameters;  // declared order, without '@'
-        QString sql;             // body with every parameter reference turned into "?"
-        QVector<int> parameterSlots;     // for each "?" of sql, the index of the parameter it stands for
+        QStringList parameters; // declared order, without '@'
+        QString sql;            // body with every parameter reference turned into "?"
+        QVector<int>
+            parameterSlots; // for each "?" of sql, the index of the parameter it stands for
     };
 
     // Throws DbError when the script is malformed.

@@ -72,8 +72,8 @@ double Field::toDouble() const
     if (m_value.typeId() == QMetaType::Bool)
         return m_value.toBool() ? -1.0 : 0.0;
     bool ok = false;
-    const double d = isNumericType(m_value) ? m_value.toDouble(&ok)
-                                            : m_value.toString().trimmed().toDouble(&ok);
+    const double d =
+        isNumericType(m_value) ? m_value.toDouble(&ok) : m_value.toString().trimmed().toDouble(&ok);
     if (!ok)
         fail(TypeMismatch);
     return d;
@@ -135,9 +135,9 @@ QDateTime Field::toDate() const
         return zero.addMSecs(static_cast<qint64>(std::llround(days * 86400000.0)));
     }
     const QString text = m_value.toString().trimmed();
-    for (const char *format : {"yyyy-MM-dd HH:mm:ss.zzz", "yyyy-MM-dd HH:mm:ss", "yyyy-MM-ddTHH:mm:ss",
-                               "yyyy-MM-dd HH:mm", "yyyy-MM-dd", "MM/dd/yyyy hh:mm:ss AP",
-                               "M/d/yyyy h:mm:ss AP", "MM/dd/yyyy"}) {
+    for (const char *format : {"yyyy-MM-dd HH:mm:ss.zzz", "yyyy-MM-dd HH:mm:ss",
+                               "yyyy-MM-ddTHH:mm:ss", "yyyy-MM-dd HH:mm", "yyyy-MM-dd",
+                               "MM/dd/yyyy hh:mm:ss AP", "M/d/yyyy h:mm:ss AP", "MM/dd/yyyy"}) {
         const QDateTime parsed = QDateTime::fromString(text, QLatin1String(format));
         if (parsed.isValid())
             return parsed;
@@ -210,14 +210,16 @@ void Recordset::MoveLast()
 void Recordset::MoveNext()
 {
     if (Eof())
-        throw DbError(QStringLiteral("Either BOF or EOF is True, or the current record has been deleted."));
+        throw DbError(
+            QStringLiteral("Either BOF or EOF is True, or the current record has been deleted."));
     ++m_position;
 }
 
 void Recordset::MovePrevious()
 {
     if (m_position < 0)
-        throw DbError(QStringLiteral("Either BOF or EOF is True, or the current record has been deleted."));
+        throw DbError(
+            QStringLiteral("Either BOF or EOF is True, or the current record has been deleted."));
     --m_position;
 }
 
@@ -255,7 +257,8 @@ int Recordset::columnOf(const QString &name) const
     const auto it = data().index.constFind(name.toLower());
     if (it == data().index.constEnd())
         throw DbError(QStringLiteral("Item cannot be found in the collection corresponding to the "
-                                     "requested name or ordinal: ") + name);
+                                     "requested name or ordinal: ") +
+                      name);
     return it.value();
 }
 
@@ -269,9 +272,11 @@ Field Recordset::Fields(int index) const
     const Data &d = data();
     if (index < 0 || index >= d.names.size())
         throw DbError(QStringLiteral("Item cannot be found in the collection corresponding to the "
-                                     "requested name or ordinal: ") + QString::number(index));
+                                     "requested name or ordinal: ") +
+                      QString::number(index));
     if (Eof() || m_position < 0)
-        throw DbError(QStringLiteral("Either BOF or EOF is True, or the current record has been deleted."));
+        throw DbError(
+            QStringLiteral("Either BOF or EOF is True, or the current record has been deleted."));
     return Field(d.names.at(index), d.rows.at(m_position).at(index));
 }
 

@@ -25,7 +25,9 @@ Statement SqlServerDialect::translate(const QString &tsql, const QVariantList &p
         if (tsql.simplified().toLower() == numbered)
             return {QStringLiteral("Select (max(Cast(DocumentNumber as int)) + 1) as DocNum From "
                                    "INVENTORY..tbInvWithdrawRequest"),
-                    params, {}, {}};
+                    params,
+                    {},
+                    {}};
     }
     return {tsql, params, {}, {}};
 }

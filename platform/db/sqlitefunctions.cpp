@@ -98,9 +98,8 @@ QString registerSqliteFunctions(sqlite3 *handle)
     int rc = sqlite3_create_function_v2(handle, "GetDate", 0, SQLITE_UTF8, nullptr, getDate,
                                         nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK)
-        rc = sqlite3_create_function_v2(handle, "PatIndex", 2,
-                                        SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-                                        patIndexFunction, nullptr, nullptr, nullptr);
+        rc = sqlite3_create_function_v2(handle, "PatIndex", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
+                                        nullptr, patIndexFunction, nullptr, nullptr, nullptr);
     return rc == SQLITE_OK ? QString() : QString::fromUtf8(sqlite3_errmsg(handle));
 }
 

@@ -4,8 +4,9 @@
 #include <QString>
 
 // Every statement the program sends, as written before any translation, at debug level; failures
-// with the server's message at warning level. Trace with QT_LOGGING_RULES="inventory.sql.debug=true".
-// Secrets never reach it: write statements and messages through withoutSecrets.
+// with the server's message at warning level. Trace with
+// QT_LOGGING_RULES="inventory.sql.debug=true". Secrets never reach it: write statements and
+// messages through withoutSecrets.
 Q_DECLARE_LOGGING_CATEGORY(lcSql)
 
 namespace db {

@@ -35,8 +35,8 @@ QVector<Token> tokenize(const QString &sql)
     const int n = static_cast<int>(sql.size());
     int i = 0;
     auto unterminated = [&](const char *what) {
-        throw DbError(QStringLiteral("Unterminated %1 in statement: ").arg(QLatin1String(what)) + sql,
-                      sql);
+        throw DbError(
+            QStringLiteral("Unterminated %1 in statement: ").arg(QLatin1String(what)) + sql, sql);
     };
     while (i < n) {
         const QChar c = sql.at(i);
@@ -55,9 +55,8 @@ QVector<Token> tokenize(const QString &sql)
                 unterminated("comment");
             i = end + 2;
             tokens.push_back({Token::Comment, sql.mid(start, i - start)});
-        } else if (c == QLatin1Char('\'') ||
-                   ((c == QLatin1Char('N') || c == QLatin1Char('n')) && i + 1 < n &&
-                    sql.at(i + 1) == QLatin1Char('\''))) {
+        } else if (c == QLatin1Char('\'') || ((c == QLatin1Char('N') || c == QLatin1Char('n')) &&
+                                              i + 1 < n && sql.at(i + 1) == QLatin1Char('\''))) {
             i += (c == QLatin1Char('\'')) ? 1 : 2;
             for (;;) {
                 if (i >= n)

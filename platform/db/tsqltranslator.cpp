@@ -50,9 +50,8 @@ bool isDateType(const QString &type)
 
 bool isTextType(const QString &type)
 {
-    static const QRegularExpression textType(
-        QStringLiteral("^\\s*N?(VAR)?CHAR\\b|^\\s*N?TEXT\\b"),
-        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression textType(QStringLiteral("^\\s*N?(VAR)?CHAR\\b|^\\s*N?TEXT\\b"),
+                                             QRegularExpression::CaseInsensitiveOption);
     return textType.match(type).hasMatch();
 }
 
@@ -63,15 +62,15 @@ QString isoDateLiteral(const Token &t)
 {
     // Most literals are no date: "'1/" or "'12/" (after an N) is the least a date starts with.
     const QString &text = t.text;
-    const qsizetype start = text.startsWith(QLatin1Char('N')) || text.startsWith(QLatin1Char('n'))
-                                ? 2
-                                : 1;
+    const qsizetype start =
+        text.startsWith(QLatin1Char('N')) || text.startsWith(QLatin1Char('n')) ? 2 : 1;
     if (text.size() < start + 9 || !text.at(start).isDigit() ||
         (text.at(start + 1) != QLatin1Char('/') &&
          !(text.at(start + 1).isDigit() && text.at(start + 2) == QLatin1Char('/'))))
         return t.text;
-    static const QRegularExpression usDate(QStringLiteral(
-        "^(\\d{1,2})/(\\d{1,2})/(\\d{4})(?:\\s+(\\d{1,2}):(\\d{2})(?::(\\d{2}))?\\s*([AaPp][Mm])?)?$"));
+    static const QRegularExpression usDate(
+        QStringLiteral("^(\\d{1,2})/(\\d{1,2})/"
+                       "(\\d{4})(?:\\s+(\\d{1,2}):(\\d{2})(?::(\\d{2}))?\\s*([AaPp][Mm])?)?$"));
     const auto m = usDate.match(t.stringValue());
     if (!m.hasMatch())
         return t.text;
@@ -120,9 +119,9 @@ Statement TsqlTranslator::run(const QVariantList &params)
 
 void TsqlTranslator::fail(const QString &why) const
 {
-    throw DbError(QStringLiteral("Cannot run this statement on %1 (%2): %3")
-                      .arg(engineName(), why, m_sql),
-                  m_sql);
+    throw DbError(
+        QStringLiteral("Cannot run this statement on %1 (%2): %3").arg(engineName(), why, m_sql),
+        m_sql);
 }
 
 int TsqlTranslator::nextSig(int i) const
@@ -226,8 +225,7 @@ void TsqlTranslator::collapseNames()
         if (!isName(m_t[i]))
             continue;
         // DB..name (the name itself is not looked at again)
-        if (i + 3 < size() && punctAt(i + 1, ".") && punctAt(i + 2, ".") &&
-            isName(m_t[i + 3])) {
+        if (i + 3 < size() && punctAt(i + 1, ".") && punctAt(i + 2, ".") && isName(m_t[i + 3])) {
             prefixes.append({i, i + 3});
             i += 3;
             continue;
@@ -263,12 +261,19 @@ constexpr int MaxNesting = 200;
 
 void TsqlTranslator::rejectUnsupported() const
 {
-    static const QSet<QString> unsupported = {
-        QStringLiteral("declare"), QStringLiteral("output"), QStringLiteral("apply"),
-        QStringLiteral("merge"),   QStringLiteral("pivot"),  QStringLiteral("unpivot"),
-        QStringLiteral("go"),      QStringLiteral("nolock"), QStringLiteral("readpast"),
-        QStringLiteral("percent"), QStringLiteral("ties"),   QStringLiteral("raiserror"),
-        QStringLiteral("identity_insert")};
+    static const QSet<QString> unsupported = {QStringLiteral("declare"),
+                                              QStringLiteral("output"),
+                                              QStringLiteral("apply"),
+                                              QStringLiteral("merge"),
+                                              QStringLiteral("pivot"),
+                                              QStringLiteral("unpivot"),
+                                              QStringLiteral("go"),
+                                              QStringLiteral("nolock"),
+                                              QStringLiteral("readpast"),
+                                              QStringLiteral("percent"),
+                                              QStringLiteral("ties"),
+                                              QStringLiteral("raiserror"),
+                                              QStringLiteral("identity_insert")};
     const int first = nextSig(-1);
     if (first < size() && m_t[first].isWord(QLatin1String("set")))
         fail(QStringLiteral("session settings"));
@@ -294,7 +299,8 @@ void TsqlTranslator::rejectUnsupported() const
 bool TsqlTranslator::procedureCall(Statement &out) const
 {
     int i = nextSig(-1);
-    if (i < size() && (m_t[i].isWord(QLatin1String("exec")) || m_t[i].isWord(QLatin1String("execute"))))
+    if (i < size() &&
+        (m_t[i].isWord(QLatin1String("exec")) || m_t[i].isWord(QLatin1String("execute"))))
         i = nextSig(i);
     if (i >= size() || !isName(m_t[i]))
         return false;
@@ -349,9 +355,9 @@ bool TsqlTranslator::procedureCall(Statement &out) const
 
 void TsqlTranslator::dropLockHints()
 {
-    static const QSet<QString> hints = {QStringLiteral("updlock"), QStringLiteral("holdlock"),
-                                        QStringLiteral("rowlock"), QStringLiteral("tablockx"),
-                                        QStringLiteral("tablock"), QStringLiteral("xlock"),
+    static const QSet<QString> hints = {QStringLiteral("updlock"),     QStringLiteral("holdlock"),
+                                        QStringLiteral("rowlock"),     QStringLiteral("tablockx"),
+                                        QStringLiteral("tablock"),     QStringLiteral("xlock"),
                                         QStringLiteral("serializable")};
     QVector<QPair<int, int>> drops;
     for (int i = 0; i < size(); ++i) {
@@ -437,9 +443,9 @@ bool TsqlTranslator::isTextOperand(int from, int to) const // inclusive range of
     if (first.kind == Token::Word) {
         const QString fn = first.text.toLower();
         static const QSet<QString> textFunctions = {
-            QStringLiteral("upper"),   QStringLiteral("lower"),     QStringLiteral("ltrim"),
-            QStringLiteral("rtrim"),   QStringLiteral("substring"), QStringLiteral("replace"),
-            QStringLiteral("left"),    QStringLiteral("right"),     QStringLiteral("space"),
+            QStringLiteral("upper"),    QStringLiteral("lower"),     QStringLiteral("ltrim"),
+            QStringLiteral("rtrim"),    QStringLiteral("substring"), QStringLiteral("replace"),
+            QStringLiteral("left"),     QStringLiteral("right"),     QStringLiteral("space"),
             QStringLiteral("replicate")};
         if (textFunctions.contains(fn))
             return true;
@@ -538,8 +544,7 @@ void TsqlTranslator::markTextLiterals()
             const int after = nextSig(i);
             const int left = isComparison(before) ? prevSig(before) : -1; // alias.Column
             const int right = isComparison(after) ? columnAfter(nextSig(after)) : -1;
-            if ((left >= 0 && isTextColumn(m_t[left])) ||
-                (right >= 0 && isTextColumn(m_t[right])))
+            if ((left >= 0 && isTextColumn(m_t[left])) || (right >= 0 && isTextColumn(m_t[right])))
                 m_textLiterals.insert(i);
         } else if (m_t[i].isWord(QLatin1String("insert"))) {
             markInsertValues(i);

@@ -18,8 +18,8 @@ namespace db {
 //   Insert T (...)                 -> INSERT INTO T (...)
 //   Delete T Where ...             -> DELETE FROM T Where ...
 //   Select [Distinct] Top n ...    -> Select [Distinct] ... LIMIT n (at the end of its own scope)
-//   a + 'text' + b                 -> a || 'text' || b (a chain with a string literal or text column)
-//   Convert(type, x)               -> CAST(x AS type), the type as columnType() names it
+//   a + 'text' + b                 -> a || 'text' || b (a chain with a string literal or text
+//   column) Convert(type, x)               -> CAST(x AS type), the type as columnType() names it
 //   '12/08/2026 01:13:29 AM'       -> '2026-12-08 01:13:29' (US date literals; a literal bound for
 //                                     a text column stays as it was typed)
 //

@@ -58,10 +58,10 @@ bool clsCurrentUser::signIn(const QString &employeeId, const QString &password)
         throw AppError(0, QStringLiteral("clsCurrentUser"),
                        QStringLiteral("No password form is set."));
     const QString hashed = m_passwordForm(password.trimmed());
-    db::Recordset rs = m_connection->query(
-        QStringLiteral("Select EmployeeID From Password..tbPasswordMain "
-                       "Where EmployeeID = ? And Password = ?"),
-        {employeeId.trimmed(), hashed});
+    db::Recordset rs =
+        m_connection->query(QStringLiteral("Select EmployeeID From Password..tbPasswordMain "
+                                           "Where EmployeeID = ? And Password = ?"),
+                            {employeeId.trimmed(), hashed});
     if (rs.Eof())
         return false;
     m_employeeCode = rs.Fields(QStringLiteral("EmployeeID")).toText();

@@ -46,8 +46,7 @@ int indexOf(Kind kind)
     return 0;
 }
 
-template <typename Widget>
-Widget *named(Widget *widget, const char *name)
+template <typename Widget> Widget *named(Widget *widget, const char *name)
 {
     widget->setObjectName(QLatin1String(name));
     return widget;
@@ -118,10 +117,11 @@ QWidget *DatabaseDialog::buildFilePage()
     auto *label = new QLabel(QStringLiteral("&File"), page);
     label->setBuddy(txtFile);
     form->addRow(label, row);
-    auto *note = new QLabel(QStringLiteral("A file that does not exist yet is created with the demo "
-                                           "hospital's data at the next sign-in. Use one file per "
-                                           "computer; several workstations share a server."),
-                            page);
+    auto *note =
+        new QLabel(QStringLiteral("A file that does not exist yet is created with the demo "
+                                  "hospital's data at the next sign-in. Use one file per "
+                                  "computer; several workstations share a server."),
+                   page);
     note->setWordWrap(true);
     note->setEnabled(false);
     form->addRow(note);
@@ -152,8 +152,8 @@ QWidget *DatabaseDialog::buildOdbcPage()
 {
     auto *page = new QWidget;
     txtConnectionString = named(new QLineEdit(page), "txtConnectionString");
-    txtConnectionString->setPlaceholderText(
-        QStringLiteral("DRIVER={FreeTDS};Server=...;Port=1433;Database=INVENTORY;UID=...;PWD={...}"));
+    txtConnectionString->setPlaceholderText(QStringLiteral(
+        "DRIVER={FreeTDS};Server=...;Port=1433;Database=INVENTORY;UID=...;PWD={...}"));
     auto *form = new QFormLayout(page);
     form->setContentsMargins(0, 0, 0, 0);
     form->addRow(QStringLiteral("&Connection string"), txtConnectionString);

@@ -14,8 +14,7 @@ namespace {
 const QString Service = QStringLiteral("inventory-request");
 
 // Runs a keyring job to its end; the keyring answers over the desktop's message bus.
-template <typename Job>
-bool run(Job &job, const QString &key)
+template <typename Job> bool run(Job &job, const QString &key)
 {
     job.setAutoDelete(false);
     job.setKey(key);

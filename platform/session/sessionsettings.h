@@ -9,12 +9,10 @@
 //
 //   [Database]
 //   Kind=Embedded                 ; Embedded (default), SqlServer, PostgreSQL or Odbc
-//   File=...                      ; Embedded: the file; default $XDG_DATA_HOME/inventory-request/inventory.db
-//   Server=dbserver               ; SqlServer: FreeTDS over ODBC; PostgreSQL: its own driver
-//   Port=1433                     ; 1433 for SqlServer, 5432 for PostgreSQL when not given
-//   Name=INVENTORY
-//   User=sa
-//   Password=...
+//   File=...                      ; Embedded: the file; default
+//   $XDG_DATA_HOME/inventory-request/inventory.db Server=dbserver               ; SqlServer:
+//   FreeTDS over ODBC; PostgreSQL: its own driver Port=1433                     ; 1433 for
+//   SqlServer, 5432 for PostgreSQL when not given Name=INVENTORY User=sa Password=...
 //   Driver=FreeTDS
 //   ConnectionString=...          ; Odbc: a whole ODBC connection string
 //   [SignIn]

@@ -45,8 +45,8 @@ SignInDialog::SignInDialog(const QString &database, const QString &lastEmployee,
     connect(buttons, &QDialogButtonBox::rejected, this, &SignInDialog::reject);
     if (m_chooseDatabase) {
         // Another database, without editing any file.
-        auto *choose = buttons->addButton(QStringLiteral("&Database..."),
-                                          QDialogButtonBox::ResetRole);
+        auto *choose =
+            buttons->addButton(QStringLiteral("&Database..."), QDialogButtonBox::ResetRole);
         choose->setObjectName(QStringLiteral("cmdDatabase"));
         choose->setAutoDefault(false);
         connect(choose, &QPushButton::clicked, this, [this] {

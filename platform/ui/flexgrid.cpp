@@ -3,8 +3,8 @@
 #include "platform/error.h"
 
 #include <QAbstractTableModel>
-#include <QHelpEvent>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
@@ -128,8 +128,7 @@ public:
     {
         m_quiet = quiet;
         if (!quiet && m_changedWhileQuiet && !m_rows.isEmpty() && !m_header.isEmpty()) {
-            emit dataChanged(index(0, 0),
-                             index(int(m_rows.size()) - 1, int(m_header.size()) - 1),
+            emit dataChanged(index(0, 0), index(int(m_rows.size()) - 1, int(m_header.size()) - 1),
                              {Qt::DisplayRole});
         }
         if (!quiet)

@@ -78,21 +78,27 @@ private slots:
         const QString ward = QStringLiteral("WARD 3");
         const QString obrien = QStringLiteral("O'BRIEN WARD");
         QTest::newRow("user locations, active only")
-            << false << false << false << false << true << QStringList{central, obrien, ward} << "" << "";
+            << false << false << false << false << true << QStringList{central, obrien, ward} << ""
+            << "";
         QTest::newRow("user locations win over the other flags")
-            << true << false << true << true << true << QStringList{central, obrien, ward} << "" << "";
+            << true << false << true << true << true << QStringList{central, obrien, ward} << ""
+            << "";
         QTest::newRow("not both warehouse and dispensing, default selected")
-            << true << true << true << false << false << QStringList{central, pharmacy, obrien, ward}
-            << central << "19";
-        QTest::newRow("not warehouse") << false << false << true << false << false
-                                       << QStringList{pharmacy, obrien, ward} << "" << "";
-        QTest::newRow("not dispensing") << true << false << false << false << false
-                                        << QStringList{central, obrien, ward} << "" << "";
-        QTest::newRow("allowed to order") << false << false << false << true << false
-                                          << QStringList{central, ward} << "" << "";
+            << true << true << true << false << false
+            << QStringList{central, pharmacy, obrien, ward} << central << "19";
+        QTest::newRow("not warehouse")
+            << false << false << true << false << false << QStringList{pharmacy, obrien, ward} << ""
+            << "";
+        QTest::newRow("not dispensing")
+            << true << false << false << false << false << QStringList{central, obrien, ward} << ""
+            << "";
+        QTest::newRow("allowed to order")
+            << false << false << false << true << false << QStringList{central, ward} << ""
+            << "";
         QTest::newRow("every active location")
             << false << false << false << false << false
-            << QStringList{bulk, central, pharmacy, obrien, ward} << "" << "";
+            << QStringList{bulk, central, pharmacy, obrien, ward} << ""
+            << "";
     }
 
     void lists()
@@ -173,7 +179,8 @@ private slots:
 
         QTest::newRow("unknown name") << "NOWHERE" << true << "A" << false << "" << false << false;
         QTest::newRow("found") << "WARD 3" << false << "A" << true << "27" << true << false;
-        QTest::newRow("found without regard to case") << "ward 3" << false << "A" << true << "27" << true << false;
+        QTest::newRow("found without regard to case")
+            << "ward 3" << false << "A" << true << "27" << true << false;
         QTest::newRow("warehouse and dispensing: no retail")
             << "BULK STORE" << false << "A" << true << "3" << false << false;
         QTest::newRow("access A passes every location")
@@ -182,10 +189,14 @@ private slots:
             << "CENTRAL SUPPLY" << true << "M" << false << "" << true << true;
         QTest::newRow("type holding the access code")
             << "MAIN PHARMACY" << true << "M" << true << "2" << true << false;
-        QTest::newRow("empty type passes") << "WARD 3" << true << "M" << true << "27" << true << false;
-        QTest::newRow("null type passes") << "BULK STORE" << true << "M" << true << "3" << false << false;
-        QTest::newRow("quote mark in the name") << "O'BRIEN WARD" << true << "S" << true << "31" << true << false;
-        QTest::newRow("no access code") << "CENTRAL SUPPLY" << true << "" << false << "" << true << true;
+        QTest::newRow("empty type passes")
+            << "WARD 3" << true << "M" << true << "27" << true << false;
+        QTest::newRow("null type passes")
+            << "BULK STORE" << true << "M" << true << "3" << false << false;
+        QTest::newRow("quote mark in the name")
+            << "O'BRIEN WARD" << true << "S" << true << "31" << true << false;
+        QTest::newRow("no access code")
+            << "CENTRAL SUPPLY" << true << "" << false << "" << true << true;
         QTest::newRow("access code is case-sensitive")
             << "CENTRAL SUPPLY" << true << "s" << false << "" << true << true;
         QTest::newRow("refusal ignored without the check")

@@ -4,20 +4,20 @@
 #include "app/modInventory.h"
 #include "platform/db/dberror.h"
 #include "platform/db/dialect.h"
-#include "serverdatabase.h"
 #include "platform/session/clsCurrentUser.h"
 #include "platform/session/databasedialog.h"
 #include "platform/session/sessionsettings.h"
 #include "platform/ui/msgbox.h"
 #include "request/frmMain.h"
+#include "serverdatabase.h"
 #include "startup/startup.h"
 
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
-#include <QSpinBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 
 using namespace modInventory;
 
@@ -117,7 +117,8 @@ private slots:
             signIn(dialog, QStringLiteral("E01"), QStringLiteral("WRONG"));
             ++attempts;
             QVERIFY(dialog->isVisible());
-            QCOMPARE(dialog->findChild<QLineEdit *>(QStringLiteral("txtPassword"))->text(), QString());
+            QCOMPARE(dialog->findChild<QLineEdit *>(QStringLiteral("txtPassword"))->text(),
+                     QString());
             signIn(dialog, QStringLiteral("E02"), QStringLiteral("NURSE"));
             ++attempts;
         });
@@ -257,15 +258,15 @@ private slots:
         QVERIFY(Main());
         QCOMPARE(objCurrentUser->EmployeeCode(), QStringLiteral("E02"));
         QCOMPARE(m_messages->messages().size(), 1);
-        QVERIFY2(m_messages->texts().first().startsWith(
-                     QLatin1String("The database cannot be opened.")),
-                 qPrintable(m_messages->texts().first()));
+        QVERIFY2(
+            m_messages->texts().first().startsWith(QLatin1String("The database cannot be opened.")),
+            qPrintable(m_messages->texts().first()));
     }
 
     // Test Connection says "Connected" or why not, and never writes the settings.
     void testConnection_data()
     {
-        QTest::addColumn<int>("kind"); // the list's row
+        QTest::addColumn<int>("kind");       // the list's row
         QTest::addColumn<QString>("target"); // a file, or host:port
         QTest::addColumn<bool>("connected");
         QTest::addColumn<QString>("message");
@@ -274,8 +275,8 @@ private slots:
             << 0 << "missing.db" << false
             << "The file does not exist yet: it will be created with the demo hospital's data at "
                "the next sign-in.";
-        QTest::newRow("no server named") << 1 << "" << false
-                                         << "Type the name or address of the database server.";
+        QTest::newRow("no server named")
+            << 1 << "" << false << "Type the name or address of the database server.";
         QTest::newRow("server refuses") << 1 << "127.0.0.1:9" << false << "No connection.";
     }
 
@@ -294,9 +295,8 @@ private slots:
         });
         dialog.cboKind->setCurrentIndex(kind);
         if (kind == 0) {
-            dialog.txtFile->setText(target == QLatin1String("existing")
-                                        ? existing
-                                        : m_home->filePath(target));
+            dialog.txtFile->setText(target == QLatin1String("existing") ? existing
+                                                                        : m_home->filePath(target));
         } else {
             dialog.txtServer->setText(target.section(QLatin1Char(':'), 0, 0));
             dialog.spnPort->setValue(target.section(QLatin1Char(':'), 1, 1).toInt());
@@ -316,18 +316,24 @@ private slots:
         QTest::addColumn<QString>("client");
         QTest::addColumn<bool>("allowZero");
         QTest::addColumn<bool>("autoNumber");
-        QTest::newRow("general") << "INSERT INTO tbHospitalInfo (Company, ClientName, AllowWDZeroOnHand, "
-                                    "isAutoWithdrawRequestNumber) VALUES ('ST. ANNE', '', 1, 1)"
-                                 << "ST. ANNE" << "" << true << true;
+        QTest::newRow("general")
+            << "INSERT INTO tbHospitalInfo (Company, ClientName, AllowWDZeroOnHand, "
+               "isAutoWithdrawRequestNumber) VALUES ('ST. ANNE', '', 1, 1)"
+            << "ST. ANNE"
+            << "" << true << true;
         QTest::newRow("null auto numbering is false")
             << "INSERT INTO tbHospitalInfo (Company, ClientName, AllowWDZeroOnHand, "
                "isAutoWithdrawRequestNumber) VALUES ('X', 'KVB', 0, NULL)"
-            << "X" << "KVB" << false << false;
+            << "X"
+            << "KVB" << false << false;
         QTest::newRow("client code kept as typed")
             << "INSERT INTO tbHospitalInfo (Company, ClientName) VALUES (NULL, 'kvb')"
-            << "" << "kvb" << false << false;
-        QTest::newRow("null client code") << "INSERT INTO tbHospitalInfo (Company, ClientName) VALUES ('Y', NULL)"
-                                          << "Y" << "" << false << false;
+            << ""
+            << "kvb" << false << false;
+        QTest::newRow("null client code")
+            << "INSERT INTO tbHospitalInfo (Company, ClientName) VALUES ('Y', NULL)"
+            << "Y"
+            << "" << false << false;
     }
 
     void hospitalRow()

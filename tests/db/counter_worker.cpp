@@ -16,7 +16,9 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     if (argc < 4) {
-        std::fprintf(stderr, "usage: db_counter_worker FILE|odbc:CONNECTION|postgresql:DATABASE COUNT WORKER\n");
+        std::fprintf(
+            stderr,
+            "usage: db_counter_worker FILE|odbc:CONNECTION|postgresql:DATABASE COUNT WORKER\n");
         return 2;
     }
     const QString target = QString::fromLocal8Bit(argv[1]);
@@ -30,8 +32,8 @@ int main(int argc, char **argv)
             std::puts("beginning");
             std::fflush(stdout);
             db::Transaction transaction(*connection);
-            db::Recordset rs = connection->OpenRecordset(
-                QStringLiteral("Select IsNull(Max(Number), 0) + 1 as Next From Counter WITH (UPDLOCK, HOLDLOCK)"));
+            db::Recordset rs = connection->OpenRecordset(QStringLiteral(
+                "Select IsNull(Max(Number), 0) + 1 as Next From Counter WITH (UPDLOCK, HOLDLOCK)"));
             const int next = rs.Fields(QStringLiteral("Next")).toLong();
             if (!worker::waitAt("read"))
                 return 1;

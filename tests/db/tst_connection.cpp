@@ -51,7 +51,8 @@ private:
         testsupport::newDatabase(m_dir, Contents::SchemaOnly, QFileInfo(m_path).fileName())
             ->runScript(QString::fromLatin1(Fixture));
         if (transport == QLatin1String("odbc"))
-            return Connection::openOdbc(QStringLiteral("DRIVER=SQLite3;Database=%1;Timeout=5000").arg(m_path));
+            return Connection::openOdbc(
+                QStringLiteral("DRIVER=SQLite3;Database=%1;Timeout=5000").arg(m_path));
         return Connection::openSqlite(m_path);
     }
 
@@ -102,26 +103,30 @@ private slots:
     {
         QFETCH(QString, value);
         auto c = open();
-        c->Execute(QStringLiteral("Insert INVENTORY..tbInvLocation (LocationID, Location) Values ('40', '") +
+        c->Execute(QStringLiteral(
+                       "Insert INVENTORY..tbInvLocation (LocationID, Location) Values ('40', '") +
                    sqlText(value) + QStringLiteral("')"));
         Recordset rs = c->OpenRecordset(
-            QStringLiteral("Select * From INVENTORY..tbInvLocation Where Location = '") + sqlText(value) +
-            QStringLiteral("'"));
+            QStringLiteral("Select * From INVENTORY..tbInvLocation Where Location = '") +
+            sqlText(value) + QStringLiteral("'"));
         QCOMPARE(rs.RecordCount(), 1);
         QCOMPARE(rs.Fields(QStringLiteral("Location")).toText(), value);
-        QCOMPARE(testsupport::rows(*c, QStringLiteral("Select Count(*) From INVENTORY..tbInvLocation")),
-                 QStringList{QStringLiteral("4")});
+        QCOMPARE(
+            testsupport::rows(*c, QStringLiteral("Select Count(*) From INVENTORY..tbInvLocation")),
+            QStringList{QStringLiteral("4")});
     }
 
     void textComparesWithoutCase()
     {
         auto c = open();
-        QCOMPARE(testsupport::rows(*c, QStringLiteral("Select LocationID From INVENTORY..tbInvLocation "
-                                                      "Where Location = 'ward 3'")),
-                 QStringList{QStringLiteral("27")});
-        QCOMPARE(testsupport::rows(*c, QStringLiteral("Select LocationID From INVENTORY..tbInvLocation "
-                                                      "Where Location Like 'cent%'")),
-                 QStringList{QStringLiteral("19")});
+        QCOMPARE(
+            testsupport::rows(*c, QStringLiteral("Select LocationID From INVENTORY..tbInvLocation "
+                                                 "Where Location = 'ward 3'")),
+            QStringList{QStringLiteral("27")});
+        QCOMPARE(
+            testsupport::rows(*c, QStringLiteral("Select LocationID From INVENTORY..tbInvLocation "
+                                                 "Where Location Like 'cent%'")),
+            QStringList{QStringLiteral("19")});
     }
 
     void procedureWithBoundArguments()
@@ -129,16 +134,17 @@ private slots:
         auto c = open();
         QCOMPARE(testsupport::rows(*c, QStringLiteral("INVENTORY..sp_Inv_UserLocation 'E01'")),
                  (QStringList{QStringLiteral("CENTRAL SUPPLY|19"), QStringLiteral("WARD 3|27")}));
-        QCOMPARE(testsupport::rows(*c, QStringLiteral("INVENTORY..sp_Inv_UserLocation 'E01'' or ''1''=''1'")),
+        QCOMPARE(testsupport::rows(
+                     *c, QStringLiteral("INVENTORY..sp_Inv_UserLocation 'E01'' or ''1''=''1'")),
                  QStringList());
     }
 
     void serverFunctions()
     {
         auto c = open();
-        Recordset rs = c->OpenRecordset(
-            QStringLiteral("Select GetDate() as Now, PatIndex('%.%', '12.3') as Dot, "
-                           "PatIndex('%.%', '45') as None From INVENTORY..tbInvLocation Where LocationID = '19'"));
+        Recordset rs = c->OpenRecordset(QStringLiteral(
+            "Select GetDate() as Now, PatIndex('%.%', '12.3') as Dot, "
+            "PatIndex('%.%', '45') as None From INVENTORY..tbInvLocation Where LocationID = '19'"));
         const QDateTime now = rs.Fields(QStringLiteral("Now")).toDate();
         QVERIFY2(qAbs(now.secsTo(QDateTime::currentDateTime())) < 60, qPrintable(now.toString()));
         QCOMPARE(rs.Fields(QStringLiteral("Dot")).toLong(), 3);
@@ -150,13 +156,16 @@ private slots:
         auto c = open();
         int affected = -1;
         const Recordset rs = c->Execute(
-            QStringLiteral("Update INVENTORY..tbInvLocation Set AllowOrder = 0 Where AllowOrder = 1"), &affected);
+            QStringLiteral(
+                "Update INVENTORY..tbInvLocation Set AllowOrder = 0 Where AllowOrder = 1"),
+            &affected);
         QVERIFY(!rs.IsOpen());
         QCOMPARE(affected, 2);
         QCOMPARE(c->execute(QStringLiteral("Delete INVENTORY..tbInvLocation Where LocationID = ?"),
                             {QStringLiteral("30")}),
                  1);
-        QCOMPARE(c->query(QStringLiteral("Select Location From INVENTORY..tbInvLocation Where LocationID = ?"),
+        QCOMPARE(c->query(QStringLiteral(
+                              "Select Location From INVENTORY..tbInvLocation Where LocationID = ?"),
                           {QStringLiteral("27")})
                      .Fields(0)
                      .toText(),
@@ -167,7 +176,8 @@ private slots:
     {
         auto c = open();
         testsupport::SqlLog log;
-        const QString written = QStringLiteral("Select Location From INVENTORY..tbInvLocation Where LocationID = '19'");
+        const QString written =
+            QStringLiteral("Select Location From INVENTORY..tbInvLocation Where LocationID = '19'");
         c->Execute(written);
         const QString bad = QStringLiteral("Select Nothing From INVENTORY..tbNoSuchTable");
         QVERIFY_THROWS_EXCEPTION(DbError, c->Execute(bad));
@@ -201,9 +211,10 @@ private slots:
                 "DROP INDEX ixInvMaster_Name;"
                 "CREATE INDEX ixInvMaster_Name ON tbInvMaster (ItemName, ItemDesc);"));
         }
-        std::unique_ptr<Connection> c = transport == QLatin1String("odbc")
-            ? Connection::openOdbc(QStringLiteral("DRIVER=SQLite3;Database=%1").arg(m_path))
-            : Connection::openSqlite(m_path);
+        std::unique_ptr<Connection> c =
+            transport == QLatin1String("odbc")
+                ? Connection::openOdbc(QStringLiteral("DRIVER=SQLite3;Database=%1").arg(m_path))
+                : Connection::openSqlite(m_path);
         const QString next = QStringLiteral(
             "Select (max(DocumentNo) + 1) as DocNum From INVENTORY..tbInvWithdrawRequest");
         QCOMPARE(testsupport::rows(*c, next), QStringList{QStringLiteral("13")});
@@ -211,8 +222,8 @@ private slots:
                                                       "INVENTORY..tbInvWithdrawRequest")),
                  (QStringList{QStringLiteral("9|9"), QStringLiteral(" 12|12"),
                               QStringLiteral("007|7")}));
-        const QString plan = testsupport::rows(
-            *c, QStringLiteral("EXPLAIN QUERY PLAN ") + c->dialect().translate(next, {}).sql)
+        const QString plan = testsupport::rows(*c, QStringLiteral("EXPLAIN QUERY PLAN ") +
+                                                       c->dialect().translate(next, {}).sql)
                                  .join(QLatin1Char('\n'));
         QVERIFY2(plan.contains(QLatin1String("ixInvWithdrawRequest_No")), qPrintable(plan));
         QVERIFY2(!plan.contains(QLatin1String("SCAN")), qPrintable(plan));
@@ -229,19 +240,22 @@ private slots:
         if (transport != QLatin1String("postgresql"))
             QSKIP("the embedded file's plans are checked above and in the benchmarks");
         auto c = open();
-        c->runScript(QStringLiteral(
-            "INSERT INTO tbInvMaster (ItemID, ItemName) VALUES ('1', 'Gauze'), ('2', 'GAUZE ROLL'), "
-            "('3', 'gauzE pad'), ('4', 'GAVEL'), ('5', 'GA_UZE');"
-            "INSERT INTO tbInvWithdrawRequest (DocumentNumber, ItemID) VALUES ('41', '1'), (' 7', '2');"
-            "SET enable_seqscan = off"));
+        c->runScript(QStringLiteral("INSERT INTO tbInvMaster (ItemID, ItemName) VALUES ('1', "
+                                    "'Gauze'), ('2', 'GAUZE ROLL'), "
+                                    "('3', 'gauzE pad'), ('4', 'GAVEL'), ('5', 'GA_UZE');"
+                                    "INSERT INTO tbInvWithdrawRequest (DocumentNumber, ItemID) "
+                                    "VALUES ('41', '1'), (' 7', '2');"
+                                    "SET enable_seqscan = off"));
         auto plan = [&c](const QString &tsql) {
-            return testsupport::rows(*c, QStringLiteral("EXPLAIN ") + c->dialect().translate(tsql, {}).sql)
+            return testsupport::rows(*c, QStringLiteral("EXPLAIN ") +
+                                             c->dialect().translate(tsql, {}).sql)
                 .join(QLatin1Char('\n'));
         };
         const QString next = QStringLiteral("Select (max(DocumentNo) + 1) as DocNum From "
                                             "INVENTORY..tbInvWithdrawRequest");
         QCOMPARE(testsupport::rows(*c, next), QStringList{QStringLiteral("42")});
-        QVERIFY2(plan(next).contains(QLatin1String("ixinvwithdrawrequest_no")), qPrintable(plan(next)));
+        QVERIFY2(plan(next).contains(QLatin1String("ixinvwithdrawrequest_no")),
+                 qPrintable(plan(next)));
         const QString search = QStringLiteral("Select ItemID From INVENTORY..tbInvMaster A "
                                               "Where A.ItemName Like 'gAuZ%' Order by A.ItemName");
         QCOMPARE(testsupport::rows(*c, search),
@@ -249,10 +263,12 @@ private slots:
         QVERIFY2(plan(search).contains(QLatin1String("Index Cond")), qPrintable(plan(search)));
         // "_" and "%" typed into the search are wildcards, as on SQL Server; a backslash is not
         // an escape.
-        QCOMPARE(testsupport::rows(*c, QStringLiteral("Select ItemID From INVENTORY..tbInvMaster "
-                                                      "Where ItemName Like 'ga_z%' Order by ItemID")),
-                 (QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")}));
-        c->runScript(QStringLiteral("INSERT INTO tbInvMaster (ItemID, ItemName) VALUES ('6', 'A\\B')"));
+        QCOMPARE(
+            testsupport::rows(*c, QStringLiteral("Select ItemID From INVENTORY..tbInvMaster "
+                                                 "Where ItemName Like 'ga_z%' Order by ItemID")),
+            (QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")}));
+        c->runScript(
+            QStringLiteral("INSERT INTO tbInvMaster (ItemID, ItemName) VALUES ('6', 'A\\B')"));
         QCOMPARE(testsupport::rows(*c, QStringLiteral("Select ItemID From INVENTORY..tbInvMaster "
                                                       "Where ItemName Like 'a\\b%'")),
                  QStringList{QStringLiteral("6")});
@@ -267,7 +283,8 @@ private slots:
             QFAIL("the statement ran");
         } catch (const DbError &e) {
             QCOMPARE(e.statement(), bad);
-            QVERIFY2(e.description().contains(QLatin1String("Nothing")), qPrintable(e.description()));
+            QVERIFY2(e.description().contains(QLatin1String("Nothing")),
+                     qPrintable(e.description()));
         }
     }
 };
@@ -304,7 +321,8 @@ private slots:
             Connection::openSqlite(path);
             QFAIL("a garbage file was opened");
         } catch (const DbError &e) {
-            QVERIFY2(e.description().contains(QLatin1String("not a database")), qPrintable(e.description()));
+            QVERIFY2(e.description().contains(QLatin1String("not a database")),
+                     qPrintable(e.description()));
         }
         QFile check(path);
         QVERIFY(check.open(QIODevice::ReadOnly));
@@ -316,21 +334,27 @@ private slots:
         QTemporaryDir dir;
         testsupport::newDatabase(dir);
         auto holder = Connection::openSqlite(dir.filePath(QStringLiteral("test.db")));
-        auto waiter = Connection::openSqlite(dir.filePath(QStringLiteral("test.db")), Connection::Create::No, 200);
+        auto waiter = Connection::openSqlite(dir.filePath(QStringLiteral("test.db")),
+                                             Connection::Create::No, 200);
         holder->BeginTrans();
-        holder->Execute(QStringLiteral("Insert INVENTORY..tbInvTerms (TermsID, Terms) Values (1, 'CASH')"));
+        holder->Execute(
+            QStringLiteral("Insert INVENTORY..tbInvTerms (TermsID, Terms) Values (1, 'CASH')"));
         try {
-            waiter->Execute(QStringLiteral("Insert INVENTORY..tbInvTerms (TermsID, Terms) Values (2, 'CREDIT')"));
+            waiter->Execute(QStringLiteral(
+                "Insert INVENTORY..tbInvTerms (TermsID, Terms) Values (2, 'CREDIT')"));
             QFAIL("wrote past another writer's lock");
         } catch (const DbError &e) {
-            QVERIFY2(e.description().contains(QLatin1String("locked")), qPrintable(e.description()));
+            QVERIFY2(e.description().contains(QLatin1String("locked")),
+                     qPrintable(e.description()));
         }
         // Readers still see the last committed state while the writer works.
-        QCOMPARE(testsupport::rows(*waiter, QStringLiteral("Select Count(*) From INVENTORY..tbInvTerms")),
+        QCOMPARE(testsupport::rows(*waiter,
+                                   QStringLiteral("Select Count(*) From INVENTORY..tbInvTerms")),
                  QStringList{QStringLiteral("0")});
         holder->CommitTrans();
-        QCOMPARE(testsupport::rows(*waiter, QStringLiteral("Select Terms From INVENTORY..tbInvTerms")),
-                 QStringList{QStringLiteral("CASH")});
+        QCOMPARE(
+            testsupport::rows(*waiter, QStringLiteral("Select Terms From INVENTORY..tbInvTerms")),
+            QStringList{QStringLiteral("CASH")});
     }
 
     void refusedServerLogonNamesNoPassword()
@@ -343,8 +367,9 @@ private slots:
             Connection::openPostgres(*logon);
             QFAIL("signed on with a wrong password");
         } catch (const DbError &e) {
-            QVERIFY2(e.description().startsWith(QLatin1String("Cannot connect to the database server")),
-                     qPrintable(e.description()));
+            QVERIFY2(
+                e.description().startsWith(QLatin1String("Cannot connect to the database server")),
+                qPrintable(e.description()));
             QVERIFY(!e.description().contains(logon->password));
         }
     }
@@ -353,13 +378,15 @@ private slots:
     {
         const QString secret = QStringLiteral("Sup3rSecret");
         try {
-            Connection::openOdbc(QStringLiteral("DRIVER=FreeTDS;Server=127.0.0.1;Port=9;Database=INVENTORY;"
-                                                "UID=sa;PWD=%1;TDS_Version=7.4;LoginTimeout=5")
-                                     .arg(secret));
+            Connection::openOdbc(
+                QStringLiteral("DRIVER=FreeTDS;Server=127.0.0.1;Port=9;Database=INVENTORY;"
+                               "UID=sa;PWD=%1;TDS_Version=7.4;LoginTimeout=5")
+                    .arg(secret));
             QFAIL("connected to a server that is not there");
         } catch (const DbError &e) {
-            QVERIFY2(e.description().startsWith(QLatin1String("Cannot connect to the database server")),
-                     qPrintable(e.description()));
+            QVERIFY2(
+                e.description().startsWith(QLatin1String("Cannot connect to the database server")),
+                qPrintable(e.description()));
             QVERIFY(!e.description().contains(secret));
         }
     }

@@ -12,9 +12,10 @@ class TestRecordset : public QObject
 private:
     static Recordset sample()
     {
-        return Recordset({QStringLiteral("ItemID"), QStringLiteral("OnHand"), QStringLiteral("itemid")},
-                         {{QStringLiteral("A100"), 5.5, QStringLiteral("second")},
-                          {QStringLiteral("A200"), QVariant(), QStringLiteral("x")}});
+        return Recordset(
+            {QStringLiteral("ItemID"), QStringLiteral("OnHand"), QStringLiteral("itemid")},
+            {{QStringLiteral("A100"), 5.5, QStringLiteral("second")},
+             {QStringLiteral("A200"), QVariant(), QStringLiteral("x")}});
     }
 
 private slots:
@@ -81,7 +82,8 @@ private slots:
         QTest::newRow("null double") << QVariant() << "double" << QVariant();
         QTest::newRow("null bool") << QVariant() << "bool" << QVariant();
         QTest::newRow("null date") << QVariant() << "date" << QVariant();
-        QTest::newRow("typed null") << QVariant(QMetaType::fromType<QString>()) << "text" << QVariant();
+        QTest::newRow("typed null")
+            << QVariant(QMetaType::fromType<QString>()) << "text" << QVariant();
         QTest::newRow("double text") << QVariant(12.5) << "text" << QVariant("12.5");
         QTest::newRow("whole double text") << QVariant(3.0) << "text" << QVariant("3");
         QTest::newRow("long long text") << QVariant(qint64(1234)) << "text" << QVariant("1234");
@@ -100,8 +102,8 @@ private slots:
                                   << QVariant(QDateTime(QDate(2026, 12, 8), QTime(13, 13, 29)));
         QTest::newRow("date only") << QVariant("2026-12-08") << "date"
                                    << QVariant(QDateTime(QDate(2026, 12, 8), QTime(0, 0)));
-        QTest::newRow("date zero") << QVariant(0) << "date"
-                                   << QVariant(QDateTime(QDate(1899, 12, 30), QTime(0, 0)));
+        QTest::newRow("date zero")
+            << QVariant(0) << "date" << QVariant(QDateTime(QDate(1899, 12, 30), QTime(0, 0)));
         QTest::newRow("not a date") << QVariant("soon") << "date" << QVariant();
     }
 

@@ -19,13 +19,14 @@ private slots:
                "Password = '5BF3 C E2937'"
             << "Select EmployeeId from password..tbpasswordmain where Employeeid = 'E02' and "
                "Password = '****'";
-        QTest::newRow("quote marks inside, more after")
-            << "Where Password='A''B' And X = 1" << "Where Password='****' And X = 1";
+        QTest::newRow("quote marks inside, more after") << "Where Password='A''B' And X = 1"
+                                                        << "Where Password='****' And X = 1";
         QTest::newRow("connection string") << "DRIVER={FreeTDS};UID={app};PWD={s3;cr}}t};Port=1"
                                            << "DRIVER={FreeTDS};UID={app};PWD=****;Port=1";
         QTest::newRow("unbraced") << "Server=db;pwd=hunter2;TDS_Version=7.4"
                                   << "Server=db;pwd=****;TDS_Version=7.4";
-        QTest::newRow("nothing secret") << "Select PasswordHint From T" << "Select PasswordHint From T";
+        QTest::newRow("nothing secret") << "Select PasswordHint From T"
+                                        << "Select PasswordHint From T";
     }
 
     void masked()

@@ -16,8 +16,8 @@ private:
     SqliteDialect dialect(bool native = true) const
     {
         SqliteDialect d(ProcedureCatalog::builtIn(), native);
-        d.setTextColumns({QStringLiteral("lastname"), QStringLiteral("firstname"),
-                          QStringLiteral("itemname")});
+        d.setTextColumns(
+            {QStringLiteral("lastname"), QStringLiteral("firstname"), QStringLiteral("itemname")});
         return d;
     }
 
@@ -29,23 +29,28 @@ private slots:
         QTest::addColumn<QString>("lockFirst");
         QTest::newRow("procedure, arguments bound")
             << "INVENTORY..sp_Inv_KitofItems_PerItem '0010', 0020"
-            << "SELECT * FROM sp_Inv_KitofItems_PerItem(?, ?)" << "";
+            << "SELECT * FROM sp_Inv_KitofItems_PerItem(?, ?)"
+            << "";
         QTest::newRow("IsNull and brackets")
             << "Select IsNull(ItemName, '') As [Item Name] From INVENTORY..tbInvMaster"
-            << "Select coalesce(ItemName, '') As \"Item Name\" From tbInvMaster" << "";
+            << "Select coalesce(ItemName, '') As \"Item Name\" From tbInvMaster"
+            << "";
         QTest::newRow("Convert to datetime and bit")
             << "Select Convert(datetime, '12/08/2026'), Convert(bit, 1)"
-            << "Select CAST('2026-12-08 00:00:00' AS timestamp(3)), CAST(1 AS smallint)" << "";
+            << "Select CAST('2026-12-08 00:00:00' AS timestamp(3)), CAST(1 AS smallint)"
+            << "";
         QTest::newRow("name prefix bounded for the index")
             << "Select ItemID From INVENTORY..tbInvMaster A Where A.ItemName Like 'GAU%' Order by "
                "A.ItemName"
-            << QStringLiteral("Select ItemID From tbInvMaster A Where A.ItemName Like 'GAU%' ESCAPE "
-                              "'' AND A.ItemName >= 'GAU' AND A.ItemName < 'GAU") +
+            << QStringLiteral(
+                   "Select ItemID From tbInvMaster A Where A.ItemName Like 'GAU%' ESCAPE "
+                   "'' AND A.ItemName >= 'GAU' AND A.ItemName < 'GAU") +
                    QString::fromUcs4(U"\U0010FFFF", 1) + QStringLiteral("' Order by A.ItemName")
             << "";
         QTest::newRow("wildcard inside: no range")
             << "Select ItemID From tbInvMaster Where ItemName Like '%GAU%'"
-            << "Select ItemID From tbInvMaster Where ItemName Like '%GAU%' ESCAPE ''" << "";
+            << "Select ItemID From tbInvMaster Where ItemName Like '%GAU%' ESCAPE ''"
+            << "";
         QTest::newRow("lock hints become a table lock")
             << "Select Count(*) From INVENTORY..tbInvWithdrawRequest WITH (UPDLOCK, HOLDLOCK) "
                "Where DocumentNumber = '7'"
@@ -69,8 +74,8 @@ private slots:
 
     void sqlServerNumbersWithoutTheNumberedColumn()
     {
-        const QString numbering =
-            QStringLiteral("Select (max(DocumentNo) + 1) as DocNum From INVENTORY..tbInvWithdrawRequest");
+        const QString numbering = QStringLiteral(
+            "Select (max(DocumentNo) + 1) as DocNum From INVENTORY..tbInvWithdrawRequest");
         SqlServerDialect d;
         QCOMPARE(d.translate(numbering, {}).sql, numbering);
         d.setHasNumberedColumn(false);
@@ -92,8 +97,9 @@ private slots:
         QTest::newRow("insert without into")
             << "Insert INVENTORY..tbInvWithdrawRequest (DocumentNumber) Values ('1')"
             << "Insert INTO tbInvWithdrawRequest (DocumentNumber) Values ('1')";
-        QTest::newRow("insert into kept") << "Insert Into INVENTORY..tbInvTerms ( TermsID ) Values ( 1)"
-                                          << "Insert Into tbInvTerms ( TermsID ) Values ( 1)";
+        QTest::newRow("insert into kept")
+            << "Insert Into INVENTORY..tbInvTerms ( TermsID ) Values ( 1)"
+            << "Insert Into tbInvTerms ( TermsID ) Values ( 1)";
         QTest::newRow("delete without from")
             << "Delete INVENTORY..tbInvWithdrawRequest Where DocumentNumber = '7'"
             << "Delete FROM tbInvWithdrawRequest Where DocumentNumber = '7'";
@@ -102,29 +108,34 @@ private slots:
                "Where EmployeeID = A.UserID) From T A"
             << "Select (Select LastName || ', ' || FirstName From tbPasswordMain "
                "Where EmployeeID = A.UserID LIMIT 1) From T A";
-        QTest::newRow("top distinct order by")
-            << "Select distinct Top 5 A From T Order By A" << "Select distinct A From T Order By A LIMIT 5";
-        QTest::newRow("top in parentheses") << "Select Top (2) A From T" << "Select A From T LIMIT 2";
+        QTest::newRow("top distinct order by") << "Select distinct Top 5 A From T Order By A"
+                                               << "Select distinct A From T Order By A LIMIT 5";
+        QTest::newRow("top in parentheses") << "Select Top (2) A From T"
+                                            << "Select A From T LIMIT 2";
         QTest::newRow("numeric plus kept")
-            << "Select (max(Cast(DocumentNumber as int)) + 1) as DocNum From INVENTORY..tbInvWithdrawRequest"
+            << "Select (max(Cast(DocumentNumber as int)) + 1) as DocNum From "
+               "INVENTORY..tbInvWithdrawRequest"
             << "Select (max(Cast(DocumentNumber as int)) + 1) as DocNum From tbInvWithdrawRequest";
-        QTest::newRow("text column chain")
-            << "Select ItemName + ItemDesc From T" << "Select ItemName || ItemDesc From T";
+        QTest::newRow("text column chain") << "Select ItemName + ItemDesc From T"
+                                           << "Select ItemName || ItemDesc From T";
         QTest::newRow("isnull") << "Select isnull(A.Status,'') From T A"
                                 << "Select ifnull(A.Status,'') From T A";
         QTest::newRow("convert nested")
-            << "Select Convert(VarChar(4),Max( Convert(Integer,Replace(itemid,'P','')) ) + 1)  as MaxCode From T"
-            << "Select CAST(Max( CAST(Replace(itemid,'P','') AS Integer) ) + 1 AS VarChar(4))  as MaxCode From T";
+            << "Select Convert(VarChar(4),Max( Convert(Integer,Replace(itemid,'P','')) ) + 1)  as "
+               "MaxCode From T"
+            << "Select CAST(Max( CAST(Replace(itemid,'P','') AS Integer) ) + 1 AS VarChar(4))  as "
+               "MaxCode From T";
         QTest::newRow("substring and patindex")
             << "Select SubString(C.Node_Key,1,PatIndex('%.%',C.Node_Key) -1) From C"
             << "Select substr(C.Node_Key,1,PatIndex('%.%',C.Node_Key) -1) From C";
-        QTest::newRow("getdate native") << "Update T set D = getdate()" << "Update T set D = GetDate()";
-        QTest::newRow("us date literal")
-            << "Insert T (D) Values ('12/08/2026 01:13:29 PM')"
-            << "Insert INTO T (D) Values ('2026-12-08 13:13:29')";
+        QTest::newRow("getdate native") << "Update T set D = getdate()"
+                                        << "Update T set D = GetDate()";
+        QTest::newRow("us date literal") << "Insert T (D) Values ('12/08/2026 01:13:29 PM')"
+                                         << "Insert INTO T (D) Values ('2026-12-08 13:13:29')";
         QTest::newRow("midnight literal") << "Select '01/02/2027 12:00:00 AM'"
                                           << "Select '2027-01-02 00:00:00'";
-        QTest::newRow("not a date") << "Select '13/45/2026'" << "Select '13/45/2026'";
+        QTest::newRow("not a date") << "Select '13/45/2026'"
+                                    << "Select '13/45/2026'";
         QTest::newRow("shortest date, N prefix") << "Select N'1/2/2027 1:05 PM', '1/2/27'"
                                                  << "Select '2027-01-02 13:05:00', '1/2/27'";
         QTest::newRow("date-like text inserted into a text column")
@@ -138,19 +149,22 @@ private slots:
                "and '1/2/2027' = FirstName and D < '2027-01-02 00:00:00'";
         QTest::newRow("quote doubled stays") << "Select * From T Where A = 'O''Brien'"
                                              << "Select * From T Where A = 'O''Brien'";
-        QTest::newRow("unicode literal") << "Select N'abc'" << "Select 'abc'";
-        QTest::newRow("lock hints dropped")
-            << "Select Max(A) From T WITH (UPDLOCK, HOLDLOCK)" << "Select Max(A) From T";
-        QTest::newRow("terminator") << "Select 1;" << "Select 1";
+        QTest::newRow("unicode literal") << "Select N'abc'"
+                                         << "Select 'abc'";
+        QTest::newRow("lock hints dropped") << "Select Max(A) From T WITH (UPDLOCK, HOLDLOCK)"
+                                            << "Select Max(A) From T";
+        QTest::newRow("terminator") << "Select 1;"
+                                    << "Select 1";
         QTest::newRow("bracketed names") << "Select A.ItemName As [Product Name] From T A"
                                          << "Select A.ItemName As [Product Name] From T A";
         QTest::newRow("comment parts two minus signs")
             << "Delete T Where A = 1 -/**/- 1 And B = 2"
             << "Delete FROM T Where A = 1 - - 1 And B = 2";
-        const QString deepest = QString(200, QLatin1Char('(')) + '1' + QString(200, QLatin1Char(')'));
+        const QString deepest =
+            QString(200, QLatin1Char('(')) + '1' + QString(200, QLatin1Char(')'));
         QTest::newRow("nested as deep as allowed") << "Select " + deepest << "Select " + deepest;
-        QTest::newRow("comment parts two words")
-            << "Select/*x*/Distinct/**/Top 1 A/**/From T" << "Select Distinct A From T LIMIT 1";
+        QTest::newRow("comment parts two words") << "Select/*x*/Distinct/**/Top 1 A/**/From T"
+                                                 << "Select Distinct A From T LIMIT 1";
     }
 
     void rewrites()
@@ -171,7 +185,8 @@ private slots:
                  QStringLiteral("Update T set D = datetime('now','localtime')"));
         QCOMPARE(d.translate(QStringLiteral("Select PatIndex('%.%',C.Node_Key) From C"), {}).sql,
                  QStringLiteral("Select instr(C.Node_Key, '.') From C"));
-        QVERIFY_THROWS_EXCEPTION(DbError, d.translate(QStringLiteral("Select PatIndex('a%',x)"), {}));
+        QVERIFY_THROWS_EXCEPTION(DbError,
+                                 d.translate(QStringLiteral("Select PatIndex('a%',x)"), {}));
     }
 
     void procedureCalls_data()
@@ -179,9 +194,10 @@ private slots:
         QTest::addColumn<QString>("tsql");
         QTest::addColumn<QVariantList>("params");
         QTest::newRow("quoted") << "INVENTORY..sp_Inv_UserLocation 'E01'" << QVariantList{"E01"};
-        QTest::newRow("exec") << "EXEC Inventory..sp_Inv_UserLocation 'O''Neil'" << QVariantList{"O'Neil"};
-        QTest::newRow("two quoted") << "Inventory..sp_Inv_SearchItem_In_Invent 'A100','19'"
-                                    << QVariantList{"A100", "19"};
+        QTest::newRow("exec") << "EXEC Inventory..sp_Inv_UserLocation 'O''Neil'"
+                              << QVariantList{"O'Neil"};
+        QTest::newRow("two quoted")
+            << "Inventory..sp_Inv_SearchItem_In_Invent 'A100','19'" << QVariantList{"A100", "19"};
         QTest::newRow("unquoted") << "Inventory..sp_Inv_KitofItems_PerItem K001,A100"
                                   << QVariantList{"K001", "A100"};
         QTest::newRow("number") << "Inventory..sp_Inv_KitofItems 1234" << QVariantList{"1234"};
@@ -203,7 +219,8 @@ private slots:
     {
         QTest::addColumn<QString>("tsql");
         QTest::newRow("two statements") << "Delete T Where A = '1'; Delete U";
-        QTest::newRow("hidden second statement") << "Select * From T Where A = '' ; Drop Table T --'";
+        QTest::newRow("hidden second statement")
+            << "Select * From T Where A = '' ; Drop Table T --'";
         QTest::newRow("unknown procedure") << "INVENTORY..sp_Nothing 'x'";
         QTest::newRow("wrong argument count") << "Inventory..sp_Inv_SearchItem_In_Invent 'A100'";
         QTest::newRow("variable") << "Select @@IDENTITY";

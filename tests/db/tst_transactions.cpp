@@ -20,23 +20,28 @@ private slots:
     {
         QTemporaryDir dir;
         auto c = testsupport::newDatabase(dir);
-        c->Execute(QStringLiteral("Insert INVENTORY..tbInvTerms (TermsID, Terms) Values (1, 'CASH')"));
+        c->Execute(
+            QStringLiteral("Insert INVENTORY..tbInvTerms (TermsID, Terms) Values (1, 'CASH')"));
         try {
             Transaction t(*c);
             c->Execute(QStringLiteral("Delete INVENTORY..tbInvTerms Where TermsID = 1"));
-            c->Execute(QStringLiteral("Insert INVENTORY..tbInvTerms (TermsID, Terms) Values (2, '30 DAYS')"));
-            c->Execute(QStringLiteral("Insert INVENTORY..tbInvTerms (TermsID, Nothing) Values (3, 'x')"));
+            c->Execute(QStringLiteral(
+                "Insert INVENTORY..tbInvTerms (TermsID, Terms) Values (2, '30 DAYS')"));
+            c->Execute(
+                QStringLiteral("Insert INVENTORY..tbInvTerms (TermsID, Nothing) Values (3, 'x')"));
             t.commit();
             QFAIL("the failing insert ran");
         } catch (const DbError &) {
         }
         QVERIFY(!c->InTransaction());
-        QCOMPARE(testsupport::rows(*c, QStringLiteral("Select TermsID, Terms From INVENTORY..tbInvTerms")),
+        QCOMPARE(testsupport::rows(
+                     *c, QStringLiteral("Select TermsID, Terms From INVENTORY..tbInvTerms")),
                  QStringList{QStringLiteral("1|CASH")});
 
         {
             Transaction t(*c);
-            c->Execute(QStringLiteral("Update INVENTORY..tbInvTerms Set Terms = 'COD' Where TermsID = 1"));
+            c->Execute(
+                QStringLiteral("Update INVENTORY..tbInvTerms Set Terms = 'COD' Where TermsID = 1"));
             t.commit();
         }
         QCOMPARE(testsupport::rows(*c, QStringLiteral("Select Terms From INVENTORY..tbInvTerms")),
@@ -71,7 +76,8 @@ private slots:
         c->runScript(QStringLiteral("CREATE TABLE Counter (Number INTEGER, Worker TEXT)"));
         const QString path = testsupport::targetOf(*c);
         const QString target =
-            overOdbc ? QStringLiteral("odbc:DRIVER=SQLite3;Database=%1;Timeout=30000").arg(path) : path;
+            overOdbc ? QStringLiteral("odbc:DRIVER=SQLite3;Database=%1;Timeout=30000").arg(path)
+                     : path;
 
         // The two take turns, each asking for the write lock while the other holds it with the
         // number read and not yet written: the asker must wait, then read the number written.
@@ -97,8 +103,9 @@ private slots:
         QVERIFY2(holder.finish(), holder.errors().constData());
         QVERIFY2(asker.finish(), asker.errors().constData());
 
-        QCOMPARE(testsupport::rows(*c, QStringLiteral("Select Count(*), Count(Distinct Number), Max(Number) "
-                                                      "From Counter")),
+        QCOMPARE(testsupport::rows(
+                     *c, QStringLiteral("Select Count(*), Count(Distinct Number), Max(Number) "
+                                        "From Counter")),
                  QStringList{QStringLiteral("%1|%1|%1").arg(2 * perWorker)});
     }
 };

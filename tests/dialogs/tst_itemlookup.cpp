@@ -300,12 +300,12 @@ private slots:
         QTest::addColumn<int>("maxRows");
         QTest::addColumn<QStringList>("expected");
         QTest::addColumn<bool>("more");
-        QTest::newRow("master, more than the limit") << "" << 3 << QStringList{"N5", "G1", "OB1"}
-                                                     << true;
+        QTest::newRow("master, more than the limit")
+            << "" << 3 << QStringList{"N5", "G1", "OB1"} << true;
         QTest::newRow("master, exactly the limit") << "" << 8 << AllActive << false;
         QTest::newRow("location, more than the limit") << "19" << 1 << QStringList{"G1"} << true;
-        QTest::newRow("location, exactly the limit") << "19" << 2 << QStringList{"G1", "123"}
-                                                     << false;
+        QTest::newRow("location, exactly the limit")
+            << "19" << 2 << QStringList{"G1", "123"} << false;
     }
 
     void longListsStopAtTheLimit()

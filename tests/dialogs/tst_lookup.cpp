@@ -94,29 +94,35 @@ private slots:
         QTest::addColumn<QString>("searchString");
 
         QTest::newRow("supplier names in upper case, inactive left out, no status listed")
-            << qint16(1) << " acme" << "Supplier"
-            << QStringList{"ACME MEDICAL=2", "ACME PHARMA=1"} << " acme";
+            << qint16(1) << " acme"
+            << "Supplier" << QStringList{"ACME MEDICAL=2", "ACME PHARMA=1"} << " acme";
         QTest::newRow("supplier code compared exactly")
-            << qint16(1) << "1" << "Supplier" << QStringList{"ACME PHARMA=1"} << "1";
+            << qint16(1) << "1"
+            << "Supplier" << QStringList{"ACME PHARMA=1"} << "1";
         QTest::newRow("supplier name with a quote mark")
-            << qint16(1) << "o'h" << "Supplier" << QStringList{"O'HARA DRUGS=21"} << "21";
-        QTest::newRow("inactive supplier by code") << qint16(1) << "3" << "Supplier"
-                                                   << QStringList() << "3";
+            << qint16(1) << "o'h"
+            << "Supplier" << QStringList{"O'HARA DRUGS=21"} << "21";
+        QTest::newRow("inactive supplier by code") << qint16(1) << "3"
+                                                   << "Supplier" << QStringList() << "3";
         QTest::newRow("empty text lists every active supplier")
-            << qint16(1) << "" << "Supplier"
+            << qint16(1) << ""
+            << "Supplier"
             << QStringList{"1 STOP SHOP=20", "ACME MEDICAL=2", "ACME PHARMA=1", "BETA SUPPLY=12",
                            "O'HARA DRUGS=21"}
             << "";
-        QTest::newRow("terms by name") << qint16(2) << "CH" << "Terms of Payment"
-                                       << QStringList{"CHARGE=6"} << "6";
-        QTest::newRow("terms by code, unquoted") << qint16(2) << " 2 " << "Terms of Payment"
-                                                 << QStringList{"30 DAYS=2"} << "2";
-        QTest::newRow("terms, empty status listed") << qint16(2) << "CAS" << "Terms of Payment"
-                                                    << QStringList{"CASH=4"} << "4";
-        QTest::newRow("units by name") << qint16(3) << "bo" << "Unit of Measure"
-                                       << QStringList{"BOTTLE 1L=10", "BOX=2"} << "bo";
-        QTest::newRow("inactive unit by code") << qint16(3) << "3" << "Unit of Measure"
-                                               << QStringList() << "3";
+        QTest::newRow("terms by name") << qint16(2) << "CH"
+                                       << "Terms of Payment" << QStringList{"CHARGE=6"} << "6";
+        QTest::newRow("terms by code, unquoted")
+            << qint16(2) << " 2 "
+            << "Terms of Payment" << QStringList{"30 DAYS=2"} << "2";
+        QTest::newRow("terms, empty status listed")
+            << qint16(2) << "CAS"
+            << "Terms of Payment" << QStringList{"CASH=4"} << "4";
+        QTest::newRow("units by name")
+            << qint16(3) << "bo"
+            << "Unit of Measure" << QStringList{"BOTTLE 1L=10", "BOX=2"} << "bo";
+        QTest::newRow("inactive unit by code") << qint16(3) << "3"
+                                               << "Unit of Measure" << QStringList() << "3";
     }
 
     void searchAtLoad()

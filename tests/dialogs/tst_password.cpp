@@ -54,12 +54,11 @@ private:
     std::shared_ptr<const ui::test::ModalWatch>
     show(const std::function<void(frmDeletePassword &)> &action)
     {
-        auto watch =
-            ui::test::whenModal([&](QWidget *w) {
-                auto *dialog = qobject_cast<frmDeletePassword *>(w);
-                QVERIFY(dialog);
-                action(*dialog);
-            });
+        auto watch = ui::test::whenModal([&](QWidget *w) {
+            auto *dialog = qobject_cast<frmDeletePassword *>(w);
+            QVERIFY(dialog);
+            action(*dialog);
+        });
         frmDeletePassword::instance().exec();
         return watch;
     }

@@ -21,16 +21,15 @@ INSERT INTO tbforGeneric (GenericID, GenericName, Node_Key) VALUES
 
 QString state(const clsGeneric &g)
 {
-    return QStringList{g.GenericID(), g.GenericName(), g.Classification()}.join(
-        QLatin1Char('|'));
+    return QStringList{g.GenericID(), g.GenericName(), g.Classification()}.join(QLatin1Char('|'));
 }
 
 std::shared_ptr<GenericObject> add(colGeneric &c, const QString &name, const QString &key = {},
                                    double lastDelivery = 0)
 {
     return c.Add(name, QStringLiteral("5010"), QDateTime(QDate(2026, 2, 15), QTime(0, 0)),
-                 lastDelivery, 1, 2, 3, 4, QStringLiteral("BOX"), QStringLiteral("2"), 5.5, true,
-                 6, 7, key);
+                 lastDelivery, 1, 2, 3, 4, QStringLiteral("BOX"), QStringLiteral("2"), 5.5, true, 6,
+                 7, key);
 }
 
 QStringList names(const colGeneric &c)
@@ -163,14 +162,30 @@ private slots:
         add(c, QStringLiteral("SECOND"));
         const auto error = raised([&] {
             switch (action) {
-            case 0: add(c, QStringLiteral("THIRD"), QStringLiteral("g1")); break;
-            case 1: c.Item(QStringLiteral("G2")); break;
-            case 2: c.Item(QString()); break;
-            case 3: c.Item(0); break;
-            case 4: c.Item(3); break;
-            case 5: c.Remove(QStringLiteral("G2")); break;
-            case 6: c.Remove(3); break;
-            case 7: add(c, QStringLiteral("THIRD"), QStringLiteral("G3"), 32767.5); break;
+            case 0:
+                add(c, QStringLiteral("THIRD"), QStringLiteral("g1"));
+                break;
+            case 1:
+                c.Item(QStringLiteral("G2"));
+                break;
+            case 2:
+                c.Item(QString());
+                break;
+            case 3:
+                c.Item(0);
+                break;
+            case 4:
+                c.Item(3);
+                break;
+            case 5:
+                c.Remove(QStringLiteral("G2"));
+                break;
+            case 6:
+                c.Remove(3);
+                break;
+            case 7:
+                add(c, QStringLiteral("THIRD"), QStringLiteral("G3"), 32767.5);
+                break;
             }
         });
         QVERIFY(error);

@@ -117,17 +117,22 @@ private slots:
         QTest::addColumn<QStringList>("expected");
 
         QTest::newRow("new in an empty table: code 1, name after a blank")
-            << "" << "NEW" << "PHARMACY" << QStringList{"1|[ PHARMACY]|A|0|1|1"};
+            << ""
+            << "NEW"
+            << "PHARMACY" << QStringList{"1|[ PHARMACY]|A|0|1|1"};
         QTest::newRow("new after 7 and 12: code 13")
             << "INSERT INTO tbInvLocation VALUES ('7', 'A', 'A', 1, 1, 0, NULL), "
                "('12', 'B', 'A', 1, 1, 0, NULL);"
-            << "" << "WARD 5"
-            << QStringList{"7|[A]|A|1|1|0", "12|[B]|A|1|1|0", "13|[ WARD 5]|A|0|1|1"};
+            << ""
+            << "WARD 5" << QStringList{"7|[A]|A|1|1|0", "12|[B]|A|1|1|0", "13|[ WARD 5]|A|0|1|1"};
         QTest::newRow("existing: name stored without the blank")
             << "INSERT INTO tbInvLocation VALUES ('7', ' PHARMACY', 'I', 1, 1, 0, 'M');"
-            << "7" << "PHARMACY" << QStringList{"7|[PHARMACY]|A|0|1|1"};
+            << "7"
+            << "PHARMACY" << QStringList{"7|[PHARMACY]|A|0|1|1"};
         QTest::newRow("quote mark stored as typed")
-            << "" << "" << "ST. JUDE'S WARD" << QStringList{"1|[ ST. JUDE'S WARD]|A|0|1|1"};
+            << ""
+            << ""
+            << "ST. JUDE'S WARD" << QStringList{"1|[ ST. JUDE'S WARD]|A|0|1|1"};
     }
 
     void update()

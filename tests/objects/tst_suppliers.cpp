@@ -26,9 +26,16 @@ INSERT INTO tbInvSupplier (SupplierID, SupplierName, Status, SupplierType, Addre
 
 QString state(const clsSupplier &s)
 {
-    return QStringList{s.SupplierID(), s.SupplierName(), s.Status(), s.SupplierType(),
-                       s.Address1(), s.Address2(), s.Address3(), s.TelNum(),
-                       s.FreeGoods() ? "free" : "-", s.VATSupplier() ? "vat" : "-",
+    return QStringList{s.SupplierID(),
+                       s.SupplierName(),
+                       s.Status(),
+                       s.SupplierType(),
+                       s.Address1(),
+                       s.Address2(),
+                       s.Address3(),
+                       s.TelNum(),
+                       s.FreeGoods() ? "free" : "-",
+                       s.VATSupplier() ? "vat" : "-",
                        s.ContactPerson()}
         .join(QLatin1Char('|'));
 }
@@ -115,8 +122,10 @@ private slots:
         QTest::addColumn<QString>("expected");
 
         // Members copied before the failing column keep their new values.
-        QTest::newRow("Null FreeGoods") << "3" << "3|NO FREE GOODS|A|V|X|||TEL|free|vat|C";
-        QTest::newRow("Null isVAT") << "4" << "4|NO VAT FLAG|A|V|X|||555|free|vat|C";
+        QTest::newRow("Null FreeGoods") << "3"
+                                        << "3|NO FREE GOODS|A|V|X|||TEL|free|vat|C";
+        QTest::newRow("Null isVAT") << "4"
+                                    << "4|NO VAT FLAG|A|V|X|||555|free|vat|C";
     }
 
     void loadSupplierFailures()
@@ -180,7 +189,8 @@ private slots:
         QTest::addColumn<QStringList>("expected");
 
         QTest::newRow("new in an empty table: code 1, name with a trailing blank, terms 0 as 0")
-            << "" << "NEW" << qint16(0)
+            << ""
+            << "NEW" << qint16(0)
             << QStringList{"1|[ACME ]|A|V|UNIT 5|||0|555-0111|1|0|JO D'ANGELO"};
         QTest::newRow("new after 7 and 12: code 13")
             << "INSERT INTO tbInvSupplier (SupplierID, SupplierName) VALUES ('7', 'A'), "
@@ -199,8 +209,7 @@ private slots:
         QTest::newRow("existing with terms")
             << "INSERT INTO tbInvSupplier (SupplierID, SupplierName, TermsID) VALUES "
                "('7', 'OLD', 2);"
-            << "7" << qint16(4)
-            << QStringList{"7|[ACME]|A|V|UNIT 5|||4|555-0111|1|0|JO D'ANGELO"};
+            << "7" << qint16(4) << QStringList{"7|[ACME]|A|V|UNIT 5|||4|555-0111|1|0|JO D'ANGELO"};
     }
 
     void updateSupplier()
@@ -245,8 +254,7 @@ private slots:
             << "clsSupplier:Update Method :No new supplier code fits in 4 characters: the "
                "supplier codes have reached the largest one.";
         QTest::newRow("an existing code is not a number")
-            << "INSERT INTO tbInvSupplier (SupplierID, SupplierName) VALUES ('S-1', 'ODD');"
-            << true
+            << "INSERT INTO tbInvSupplier (SupplierID, SupplierName) VALUES ('S-1', 'ODD');" << true
             << "clsSupplier:Update Method :The supplier code 'S-1' is not a number, so no new "
                "supplier code can be formed.";
     }

@@ -34,9 +34,9 @@ QString state(const clsItemClass &c)
 const QString StoredUnits = QStringLiteral(
     "Select UnitOfMeasureID, UnitOfMeasure, Status From INVENTORY..tbInvUnitOfMeasure Order By "
     "UnitOfMeasureID");
-const QString StoredClasses = QStringLiteral(
-    "Select ItemClassificationID, ItemClassificationName, Status From "
-    "INVENTORY..tbInvClassification Order By ItemClassificationID");
+const QString StoredClasses =
+    QStringLiteral("Select ItemClassificationID, ItemClassificationName, Status From "
+                   "INVENTORY..tbInvClassification Order By ItemClassificationID");
 
 } // namespace
 
@@ -104,14 +104,13 @@ private slots:
         QTest::addColumn<qint16>("code");
         QTest::addColumn<QStringList>("expected");
 
-        QTest::newRow("new in an empty table: code 1") << "" << qint16(5)
-                                                       << QStringList{"1|O'CLOCK PACK|A"};
+        QTest::newRow("new in an empty table: code 1")
+            << "" << qint16(5) << QStringList{"1|O'CLOCK PACK|A"};
         QTest::newRow("new after 7 and 12: code 13")
             << "INSERT INTO tbInvUnitOfMeasure VALUES (7, 'BOX', 'A'), (12, 'VIAL', NULL);"
             << qint16(0) << QStringList{"7|BOX|A", "12|VIAL|<null>", "13|O'CLOCK PACK|A"};
-        QTest::newRow("existing")
-            << "INSERT INTO tbInvUnitOfMeasure VALUES (7, 'BOX', 'I');" << qint16(7)
-            << QStringList{"7|O'CLOCK PACK|A"};
+        QTest::newRow("existing") << "INSERT INTO tbInvUnitOfMeasure VALUES (7, 'BOX', 'I');"
+                                  << qint16(7) << QStringList{"7|O'CLOCK PACK|A"};
     }
 
     void updateUnit()
@@ -145,8 +144,7 @@ private slots:
         QTest::newRow("Null status loads as A") << "B" << true << true << "B||A";
         QTest::newRow("not found: reset") << "Q" << true << false << "||";
         QTest::newRow("blanks only: reset without reading") << "  " << false << true << "||";
-        QTest::newRow("the code already held: nothing read") << "Z" << false << true
-                                                             << "Z|OLD|I";
+        QTest::newRow("the code already held: nothing read") << "Z" << false << true << "Z|OLD|I";
     }
 
     void loadClass()
@@ -184,25 +182,28 @@ private slots:
         const QString aToC = QStringLiteral(
             "INSERT INTO tbInvClassification (ItemClassificationID, ItemClassificationName, "
             "Status) VALUES ('A', 'X', 'A'), ('B', 'X', 'A'), ('C', 'X', 'A');");
-        QTest::newRow("New after A to C: D") << aToC << "New" << "D"
-                                             << QStringList{"A|X|A", "B|X|A", "C|X|A",
-                                                            "D|DRUGS & O'S|A"};
-        QTest::newRow("empty after A to C: D") << aToC << "" << "D"
-                                               << QStringList{"A|X|A", "B|X|A", "C|X|A",
-                                                              "D|DRUGS & O'S|A"};
-        QTest::newRow("blanks in an empty table: A") << "" << "  " << "A"
-                                                     << QStringList{"A|DRUGS & O'S|A"};
-        QTest::newRow("a code of the caller's own is kept") << aToC << "X" << "X"
-                                                            << QStringList{"A|X|A", "B|X|A",
-                                                                           "C|X|A",
-                                                                           "X|DRUGS & O'S|A"};
+        QTest::newRow("New after A to C: D")
+            << aToC << "New"
+            << "D" << QStringList{"A|X|A", "B|X|A", "C|X|A", "D|DRUGS & O'S|A"};
+        QTest::newRow("empty after A to C: D")
+            << aToC << ""
+            << "D" << QStringList{"A|X|A", "B|X|A", "C|X|A", "D|DRUGS & O'S|A"};
+        QTest::newRow("blanks in an empty table: A") << ""
+                                                     << "  "
+                                                     << "A" << QStringList{"A|DRUGS & O'S|A"};
+        QTest::newRow("a code of the caller's own is kept")
+            << aToC << "X"
+            << "X" << QStringList{"A|X|A", "B|X|A", "C|X|A", "X|DRUGS & O'S|A"};
         QTest::newRow("only New as written forms a code")
-            << "" << "NEW" << "NEW" << QStringList{"NEW|DRUGS & O'S|A"};
+            << ""
+            << "NEW"
+            << "NEW" << QStringList{"NEW|DRUGS & O'S|A"};
         QTest::newRow("after Z the next character")
             << "INSERT INTO tbInvClassification (ItemClassificationID) VALUES ('Z');"
-            << "New" << "[" << QStringList{"[|DRUGS & O'S|A", "Z|<null>|<null>"};
-        QTest::newRow("existing") << aToC << "B" << "B"
-                                  << QStringList{"A|X|A", "B|DRUGS & O'S|A", "C|X|A"};
+            << "New"
+            << "[" << QStringList{"[|DRUGS & O'S|A", "Z|<null>|<null>"};
+        QTest::newRow("existing") << aToC << "B"
+                                  << "B" << QStringList{"A|X|A", "B|DRUGS & O'S|A", "C|X|A"};
     }
 
     void updateClass()

@@ -21,7 +21,6 @@
 //     SAVE-th save it kills itself (SIGKILL) as the save sends its STATEMENT-th statement, or as it
 //     commits when STATEMENT is 0.
 // Any message the window showed goes to standard error; the exit code is then 1.
-#include "serverdatabase.h"
 #include "app/modInventory.h"
 #include "dialogs/frmDeletePassword.h"
 #include "platform/db/connection.h"
@@ -31,6 +30,7 @@
 #include "platform/ui/locationcombo.h"
 #include "platform/ui/msgbox.h"
 #include "request/frmMain.h"
+#include "serverdatabase.h"
 #include "support/messages.h"
 #include "support/modal.h"
 #include "support/sqllog.h"
@@ -252,7 +252,8 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     if (argc < 5) {
-        std::fprintf(stderr, "usage: reliability_worker FILE|postgresql:DATABASE mix|typed|big COUNT WORKER|NUMBER\n");
+        std::fprintf(stderr, "usage: reliability_worker FILE|postgresql:DATABASE mix|typed|big "
+                             "COUNT WORKER|NUMBER\n");
         return 2;
     }
     const QString file = QString::fromLocal8Bit(argv[1]);

@@ -106,12 +106,14 @@ private slots:
     void initTestCase_data() { testsupport::addEngineRows(); }
     void init() { INVENTORY_USE_ENGINE_OF_ROW(); }
 
-    // Four workstations (eight on the server), each saving new requests, saving its own again with other lines,
-    // verifying (through the password dialog, and directly) and cancelling, all at once.
+    // Four workstations (eight on the server), each saving new requests, saving its own again with
+    // other lines, verifying (through the password dialog, and directly) and cancelling, all at
+    // once.
     void mixedWorkstations()
     {
         QTemporaryDir dir;
-        auto c = testsupport::newDatabase(dir, db::Contents::SchemaOnly, QStringLiteral("shared.db"));
+        auto c =
+            testsupport::newDatabase(dir, db::Contents::SchemaOnly, QStringLiteral("shared.db"));
         c->runScript(fixture(4));
         const QString path = testsupport::targetOf(*c);
 
@@ -210,7 +212,8 @@ private slots:
     void typedNumbersRace()
     {
         QTemporaryDir dir;
-        auto check = testsupport::newDatabase(dir, db::Contents::SchemaOnly, QStringLiteral("typed.db"));
+        auto check =
+            testsupport::newDatabase(dir, db::Contents::SchemaOnly, QStringLiteral("typed.db"));
         check->runScript(fixture(4));
         const QString path = testsupport::targetOf(*check);
         const int numbers = 25;

@@ -337,7 +337,8 @@ private slots:
         w().cmdView->click();
         frmReportViewer *viewer = printedViewer();
         QVERIFY(viewer);
-        QCOMPARE(QFileInfo(viewer->suggestedFileName()).fileName(), QStringLiteral("Request 7.pdf"));
+        QCOMPARE(QFileInfo(viewer->suggestedFileName()).fileName(),
+                 QStringLiteral("Request 7.pdf"));
         const QString path = m_dir.filePath(QStringLiteral("request 7.pdf"));
         QVERIFY(viewer->exportPdf(path));
         QFile pdf(path);

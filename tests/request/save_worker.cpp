@@ -26,7 +26,9 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     if (argc < 5) {
-        std::fprintf(stderr, "usage: save_worker FILE|odbc:CONNECTION|postgresql:DATABASE COUNT LINES WORKER\n");
+        std::fprintf(
+            stderr,
+            "usage: save_worker FILE|odbc:CONNECTION|postgresql:DATABASE COUNT LINES WORKER\n");
         return 2;
     }
     const QString target = QString::fromLocal8Bit(argv[1]);

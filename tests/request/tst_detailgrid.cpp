@@ -58,8 +58,10 @@ private slots:
             "INSERT INTO tbInvLocation VALUES ('19', 'CENTRAL SUPPLY', NULL, 1, 0, 1, NULL);"
             "INSERT INTO tbInvLocation VALUES ('27', 'WARD 3', NULL, 0, 0, 1, NULL);"
             "INSERT INTO tbinvUserLocation VALUES ('E01', '27');"
-            "INSERT INTO tbInvMaster (ItemID, ItemName, ItemDesc, UnitOfMeasureID) VALUES ('1001', 'GAUZE', '4X4', 1);"
-            "INSERT INTO tbInvMaster (ItemID, ItemName, ItemDesc, UnitOfMeasureID) VALUES ('1003', 'TAPE', '1IN', 1);"
+            "INSERT INTO tbInvMaster (ItemID, ItemName, ItemDesc, UnitOfMeasureID) VALUES ('1001', "
+            "'GAUZE', '4X4', 1);"
+            "INSERT INTO tbInvMaster (ItemID, ItemName, ItemDesc, UnitOfMeasureID) VALUES ('1003', "
+            "'TAPE', '1IN', 1);"
             "INSERT INTO tbInvent (ItemID, LocationID, OnHand) VALUES ('1001', '19', 40);"
             "INSERT INTO tbInvent (ItemID, LocationID, OnHand) VALUES ('1003', '19', 0);"
             "INSERT INTO tbInvent (ItemID, LocationID, OnHand) VALUES ('1001', '27', 2);"
@@ -194,7 +196,8 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::newRow("grouped") << QStringList{"1,234.5000", "10.0000"} << "1,244.5000";
         QTest::newRow("not numeric adds nothing") << QStringList{"abc", "", "2.5"} << "2.5000";
-        QTest::newRow("rounded to four decimals per line") << QStringList{"0.00005", "0.00005"} << "0.0002";
+        QTest::newRow("rounded to four decimals per line")
+            << QStringList{"0.00005", "0.00005"} << "0.0002";
         QTest::newRow("negative") << QStringList{"-3", "1"} << "-2.0000";
         QTest::newRow("large") << QStringList{"999,999,999.9999", "0.0001"} << "1,000,000,000.0000";
     }

@@ -94,10 +94,18 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("name");
-        QTest::newRow("item code") << "1001" << "1001" << "GAUZE 4X4 STERILE";
-        QTest::newRow("bar code") << "4800001" << "1001" << "GAUZE 4X4 STERILE";
-        QTest::newRow("code with blanks") << "  1003 " << "1003" << "SYRINGE 5CC DISPOSABLE";
-        QTest::newRow("the one name that starts so") << "SYR" << "1003" << "SYRINGE 5CC DISPOSABLE";
+        QTest::newRow("item code") << "1001"
+                                   << "1001"
+                                   << "GAUZE 4X4 STERILE";
+        QTest::newRow("bar code") << "4800001"
+                                  << "1001"
+                                  << "GAUZE 4X4 STERILE";
+        QTest::newRow("code with blanks") << "  1003 "
+                                          << "1003"
+                                          << "SYRINGE 5CC DISPOSABLE";
+        QTest::newRow("the one name that starts so") << "SYR"
+                                                     << "1003"
+                                                     << "SYRINGE 5CC DISPOSABLE";
     }
 
     void resolution()
@@ -172,7 +180,8 @@ private slots:
         QTest::addColumn<bool>("allowZero");
         QTest::addColumn<QString>("code");
         QTest::addColumn<QStringList>("messages");
-        QTest::newRow("refused at zero") << true << "1002" << QStringList{"Zero Item Onhand", "Enter another item"};
+        QTest::newRow("refused at zero")
+            << true << "1002" << QStringList{"Zero Item Onhand", "Enter another item"};
         QTest::newRow("accepted when allowed") << false << "1002" << QStringList();
         QTest::newRow("no kit check when refusing zero") << true << "2001" << QStringList();
     }
@@ -229,21 +238,55 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("focus");
-        QTest::newRow("1 no code") << " " << "1" << "1" << "5" << false << "Invalid product code..." << "MESSAGE"
+        QTest::newRow("1 no code") << " "
+                                   << "1"
+                                   << "1"
+                                   << "5" << false << "Invalid product code..."
+                                   << "MESSAGE"
                                    << "txtProdCode";
-        QTest::newRow("2 quantity not numeric")
-            << "1001" << "X" << "X" << "5" << false << "Invalid quantity..." << "MESSAGE" << "txtWithdraw";
-        QTest::newRow("3 no quantity") << "1001" << "0" << "X" << "5" << false
-                                       << "Please enter a value for Quantity." << "MESSAGE" << "txtWithdraw";
-        QTest::newRow("4 cost not numeric") << "1001" << "-2" << "X" << "5" << false << "Invalid unit cost..."
-                                            << "MESSAGE" << "txtUnitCost";
-        QTest::newRow("4 negative cost") << "1001" << "-2" << "-1" << "5" << false << "Invalid unit cost..."
-                                         << "MESSAGE" << "txtUnitCost";
-        QTest::newRow("5 negative quantity") << "1001" << "-2" << "1" << "5" << false
-                                             << "Quantity must not be lesser than zero." << "HEY!" << "txtWithdraw";
-        QTest::newRow("6 nothing on hand") << "1001" << "2" << "1" << "0" << true << "Zero Item Onhand" << "HEY!"
+        QTest::newRow("2 quantity not numeric") << "1001"
+                                                << "X"
+                                                << "X"
+                                                << "5" << false << "Invalid quantity..."
+                                                << "MESSAGE"
+                                                << "txtWithdraw";
+        QTest::newRow("3 no quantity") << "1001"
+                                       << "0"
+                                       << "X"
+                                       << "5" << false << "Please enter a value for Quantity."
+                                       << "MESSAGE"
+                                       << "txtWithdraw";
+        QTest::newRow("4 cost not numeric") << "1001"
+                                            << "-2"
+                                            << "X"
+                                            << "5" << false << "Invalid unit cost..."
+                                            << "MESSAGE"
+                                            << "txtUnitCost";
+        QTest::newRow("4 negative cost") << "1001"
+                                         << "-2"
+                                         << "-1"
+                                         << "5" << false << "Invalid unit cost..."
+                                         << "MESSAGE"
+                                         << "txtUnitCost";
+        QTest::newRow("5 negative quantity")
+            << "1001"
+            << "-2"
+            << "1"
+            << "5" << false << "Quantity must not be lesser than zero."
+            << "HEY!"
+            << "txtWithdraw";
+        QTest::newRow("6 nothing on hand") << "1001"
+                                           << "2"
+                                           << "1"
+                                           << "0" << true << "Zero Item Onhand"
+                                           << "HEY!"
                                            << "txtProdCode";
-        QTest::newRow("stored") << "1001" << "2" << "1" << "0" << false << "" << "" << "";
+        QTest::newRow("stored") << "1001"
+                                << "2"
+                                << "1"
+                                << "0" << false << ""
+                                << ""
+                                << "";
     }
 
     void updateChecks()
@@ -306,8 +349,8 @@ private slots:
         QVERIFY(resolve(typed));
         if (watch)
             QVERIFY(watch->acted);
-        for (const QLineEdit *box : {w().txtProdName, w().txtListCost, w().txtOnhand,
-                                     w().txtAverageCost, w().txtUOM})
+        for (const QLineEdit *box :
+             {w().txtProdName, w().txtListCost, w().txtOnhand, w().txtAverageCost, w().txtUOM})
             QCOMPARE(box->text(), QString());
         w().txtWithdraw->setText(QStringLiteral("2"));
         w().txtUnitCost->setText(QStringLiteral("1"));
@@ -328,7 +371,8 @@ private slots:
         w().txtOnhand->setText(QStringLiteral("3"));
         w().cmdOK_Click();
         QCOMPARE(m_messages->texts(),
-                 QStringList{QStringLiteral("The requested quantity is greater than the current stock")});
+                 QStringList{
+                     QStringLiteral("The requested quantity is greater than the current stock")});
         QCOMPARE(w().grdDetails->TextMatrix(1, 0), QStringLiteral("1004"));
     }
 
@@ -350,7 +394,8 @@ private slots:
         // A line already in the grid; a kit's lines replace it.
         w().grdDetails->setTextMatrix(1, 0, QStringLiteral("5555"));
         w().AddDetailRow();
-        m_messages->queueAnswer(choice == QLatin1String("refuse") ? ui::Answer::No : ui::Answer::Yes);
+        m_messages->queueAnswer(choice == QLatin1String("refuse") ? ui::Answer::No
+                                                                  : ui::Answer::Yes);
         std::shared_ptr<const ui::test::ModalWatch> watch;
         if (choice != QLatin1String("refuse")) {
             watch = ui::test::whenModal([choice](QWidget *dialog) {
@@ -368,7 +413,8 @@ private slots:
         }
         QVERIFY(resolve(QStringLiteral("2001")));
         QCOMPARE(m_messages->texts(),
-                 QStringList{QStringLiteral("Item is a Kit. Do you want to add items located in the Kit?")});
+                 QStringList{QStringLiteral(
+                     "Item is a Kit. Do you want to add items located in the Kit?")});
         QCOMPARE(m_messages->messages().first().title, QStringLiteral("Message"));
         if (watch)
             QVERIFY(watch->acted);

@@ -171,8 +171,10 @@ private slots:
         // The date as month, day, year and time, short enough for its column (the year in two
         // digits where the font needs it); the stored value as the cell's tooltip.
         const QString date = cells.takeAt(3);
-        QCOMPARE(cells.join(QLatin1Char('|')), QStringLiteral("7|WARD 3|CENTRAL SUPPLY|REYES, ANA"));
-        QVERIFY2(date == QLatin1String("11/02/2026 09:00 AM") || date == QLatin1String("11/02/26 09:00 AM") ||
+        QCOMPARE(cells.join(QLatin1Char('|')),
+                 QStringLiteral("7|WARD 3|CENTRAL SUPPLY|REYES, ANA"));
+        QVERIFY2(date == QLatin1String("11/02/2026 09:00 AM") ||
+                     date == QLatin1String("11/02/26 09:00 AM") ||
                      date == QLatin1String("11/02/26 09:00"),
                  qPrintable(date));
         ui::FlexGrid &grid = *w().grdListing;
@@ -260,15 +262,18 @@ private slots:
         QTest::addColumn<QString>("dated");     // the date and justification shown, "|"-joined
         QTest::newRow("one line gives three rows")
             << "12" << QStringList{"1002|SYRINGE 5CC DISPOSABLE|2.5|12.5|31.25|Y|Y", "||||||"}
-            << "12|19|CENTRAL SUPPLY|28|WARD 4" << "2026-10-20 10:00:00|ER";
+            << "12|19|CENTRAL SUPPLY|28|WARD 4"
+            << "2026-10-20 10:00:00|ER";
         QTest::newRow("two lines")
             << "7"
             << QStringList{"1001|GAUZE 4X4 STERILE|5|12.5|62.5|Y|N",
                            "1002|SYRINGE 5CC DISPOSABLE|10|3|30|N|Y", "||||||"}
-            << "7|19|CENTRAL SUPPLY|27|WARD 3" << "2026-11-02 09:00:00|WARD STOCK";
+            << "7|19|CENTRAL SUPPLY|27|WARD 3"
+            << "2026-11-02 09:00:00|WARD STOCK";
         QTest::newRow("null quantity and cost show 0")
             << "13" << QStringList{"1001|GAUZE 4X4 STERILE|0|0|0|N|N", "||||||"}
-            << "13|27|WARD 3|19|CENTRAL SUPPLY" << "2026-11-03 08:00:00|";
+            << "13|27|WARD 3|19|CENTRAL SUPPLY"
+            << "2026-11-03 08:00:00|";
         // The header controls keep what they showed; the grid is emptied to its two rows.
         QTest::newRow("no rows") << "99" << QStringList{"||||||"} << "KEPT|19|CENTRAL SUPPLY||"
                                  << "2026-01-02 03:04:05|TYPED BEFORE";

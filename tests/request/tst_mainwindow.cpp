@@ -57,7 +57,8 @@ private:
     std::unique_ptr<frmMain> m_window;
 
     // Signs E01 in on a fresh fixture, with the session values start-up would set.
-    void start(const QString &extra = QString(), const QString &client = QString(), bool autoNumber = false)
+    void start(const QString &extra = QString(), const QString &client = QString(),
+               bool autoNumber = false)
     {
         m_session = std::make_unique<testsupport::Session>(QString::fromLatin1(Fixture) + extra);
         ClientName = client;
@@ -70,7 +71,8 @@ private:
     frmMain &w() { return *m_window; }
     QStringList texts() const { return m_messages->texts(); }
 
-    // Moves the focus out of a field with Tab, as the user would, and lets queued focus changes run.
+    // Moves the focus out of a field with Tab, as the user would, and lets queued focus changes
+    // run.
     static void tabOut(QWidget *field)
     {
         field->setFocus();
@@ -79,10 +81,7 @@ private:
     }
 
 private slots:
-    void init()
-    {
-        m_messages = std::make_unique<ui::ScopedRecordingResponder>();
-    }
+    void init() { m_messages = std::make_unique<ui::ScopedRecordingResponder>(); }
 
     void cleanup()
     {
@@ -100,12 +99,17 @@ private slots:
         QTest::addColumn<QString>("retail");
         QTest::addColumn<bool>("minMax");
         const QString general = QStringLiteral("CALVOX - Inventory Request");
-        QTest::newRow("general") << "" << general << false << "&View" << "Yes" << false;
-        QTest::newRow("KVB") << "KVB" << general << true << "Print" << "Retail" << false;
-        QTest::newRow("kvb is not KVB") << "kvb" << general << false << "&View" << "Yes" << false;
-        QTest::newRow("NORBEK") << "NORBEK" << "Visual Calvox - Stock Request" << false << "&View" << "Yes"
-                                << false;
-        QTest::newRow("RQ") << "RQ" << general << false << "&View" << "Yes" << true;
+        QTest::newRow("general") << "" << general << false << "&View"
+                                 << "Yes" << false;
+        QTest::newRow("KVB") << "KVB" << general << true << "Print"
+                             << "Retail" << false;
+        QTest::newRow("kvb is not KVB") << "kvb" << general << false << "&View"
+                                        << "Yes" << false;
+        QTest::newRow("NORBEK") << "NORBEK"
+                                << "Visual Calvox - Stock Request" << false << "&View"
+                                << "Yes" << false;
+        QTest::newRow("RQ") << "RQ" << general << false << "&View"
+                            << "Yes" << true;
     }
 
     void loadPerClient()
@@ -121,8 +125,9 @@ private slots:
         QCOMPARE(w().chkPrint->isVisible(), printShort);
         QCOMPARE(w().cmdView->text(), view);
         QCOMPARE(w().optConsumed[0]->text(), retail);
-        QCOMPARE(w().lblForRetail->text(), client == QLatin1String("KVB") ? QStringLiteral("For")
-                                                                          : QStringLiteral("For Retail?"));
+        QCOMPARE(w().lblForRetail->text(), client == QLatin1String("KVB")
+                                               ? QStringLiteral("For")
+                                               : QStringLiteral("For Retail?"));
         QCOMPARE(w().txtMin->isHidden() == false, minMax);
 
         QCOMPARE(w().SSTab1->currentIndex(), 0);
@@ -146,9 +151,12 @@ private slots:
         QTest::addColumn<bool>("visible");
         QTest::addColumn<bool>("mayVerify");
         QTest::newRow("no row") << "" << true << false;
-        QTest::newRow("denied") << "INSERT INTO tbInvUserSettings VALUES ('E01', 0)" << false << false;
-        QTest::newRow("allowed") << "INSERT INTO tbInvUserSettings VALUES ('E01', 1)" << true << true;
-        QTest::newRow("another user's row") << "INSERT INTO tbInvUserSettings VALUES ('E02', 0)" << true << false;
+        QTest::newRow("denied") << "INSERT INTO tbInvUserSettings VALUES ('E01', 0)" << false
+                                << false;
+        QTest::newRow("allowed") << "INSERT INTO tbInvUserSettings VALUES ('E01', 1)" << true
+                                 << true;
+        QTest::newRow("another user's row")
+            << "INSERT INTO tbInvUserSettings VALUES ('E02', 0)" << true << false;
     }
 
     void rights()
@@ -176,7 +184,8 @@ private slots:
         w().cmdNew->click();
         QCoreApplication::processEvents();
         QCOMPARE(w().SSTab1->currentIndex(), 1);
-        // The tab rule loaded the selected request's locations; New keeps them, now open for change.
+        // The tab rule loaded the selected request's locations; New keeps them, now open for
+        // change.
         QCOMPARE(w().cboTargetLocation->currentText(), QStringLiteral("WARD 3"));
         QCOMPARE(w().cboTargetLocation->Tag(), QStringLiteral("27"));
         QCOMPARE(w().cboLocation->Tag(), QStringLiteral("19"));
@@ -282,10 +291,14 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<bool>("staysInField");
         QTest::addColumn<bool>("retailAllowed");
-        QTest::newRow("ward") << "WARD 4" << "" << false << true;
-        QTest::newRow("asks itself") << "CENTRAL SUPPLY" << "Invalid Target Location..." << true << true;
-        QTest::newRow("unknown") << "NOWHERE" << "" << true << true;
-        QTest::newRow("no retail") << "BULK STORE" << "" << false << false;
+        QTest::newRow("ward") << "WARD 4"
+                              << "" << false << true;
+        QTest::newRow("asks itself") << "CENTRAL SUPPLY"
+                                     << "Invalid Target Location..." << true << true;
+        QTest::newRow("unknown") << "NOWHERE"
+                                 << "" << true << true;
+        QTest::newRow("no retail") << "BULK STORE"
+                                   << "" << false << false;
     }
 
     void departmentCheck()
@@ -388,8 +401,10 @@ private slots:
                 if (top->objectName() == QLatin1String("frmReportViewer") && top->isVisible())
                     viewer = top;
             }
-            QVERIFY2(viewer || texts().join(QLatin1Char('|')).contains(QLatin1String("DepartmentRequest.rpt")),
-                     qPrintable(texts().join(QLatin1Char('|'))));
+            QVERIFY2(
+                viewer ||
+                    texts().join(QLatin1Char('|')).contains(QLatin1String("DepartmentRequest.rpt")),
+                qPrintable(texts().join(QLatin1Char('|'))));
             delete viewer;
             return;
         }
@@ -453,10 +468,13 @@ private slots:
     {
         QTest::addColumn<QString>("extra");
         QTest::addColumn<QString>("next");
-        QTest::newRow("empty table") << "DELETE FROM tbInvWithdrawRequest" << "1";
-        QTest::newRow("7 and 12 stored") << "" << "13";
+        QTest::newRow("empty table") << "DELETE FROM tbInvWithdrawRequest"
+                                     << "1";
+        QTest::newRow("7 and 12 stored") << ""
+                                         << "13";
         QTest::newRow("numeric, not text, order")
-            << "INSERT INTO tbInvWithdrawRequest (DocumentNumber) VALUES ('9')" << "13";
+            << "INSERT INTO tbInvWithdrawRequest (DocumentNumber) VALUES ('9')"
+            << "13";
     }
 
     void documentNumbers()

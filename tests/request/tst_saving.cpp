@@ -137,8 +137,8 @@ QString insertOf(const QString &number, const QString &item, const QString &quan
 
 // Every statement of the list that reads the requests, the stock or the item master costs the
 // same number of SQLite steps before and after 20,000 unrelated rows are added to each of those
-// tables (other items, held at the request's two locations; other request numbers): it goes through an index, so a
-// hospital's years of data do not slow it down. Steps are counted, not timed.
+// tables (other items, held at the request's two locations; other request numbers): it goes through
+// an index, so a hospital's years of data do not slow it down. Steps are counted, not timed.
 void checkCostsDoNotGrowWithTheTables(const QStringList &written)
 {
     static const QRegularExpression largeTable(
@@ -202,11 +202,10 @@ void checkCostsDoNotGrowWithTheTables(const QStringList &written)
     for (qsizetype i = 0; i < statements.size(); ++i) {
         const int after = steps(statements.at(i));
         QVERIFY2(before.at(i) >= 0 && after >= 0, qPrintable(texts.at(i)));
-        QVERIFY2(after - before.at(i) < 1000,
-                 qPrintable(QStringLiteral("%1 -> %2 steps: %3")
-                                .arg(before.at(i))
-                                .arg(after)
-                                .arg(texts.at(i))));
+        QVERIFY2(after - before.at(i) < 1000, qPrintable(QStringLiteral("%1 -> %2 steps: %3")
+                                                             .arg(before.at(i))
+                                                             .arg(after)
+                                                             .arg(texts.at(i))));
     }
 }
 
@@ -382,7 +381,8 @@ private slots:
             << " 12 " << exists << true << "txtDocNum";
         QTest::newRow("typed number not a whole number")
             << false << true << "WARD 3"
-            << "12A" << "The document number must be a whole number." << true << "txtDocNum";
+            << "12A"
+            << "The document number must be a whole number." << true << "txtDocNum";
         // Verify/Save refuses the same, before any password is asked.
         QTest::newRow("Verify/Save, typed number exists") << true << true << "WARD 3"
                                                           << "7" << exists << true << "txtDocNum";
@@ -520,8 +520,7 @@ private slots:
         QCOMPARE(w().txtDocNum->text(), number);
         QCOMPARE(rows(QStringLiteral("Select DocumentNumber, ItemID From tbInvWithdrawRequest "
                                      "Where Remarks = 'WARD STOCK' And TransDate > '2026-12-01'")),
-                 (QStringList{number + QStringLiteral("|1001"),
-                              number + QStringLiteral("|1003")}));
+                 (QStringList{number + QStringLiteral("|1001"), number + QStringLiteral("|1003")}));
         QCOMPARE(w().SSTab1->currentIndex(), 0);
         QVERIFY(listing(true, false).contains(number));
     }
@@ -680,8 +679,8 @@ private slots:
         QFETCH(QString, stored);
         start();
         newRequest();
-        setLines({QStringLiteral("1003|1|1|N|N"),
-                  QStringLiteral("1001|%1|%2|Y|N").arg(quantity, cost)});
+        setLines(
+            {QStringLiteral("1003|1|1|N|N"), QStringLiteral("1001|%1|%2|Y|N").arg(quantity, cost)});
         testsupport::SqlLog capture;
         const bool saved = w().SaveRequest();
         QCOMPARE(saved, !written.isEmpty());
@@ -928,14 +927,15 @@ private slots:
     void keepsWhatPeopleWrote_data()
     {
         QTest::addColumn<bool>("verify");
-        QTest::addColumn<QString>("remarks"); // typed over the loaded justification; null: untouched
-        QTest::addColumn<QString>("stored");  // UserID|TransDate|Remarks|VerifiedBy of every line
+        QTest::addColumn<QString>(
+            "remarks");                      // typed over the loaded justification; null: untouched
+        QTest::addColumn<QString>("stored"); // UserID|TransDate|Remarks|VerifiedBy of every line
         QTest::newRow("Save") << false << QString()
                               << "E02|2026-11-02 09:00:00|WARD STOCK REPLENISHMENT|<null>";
-        QTest::newRow("Verify/Save") << true << QString()
-                                     << "E02|2026-11-02 09:00:00|WARD STOCK REPLENISHMENT|E02";
-        QTest::newRow("justification changed")
-            << false << "FOR THE ICU" << "E02|2026-11-02 09:00:00|FOR THE ICU|<null>";
+        QTest::newRow("Verify/Save")
+            << true << QString() << "E02|2026-11-02 09:00:00|WARD STOCK REPLENISHMENT|E02";
+        QTest::newRow("justification changed") << false << "FOR THE ICU"
+                                               << "E02|2026-11-02 09:00:00|FOR THE ICU|<null>";
     }
 
     void keepsWhatPeopleWrote()
@@ -1100,7 +1100,8 @@ private slots:
         QTest::addColumn<bool>("allItems");
         QTest::addColumn<QString>("statement");
         QTest::newRow("all items") << true << "Inventory..sp_Inv_KitofItems '0010'";
-        QTest::newRow("one member") << false << "Inventory..sp_Inv_KitofItems_PerItem '0010','1003'";
+        QTest::newRow("one member")
+            << false << "Inventory..sp_Inv_KitofItems_PerItem '0010','1003'";
     }
 
     void kitCodesGoQuoted()
@@ -1144,7 +1145,8 @@ private slots:
         if (overOdbc && testsupport::currentEngine() != testsupport::Engine::Sqlite)
             QSKIP("ODBC is a transport of the embedded file");
         QTemporaryDir dir;
-        auto c = testsupport::newDatabase(dir, db::Contents::SchemaOnly, QStringLiteral("shared.db"));
+        auto c =
+            testsupport::newDatabase(dir, db::Contents::SchemaOnly, QStringLiteral("shared.db"));
         c->runScript(fixture());
         const QString path = testsupport::targetOf(*c);
         const QString target =
