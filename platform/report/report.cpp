@@ -53,7 +53,15 @@ QString relocated(const QString &location, const QString &database)
                               .arg(location));
     if (database.isEmpty())
         return location;
-    return database + location.mid(dot);
+    // A name from the settings that is no plain identifier goes between brackets ("]" doubled),
+    // so that it stays one name in the statement.
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
+    const QString name =
+        plain.match(database).hasMatch()
+            ? database
+            : QLatin1Char('[') + QString(database).replace(QLatin1Char(']'), QLatin1String("]]")) +
+                  QLatin1Char(']');
+    return name + location.mid(dot);
 }
 
 // --- the report ----------------------------------------------------------------------------------

@@ -223,6 +223,12 @@ private slots:
         QTest::newRow("from the first dot") << "SRV.OLD.dbo.tbX"
                                             << "NEW"
                                             << "NEW.OLD.dbo.tbX";
+        QTest::newRow("name with a blank") << "INVENTORY.dbo.tbX"
+                                           << "HOSPITAL 2"
+                                           << "[HOSPITAL 2].dbo.tbX";
+        QTest::newRow("name with a bracket") << "INVENTORY..tbX"
+                                             << "A]; DROP TABLE tbX --"
+                                             << "[A]]; DROP TABLE tbX --]..tbX";
         QTest::newRow("no session database") << "INVENTORY.dbo.tbX"
                                              << ""
                                              << "INVENTORY.dbo.tbX";
