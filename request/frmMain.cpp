@@ -5,6 +5,7 @@
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/locationcombo.h"
 #include "platform/ui/msgbox.h"
+#include "platform/ui/named.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -24,11 +25,7 @@
 
 namespace {
 
-template <typename Widget> Widget *named(Widget *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
+using ui::named;
 
 QLabel *label(const QString &text, const char *name, QWidget *buddy = nullptr)
 {

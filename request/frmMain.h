@@ -216,7 +216,7 @@ private:
     void connectListing();
     void connectSaving();
     void connectPrinting();
-    // The loaded request's date, justification and status, from the first of its lines.
+    // The loaded request's date and justification, from the first of its lines.
     void loadHeader(const db::Recordset &rs);
     void showItem(clsItem &item, bool offerAverageCost);
     // The entry panel shows the item now resolved at a location: only such a code becomes a line.
@@ -232,6 +232,8 @@ private:
     // Processed and cancelled requests are final: true (after telling the user) when the request
     // shown is one of them.
     bool refusedAsFinal();
+    // "P" (processed) and "D" (cancelled): a request in either status is never changed again.
+    static bool isFinalStatus(const QString &status);
     // Marks the request shown as processed ("P"), cancelled ("D") or open ("").
     void setFinalStatus(const QString &status);
     // A request without any coded line is not saved: true (after telling the user) when so.

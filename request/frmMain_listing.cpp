@@ -170,17 +170,6 @@ void frmMain::loadHeader(const db::Recordset &rs)
     }
     if (rs.HasField(QStringLiteral("Remarks")))
         txtRemarks->setText(textOf(rs.Fields(QStringLiteral("Remarks"))));
-    QString final;
-    if (rs.HasField(QStringLiteral("Status"))) {
-        // A processed or cancelled request is shown for reading only; any of its lines says so.
-        for (db::Recordset line = rs; !line.Eof() && final.isEmpty(); line.MoveNext()) {
-            const QString status =
-                textOf(line.Fields(QStringLiteral("Status"))).trimmed().toUpper();
-            if (status == QLatin1String("P") || status == QLatin1String("D"))
-                final = status;
-        }
-    }
-    setFinalStatus(final);
 }
 
 void frmMain::LoadRequest(bool blnFromList)
@@ -208,8 +197,17 @@ void frmMain::LoadRequest(bool blnFromList)
                 ui::Buttons::OK, ui::Icon::Exclamation, QStringLiteral("HEY!"));
         grdDetails->setRows(lines + 2);
         grdDetails->setCols(7);
+        // A processed or cancelled request is shown for reading only; any of its lines says so.
+        const bool hasStatus = rs.HasField(QStringLiteral("Status"));
+        QString final;
         const ui::FlexGrid::Filling filling(*grdDetails);
         for (int n = 1; n <= lines; ++n, rs.MoveNext()) {
+            if (hasStatus && final.isEmpty()) {
+                const QString status =
+                    textOf(rs.Fields(QStringLiteral("Status"))).trimmed().toUpper();
+                if (isFinalStatus(status))
+                    final = status;
+            }
             const double quantity =
                 NullToDefault(rs.Fields(QStringLiteral("Quantity")), 0).toDouble();
             const double unitCost =
@@ -226,6 +224,7 @@ void frmMain::LoadRequest(bool blnFromList)
         }
         for (int c = 0; c < 7; ++c)
             grdDetails->setTextMatrix(lines + 1, c, QString());
+        setFinalStatus(final);
         LoadDetailRow();
     } else {
         // Nothing stored under the number: the grid is emptied to its two rows.

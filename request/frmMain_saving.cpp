@@ -198,11 +198,6 @@ StoredRequest storedRequest(db::Connection &c, const QString &docNum)
     return stored;
 }
 
-bool isFinal(const QString &status)
-{
-    return status == QLatin1String("P") || status == QLatin1String("D");
-}
-
 QString finalMessage(const QString &status)
 {
     return status == QLatin1String("P")
@@ -212,18 +207,23 @@ QString finalMessage(const QString &status)
 
 } // namespace
 
+bool frmMain::isFinalStatus(const QString &status)
+{
+    return status == QLatin1String("P") || status == QLatin1String("D");
+}
+
 void frmMain::setFinalStatus(const QString &status)
 {
     m_finalStatus = status;
     lblFinal->setText(status == QLatin1String("P")   ? QStringLiteral("Processed: read only")
                       : status == QLatin1String("D") ? QStringLiteral("Cancelled: read only")
                                                      : QString());
-    lblFinal->setVisible(isFinal(status));
+    lblFinal->setVisible(isFinalStatus(status));
 }
 
 bool frmMain::refusedAsFinal()
 {
-    if (!isFinal(m_finalStatus))
+    if (!isFinalStatus(m_finalStatus))
         return false;
     ui::MsgBox(finalMessage(m_finalStatus), ui::Buttons::OK, ui::Icon::Information,
                QStringLiteral("MESSAGE"));
@@ -323,7 +323,7 @@ QString frmMain::writeRequest(const QString &verifiedBy, SaveRefusal &refusal)
                            QStringLiteral("Document Number already exists. Please assign a new "
                                           "number."));
         }
-        if (isFinal(stored.status)) {
+        if (isFinalStatus(stored.status)) {
             // Processed or cancelled since it was opened, perhaps at another workstation.
             setFinalStatus(stored.status);
             refusal = SaveRefusal::Final;

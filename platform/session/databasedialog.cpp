@@ -3,6 +3,7 @@
 #include "platform/error.h"
 #include "platform/ui/hourglass.h"
 #include "platform/ui/msgbox.h"
+#include "platform/ui/named.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -46,11 +47,7 @@ int indexOf(Kind kind)
     return 0;
 }
 
-template <typename Widget> Widget *named(Widget *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
+using ui::named;
 
 } // namespace
 
