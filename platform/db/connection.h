@@ -55,8 +55,19 @@ public:
     Recordset query(const QString &sql, const QVariantList &params);
     int execute(const QString &sql, const QVariantList &params);
 
+    // A statement whose result the program does not need. On a server, inside a transaction, it
+    // waits and goes with the next statement whose result is needed (or with the commit) in one
+    // message; a failure is reported there, as a DbError naming this statement, and the whole
+    // transaction rolls back. Elsewhere it runs at once.
+    void Queue(const QString &sql);
+    // Reads that belong together, sent to a server in one message (with whatever is queued): one
+    // recordset per statement, in order. The embedded engine runs them one after another.
+    QVector<Recordset> ExecuteAll(const QStringList &statements);
+
     // One transaction at a time. On SQLite it starts with BEGIN IMMEDIATE, so the write lock is
-    // held from the start and two writers queue instead of failing half-way.
+    // held from the start and two writers queue instead of failing half-way. On PostgreSQL the
+    // BEGIN goes out with the transaction's first statement, and a transaction that sent nothing
+    // ends without a word to the server.
     void BeginTrans();
     void CommitTrans();
     void RollbackTrans();
@@ -75,6 +86,14 @@ private:
     Recordset run(const QString &written, const QString &sql, const QVariantList &params,
                   int *recordsAffected, const QHash<QString, QString> *spellings = nullptr);
     Recordset run(const QString &written, const Statement &statement, int *recordsAffected);
+    struct Pending;
+    Recordset runPostgres(const QString &written, const QString &sql, const QVariantList &params,
+                          int *recordsAffected, const QHash<QString, QString> *spellings);
+    QVector<Recordset> sendPostgres(const QVector<Pending> &batch, int *recordsAffected);
+    Recordset runSqlServerBatch(const QString &written, const QString &sql, int *recordsAffected);
+    void enqueue(const QString &written, const Statement &statement);
+    bool batching() const;
+    Statement translated(const QString &sql, const QVariantList &params = {}) const;
     [[noreturn]] void connectionLost(const QString &written, const QString &sql,
                                      const QString &message);
     void reopenIfLost();
