@@ -135,6 +135,9 @@ struct Connection::Private
     // nobody needs, in order; they go with the next statement sent.
     bool beginPending = false;
     QVector<Connection::Pending> queue;
+    // Reads asked ahead (Prefetch), by their text as written, while a Prefetch lives.
+    int prefetchDepth = 0;
+    QHash<QString, Recordset> prefetched;
 
     ~Private()
     {
@@ -363,6 +366,7 @@ void Connection::enqueue(const QString &written, const Statement &statement)
 
 Recordset Connection::run(const QString &written, const Statement &statement, int *recordsAffected)
 {
+    d->prefetched.clear(); // what was read ahead may be out of date after any other statement
     if (d->inTransaction) {
         for (const QString &lock : statement.lockFirst) {
             if (batching())
@@ -601,12 +605,60 @@ Statement Connection::translated(const QString &sql, const QVariantList &params)
 Recordset Connection::Execute(const QString &sql, int *recordsAffected)
 {
     qCDebug(lcSql).noquote() << withoutSecrets(sql);
+    if (!d->prefetched.isEmpty()) {
+        const auto ahead = d->prefetched.constFind(sql);
+        if (ahead != d->prefetched.constEnd()) {
+            Recordset rs = *ahead;
+            d->prefetched.erase(ahead);
+            if (recordsAffected)
+                *recordsAffected = 0;
+            return rs;
+        }
+        d->prefetched.clear();
+    }
     return run(sql, translated(sql), recordsAffected);
+}
+
+void Connection::beginPrefetch(const QStringList &statements)
+{
+    ++d->prefetchDepth;
+    if (!d->postgres || d->inTransaction)
+        return;
+    QStringList missing;
+    for (const QString &sql : statements) {
+        if (!d->prefetched.contains(sql) && !missing.contains(sql))
+            missing << sql;
+    }
+    if (missing.isEmpty())
+        return;
+    try {
+        QVector<Statement> statementsToSend;
+        for (const QString &sql : missing)
+            statementsToSend << d->dialect->translate(sql);
+        reopenIfLost();
+        QVector<Pending> batch;
+        for (qsizetype i = 0; i < missing.size(); ++i)
+            batch << Pending{missing[i], statementsToSend[i].sql, statementsToSend[i].params,
+                             statementsToSend[i].spellings, true};
+        const QVector<Recordset> results = sendPostgres(batch, nullptr);
+        for (qsizetype i = 0; i < missing.size() && i < results.size(); ++i)
+            d->prefetched.insert(missing[i], results[i]);
+    } catch (const DbError &) {
+        // Each statement runs again when the program makes it, and reports its own failure.
+        d->prefetched.clear();
+    }
+}
+
+void Connection::endPrefetch()
+{
+    if (--d->prefetchDepth == 0)
+        d->prefetched.clear();
 }
 
 void Connection::Queue(const QString &sql)
 {
     qCDebug(lcSql).noquote() << withoutSecrets(sql);
+    d->prefetched.clear();
     const Statement statement = translated(sql);
     if (batching())
         enqueue(sql, statement);
@@ -621,6 +673,7 @@ QVector<Recordset> Connection::ExecuteAll(const QStringList &statements)
         qCDebug(lcSql).noquote() << withoutSecrets(sql);
         translatedStatements << translated(sql);
     }
+    d->prefetched.clear();
     QVector<Recordset> results;
     if (!d->postgres) {
         for (qsizetype i = 0; i < statements.size(); ++i)
@@ -667,6 +720,7 @@ void Connection::BeginTrans()
     if (d->inTransaction)
         throw DbError(QStringLiteral("A transaction is already open on this connection."));
     qCDebug(lcSql) << "BEGIN TRANSACTION";
+    d->prefetched.clear();
     if (d->sqlite) {
         run(QString(), QStringLiteral("BEGIN IMMEDIATE"), {}, nullptr);
     } else if (d->postgres) {
@@ -796,6 +850,16 @@ void Connection::refreshTextColumns()
         (isText ? text : other).insert(column);
     }
     d->sqlite->setTextColumns(text - other);
+}
+
+Prefetch::Prefetch(Connection &connection, const QStringList &statements) : m_connection(connection)
+{
+    m_connection.beginPrefetch(statements);
+}
+
+Prefetch::~Prefetch()
+{
+    m_connection.endPrefetch();
 }
 
 Transaction::Transaction(Connection &connection) : m_connection(connection)

@@ -81,8 +81,11 @@ public:
     QString databaseName() const; // the file of the embedded database, the logon's database else
 
 private:
+    friend class Prefetch;
     struct Private;
     explicit Connection(std::unique_ptr<Private> d);
+    void beginPrefetch(const QStringList &statements);
+    void endPrefetch();
     Recordset run(const QString &written, const QString &sql, const QVariantList &params,
                   int *recordsAffected, const QHash<QString, QString> *spellings = nullptr);
     Recordset run(const QString &written, const Statement &statement, int *recordsAffected);
@@ -103,6 +106,23 @@ private:
     void upgradeIfWritable();
 
     std::unique_ptr<Private> d;
+};
+
+// The reads an action is about to make, asked of a server in one message before it makes them:
+// while this lives, each is answered from what came back, once, when the program makes it as
+// written here. The first statement that is not among them (another code read, a write) drops
+// the rest, and it and whatever follows go to the server as usual; so does everything when the
+// message fails. On the embedded engine, and inside a transaction, nothing is read ahead.
+class Prefetch
+{
+public:
+    Prefetch(Connection &connection, const QStringList &statements);
+    ~Prefetch();
+    Prefetch(const Prefetch &) = delete;
+    Prefetch &operator=(const Prefetch &) = delete;
+
+private:
+    Connection &m_connection;
 };
 
 // Rolls the transaction back unless commit() was reached: a throw anywhere inside leaves the

@@ -26,7 +26,6 @@ enum : Oid {
     Int2Oid = 21,
     Int4Oid = 23,
     RegprocOid = 24,
-    OidOid = 26,
     XidOid = 28,
     CidOid = 29,
     Float4Oid = 700,
@@ -50,7 +49,6 @@ QMetaType typeOf(Oid type)
         return QMetaType::fromType<qlonglong>();
     case Int2Oid:
     case Int4Oid:
-    case OidOid:
     case RegprocOid:
     case XidOid:
     case CidOid:
@@ -205,7 +203,6 @@ QVariant value(const PGresult *result, int row, int column)
         return QByteArray::fromRawData(text, length).toULongLong();
     case Int2Oid:
     case Int4Oid:
-    case OidOid:
     case RegprocOid:
     case XidOid:
     case CidOid:

@@ -37,8 +37,8 @@ struct TextParams
     std::vector<const char *> values;
 };
 
-// Column `column` of row `row` as the Qt driver reads it, by the column's type: bool; int2, int4,
-// oid as int; int8 as a 64-bit integer; float4, float8, numeric as double; date, time, timestamp
+// Column `column` of row `row` as the Qt driver reads it, by the column's type: bool; int2, int4
+// as int; int8 as a 64-bit integer; float4, float8, numeric as double; date, time, timestamp
 // (with or without zone); bytea as bytes; everything else as text. A Null is a null value of the
 // column's type.
 QVariant value(const PGresult *result, int row, int column);
