@@ -150,6 +150,8 @@ QString numberedPlaceholders(const QString &sql)
 
 QString withLiterals(PGconn *connection, const QString &sql, const QVariantList &params)
 {
+    if (params.isEmpty())
+        return sql; // a "?" of its own (an operator) stays as written
     QString out;
     qsizetype from = 0;
     qsizetype next = 0;

@@ -496,10 +496,20 @@ private slots:
                  QStringList{QStringLiteral("D")});
     }
 
-    // A keystroke in the product search, and an item's code typed in the request window.
+    // A keystroke in the product search, and an item's code typed in the request window; the
+    // same with the proxy holding every chunk back, as a network would (the order kept).
+    void lookupsTakeOneRoundTrip_data()
+    {
+        QTest::addColumn<int>("delayUs");
+        QTest::newRow("at once") << 0;
+        QTest::newRow("delayed each way") << 300;
+    }
+
     void lookupsTakeOneRoundTrip()
     {
+        QFETCH(int, delayUs);
         start();
+        m_proxy->setDelay(std::chrono::microseconds(delayUs));
         openWindow();
         newRequest(0);
         w().txtProdCode->setFocus();
