@@ -616,6 +616,33 @@ private slots:
         c.RollbackTrans();
         QCOMPARE(rows(QStringLiteral("Select Count(*) From tbInvTerms")), QStringList{"0"});
     }
+
+    // Two workstations through the proxy at once: each one's turns are counted.
+    void proxyCountsEachConnectionsTurns()
+    {
+        start();
+        auto logon = testsupport::testServerLogon(m_direct->databaseName());
+        logon->host = QStringLiteral("127.0.0.1");
+        logon->port = m_proxy->port();
+        auto second = db::Connection::openPostgres(*logon);
+        QCOMPARE(m_proxy->connections(), 2);
+        const QString read = QStringLiteral("Select Count(*) From INVENTORY..tbInvLocation");
+        QCOMPARE(tripsOf([&] {
+                     proxied().Execute(read);
+                     second->Execute(read);
+                     proxied().Execute(read);
+                 }),
+                 3);
+        // A transaction open on one while the other writes and reads.
+        QCOMPARE(tripsOf([&] {
+                     proxied().BeginTrans();
+                     proxied().Queue(
+                         QStringLiteral("Update INVENTORY..tbInvLocation Set Location = Location"));
+                     second->Execute(read);
+                     proxied().CommitTrans();
+                 }),
+                 2);
+    }
 };
 
 INVENTORY_TEST_MAIN(TestRoundTrips)
