@@ -186,12 +186,16 @@ QString GetItemIDFromBarcode(const QString &code)
 {
     if (code.isEmpty())
         return code;
-    db::Recordset rs = connection().OpenRecordset(
-        QStringLiteral("Select ItemID from INVENTORY..tbInvMaster Where Barcode = '") +
-        db::sqlText(code) + QStringLiteral("'"));
+    db::Recordset rs = connection().OpenRecordset(barcodeStatement(code));
     if (rs.Eof())
         return code;
     return NullToDefault(rs.Fields(QStringLiteral("ItemID")), QString()).toString();
+}
+
+QString barcodeStatement(const QString &code)
+{
+    return QStringLiteral("Select ItemID from INVENTORY..tbInvMaster Where Barcode = '") +
+           db::sqlText(code) + QStringLiteral("'");
 }
 
 QVariant NullToDefault(const QVariant &value, const QVariant &defaultValue)

@@ -63,6 +63,8 @@ bool CheckLocation(const QString &strName, QString &strLocationID, bool &blnReta
 
 // The item code of a bar code; any other text comes back unchanged.
 QString GetItemIDFromBarcode(const QString &code);
+// The statement GetItemIDFromBarcode reads the code with.
+QString barcodeStatement(const QString &code);
 
 QVariant NullToDefault(const QVariant &value, const QVariant &defaultValue);
 QVariant NullToDefault(const db::Field &field, const QVariant &defaultValue);

@@ -215,6 +215,13 @@ QString frmItemLookup::searchStatement(const QString &text, int maxRows) const
                                   m_requestingCode, maxRows + 1);
 }
 
+QString frmItemLookup::chooseStatement(const QString &text, const QString &locationCode,
+                                       const QString &supplyingCode, const QString &requestingCode)
+{
+    return productSearchStatement(text, !locationCode.trimmed().isEmpty(), supplyingCode,
+                                  requestingCode, KeystrokeRows + 1);
+}
+
 bool frmItemLookup::SearchProducts(const QString &text, int maxRows)
 {
     bool found = false;

@@ -74,6 +74,9 @@ public:
     // The statement SearchProducts sends for the text with the dialog's location settings: one
     // row more than it lists, which tells whether there are more.
     QString searchStatement(const QString &text, int maxRows = KeystrokeRows) const;
+    // The statement choose() searches with first, for the same arguments and request locations.
+    static QString chooseStatement(const QString &text, const QString &locationCode,
+                                   const QString &supplyingCode, const QString &requestingCode);
 
     // The statement SearchProducts runs. With locationForm the products must be held at
     // supplyingCode and present with status 0 at requestingCode. With maxRows it returns at

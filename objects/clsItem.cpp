@@ -104,6 +104,12 @@ void clsItem::setLocation(std::shared_ptr<clsLocation> location)
 
 // --- load ----------------------------------------------------------------------------------------
 
+QString clsItem::loadStatement(const QString &ItemID, const QString &LocationID)
+{
+    return QStringLiteral("Inventory..sp_Inv_SearchItem_In_Invent '") + sqlText(ItemID) +
+           QStringLiteral("','") + sqlText(LocationID) + QStringLiteral("'");
+}
+
 bool clsItem::LoadItem(const QString &ItemID, const QString &LocationID)
 {
     try {
@@ -117,9 +123,7 @@ bool clsItem::LoadItem(const QString &ItemID, const QString &LocationID)
 
         db::Connection *session = objects::sessionConnection();
         db::Connection &connection = objects::connectionOf(session ? session : m_connection);
-        const db::Recordset rs = connection.OpenRecordset(
-            QStringLiteral("Inventory..sp_Inv_SearchItem_In_Invent '") + sqlText(ItemID) +
-            QStringLiteral("','") + sqlText(LocationID) + QStringLiteral("'"));
+        const db::Recordset rs = connection.OpenRecordset(loadStatement(ItemID, LocationID));
         if (rs.RecordCount() == 0) {
             Class_Initialize();
             return false;

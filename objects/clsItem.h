@@ -73,6 +73,8 @@ public:
     // compared); blanks blank the object (true); an item the location does not hold blanks it too
     // (false). A failure is shown in a message box and gives false, keeping what was read so far.
     bool LoadItem(const QString &ItemID, const QString &LocationID);
+    // The statement LoadItem reads with.
+    static QString loadStatement(const QString &ItemID, const QString &LocationID);
 
     double MinimumStockLevel() const { return m_minimumStockLevel; }
     void setMinimumStockLevel(double value) { m_minimumStockLevel = value; }

@@ -154,6 +154,12 @@ void clsItemMaster::setGeneric(std::shared_ptr<clsGeneric> generic)
 
 // --- load ----------------------------------------------------------------------------------------
 
+QString clsItemMaster::loadStatement(const QString &code)
+{
+    return QStringLiteral("Select * From INVENTORY..tbInvMaster Where ItemID = '") + sqlText(code) +
+           QStringLiteral("'");
+}
+
 bool clsItemMaster::LoadItem(const QString &code)
 {
     try {
@@ -166,9 +172,7 @@ bool clsItemMaster::LoadItem(const QString &code)
         }
 
         db::Connection &connection = objects::connectionOf(m_connection);
-        const db::Recordset rs = connection.Execute(
-            QStringLiteral("Select * From INVENTORY..tbInvMaster Where ItemID = '") +
-            sqlText(code) + QStringLiteral("'"));
+        const db::Recordset rs = connection.Execute(loadStatement(code));
         if (rs.Eof()) {
             Class_Initialize();
             return false;

@@ -77,6 +77,8 @@ public:
     // Reads the row of the code. The code already loaded reads nothing; blanks blank the object
     // (true); an unknown code blanks it too (false).
     bool LoadItem(const QString &code);
+    // The statement LoadItem reads with.
+    static QString loadStatement(const QString &code);
 
     qint16 VAT() const { return m_vat; }
     void setVAT(qint16 value) { m_vat = value; }

@@ -275,4 +275,5 @@ private:
     QDateTime m_startDate;    // the server's time of start-up: a new request's date
     bool m_keyPreview = true; // off while the detail grid has the focus
     int m_currentTab = 0;
+    bool m_editing = false; // cmdEdit_Click is switching to the Details tab itself
 };

@@ -4,6 +4,7 @@
 
 #include "app/modInventory.h"
 #include "app/vbformat.h"
+#include "dialogs/frmItemLookup.h"
 #include "dialogs/frmKitEntry.h"
 #include "objects/clsItem.h"
 #include "objects/clsItemMaster.h"
@@ -23,6 +24,8 @@
 #include <QRadioButton>
 #include <QScopedValueRollback>
 
+#include <optional>
+
 using namespace modInventory;
 
 namespace {
@@ -33,6 +36,15 @@ db::Connection &connection()
 }
 
 const QString CostPattern = QStringLiteral("########0.0000");
+
+// The kit the item code stands for, when it is an active kit's code.
+QString kitStatement(const QString &code)
+{
+    return QStringLiteral("Select B.ItemID as Code from Inventory..tbInvKit A ") +
+           QStringLiteral("Left Outer Join Inventory..tbInvMaster B On A.KitID = B.KitID ") +
+           QStringLiteral("Where not Active = 'I' and B.ItemID = '") + db::sqlText(code) +
+           QStringLiteral("'");
+}
 
 } // namespace
 
@@ -77,13 +89,35 @@ bool frmMain::txtProdCode_Validate()
             blnBrowseItem = false;
             return true;
         }
-        txtProdCode->setText(GetItemIDFromBarcode(txtProdCode->text().trimmed()));
-
-        clsItem item;
-        item.setActiveConnection(objCurrentUser->sqlconnection());
         // KVB shows the item at the requesting department, everyone else at the supplying location.
         ui::LocationCombo *location =
             ClientName == QLatin1String("KVB") ? cboTargetLocation : cboLocation;
+        // The reads of a typed item code, asked in one message: the bar code, the search, the
+        // item at the location, its master record, the kit. The code a bar code stands for is
+        // asked for in a second; a name, or a browse, reads the rest as it comes.
+        const auto itemReads = [&](const QString &code) {
+            QStringList reads;
+            if (blnBrowseItem)
+                return reads;
+            reads << frmItemLookup::chooseStatement(code, location->Tag(), cboLocation->Tag(),
+                                                    cboTargetLocation->Tag())
+                  << clsItem::loadStatement(code, location->Tag())
+                  << clsItemMaster::loadStatement(code);
+            if (!AllowWDZeroOnHand)
+                reads << kitStatement(code);
+            return reads;
+        };
+        const QString typed = txtProdCode->text().trimmed();
+        const db::Prefetch ahead(connection(),
+                                 QStringList{barcodeStatement(typed)} + itemReads(typed));
+        const QString code = GetItemIDFromBarcode(typed);
+        std::optional<db::Prefetch> aheadOfBarcode;
+        if (code != typed)
+            aheadOfBarcode.emplace(connection(), itemReads(code));
+        txtProdCode->setText(code);
+
+        clsItem item;
+        item.setActiveConnection(objCurrentUser->sqlconnection());
         const QString search = blnBrowseItem ? QString() : txtProdCode->text();
         const bool found = item.SearchItem(search, location->currentText(), location->Tag());
         activateWindow(); // the keyboard comes back here when the search list closes
@@ -108,11 +142,7 @@ bool frmMain::txtProdCode_Validate()
                 return true;
             }
         } else {
-            db::Recordset rs = connection().OpenRecordset(
-                QStringLiteral("Select B.ItemID as Code from Inventory..tbInvKit A ") +
-                QStringLiteral("Left Outer Join Inventory..tbInvMaster B On A.KitID = B.KitID ") +
-                QStringLiteral("Where not Active = 'I' and B.ItemID = '") +
-                db::sqlText(txtProdCode->text()) + QStringLiteral("'"));
+            db::Recordset rs = connection().OpenRecordset(kitStatement(txtProdCode->text()));
             if (!rs.Eof())
                 kitCode = NullToDefault(rs.Fields(QStringLiteral("Code")), QString()).toString();
         }
@@ -239,6 +269,13 @@ bool frmMain::expandKit(const QString &kitCode)
 void frmMain::ShowItemInfo()
 {
     ui::Hourglass hourglass;
+    // The item at the location and its master record, asked in one message.
+    const QString code = txtProdCode->text();
+    const db::Prefetch ahead(connection(),
+                             code.trimmed().isEmpty()
+                                 ? QStringList()
+                                 : QStringList{clsItem::loadStatement(code, cboLocation->Tag()),
+                                               clsItemMaster::loadStatement(code)});
     clsItem item;
     item.setActiveConnection(objCurrentUser->sqlconnection());
     if (item.LoadItem(txtProdCode->text(), cboLocation->Tag())) {

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QTabWidget>
 
 using namespace modInventory;
@@ -171,7 +172,11 @@ void frmMain::cmdEdit_Click()
 {
     LoadRequest(true);
     ComputeGrandTotal();
-    SSTab1->setCurrentIndex(1); // from the list, the tab rule runs this once more
+    {
+        // From the list the tab rule would run this once more: the request is read once.
+        const QScopedValueRollback<bool> editing(m_editing, true);
+        SSTab1->setCurrentIndex(1);
+    }
     cboTargetLocation->setEnabled(false);
     cboLocation->setEnabled(false);
     txtDocNum->setReadOnly(true);
@@ -210,7 +215,7 @@ void frmMain::onTabChanged(int index)
     const int previous = m_currentTab;
     m_currentTab = index;
     m_failedField = nullptr; // moving between the tabs leaves a refused field behind
-    if (previous == 0 && index == 1)
+    if (previous == 0 && index == 1 && !m_editing)
         cmdEdit_Click();
 }
 

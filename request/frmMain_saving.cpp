@@ -1,8 +1,10 @@
 // Saving a request, verifying it and cancelling it.
 //
 // A save is one transaction: the new number, the delete of the stored lines, one insert per coded
-// grid line and the verification stamp commit together or not at all. On the embedded database the
-// transaction starts with the write lock (BEGIN IMMEDIATE), so two workstations saving "NEW" at
+// grid line and the verification stamp commit together or not at all. On a server it is two round
+// trips whatever the number of lines: the lock and the reads the save decides on, then the writes
+// with the commit (Connection::Queue holds each write back until then). On the embedded database
+// the transaction starts with the write lock (BEGIN IMMEDIATE), so two workstations saving "NEW" at
 // the same moment queue and take different numbers.
 #include "request/frmMain.h"
 
@@ -10,6 +12,7 @@
 #include "app/vbformat.h"
 #include "dialogs/frmDeletePassword.h"
 #include "platform/db/connection.h"
+#include "platform/db/dberror.h"
 #include "platform/db/dialect.h"
 #include "platform/db/sqlquote.h"
 #include "platform/error.h"
@@ -169,13 +172,14 @@ struct StoredRequest
 };
 
 // On a server the lock is held from this read of the number's lines to the commit; the embedded
-// file holds its write lock from the transaction's start.
+// file holds its write lock from the transaction's start. Nothing waits on its result: it goes
+// with the read that follows.
 void lockLines(db::Connection &c, const QString &docNum)
 {
     if (!c.dialect().isSqlite()) {
-        c.Execute(QStringLiteral("Select Count(*) From INVENTORY..tbInvWithdrawRequest WITH "
-                                 "(UPDLOCK, HOLDLOCK) Where DocumentNumber = '") +
-                  docNum + QStringLiteral("'"));
+        c.Queue(QStringLiteral("Select Count(*) From INVENTORY..tbInvWithdrawRequest WITH "
+                               "(UPDLOCK, HOLDLOCK) Where DocumentNumber = '") +
+                docNum + QStringLiteral("'"));
     }
 }
 
@@ -302,11 +306,16 @@ QString frmMain::writeRequest(const QString &verifiedBy, SaveRefusal &refusal)
     if (number == QLatin1String("NEW")) {
         if (!c.dialect().isSqlite()) {
             // A server holds the lock from the first read of the table to the commit.
-            c.Execute(QStringLiteral("Select Count(*) From INVENTORY..tbInvWithdrawRequest WITH "
-                                     "(UPDLOCK, HOLDLOCK)"));
+            c.Queue(QStringLiteral("Select Count(*) From INVENTORY..tbInvWithdrawRequest WITH "
+                                   "(UPDLOCK, HOLDLOCK)"));
         }
         try {
             number = nextDocumentNumber();
+        } catch (const db::DbError &e) {
+            // The locking read goes out with the numbering's: its failure is a failed save.
+            if (e.statement() == nextNumberStatement())
+                refusal = SaveRefusal::Numbering;
+            throw;
         } catch (const AppError &) {
             refusal = SaveRefusal::Numbering;
             throw;
@@ -343,17 +352,18 @@ QString frmMain::writeRequest(const QString &verifiedBy, SaveRefusal &refusal)
                             .remarks = txtRemarks->text()};
 
     // The trimmed number, as the inserts use: the stored lines are the ones replaced.
-    c.Execute(QStringLiteral("Delete INVENTORY..tbInvWithdrawRequest Where DocumentNumber = '") +
-              docNum + QStringLiteral("'"));
+    // The writes go out together with the commit.
+    c.Queue(QStringLiteral("Delete INVENTORY..tbInvWithdrawRequest Where DocumentNumber = '") +
+            docNum + QStringLiteral("'"));
     for (int r = 1; r < grdDetails->Rows(); ++r) {
         if (!grdDetails->TextMatrix(r, 0).trimmed().isEmpty())
-            c.Execute(lineStatement(*grdDetails, r, header));
+            c.Queue(lineStatement(*grdDetails, r, header));
     }
     if (blnVerifyMode) {
-        c.Execute(QStringLiteral("Update Inventory..tbInvWithdrawRequest set Verifiedby = '") +
-                  db::sqlText(verifiedBy) +
-                  QStringLiteral("', verifiedDate = GetDate() where DocumentNumber = '") + docNum +
-                  QStringLiteral("'"));
+        c.Queue(QStringLiteral("Update Inventory..tbInvWithdrawRequest set Verifiedby = '") +
+                db::sqlText(verifiedBy) +
+                QStringLiteral("', verifiedDate = GetDate() where DocumentNumber = '") + docNum +
+                QStringLiteral("'"));
     }
     transaction.commit();
     return number;
@@ -386,10 +396,10 @@ void frmMain::cmdDeleteReq_Click()
         } else if (stored.status == QLatin1String("D")) {
             refused = QStringLiteral("This request has already been cancelled.");
         } else {
-            c.Execute(QStringLiteral("Update INVENTORY..tbInvWithDrawRequest set Status = 'D', "
-                                     "ProcessDate = getdate(), ProcessBy = '") +
-                      db::sqlText(objCurrentUser->EmployeeCode()) +
-                      QStringLiteral("'  where DocumentNumber = '") + docNum + QStringLiteral("'"));
+            c.Queue(QStringLiteral("Update INVENTORY..tbInvWithDrawRequest set Status = 'D', "
+                                   "ProcessDate = getdate(), ProcessBy = '") +
+                    db::sqlText(objCurrentUser->EmployeeCode()) +
+                    QStringLiteral("'  where DocumentNumber = '") + docNum + QStringLiteral("'"));
             transaction.commit();
         }
     }

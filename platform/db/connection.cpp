@@ -3,6 +3,7 @@
 #include "platform/db/dberror.h"
 #include "platform/db/dialect.h"
 #include "platform/db/embeddeddatabase.h"
+#include "platform/db/postgresnative.h"
 #include "platform/db/procedures.h"
 #include "platform/db/sqlitefunctions.h"
 #include "platform/db/sqllog.h"
@@ -18,6 +19,9 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QThread>
+
+#include <algorithm>
+#include <utility>
 
 #include <libpq-fe.h>
 #include <sql.h>
@@ -77,7 +81,43 @@ PGconn *postgresHandle(const QSqlDatabase &db)
     return *static_cast<PGconn *const *>(handle.data());
 }
 
+// Frees a libpq result however the scope is left.
+struct ResultGuard
+{
+    PGresult *result;
+    explicit ResultGuard(PGresult *r) : result(r) {}
+    ~ResultGuard() { PQclear(result); }
+    ResultGuard(const ResultGuard &) = delete;
+    ResultGuard &operator=(const ResultGuard &) = delete;
+};
+
+// One statement of a message of several: the separator starts on a line of its own, so a
+// trailing comment cannot swallow it.
+QString joined(const QStringList &statements)
+{
+    QStringList parts;
+    for (QString statement : statements) {
+        statement = statement.trimmed();
+        while (statement.endsWith(QLatin1Char(';')))
+            statement.chop(1);
+        parts << statement;
+    }
+    return parts.join(QLatin1String("\n;\n"));
+}
+
 } // namespace
+
+// A statement waiting to go to the server with the next one whose result is needed.
+struct Connection::Pending
+{
+    QString written; // as the program wrote it (empty for the connection's own statements)
+    QString sql;     // as the server speaks it
+    QVariantList params;
+    QHash<QString, QString> spellings;
+    bool wanted = false; // its result is given back
+
+    const QString &named() const { return written.isEmpty() ? sql : written; }
+};
 
 struct Connection::Private
 {
@@ -87,9 +127,17 @@ struct Connection::Private
     SqliteDialect *sqlite = nullptr;
     TranslatingDialect *translating = nullptr;
     bool postgres = false;
+    bool sqlServer = false; // through ODBC
     QString dbmsName;
     QString databaseName;
     bool inTransaction = false;
+    // On a server, inside a transaction: the BEGIN not sent yet, and the statements whose results
+    // nobody needs, in order; they go with the next statement sent.
+    bool beginPending = false;
+    QVector<Connection::Pending> queue;
+    // Reads asked ahead (Prefetch), by their text as written, while a Prefetch lives.
+    int prefetchDepth = 0;
+    QHash<QString, Recordset> prefetched;
 
     ~Private()
     {
@@ -183,6 +231,7 @@ std::unique_ptr<Connection> Connection::openOdbc(const QString &connectionString
 
     if (p->dbmsName.contains(QLatin1String("SQL Server"), Qt::CaseInsensitive)) {
         p->dialect = std::make_unique<SqlServerDialect>();
+        p->sqlServer = true;
     } else if (p->dbmsName.contains(QLatin1String("SQLite"), Qt::CaseInsensitive)) {
         auto dialect = std::make_unique<SqliteDialect>(ProcedureCatalog::builtIn(), false);
         p->sqlite = dialect.get();
@@ -252,6 +301,8 @@ void Connection::connectionLost(const QString &written, const QString &sql, cons
 {
     const bool committing = sql.compare(QLatin1String("COMMIT"), Qt::CaseInsensitive) == 0;
     d->inTransaction = false;
+    d->beginPending = false;
+    d->queue.clear();
     d->db.close();
     QString text =
         QStringLiteral("The connection to the database server was lost (%1). ").arg(message);
@@ -301,18 +352,192 @@ QString Connection::databaseName() const
     return d->databaseName;
 }
 
+bool Connection::batching() const
+{
+    return (d->postgres || d->sqlServer) && d->inTransaction;
+}
+
+void Connection::enqueue(const QString &written, const Statement &statement)
+{
+    for (const QString &lock : statement.lockFirst)
+        d->queue << Pending{written, lock, {}, {}, false};
+    d->queue << Pending{written, statement.sql, statement.params, statement.spellings, false};
+}
+
 Recordset Connection::run(const QString &written, const Statement &statement, int *recordsAffected)
 {
+    d->prefetched.clear(); // what was read ahead may be out of date after any other statement
     if (d->inTransaction) {
-        for (const QString &lock : statement.lockFirst)
-            run(written, lock, {}, nullptr);
+        for (const QString &lock : statement.lockFirst) {
+            if (batching())
+                d->queue << Pending{written, lock, {}, {}, false};
+            else
+                run(written, lock, {}, nullptr);
+        }
     }
     return run(written, statement.sql, statement.params, recordsAffected, &statement.spellings);
+}
+
+Recordset Connection::runPostgres(const QString &written, const QString &sql,
+                                  const QVariantList &params, int *recordsAffected,
+                                  const QHash<QString, QString> *spellings)
+{
+    reopenIfLost();
+    QVector<Pending> batch;
+    if (d->beginPending)
+        batch << Pending{QString(), QStringLiteral("BEGIN"), {}, {}, false};
+    batch += std::exchange(d->queue, {});
+    d->beginPending = false;
+    batch << Pending{written, sql, params, spellings ? *spellings : QHash<QString, QString>(),
+                     true};
+    return sendPostgres(batch, recordsAffected).constLast();
+}
+
+// The batch in one round trip: a single statement with its values bound (PQexecParams), several
+// as one message of plain statements, their values written in as literals by libpq. The server
+// stops at the first failure; the transaction it was in can then only be rolled back.
+QVector<Recordset> Connection::sendPostgres(const QVector<Pending> &batch, int *recordsAffected)
+{
+    PGconn *connection = postgresHandle(d->db);
+    const bool committing = std::any_of(batch.begin(), batch.end(), [](const Pending &p) {
+        return p.sql.compare(QLatin1String("COMMIT"), Qt::CaseInsensitive) == 0;
+    });
+    const auto fail = [&](const Pending &failed, const QString &message) {
+        if (!connection || PQstatus(connection) == CONNECTION_BAD)
+            connectionLost(failed.written, committing ? QStringLiteral("COMMIT") : failed.sql,
+                           message);
+        qCWarning(lcSql).noquote()
+            << "failed:" << withoutSecrets(failed.named()) << "--" << message;
+        throw DbError(message, failed.named());
+    };
+    if (!connection)
+        fail(batch.first(), QStringLiteral("The connection to the database server is not open."));
+
+    QVector<Recordset> results;
+    if (batch.size() == 1) {
+        const Pending &only = batch.first();
+        PGresult *result;
+        if (only.params.isEmpty()) {
+            result = PQexec(connection, only.sql.toUtf8().constData());
+        } else {
+            const postgres::TextParams values(only.params);
+            result = PQexecParams(
+                connection, postgres::numberedPlaceholders(only.sql).toUtf8().constData(),
+                int(values.values.size()), nullptr, values.values.data(), nullptr, nullptr, 0);
+        }
+        const ResultGuard guard(result);
+        const ExecStatusType status = result ? PQresultStatus(result) : PGRES_FATAL_ERROR;
+        if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+            fail(only, postgres::errorText(connection, result));
+        if (recordsAffected)
+            *recordsAffected = atoi(PQcmdTuples(result));
+        results << (status == PGRES_TUPLES_OK ? postgres::recordset(result, &only.spellings)
+                                              : Recordset());
+        return results;
+    }
+
+    QStringList texts;
+    for (const Pending &p : batch)
+        texts << postgres::withLiterals(connection, p.sql, p.params);
+    if (!PQsendQuery(connection, joined(texts).toUtf8().constData()))
+        fail(batch.first(), postgres::errorText(connection, nullptr));
+    // One result per statement, in order, up to the first failure, which ends the message.
+    qsizetype index = 0;
+    qsizetype failed = -1;
+    QString message;
+    while (PGresult *result = PQgetResult(connection)) {
+        const ResultGuard guard(result);
+        const ExecStatusType status = PQresultStatus(result);
+        if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+            if (failed < 0) {
+                failed = std::min(index, batch.size() - 1);
+                message = postgres::errorText(connection, result);
+            }
+        } else if (failed < 0 && index < batch.size()) {
+            if (batch[index].wanted)
+                results << (status == PGRES_TUPLES_OK
+                                ? postgres::recordset(result, &batch[index].spellings)
+                                : Recordset());
+            if (recordsAffected && index == batch.size() - 1)
+                *recordsAffected = atoi(PQcmdTuples(result));
+        }
+        ++index;
+    }
+    if (failed < 0 && index < batch.size()) {
+        failed = index;
+        message = postgres::errorText(connection, nullptr);
+    }
+    if (failed >= 0)
+        fail(batch[failed], message);
+    return results;
+}
+
+// The waiting statements and this one (when there is one) as one batch: SET XACT_ABORT ON makes
+// an error end and roll back the transaction, and every result is read in turn, so an error in
+// any statement is seen, with the statement it belongs to.
+Recordset Connection::runSqlServerBatch(const QString &written, const QString &sql,
+                                        int *recordsAffected)
+{
+    QVector<Pending> batch = std::exchange(d->queue, {});
+    if (!sql.isEmpty())
+        batch << Pending{written, sql, {}, {}, true};
+    QStringList texts{QStringLiteral("SET XACT_ABORT ON")};
+    for (const Pending &p : batch)
+        texts << p.sql;
+    QSqlQuery q(d->db);
+    q.setForwardOnly(true);
+    Recordset last;
+    qsizetype index = 0;
+    bool ok = q.exec(joined(texts));
+    while (ok) {
+        last = Recordset();
+        if (q.isSelect()) {
+            const QSqlRecord record = q.record();
+            QStringList names;
+            for (int i = 0; i < record.count(); ++i)
+                names << record.fieldName(i);
+            QVector<QVector<QVariant>> rows;
+            while (q.next()) {
+                QVector<QVariant> row;
+                for (int i = 0; i < record.count(); ++i)
+                    row << q.value(i);
+                rows << std::move(row);
+            }
+            last = Recordset(std::move(names), std::move(rows));
+        }
+        if (recordsAffected)
+            *recordsAffected = q.numRowsAffected();
+        if (q.lastError().isValid() || !q.nextResult())
+            break;
+        ++index;
+    }
+    if (q.lastError().isValid()) {
+        const Pending &failed = batch[std::min(index, batch.size() - 1)];
+        const QString message = errorText(q.lastError());
+        qCWarning(lcSql).noquote()
+            << "failed:" << withoutSecrets(failed.named()) << "--" << message;
+        throw DbError(message, failed.named());
+    }
+    return sql.isEmpty() ? Recordset() : last;
 }
 
 Recordset Connection::run(const QString &written, const QString &sql, const QVariantList &params,
                           int *recordsAffected, const QHash<QString, QString> *spellings)
 {
+    if (d->postgres)
+        return runPostgres(written, sql, params, recordsAffected, spellings);
+    if (d->sqlServer && !d->queue.isEmpty()) {
+        const bool bound =
+            !params.isEmpty() || std::any_of(d->queue.begin(), d->queue.end(),
+                                             [](const Pending &p) { return !p.params.isEmpty(); });
+        if (!bound)
+            return runSqlServerBatch(written, sql, recordsAffected);
+        // Values to bind: the waiting statements go one by one first.
+        for (const Pending &p : std::exchange(d->queue, {}))
+            run(p.written, p.sql, p.params, nullptr);
+        if (sql.isEmpty())
+            return Recordset();
+    }
     reopenIfLost();
     QSqlQuery q(d->db);
     q.setForwardOnly(true);
@@ -367,17 +592,109 @@ Recordset Connection::run(const QString &written, const QString &sql, const QVar
     return Recordset(std::move(names), std::move(rows));
 }
 
-Recordset Connection::Execute(const QString &sql, int *recordsAffected)
+Statement Connection::translated(const QString &sql, const QVariantList &params) const
 {
-    qCDebug(lcSql).noquote() << withoutSecrets(sql);
-    Statement statement;
     try {
-        statement = d->dialect->translate(sql);
+        return d->dialect->translate(sql, params);
     } catch (const DbError &e) {
         qCWarning(lcSql).noquote() << "failed:" << withoutSecrets(sql) << "--" << e.description();
         throw;
     }
-    return run(sql, statement, recordsAffected);
+}
+
+Recordset Connection::Execute(const QString &sql, int *recordsAffected)
+{
+    qCDebug(lcSql).noquote() << withoutSecrets(sql);
+    if (!d->prefetched.isEmpty()) {
+        const auto ahead = d->prefetched.constFind(sql);
+        if (ahead != d->prefetched.constEnd()) {
+            Recordset rs = *ahead;
+            d->prefetched.erase(ahead);
+            if (recordsAffected)
+                *recordsAffected = 0;
+            return rs;
+        }
+        d->prefetched.clear();
+    }
+    return run(sql, translated(sql), recordsAffected);
+}
+
+void Connection::beginPrefetch(const QStringList &statements)
+{
+    ++d->prefetchDepth;
+    if (!d->postgres || d->inTransaction)
+        return;
+    QStringList missing;
+    for (const QString &sql : statements) {
+        if (!d->prefetched.contains(sql) && !missing.contains(sql))
+            missing << sql;
+    }
+    if (missing.isEmpty())
+        return;
+    try {
+        QVector<Statement> statementsToSend;
+        for (const QString &sql : missing)
+            statementsToSend << d->dialect->translate(sql);
+        reopenIfLost();
+        QVector<Pending> batch;
+        for (qsizetype i = 0; i < missing.size(); ++i)
+            batch << Pending{missing[i], statementsToSend[i].sql, statementsToSend[i].params,
+                             statementsToSend[i].spellings, true};
+        const QVector<Recordset> results = sendPostgres(batch, nullptr);
+        for (qsizetype i = 0; i < missing.size() && i < results.size(); ++i)
+            d->prefetched.insert(missing[i], results[i]);
+    } catch (const DbError &) {
+        // Each statement runs again when the program makes it, and reports its own failure.
+        d->prefetched.clear();
+    }
+}
+
+void Connection::endPrefetch()
+{
+    if (--d->prefetchDepth == 0)
+        d->prefetched.clear();
+}
+
+void Connection::Queue(const QString &sql)
+{
+    qCDebug(lcSql).noquote() << withoutSecrets(sql);
+    d->prefetched.clear();
+    const Statement statement = translated(sql);
+    if (batching())
+        enqueue(sql, statement);
+    else
+        run(sql, statement, nullptr);
+}
+
+QVector<Recordset> Connection::ExecuteAll(const QStringList &statements)
+{
+    QVector<Statement> translatedStatements;
+    for (const QString &sql : statements) {
+        qCDebug(lcSql).noquote() << withoutSecrets(sql);
+        translatedStatements << translated(sql);
+    }
+    d->prefetched.clear();
+    QVector<Recordset> results;
+    if (!d->postgres) {
+        for (qsizetype i = 0; i < statements.size(); ++i)
+            results << run(statements[i], translatedStatements[i], nullptr);
+        return results;
+    }
+    reopenIfLost();
+    QVector<Pending> batch;
+    if (d->beginPending)
+        batch << Pending{QString(), QStringLiteral("BEGIN"), {}, {}, false};
+    batch += std::exchange(d->queue, {});
+    d->beginPending = false;
+    for (qsizetype i = 0; i < statements.size(); ++i) {
+        const Statement &statement = translatedStatements[i];
+        if (d->inTransaction) {
+            for (const QString &lock : statement.lockFirst)
+                batch << Pending{statements[i], lock, {}, {}, false};
+        }
+        batch << Pending{statements[i], statement.sql, statement.params, statement.spellings, true};
+    }
+    return sendPostgres(batch, nullptr);
 }
 
 Recordset Connection::query(const QString &sql, const QVariantList &params)
@@ -403,10 +720,11 @@ void Connection::BeginTrans()
     if (d->inTransaction)
         throw DbError(QStringLiteral("A transaction is already open on this connection."));
     qCDebug(lcSql) << "BEGIN TRANSACTION";
+    d->prefetched.clear();
     if (d->sqlite) {
         run(QString(), QStringLiteral("BEGIN IMMEDIATE"), {}, nullptr);
     } else if (d->postgres) {
-        run(QString(), QStringLiteral("BEGIN"), {}, nullptr);
+        d->beginPending = true; // sent with the first statement
     } else if (!d->db.transaction()) {
         throw DbError(QStringLiteral("Cannot begin a transaction: ") +
                       errorText(d->db.lastError()));
@@ -419,11 +737,16 @@ void Connection::CommitTrans()
     if (!d->inTransaction)
         throw DbError(QStringLiteral("No transaction is open on this connection."));
     qCDebug(lcSql) << "COMMIT";
-    if (d->sqlite || d->postgres) {
+    if (d->postgres && d->beginPending && d->queue.isEmpty()) {
+        d->beginPending = false; // nothing was sent: nothing to commit
+    } else if (d->sqlite || d->postgres) {
         run(QString(), QStringLiteral("COMMIT"), {}, nullptr);
-    } else if (!d->db.commit()) {
-        throw DbError(QStringLiteral("Cannot commit the transaction: ") +
-                      errorText(d->db.lastError()));
+    } else {
+        if (d->sqlServer && !d->queue.isEmpty())
+            run(QString(), QString(), {}, nullptr); // the waiting statements, as one batch
+        if (!d->db.commit())
+            throw DbError(QStringLiteral("Cannot commit the transaction: ") +
+                          errorText(d->db.lastError()));
     }
     d->inTransaction = false;
 }
@@ -434,7 +757,10 @@ void Connection::RollbackTrans()
         throw DbError(QStringLiteral("No transaction is open on this connection."));
     qCDebug(lcSql) << "ROLLBACK";
     d->inTransaction = false;
-    if (d->sqlite || d->postgres) {
+    d->queue.clear();
+    if (d->postgres && d->beginPending) {
+        d->beginPending = false; // nothing was sent: nothing to undo
+    } else if (d->sqlite || d->postgres) {
         run(QString(), QStringLiteral("ROLLBACK"), {}, nullptr);
     } else if (!d->db.rollback()) {
         throw DbError(QStringLiteral("Cannot roll the transaction back: ") +
@@ -524,6 +850,16 @@ void Connection::refreshTextColumns()
         (isText ? text : other).insert(column);
     }
     d->sqlite->setTextColumns(text - other);
+}
+
+Prefetch::Prefetch(Connection &connection, const QStringList &statements) : m_connection(connection)
+{
+    m_connection.beginPrefetch(statements);
+}
+
+Prefetch::~Prefetch()
+{
+    m_connection.endPrefetch();
 }
 
 Transaction::Transaction(Connection &connection) : m_connection(connection)

@@ -55,8 +55,19 @@ public:
     Recordset query(const QString &sql, const QVariantList &params);
     int execute(const QString &sql, const QVariantList &params);
 
+    // A statement whose result the program does not need. On a server, inside a transaction, it
+    // waits and goes with the next statement whose result is needed (or with the commit) in one
+    // message; a failure is reported there, as a DbError naming this statement, and the whole
+    // transaction rolls back. Elsewhere it runs at once.
+    void Queue(const QString &sql);
+    // Reads that belong together, sent to a server in one message (with whatever is queued): one
+    // recordset per statement, in order. The embedded engine runs them one after another.
+    QVector<Recordset> ExecuteAll(const QStringList &statements);
+
     // One transaction at a time. On SQLite it starts with BEGIN IMMEDIATE, so the write lock is
-    // held from the start and two writers queue instead of failing half-way.
+    // held from the start and two writers queue instead of failing half-way. On PostgreSQL the
+    // BEGIN goes out with the transaction's first statement, and a transaction that sent nothing
+    // ends without a word to the server.
     void BeginTrans();
     void CommitTrans();
     void RollbackTrans();
@@ -70,11 +81,22 @@ public:
     QString databaseName() const; // the file of the embedded database, the logon's database else
 
 private:
+    friend class Prefetch;
     struct Private;
     explicit Connection(std::unique_ptr<Private> d);
+    void beginPrefetch(const QStringList &statements);
+    void endPrefetch();
     Recordset run(const QString &written, const QString &sql, const QVariantList &params,
                   int *recordsAffected, const QHash<QString, QString> *spellings = nullptr);
     Recordset run(const QString &written, const Statement &statement, int *recordsAffected);
+    struct Pending;
+    Recordset runPostgres(const QString &written, const QString &sql, const QVariantList &params,
+                          int *recordsAffected, const QHash<QString, QString> *spellings);
+    QVector<Recordset> sendPostgres(const QVector<Pending> &batch, int *recordsAffected);
+    Recordset runSqlServerBatch(const QString &written, const QString &sql, int *recordsAffected);
+    void enqueue(const QString &written, const Statement &statement);
+    bool batching() const;
+    Statement translated(const QString &sql, const QVariantList &params = {}) const;
     [[noreturn]] void connectionLost(const QString &written, const QString &sql,
                                      const QString &message);
     void reopenIfLost();
@@ -84,6 +106,23 @@ private:
     void upgradeIfWritable();
 
     std::unique_ptr<Private> d;
+};
+
+// The reads an action is about to make, asked of a server in one message before it makes them:
+// while this lives, each is answered from what came back, once, when the program makes it as
+// written here. The first statement that is not among them (another code read, a write) drops
+// the rest, and it and whatever follows go to the server as usual; so does everything when the
+// message fails. On the embedded engine, and inside a transaction, nothing is read ahead.
+class Prefetch
+{
+public:
+    Prefetch(Connection &connection, const QStringList &statements);
+    ~Prefetch();
+    Prefetch(const Prefetch &) = delete;
+    Prefetch &operator=(const Prefetch &) = delete;
+
+private:
+    Connection &m_connection;
 };
 
 // Rolls the transaction back unless commit() was reached: a throw anywhere inside leaves the

@@ -1,0 +1,288 @@
+#include "platform/db/postgresnative.h"
+
+#include "platform/db/dberror.h"
+#include "platform/db/sqllog.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QLocale>
+#include <QTime>
+
+#include <libpq-fe.h>
+
+#include <cmath>
+#include <limits>
+#include <optional>
+
+namespace db::postgres {
+
+namespace {
+
+// Type numbers of pg_type (catalog/pg_type_d.h), for the types the program reads.
+enum : Oid {
+    BoolOid = 16,
+    ByteaOid = 17,
+    Int8Oid = 20,
+    Int2Oid = 21,
+    Int4Oid = 23,
+    RegprocOid = 24,
+    XidOid = 28,
+    CidOid = 29,
+    Float4Oid = 700,
+    Float8Oid = 701,
+    AbstimeOid = 702,
+    ReltimeOid = 703,
+    DateOid = 1082,
+    TimeOid = 1083,
+    TimestampOid = 1114,
+    TimestampTzOid = 1184,
+    TimeTzOid = 1266,
+    NumericOid = 1700,
+};
+
+QMetaType typeOf(Oid type)
+{
+    switch (type) {
+    case BoolOid:
+        return QMetaType::fromType<bool>();
+    case Int8Oid:
+        return QMetaType::fromType<qlonglong>();
+    case Int2Oid:
+    case Int4Oid:
+    case RegprocOid:
+    case XidOid:
+    case CidOid:
+        return QMetaType::fromType<int>();
+    case NumericOid:
+    case Float4Oid:
+    case Float8Oid:
+        return QMetaType::fromType<double>();
+    case AbstimeOid:
+    case ReltimeOid:
+    case DateOid:
+        return QMetaType::fromType<QDate>();
+    case TimeOid:
+    case TimeTzOid:
+        return QMetaType::fromType<QTime>();
+    case TimestampOid:
+    case TimestampTzOid:
+        return QMetaType::fromType<QDateTime>();
+    case ByteaOid:
+        return QMetaType::fromType<QByteArray>();
+    default:
+        return QMetaType::fromType<QString>();
+    }
+}
+
+// Calls f(position) for each "?" outside strings, quoted names and comments.
+template <typename F> void forEachPlaceholder(const QString &sql, F &&f)
+{
+    const qsizetype n = sql.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = sql.at(i);
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            // The closing quote; a doubled one stays inside.
+            for (++i; i < n; ++i) {
+                if (sql.at(i) == c) {
+                    if (i + 1 < n && sql.at(i + 1) == c)
+                        ++i;
+                    else
+                        break;
+                }
+            }
+        } else if (c == QLatin1Char('-') && i + 1 < n && sql.at(i + 1) == QLatin1Char('-')) {
+            while (i < n && sql.at(i) != QLatin1Char('\n'))
+                ++i;
+        } else if (c == QLatin1Char('/') && i + 1 < n && sql.at(i + 1) == QLatin1Char('*')) {
+            const qsizetype end = sql.indexOf(QLatin1String("*/"), i + 2);
+            i = end < 0 ? n : end + 1;
+        } else if (c == QLatin1Char('?')) {
+            f(i);
+        }
+    }
+}
+
+// The value as the server reads it from text; nullopt for a Null.
+std::optional<QByteArray> textOf(const QVariant &v)
+{
+    if (!v.isValid() || v.isNull())
+        return std::nullopt;
+    switch (v.metaType().id()) {
+    case QMetaType::Bool:
+        return QByteArray(v.toBool() ? "true" : "false");
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return QByteArray::number(v.toDouble(), 'g', QLocale::FloatingPointShortest);
+    case QMetaType::QDate:
+        return v.toDate().toString(Qt::ISODate).toLatin1();
+    case QMetaType::QTime:
+        return v.toTime().toString(QStringLiteral("HH:mm:ss.zzz")).toLatin1();
+    case QMetaType::QDateTime:
+        // The time on the workstation's clock, as the program's own date literals are.
+        return v.toDateTime()
+            .toLocalTime()
+            .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"))
+            .toLatin1();
+    case QMetaType::QByteArray:
+        return QByteArray("\\x") + v.toByteArray().toHex();
+    default:
+        return v.toString().toUtf8();
+    }
+}
+
+} // namespace
+
+QString numberedPlaceholders(const QString &sql)
+{
+    QString out;
+    qsizetype from = 0;
+    int number = 0;
+    forEachPlaceholder(sql, [&](qsizetype at) {
+        out += QStringView(sql).mid(from, at - from);
+        out += QLatin1Char('$') + QString::number(++number);
+        from = at + 1;
+    });
+    if (number == 0)
+        return sql;
+    out += QStringView(sql).mid(from);
+    return out;
+}
+
+QString withLiterals(PGconn *connection, const QString &sql, const QVariantList &params)
+{
+    if (params.isEmpty())
+        return sql; // a "?" of its own (an operator) stays as written
+    QString out;
+    qsizetype from = 0;
+    qsizetype next = 0;
+    forEachPlaceholder(sql, [&](qsizetype at) {
+        out += QStringView(sql).mid(from, at - from);
+        from = at + 1;
+        const std::optional<QByteArray> text =
+            next < params.size() ? textOf(params.at(next)) : std::nullopt;
+        ++next;
+        if (!text) {
+            out += QLatin1String("NULL");
+            return;
+        }
+        char *literal = PQescapeLiteral(connection, text->constData(), size_t(text->size()));
+        if (!literal)
+            throw DbError(errorText(connection, nullptr), sql);
+        out += QString::fromUtf8(literal);
+        PQfreemem(literal);
+    });
+    if (next == 0)
+        return sql;
+    out += QStringView(sql).mid(from);
+    return out;
+}
+
+TextParams::TextParams(const QVariantList &params)
+{
+    storage.reserve(size_t(params.size()));
+    values.reserve(size_t(params.size()));
+    for (const QVariant &v : params) {
+        const std::optional<QByteArray> text = textOf(v);
+        storage.push_back(text.value_or(QByteArray()));
+        values.push_back(text ? storage.back().constData() : nullptr);
+    }
+}
+
+QVariant value(const PGresult *result, int row, int column)
+{
+    const Oid type = PQftype(result, column);
+    if (PQgetisnull(result, row, column))
+        return QVariant(typeOf(type));
+    const char *text = PQgetvalue(result, row, column);
+    const int length = PQgetlength(result, row, column);
+    switch (type) {
+    case BoolOid:
+        return QVariant(text[0] == 't');
+    case Int8Oid:
+        // A positive number comes as unsigned, a negative one as signed, as the driver gives them.
+        if (text[0] == '-')
+            return QByteArray::fromRawData(text, length).toLongLong();
+        return QByteArray::fromRawData(text, length).toULongLong();
+    case Int2Oid:
+    case Int4Oid:
+    case RegprocOid:
+    case XidOid:
+    case CidOid:
+        return QVariant(atoi(text));
+    case NumericOid:
+    case Float4Oid:
+    case Float8Oid: {
+        bool ok = false;
+        double number = QByteArray::fromRawData(text, length).toDouble(&ok);
+        if (!ok) {
+            if (qstricmp(text, "NaN") == 0)
+                number = std::numeric_limits<double>::quiet_NaN();
+            else if (qstricmp(text, "Infinity") == 0)
+                number = std::numeric_limits<double>::infinity();
+            else if (qstricmp(text, "-Infinity") == 0)
+                number = -std::numeric_limits<double>::infinity();
+            else
+                return QVariant();
+        }
+        return QVariant(number);
+    }
+    case AbstimeOid:
+    case ReltimeOid:
+    case DateOid:
+        return QVariant(QDate::fromString(QString::fromLatin1(text, length), Qt::ISODate));
+    case TimeOid:
+    case TimeTzOid:
+        return QVariant(QTime::fromString(QString::fromLatin1(text, length), Qt::ISODate));
+    case TimestampOid:
+    case TimestampTzOid:
+        return QVariant(
+            QDateTime::fromString(QString::fromLatin1(text, length), Qt::ISODate).toLocalTime());
+    case ByteaOid: {
+        size_t size = 0;
+        unsigned char *bytes =
+            PQunescapeBytea(reinterpret_cast<const unsigned char *>(text), &size);
+        QByteArray array(reinterpret_cast<const char *>(bytes), qsizetype(size));
+        PQfreemem(bytes);
+        return QVariant(array);
+    }
+    default:
+        return QVariant(QString::fromUtf8(text, length));
+    }
+}
+
+Recordset recordset(const PGresult *result, const QHash<QString, QString> *spellings)
+{
+    const int columns = PQnfields(result);
+    const int rowCount = PQntuples(result);
+    QStringList names;
+    names.reserve(columns);
+    for (int c = 0; c < columns; ++c) {
+        const QString name = QString::fromUtf8(PQfname(result, c));
+        names << (spellings ? spellings->value(name, name) : name);
+    }
+    QVector<QVector<QVariant>> rows;
+    rows.reserve(rowCount);
+    for (int r = 0; r < rowCount; ++r) {
+        QVector<QVariant> row;
+        row.reserve(columns);
+        for (int c = 0; c < columns; ++c)
+            row << value(result, r, c);
+        rows << std::move(row);
+    }
+    return Recordset(std::move(names), std::move(rows));
+}
+
+QString errorText(PGconn *connection, const PGresult *result)
+{
+    QString text = QString::fromUtf8(result ? PQresultErrorMessage(result) : "").trimmed();
+    if (text.isEmpty())
+        text = QString::fromUtf8(PQerrorMessage(connection)).trimmed();
+    if (text.isEmpty())
+        text = QStringLiteral("The server gave no answer.");
+    const char *code = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+    if (code && *code)
+        text += QStringLiteral(" (%1)").arg(QLatin1String(code));
+    return withoutSecrets(text);
+}
+
+} // namespace db::postgres

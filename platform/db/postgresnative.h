@@ -1,0 +1,53 @@
+#pragma once
+
+// Statements on a PostgreSQL server through libpq itself, on the connection the Qt driver opened:
+// one round trip per statement (the driver prepares, executes and deallocates a statement with
+// values in three), and several statements in one message when the program says it needs only
+// the last one's result.
+
+#include "platform/db/recordset.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QVariantList>
+
+#include <vector>
+
+typedef struct pg_conn PGconn;
+typedef struct pg_result PGresult;
+
+namespace db::postgres {
+
+// The statement's "?" placeholders numbered as the server wants them ($1, $2, ...); a "?" in a
+// string, a quoted name or a comment is left alone.
+QString numberedPlaceholders(const QString &sql);
+
+// The statement with each "?" replaced by its value as a literal, escaped by libpq for this
+// connection (PQescapeLiteral): what a statement sent in a batch of plain text carries. The
+// literals have no type of their own, as a bound value has none, so the server reads them as it
+// would have read the values.
+QString withLiterals(PGconn *connection, const QString &sql, const QVariantList &params);
+
+// A value as the text libpq sends for it (a null for a Null).
+struct TextParams
+{
+    explicit TextParams(const QVariantList &params);
+    std::vector<QByteArray> storage;
+    std::vector<const char *> values;
+};
+
+// Column `column` of row `row` as the Qt driver reads it, by the column's type: bool; int2, int4
+// as int; int8 as a 64-bit integer; float4, float8, numeric as double; date, time, timestamp
+// (with or without zone); bytea as bytes; everything else as text. A Null is a null value of the
+// column's type.
+QVariant value(const PGresult *result, int row, int column);
+
+// The whole result as a snapshot: the column names given back the statement's own spelling.
+Recordset recordset(const PGresult *result, const QHash<QString, QString> *spellings);
+
+// The server's message for a failed result (or the connection's, when there is no result), with
+// the error's code in parentheses, secrets masked.
+QString errorText(PGconn *connection, const PGresult *result);
+
+} // namespace db::postgres
