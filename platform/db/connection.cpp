@@ -5,6 +5,7 @@
 #include "platform/db/embeddeddatabase.h"
 #include "platform/db/procedures.h"
 #include "platform/db/sqlitefunctions.h"
+#include "platform/db/sqlitestatements.h"
 #include "platform/db/sqllog.h"
 #include "platform/db/tsqltokens.h"
 
@@ -90,9 +91,12 @@ struct Connection::Private
     QString dbmsName;
     QString databaseName;
     bool inTransaction = false;
+    // The embedded file's statements, run on its handle (the ODBC driver's SQLite keeps QtSql).
+    std::unique_ptr<SqliteStatements> statements;
 
     ~Private()
     {
+        statements.reset(); // every statement finalized before the handle closes
         if (db.isValid()) {
             if (db.isOpen() && sqlite) {
                 // Keeps the planner's statistics fresh as the tables grow; harmless when not
@@ -144,6 +148,8 @@ std::unique_ptr<Connection> Connection::openSqlite(const QString &path, Create c
     p->sqlite = dialect.get();
     p->translating = dialect.get();
     p->dialect = std::move(dialect);
+    if (sqlite3 *handle = sqliteHandle(p->db))
+        p->statements = std::make_unique<SqliteStatements>(handle, *p->sqlite);
 
     std::unique_ptr<Connection> connection(new Connection(std::move(p)));
     try {
@@ -313,6 +319,8 @@ Recordset Connection::run(const QString &written, const Statement &statement, in
 Recordset Connection::run(const QString &written, const QString &sql, const QVariantList &params,
                           int *recordsAffected, const QHash<QString, QString> *spellings)
 {
+    if (d->statements)
+        return d->statements->run(written, sql, params, recordsAffected, spellings);
     reopenIfLost();
     QSqlQuery q(d->db);
     q.setForwardOnly(true);
@@ -372,7 +380,7 @@ Recordset Connection::Execute(const QString &sql, int *recordsAffected)
     qCDebug(lcSql).noquote() << withoutSecrets(sql);
     Statement statement;
     try {
-        statement = d->dialect->translate(sql);
+        statement = d->statements ? d->statements->translate(sql) : d->dialect->translate(sql);
     } catch (const DbError &e) {
         qCWarning(lcSql).noquote() << "failed:" << withoutSecrets(sql) << "--" << e.description();
         throw;
@@ -384,7 +392,8 @@ Recordset Connection::query(const QString &sql, const QVariantList &params)
 {
     qCDebug(lcSql).noquote() << withoutSecrets(sql) << "-- with" << params.size()
                              << "bound value(s)";
-    const Statement statement = d->dialect->translate(sql, params);
+    const Statement statement =
+        d->statements ? d->statements->translate(sql, params) : d->dialect->translate(sql, params);
     return run(sql, statement, nullptr);
 }
 
@@ -392,7 +401,8 @@ int Connection::execute(const QString &sql, const QVariantList &params)
 {
     qCDebug(lcSql).noquote() << withoutSecrets(sql) << "-- with" << params.size()
                              << "bound value(s)";
-    const Statement statement = d->dialect->translate(sql, params);
+    const Statement statement =
+        d->statements ? d->statements->translate(sql, params) : d->dialect->translate(sql, params);
     int affected = 0;
     run(sql, statement, &affected);
     return affected;
