@@ -147,22 +147,31 @@ QDateTime Field::toDate() const
 
 Recordset::Recordset() = default;
 
-Recordset::Recordset(QStringList fieldNames, QVector<QVector<QVariant>> rows)
+Recordset::Columns::Columns(QStringList names) : m_names(std::move(names))
 {
-    auto data = std::make_shared<Data>();
-    data->names = std::move(fieldNames);
-    for (int i = 0; i < data->names.size(); ++i) {
-        const QString &name = data->names.at(i);
+    for (int i = 0; i < m_names.size(); ++i) {
+        const QString &name = m_names.at(i);
         const QString key = name.toLower();
         // The first column of a name wins, however either is spelt.
         int first = i;
-        if (const auto it = data->index.constFind(key); it != data->index.constEnd())
+        if (const auto it = m_index.constFind(key); it != m_index.constEnd())
             first = it.value();
         else
-            data->index.insert(key, i);
-        if (!data->exact.contains(name))
-            data->exact.insert(name, first);
+            m_index.insert(key, i);
+        if (!m_exact.contains(name))
+            m_exact.insert(name, first);
     }
+}
+
+Recordset::Recordset(QStringList fieldNames, QVector<QVector<QVariant>> rows)
+    : Recordset(std::make_shared<const Columns>(std::move(fieldNames)), std::move(rows))
+{
+}
+
+Recordset::Recordset(std::shared_ptr<const Columns> columns, QVector<QVector<QVariant>> rows)
+{
+    auto data = std::make_shared<Data>();
+    data->columns = std::move(columns);
     data->rows = std::move(rows);
     m_data = std::move(data);
     m_position = 0;
@@ -230,32 +239,33 @@ void Recordset::Move(int row)
 
 int Recordset::FieldCount() const
 {
-    return m_data ? static_cast<int>(m_data->names.size()) : 0;
+    return m_data ? static_cast<int>(m_data->columns->m_names.size()) : 0;
 }
 
 QString Recordset::FieldName(int index) const
 {
-    return data().names.value(index);
+    return data().columns->m_names.value(index);
 }
 
 const QStringList &Recordset::FieldNames() const
 {
-    return data().names;
+    return data().columns->m_names;
 }
 
 bool Recordset::HasField(const QString &name) const
 {
-    return m_data && m_data->index.contains(name.toLower());
+    return m_data && m_data->columns->m_index.contains(name.toLower());
 }
 
 int Recordset::columnOf(const QString &name) const
 {
     // Readers mostly spell a name as the result does: found without a lower-case copy.
-    const auto exact = data().exact.constFind(name);
-    if (exact != data().exact.constEnd())
+    const Columns &columns = *data().columns;
+    const auto exact = columns.m_exact.constFind(name);
+    if (exact != columns.m_exact.constEnd())
         return exact.value();
-    const auto it = data().index.constFind(name.toLower());
-    if (it == data().index.constEnd())
+    const auto it = columns.m_index.constFind(name.toLower());
+    if (it == columns.m_index.constEnd())
         throw DbError(QStringLiteral("Item cannot be found in the collection corresponding to the "
                                      "requested name or ordinal: ") +
                       name);
@@ -270,14 +280,14 @@ Field Recordset::Fields(const QString &name) const
 Field Recordset::Fields(int index) const
 {
     const Data &d = data();
-    if (index < 0 || index >= d.names.size())
+    if (index < 0 || index >= d.columns->m_names.size())
         throw DbError(QStringLiteral("Item cannot be found in the collection corresponding to the "
                                      "requested name or ordinal: ") +
                       QString::number(index));
     if (Eof() || m_position < 0)
         throw DbError(
             QStringLiteral("Either BOF or EOF is True, or the current record has been deleted."));
-    return Field(d.names.at(index), d.rows.at(m_position).at(index));
+    return Field(d.columns->m_names.at(index), d.rows.at(m_position).at(index));
 }
 
 const QVariant &Recordset::value(int row, int column) const

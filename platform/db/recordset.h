@@ -42,8 +42,24 @@ private:
 class Recordset
 {
 public:
+    // A result's column names and their look-up by name: made once, shared by every result of
+    // one statement.
+    class Columns
+    {
+    public:
+        explicit Columns(QStringList names);
+        const QStringList &names() const { return m_names; }
+
+    private:
+        friend class Recordset;
+        QStringList m_names;
+        QHash<QString, int> m_index; // lower-case name -> first column of that name
+        QHash<QString, int> m_exact; // each name as the result spells it -> the same column
+    };
+
     Recordset(); // a closed recordset, as an action statement returns
     Recordset(QStringList fieldNames, QVector<QVector<QVariant>> rows);
+    Recordset(std::shared_ptr<const Columns> columns, QVector<QVector<QVariant>> rows);
 
     bool IsOpen() const { return m_data != nullptr; }
     void Close();
@@ -72,9 +88,7 @@ public:
 private:
     struct Data
     {
-        QStringList names;
-        QHash<QString, int> index; // lower-case name -> first column of that name
-        QHash<QString, int> exact; // each name as the result spells it -> the same column
+        std::shared_ptr<const Columns> columns;
         QVector<QVector<QVariant>> rows;
     };
     const Data &data() const;

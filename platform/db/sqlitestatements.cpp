@@ -4,6 +4,7 @@
 #include "platform/db/sqllog.h"
 #include "platform/db/tsqltokens.h"
 
+#include <QAnyStringView>
 #include <QByteArray>
 #include <QDateTime>
 #include <QStringView>
@@ -424,12 +425,12 @@ void SqliteStatements::fail(const QString &written, const QString &sql, const QS
     throw DbError(text, written.isEmpty() ? sql : written);
 }
 
-sqlite3_stmt *SqliteStatements::prepared(const QString &written, const QString &sql)
+SqliteStatements::Prepared &SqliteStatements::prepared(const QString &written, const QString &sql)
 {
     const auto it = m_statements.find(sql);
     if (it != m_statements.end()) {
         it->used = ++m_clock;
-        return it->stmt;
+        return *it;
     }
     sqlite3_stmt *stmt = nullptr;
     const void *tail = nullptr;
@@ -458,8 +459,35 @@ sqlite3_stmt *SqliteStatements::prepared(const QString &written, const QString &
         sqlite3_finalize(oldest->stmt);
         m_statements.erase(oldest);
     }
-    m_statements.insert(sql, {stmt, ++m_clock});
-    return stmt;
+    return *m_statements.insert(sql, {stmt, ++m_clock, {}, {}});
+}
+
+// The names as the statement gives them now (a schema change may have changed them), made into
+// columns again only when they differ from the last result's.
+std::shared_ptr<const Recordset::Columns>
+SqliteStatements::columnsOf(Prepared &prepared, int count, const QHash<QString, QString> *spellings)
+{
+    bool same = prepared.columns && prepared.names.size() == count;
+    for (int c = 0; same && c < count; ++c)
+        same = prepared.names.at(c) == sqlite3_column_name(prepared.stmt, c);
+    if (same && (!spellings || spellings->isEmpty()))
+        return prepared.columns;
+    prepared.names.clear();
+    QStringList names;
+    names.reserve(count);
+    for (int c = 0; c < count; ++c) {
+        const char *raw = sqlite3_column_name(prepared.stmt, c);
+        prepared.names << QByteArray(raw);
+        QString name = QString::fromUtf8(raw);
+        name.remove(QLatin1Char('"'));
+        names << (spellings ? spellings->value(name, name) : name);
+    }
+    auto columns = std::make_shared<const Recordset::Columns>(std::move(names));
+    if (!spellings || spellings->isEmpty())
+        prepared.columns = columns;
+    else
+        prepared.columns.reset();
+    return columns;
 }
 
 namespace {
@@ -520,7 +548,9 @@ int bindValue(sqlite3_stmt *stmt, int slot, const QVariant &value)
     }
 }
 
-QVariant columnValue(sqlite3_stmt *stmt, int column)
+// A text equal to the same column's in the row before shares its string: the lines of one
+// request repeat their header, and a list repeats its units and classes.
+QVariant columnValue(sqlite3_stmt *stmt, int column, QString &previous)
 {
     switch (sqlite3_column_type(stmt, column)) {
     case SQLITE_INTEGER:
@@ -535,7 +565,10 @@ QVariant columnValue(sqlite3_stmt *stmt, int column)
     }
     default: {
         const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(stmt, column));
-        return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(stmt, column)));
+        const QUtf8StringView utf8(text, sqlite3_column_bytes(stmt, column));
+        if (previous.isNull() || !QAnyStringView::equal(previous, utf8))
+            previous = utf8.toString();
+        return QVariant(previous);
     }
     }
 }
@@ -558,7 +591,8 @@ Recordset SqliteStatements::run(const QString &written, const QString &sql,
                                 const QVariantList &params, int *recordsAffected,
                                 const QHash<QString, QString> *spellings)
 {
-    sqlite3_stmt *stmt = prepared(written, sql);
+    Prepared &kept = prepared(written, sql);
+    sqlite3_stmt *stmt = kept.stmt;
     const ResetOnExit reset{stmt};
     if (sqlite3_bind_parameter_count(stmt) != params.size())
         fail(written, sql, QStringLiteral("Parameter count mismatch"));
@@ -571,11 +605,12 @@ Recordset SqliteStatements::run(const QString &written, const QString &sql,
     int rc = sqlite3_step(stmt);
     const int columns = sqlite3_column_count(stmt);
     QVector<QVector<QVariant>> rows;
+    QVarLengthArray<QString, 32> previous(columns);
     for (; rc == SQLITE_ROW; rc = sqlite3_step(stmt)) {
-        QVector<QVariant> row;
-        row.reserve(columns);
+        QVector<QVariant> row(columns);
+        QVariant *cells = row.data();
         for (int c = 0; c < columns; ++c)
-            row.append(columnValue(stmt, c));
+            cells[c] = columnValue(stmt, c, previous[c]);
         rows.append(std::move(row));
     }
     if (rc != SQLITE_DONE)
@@ -584,14 +619,7 @@ Recordset SqliteStatements::run(const QString &written, const QString &sql,
         *recordsAffected = sqlite3_changes(m_handle);
     if (columns == 0)
         return Recordset();
-    QStringList names;
-    names.reserve(columns);
-    for (int c = 0; c < columns; ++c) {
-        QString name = QString::fromUtf8(sqlite3_column_name(stmt, c));
-        name.remove(QLatin1Char('"'));
-        names << (spellings ? spellings->value(name, name) : name);
-    }
-    return Recordset(std::move(names), std::move(rows));
+    return Recordset(columnsOf(kept, columns, spellings), std::move(rows));
 }
 
 } // namespace db

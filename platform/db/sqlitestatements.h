@@ -75,9 +75,14 @@ private:
     {
         sqlite3_stmt *stmt = nullptr;
         quint64 used = 0;
+        // Its result's columns as last read, and the names they were made from.
+        std::shared_ptr<const Recordset::Columns> columns;
+        QVector<QByteArray> names;
     };
 
-    sqlite3_stmt *prepared(const QString &written, const QString &sql);
+    Prepared &prepared(const QString &written, const QString &sql);
+    static std::shared_ptr<const Recordset::Columns>
+    columnsOf(Prepared &prepared, int count, const QHash<QString, QString> *spellings);
     std::optional<double> realOf(QStringView decimal);
     void forget(const QString &sql);
     [[noreturn]] void fail(const QString &written, const QString &sql, const QString &message);
