@@ -159,6 +159,17 @@ public:
         return false;
     }
 
+    // A word that ends a select list.
+    bool isClauseAfterSelectList(int p) const
+    {
+        static const char *const keywords[] = {"from",   "where", "group",  "order",
+                                               "having", "union", "except", "intersect"};
+        for (const char *keyword : keywords)
+            if (isWord(p, QLatin1String(keyword)))
+                return true;
+        return false;
+    }
+
     // The elements of an Insert's Values rows that are one literal each (a number may have its
     // minus sign): marked at their first token.
     void markInsertValues(QVarLengthArray<bool, 256> &slot) const
@@ -305,11 +316,39 @@ StatementShape statementShape(const QString &tsql, const QVariantList &params, c
     QVariantList values;
     int copied = 0; // the text up to here is in text
     int param = 0;
+    // Nothing in a select list is lifted, at any depth: a column without an alias is named by
+    // its expression as written.
+    struct Scope
+    {
+        bool inherited;
+        bool selectList;
+    };
+    QVarLengthArray<Scope, 16> scopes;
+    scopes.append({false, false});
+    const auto inSelectList = [&] { return scopes.last().inherited || scopes.last().selectList; };
     for (int p = 0; p < s.count(); ++p) {
         if (s.isPunct(p, QLatin1String("?"))) {
             values << params.at(param++);
             continue;
         }
+        if (s.isPunct(p, QLatin1String("("))) {
+            scopes.append({inSelectList(), false});
+            continue;
+        }
+        if (s.isPunct(p, QLatin1String(")"))) {
+            if (scopes.size() > 1)
+                scopes.removeLast();
+            continue;
+        }
+        if (s.at(p).kind == Token::Word) {
+            if (s.isWord(p, QLatin1String("select")))
+                scopes.last().selectList = true;
+            else if (s.isClauseAfterSelectList(p))
+                scopes.last().selectList = false;
+            continue;
+        }
+        if (inSelectList())
+            continue;
         const bool negative = s.isPunct(p, QLatin1String("-")) && p + 1 < s.count() &&
                               s.at(p + 1).kind == Token::Number;
         const int last = negative ? p + 1 : p;

@@ -23,7 +23,8 @@ namespace db {
 //   Insert T (A, B) Values ('x', 1.5) -> Insert T (A, B) Values (?, ?)
 //
 // that is, right after a comparison operator and followed by the end, a closing parenthesis, a
-// comma or a clause's keyword, or a whole element of an Insert's Values list. Never next to "+"
+// comma or a clause's keyword, or a whole element of an Insert's Values list; never in a select
+// list (a column without an alias is named by its expression as written). Never next to "+"
 // (it may join strings), never after LIKE or TOP, never a text that reads like a date (its
 // rewrite depends on the column), never in anything but a Select, Insert, Update or Delete (a
 // procedure call reads its literal arguments). Values already bound to "?" keep their place

@@ -583,7 +583,10 @@ void FlexGrid::setRecordset(const db::Recordset &recordset)
         row.resize(fields);
         for (int c = 0; c < fields; ++c) {
             const QVariant &value = recordset.value(r, c);
-            if (value.isValid() && !value.isNull())
+            // A text is shown as it is (most cells are); other values as the field reads them.
+            if (value.typeId() == QMetaType::QString && !value.isNull())
+                row[c] = *static_cast<const QString *>(value.constData());
+            else if (value.isValid() && !value.isNull())
                 row[c] = db::Field(header.at(c), value).toText();
         }
     }

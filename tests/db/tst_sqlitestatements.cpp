@@ -186,6 +186,11 @@ private slots:
         QTest::newRow("comments kept as they are")
             << q("Select A /* B = 'x' */ From T -- C = 'y'\nWhere C = 'z'") << QVariantList()
             << q("Select A /* B = 'x' */ From T -- C = 'y'\nWhere C = ?") << QVariantList{q("z")};
+        QTest::newRow("subqueries outside the select list")
+            << q("Select (A) As A From T Where B In (Select C From U Where D = 'x') Order By 1")
+            << QVariantList()
+            << q("Select (A) As A From T Where B In (Select C From U Where D = ?) Order By 1")
+            << QVariantList{q("x")};
         QTest::newRow("insert of a select")
             << q("Insert T (A) Select B From U Where C = 3 Order By 1") << QVariantList()
             << q("Insert T (A) Select B From U Where C = ? Order By 1")
@@ -201,6 +206,7 @@ private slots:
             q("Select A From T Where B = 1.1"), // no reading of SQLite's for it here
             q("Select A From T Where B = 99999999999999999999 And C = 1.0000000000000001"),
             q("Select A From T Where D = '12/08/2026' And E = '1/2/27'"),
+            q("Select A = 1, Case When B = 'x' Then 1 End, (Select C From U Where D = 2) From T"),
             q("Inventory..sp_Inv_UserLocation 'E01'"),
             q("EXEC Inventory..sp_Inv_KitofItems_PerItem K001, 12"),
             q("Pragma user_version = 5"),
@@ -306,6 +312,10 @@ private slots:
             << q("Select A.ItemName, A.ItemID As \"a.b\", 1 As [x \"y\"], count(*), "
                  "PatIndex('%CET%', A.ItemName) From tbInvMaster A Group By A.ItemName, A.ItemID "
                  "Order By 2")
+            << QVariantList() << QString();
+        QTest::newRow("comparisons named by their text")
+            << q("Select ItemID = '12', Case When Packing > 50 Then 'big' End, ItemID From "
+                 "tbInvMaster Where ItemID <> 'x' Order By 3")
             << QVariantList() << QString();
         QTest::newRow("no rows") << q("Select ItemID, ListCost From tbInvMaster Where ItemID = 'x'")
                                  << QVariantList() << QString();
