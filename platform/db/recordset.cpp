@@ -163,16 +163,25 @@ Recordset::Columns::Columns(QStringList names) : m_names(std::move(names))
     }
 }
 
-Recordset::Recordset(QStringList fieldNames, QVector<QVector<QVariant>> rows)
-    : Recordset(std::make_shared<const Columns>(std::move(fieldNames)), std::move(rows))
+Recordset::Recordset(QStringList fieldNames, const QVector<QVector<QVariant>> &rows)
 {
+    auto columns = std::make_shared<const Columns>(std::move(fieldNames));
+    const qsizetype width = columns->m_names.size();
+    QVector<QVariant> cells;
+    cells.reserve(width * rows.size());
+    for (const QVector<QVariant> &row : rows)
+        for (qsizetype c = 0; c < width; ++c)
+            cells.append(row.value(c));
+    *this = Recordset(std::move(columns), std::move(cells), static_cast<int>(rows.size()));
 }
 
-Recordset::Recordset(std::shared_ptr<const Columns> columns, QVector<QVector<QVariant>> rows)
+Recordset::Recordset(std::shared_ptr<const Columns> columns, QVector<QVariant> cells, int rows)
 {
     auto data = std::make_shared<Data>();
+    data->width = static_cast<int>(columns->m_names.size());
     data->columns = std::move(columns);
-    data->rows = std::move(rows);
+    data->cells = std::move(cells);
+    data->rows = rows;
     m_data = std::move(data);
     m_position = 0;
 }
@@ -192,7 +201,7 @@ void Recordset::Close()
 
 int Recordset::RecordCount() const
 {
-    return m_data ? static_cast<int>(m_data->rows.size()) : 0;
+    return m_data ? m_data->rows : 0;
 }
 
 bool Recordset::Eof() const
@@ -213,7 +222,7 @@ void Recordset::MoveFirst()
 
 void Recordset::MoveLast()
 {
-    m_position = qMax(0, static_cast<int>(data().rows.size()) - 1);
+    m_position = qMax(0, data().rows - 1);
 }
 
 void Recordset::MoveNext()
@@ -287,12 +296,13 @@ Field Recordset::Fields(int index) const
     if (Eof() || m_position < 0)
         throw DbError(
             QStringLiteral("Either BOF or EOF is True, or the current record has been deleted."));
-    return Field(d.columns->m_names.at(index), d.rows.at(m_position).at(index));
+    return Field(d.columns->m_names.at(index), d.cells.at(m_position * d.width + index));
 }
 
 const QVariant &Recordset::value(int row, int column) const
 {
-    return data().rows.at(row).at(column);
+    const Data &d = data();
+    return d.cells.at(row * d.width + column);
 }
 
 } // namespace db

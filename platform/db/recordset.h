@@ -58,8 +58,9 @@ public:
     };
 
     Recordset(); // a closed recordset, as an action statement returns
-    Recordset(QStringList fieldNames, QVector<QVector<QVariant>> rows);
-    Recordset(std::shared_ptr<const Columns> columns, QVector<QVector<QVariant>> rows);
+    Recordset(QStringList fieldNames, const QVector<QVector<QVariant>> &rows);
+    // The cells row after row, each row as wide as the columns.
+    Recordset(std::shared_ptr<const Columns> columns, QVector<QVariant> cells, int rows);
 
     bool IsOpen() const { return m_data != nullptr; }
     void Close();
@@ -89,7 +90,9 @@ private:
     struct Data
     {
         std::shared_ptr<const Columns> columns;
-        QVector<QVector<QVariant>> rows;
+        QVector<QVariant> cells; // row after row
+        int rows = 0;
+        int width = 0;
     };
     const Data &data() const;
     int columnOf(const QString &name) const;

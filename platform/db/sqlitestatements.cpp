@@ -643,14 +643,12 @@ Recordset SqliteStatements::run(const QString &written, const QString &sql,
     // when the schema changed, and "Select *" may then have more of them.
     int rc = sqlite3_step(stmt);
     const int columns = sqlite3_column_count(stmt);
-    QVector<QVector<QVariant>> rows;
+    QVector<QVariant> cells;
+    int rows = 0;
     QVarLengthArray<QString, 32> previous(columns);
-    for (; rc == SQLITE_ROW; rc = sqlite3_step(stmt)) {
-        QVector<QVariant> row(columns);
-        QVariant *cells = row.data();
+    for (; rc == SQLITE_ROW; rc = sqlite3_step(stmt), ++rows) {
         for (int c = 0; c < columns; ++c)
-            cells[c] = columnValue(stmt, c, previous[c]);
-        rows.append(std::move(row));
+            cells.append(columnValue(stmt, c, previous[c]));
     }
     if (rc != SQLITE_DONE)
         fail(written, sql, QString::fromUtf8(sqlite3_errmsg(m_handle)));
@@ -658,7 +656,7 @@ Recordset SqliteStatements::run(const QString &written, const QString &sql,
         *recordsAffected = sqlite3_changes(m_handle);
     if (columns == 0)
         return Recordset();
-    return Recordset(columnsOf(kept, columns, spellings), std::move(rows));
+    return Recordset(columnsOf(kept, columns, spellings), std::move(cells), rows);
 }
 
 } // namespace db
