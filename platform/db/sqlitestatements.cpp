@@ -647,8 +647,13 @@ Recordset SqliteStatements::run(const QString &written, const QString &sql,
     int rows = 0;
     QVarLengthArray<QString, 32> previous(columns);
     for (; rc == SQLITE_ROW; rc = sqlite3_step(stmt), ++rows) {
+        const qsizetype at = cells.size();
+        if (cells.capacity() < at + columns)
+            cells.reserve(qMax<qsizetype>(2 * cells.capacity(), at + columns));
+        cells.resize(at + columns);
+        QVariant *row = cells.data() + at;
         for (int c = 0; c < columns; ++c)
-            cells.append(columnValue(stmt, c, previous[c]));
+            row[c] = columnValue(stmt, c, previous[c]);
     }
     if (rc != SQLITE_DONE)
         fail(written, sql, QString::fromUtf8(sqlite3_errmsg(m_handle)));
