@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace db {
 
@@ -36,6 +37,51 @@ bool isNumericType(const QVariant &value)
     default:
         return false;
     }
+}
+
+bool readDigits(const QString &text, int from, int count, int &value)
+{
+    value = 0;
+    for (int i = from; i < from + count; ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c < u'0' || c > u'9')
+            return false;
+        value = value * 10 + (c - u'0');
+    }
+    return true;
+}
+
+// The forms the database stores dates in (yyyy-MM-dd, with HH:mm, HH:mm:ss or HH:mm:ss.zzz after
+// a blank, or HH:mm:ss after a T), read without the general parser: a record of dates is read
+// many times. Anything else is left to the parser.
+std::optional<QDateTime> storedDateTime(const QString &text)
+{
+    const qsizetype n = text.size();
+    if (n != 10 && n != 16 && n != 19 && n != 23)
+        return std::nullopt;
+    int year, month, day, hour = 0, minute = 0, second = 0, ms = 0;
+    if (!readDigits(text, 0, 4, year) || text.at(4) != u'-' || !readDigits(text, 5, 2, month) ||
+        text.at(7) != u'-' || !readDigits(text, 8, 2, day))
+        return std::nullopt;
+    if (n > 10) {
+        const QChar separator = text.at(10);
+        if (!(separator == u' ' || (separator == u'T' && n == 19)) ||
+            !readDigits(text, 11, 2, hour) || text.at(13) != u':' ||
+            !readDigits(text, 14, 2, minute))
+            return std::nullopt;
+        if (n >= 19 && (text.at(16) != u':' || !readDigits(text, 17, 2, second)))
+            return std::nullopt;
+        if (n == 23 && (text.at(19) != u'.' || !readDigits(text, 20, 3, ms)))
+            return std::nullopt;
+    }
+    const QDate date(year, month, day);
+    const QTime time(hour, minute, second, ms);
+    if (!date.isValid() || !time.isValid())
+        return std::nullopt;
+    const QDateTime dateTime(date, time);
+    if (!dateTime.isValid() || dateTime.date() != date || dateTime.time() != time)
+        return std::nullopt; // not a local time (a daylight-saving gap): the parser decides
+    return dateTime;
 }
 
 } // namespace
@@ -135,6 +181,8 @@ QDateTime Field::toDate() const
         return zero.addMSecs(static_cast<qint64>(std::llround(days * 86400000.0)));
     }
     const QString text = m_value.toString().trimmed();
+    if (const std::optional<QDateTime> stored = storedDateTime(text))
+        return *stored;
     for (const char *format : {"yyyy-MM-dd HH:mm:ss.zzz", "yyyy-MM-dd HH:mm:ss",
                                "yyyy-MM-ddTHH:mm:ss", "yyyy-MM-dd HH:mm", "yyyy-MM-dd",
                                "MM/dd/yyyy hh:mm:ss AP", "M/d/yyyy h:mm:ss AP", "MM/dd/yyyy"}) {
