@@ -102,13 +102,26 @@ QString Field::toText() const
 {
     if (IsNull())
         fail(InvalidNull);
-    if (m_value.typeId() == QMetaType::Double || m_value.typeId() == QMetaType::Float)
-        return numberText(m_value.toDouble());
-    if (m_value.typeId() == QMetaType::Bool)
-        return m_value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-    if (m_value.typeId() == QMetaType::QDateTime)
-        return m_value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    return m_value.toString();
+    return textOf(m_value);
+}
+
+QString Field::textOf(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::QString:
+        return *static_cast<const QString *>(value.constData());
+    case QMetaType::LongLong:
+        return QString::number(*static_cast<const qlonglong *>(value.constData()));
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return numberText(value.toDouble());
+    case QMetaType::Bool:
+        return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    case QMetaType::QDateTime:
+        return value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    default:
+        return value.toString();
+    }
 }
 
 double Field::toDouble() const

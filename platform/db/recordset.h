@@ -23,6 +23,8 @@ public:
     bool IsNull() const;
 
     QString toText() const;
+    // What toText() gives for a value that is not Null.
+    static QString textOf(const QVariant &value);
     double toDouble() const;
     double toCurrency() const; // fixed point, four decimals
     qint16 toInteger() const;  // 16-bit, rounded half to even

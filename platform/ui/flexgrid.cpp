@@ -583,16 +583,8 @@ void FlexGrid::setRecordset(const db::Recordset &recordset)
         row.resize(fields);
         for (int c = 0; c < fields; ++c) {
             const QVariant &value = recordset.value(r, c);
-            // A text is shown as it is (most cells are), a whole number in digits; other values
-            // as the field reads them.
-            if (value.isNull())
-                continue;
-            if (value.typeId() == QMetaType::QString)
-                row[c] = *static_cast<const QString *>(value.constData());
-            else if (value.typeId() == QMetaType::LongLong)
-                row[c] = QString::number(*static_cast<const qlonglong *>(value.constData()));
-            else if (value.isValid())
-                row[c] = db::Field(header.at(c), value).toText();
+            if (value.isValid() && !value.isNull())
+                row[c] = db::Field::textOf(value);
         }
     }
     {
