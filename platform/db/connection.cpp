@@ -6,6 +6,7 @@
 #include "platform/db/postgresnative.h"
 #include "platform/db/procedures.h"
 #include "platform/db/sqlitefunctions.h"
+#include "platform/db/sqlitestatements.h"
 #include "platform/db/sqllog.h"
 #include "platform/db/tsqltokens.h"
 
@@ -138,9 +139,12 @@ struct Connection::Private
     // Reads asked ahead (Prefetch), by their text as written, while a Prefetch lives.
     int prefetchDepth = 0;
     QHash<QString, Recordset> prefetched;
+    // The embedded file's statements, run on its handle (the ODBC driver's SQLite keeps QtSql).
+    std::unique_ptr<SqliteStatements> statements;
 
     ~Private()
     {
+        statements.reset(); // every statement finalized before the handle closes
         if (db.isValid()) {
             if (db.isOpen() && sqlite) {
                 // Keeps the planner's statistics fresh as the tables grow; harmless when not
@@ -192,6 +196,8 @@ std::unique_ptr<Connection> Connection::openSqlite(const QString &path, Create c
     p->sqlite = dialect.get();
     p->translating = dialect.get();
     p->dialect = std::move(dialect);
+    if (sqlite3 *handle = sqliteHandle(p->db))
+        p->statements = std::make_unique<SqliteStatements>(handle, *p->sqlite);
 
     std::unique_ptr<Connection> connection(new Connection(std::move(p)));
     try {
@@ -524,6 +530,8 @@ Recordset Connection::runSqlServerBatch(const QString &written, const QString &s
 Recordset Connection::run(const QString &written, const QString &sql, const QVariantList &params,
                           int *recordsAffected, const QHash<QString, QString> *spellings)
 {
+    if (d->statements)
+        return d->statements->run(written, sql, params, recordsAffected, spellings);
     if (d->postgres)
         return runPostgres(written, sql, params, recordsAffected, spellings);
     if (d->sqlServer && !d->queue.isEmpty()) {
@@ -595,7 +603,8 @@ Recordset Connection::run(const QString &written, const QString &sql, const QVar
 Statement Connection::translated(const QString &sql, const QVariantList &params) const
 {
     try {
-        return d->dialect->translate(sql, params);
+        return d->statements ? d->statements->translate(sql, params)
+                             : d->dialect->translate(sql, params);
     } catch (const DbError &e) {
         qCWarning(lcSql).noquote() << "failed:" << withoutSecrets(sql) << "--" << e.description();
         throw;
@@ -701,7 +710,8 @@ Recordset Connection::query(const QString &sql, const QVariantList &params)
 {
     qCDebug(lcSql).noquote() << withoutSecrets(sql) << "-- with" << params.size()
                              << "bound value(s)";
-    const Statement statement = d->dialect->translate(sql, params);
+    const Statement statement =
+        d->statements ? d->statements->translate(sql, params) : d->dialect->translate(sql, params);
     return run(sql, statement, nullptr);
 }
 
@@ -709,7 +719,8 @@ int Connection::execute(const QString &sql, const QVariantList &params)
 {
     qCDebug(lcSql).noquote() << withoutSecrets(sql) << "-- with" << params.size()
                              << "bound value(s)";
-    const Statement statement = d->dialect->translate(sql, params);
+    const Statement statement =
+        d->statements ? d->statements->translate(sql, params) : d->dialect->translate(sql, params);
     int affected = 0;
     run(sql, statement, &affected);
     return affected;

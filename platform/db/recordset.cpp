@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace db {
 
@@ -38,6 +39,51 @@ bool isNumericType(const QVariant &value)
     }
 }
 
+bool readDigits(const QString &text, int from, int count, int &value)
+{
+    value = 0;
+    for (int i = from; i < from + count; ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c < u'0' || c > u'9')
+            return false;
+        value = value * 10 + (c - u'0');
+    }
+    return true;
+}
+
+// The forms the database stores dates in (yyyy-MM-dd, with HH:mm, HH:mm:ss or HH:mm:ss.zzz after
+// a blank, or HH:mm:ss after a T), read without the general parser: a record of dates is read
+// many times. Anything else is left to the parser.
+std::optional<QDateTime> storedDateTime(const QString &text)
+{
+    const qsizetype n = text.size();
+    if (n != 10 && n != 16 && n != 19 && n != 23)
+        return std::nullopt;
+    int year, month, day, hour = 0, minute = 0, second = 0, ms = 0;
+    if (!readDigits(text, 0, 4, year) || text.at(4) != u'-' || !readDigits(text, 5, 2, month) ||
+        text.at(7) != u'-' || !readDigits(text, 8, 2, day))
+        return std::nullopt;
+    if (n > 10) {
+        const QChar separator = text.at(10);
+        if (!(separator == u' ' || (separator == u'T' && n == 19)) ||
+            !readDigits(text, 11, 2, hour) || text.at(13) != u':' ||
+            !readDigits(text, 14, 2, minute))
+            return std::nullopt;
+        if (n >= 19 && (text.at(16) != u':' || !readDigits(text, 17, 2, second)))
+            return std::nullopt;
+        if (n == 23 && (text.at(19) != u'.' || !readDigits(text, 20, 3, ms)))
+            return std::nullopt;
+    }
+    const QDate date(year, month, day);
+    const QTime time(hour, minute, second, ms);
+    if (!date.isValid() || !time.isValid())
+        return std::nullopt;
+    const QDateTime dateTime(date, time);
+    if (!dateTime.isValid() || dateTime.date() != date || dateTime.time() != time)
+        return std::nullopt; // not a local time (a daylight-saving gap): the parser decides
+    return dateTime;
+}
+
 } // namespace
 
 Field::Field(QString name, QVariant value) : m_name(std::move(name)), m_value(std::move(value)) {}
@@ -56,13 +102,26 @@ QString Field::toText() const
 {
     if (IsNull())
         fail(InvalidNull);
-    if (m_value.typeId() == QMetaType::Double || m_value.typeId() == QMetaType::Float)
-        return numberText(m_value.toDouble());
-    if (m_value.typeId() == QMetaType::Bool)
-        return m_value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-    if (m_value.typeId() == QMetaType::QDateTime)
-        return m_value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    return m_value.toString();
+    return textOf(m_value);
+}
+
+QString Field::textOf(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::QString:
+        return *static_cast<const QString *>(value.constData());
+    case QMetaType::LongLong:
+        return QString::number(*static_cast<const qlonglong *>(value.constData()));
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return numberText(value.toDouble());
+    case QMetaType::Bool:
+        return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    case QMetaType::QDateTime:
+        return value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    default:
+        return value.toString();
+    }
 }
 
 double Field::toDouble() const
@@ -135,6 +194,8 @@ QDateTime Field::toDate() const
         return zero.addMSecs(static_cast<qint64>(std::llround(days * 86400000.0)));
     }
     const QString text = m_value.toString().trimmed();
+    if (const std::optional<QDateTime> stored = storedDateTime(text))
+        return *stored;
     for (const char *format : {"yyyy-MM-dd HH:mm:ss.zzz", "yyyy-MM-dd HH:mm:ss",
                                "yyyy-MM-ddTHH:mm:ss", "yyyy-MM-dd HH:mm", "yyyy-MM-dd",
                                "MM/dd/yyyy hh:mm:ss AP", "M/d/yyyy h:mm:ss AP", "MM/dd/yyyy"}) {
@@ -147,23 +208,41 @@ QDateTime Field::toDate() const
 
 Recordset::Recordset() = default;
 
-Recordset::Recordset(QStringList fieldNames, QVector<QVector<QVariant>> rows)
+Recordset::Columns::Columns(QStringList names) : m_names(std::move(names))
 {
-    auto data = std::make_shared<Data>();
-    data->names = std::move(fieldNames);
-    for (int i = 0; i < data->names.size(); ++i) {
-        const QString &name = data->names.at(i);
+    for (int i = 0; i < m_names.size(); ++i) {
+        const QString &name = m_names.at(i);
         const QString key = name.toLower();
         // The first column of a name wins, however either is spelt.
         int first = i;
-        if (const auto it = data->index.constFind(key); it != data->index.constEnd())
+        if (const auto it = m_index.constFind(key); it != m_index.constEnd())
             first = it.value();
         else
-            data->index.insert(key, i);
-        if (!data->exact.contains(name))
-            data->exact.insert(name, first);
+            m_index.insert(key, i);
+        if (!m_exact.contains(name))
+            m_exact.insert(name, first);
     }
-    data->rows = std::move(rows);
+}
+
+Recordset::Recordset(QStringList fieldNames, const QVector<QVector<QVariant>> &rows)
+{
+    auto columns = std::make_shared<const Columns>(std::move(fieldNames));
+    const qsizetype width = columns->m_names.size();
+    QVector<QVariant> cells;
+    cells.reserve(width * rows.size());
+    for (const QVector<QVariant> &row : rows)
+        for (qsizetype c = 0; c < width; ++c)
+            cells.append(row.value(c));
+    *this = Recordset(std::move(columns), std::move(cells), static_cast<int>(rows.size()));
+}
+
+Recordset::Recordset(std::shared_ptr<const Columns> columns, QVector<QVariant> cells, int rows)
+{
+    auto data = std::make_shared<Data>();
+    data->width = static_cast<int>(columns->m_names.size());
+    data->columns = std::move(columns);
+    data->cells = std::move(cells);
+    data->rows = rows;
     m_data = std::move(data);
     m_position = 0;
 }
@@ -183,7 +262,7 @@ void Recordset::Close()
 
 int Recordset::RecordCount() const
 {
-    return m_data ? static_cast<int>(m_data->rows.size()) : 0;
+    return m_data ? m_data->rows : 0;
 }
 
 bool Recordset::Eof() const
@@ -204,7 +283,7 @@ void Recordset::MoveFirst()
 
 void Recordset::MoveLast()
 {
-    m_position = qMax(0, static_cast<int>(data().rows.size()) - 1);
+    m_position = qMax(0, data().rows - 1);
 }
 
 void Recordset::MoveNext()
@@ -230,32 +309,33 @@ void Recordset::Move(int row)
 
 int Recordset::FieldCount() const
 {
-    return m_data ? static_cast<int>(m_data->names.size()) : 0;
+    return m_data ? static_cast<int>(m_data->columns->m_names.size()) : 0;
 }
 
 QString Recordset::FieldName(int index) const
 {
-    return data().names.value(index);
+    return data().columns->m_names.value(index);
 }
 
 const QStringList &Recordset::FieldNames() const
 {
-    return data().names;
+    return data().columns->m_names;
 }
 
 bool Recordset::HasField(const QString &name) const
 {
-    return m_data && m_data->index.contains(name.toLower());
+    return m_data && m_data->columns->m_index.contains(name.toLower());
 }
 
 int Recordset::columnOf(const QString &name) const
 {
     // Readers mostly spell a name as the result does: found without a lower-case copy.
-    const auto exact = data().exact.constFind(name);
-    if (exact != data().exact.constEnd())
+    const Columns &columns = *data().columns;
+    const auto exact = columns.m_exact.constFind(name);
+    if (exact != columns.m_exact.constEnd())
         return exact.value();
-    const auto it = data().index.constFind(name.toLower());
-    if (it == data().index.constEnd())
+    const auto it = columns.m_index.constFind(name.toLower());
+    if (it == columns.m_index.constEnd())
         throw DbError(QStringLiteral("Item cannot be found in the collection corresponding to the "
                                      "requested name or ordinal: ") +
                       name);
@@ -270,19 +350,20 @@ Field Recordset::Fields(const QString &name) const
 Field Recordset::Fields(int index) const
 {
     const Data &d = data();
-    if (index < 0 || index >= d.names.size())
+    if (index < 0 || index >= d.columns->m_names.size())
         throw DbError(QStringLiteral("Item cannot be found in the collection corresponding to the "
                                      "requested name or ordinal: ") +
                       QString::number(index));
     if (Eof() || m_position < 0)
         throw DbError(
             QStringLiteral("Either BOF or EOF is True, or the current record has been deleted."));
-    return Field(d.names.at(index), d.rows.at(m_position).at(index));
+    return Field(d.columns->m_names.at(index), d.cells.at(m_position * d.width + index));
 }
 
 const QVariant &Recordset::value(int row, int column) const
 {
-    return data().rows.at(row).at(column);
+    const Data &d = data();
+    return d.cells.at(row * d.width + column);
 }
 
 } // namespace db

@@ -23,6 +23,8 @@ public:
     bool IsNull() const;
 
     QString toText() const;
+    // What toText() gives for a value that is not Null.
+    static QString textOf(const QVariant &value);
     double toDouble() const;
     double toCurrency() const; // fixed point, four decimals
     qint16 toInteger() const;  // 16-bit, rounded half to even
@@ -42,8 +44,25 @@ private:
 class Recordset
 {
 public:
+    // A result's column names and their look-up by name: made once, shared by every result of
+    // one statement.
+    class Columns
+    {
+    public:
+        explicit Columns(QStringList names);
+        const QStringList &names() const { return m_names; }
+
+    private:
+        friend class Recordset;
+        QStringList m_names;
+        QHash<QString, int> m_index; // lower-case name -> first column of that name
+        QHash<QString, int> m_exact; // each name as the result spells it -> the same column
+    };
+
     Recordset(); // a closed recordset, as an action statement returns
-    Recordset(QStringList fieldNames, QVector<QVector<QVariant>> rows);
+    Recordset(QStringList fieldNames, const QVector<QVector<QVariant>> &rows);
+    // The cells row after row, each row as wide as the columns.
+    Recordset(std::shared_ptr<const Columns> columns, QVector<QVariant> cells, int rows);
 
     bool IsOpen() const { return m_data != nullptr; }
     void Close();
@@ -72,10 +91,10 @@ public:
 private:
     struct Data
     {
-        QStringList names;
-        QHash<QString, int> index; // lower-case name -> first column of that name
-        QHash<QString, int> exact; // each name as the result spells it -> the same column
-        QVector<QVector<QVariant>> rows;
+        std::shared_ptr<const Columns> columns;
+        QVector<QVariant> cells; // row after row
+        int rows = 0;
+        int width = 0;
     };
     const Data &data() const;
     int columnOf(const QString &name) const;

@@ -584,7 +584,7 @@ void FlexGrid::setRecordset(const db::Recordset &recordset)
         for (int c = 0; c < fields; ++c) {
             const QVariant &value = recordset.value(r, c);
             if (value.isValid() && !value.isNull())
-                row[c] = db::Field(header.at(c), value).toText();
+                row[c] = db::Field::textOf(value);
         }
     }
     {

@@ -102,6 +102,18 @@ private slots:
                                   << QVariant(QDateTime(QDate(2026, 12, 8), QTime(13, 13, 29)));
         QTest::newRow("date only") << QVariant("2026-12-08") << "date"
                                    << QVariant(QDateTime(QDate(2026, 12, 8), QTime(0, 0)));
+        QTest::newRow("milliseconds")
+            << QVariant(" 2026-12-08 13:13:29.250") << "date"
+            << QVariant(QDateTime(QDate(2026, 12, 8), QTime(13, 13, 29, 250)));
+        QTest::newRow("T before the time")
+            << QVariant("2026-12-08T13:13:29") << "date"
+            << QVariant(QDateTime(QDate(2026, 12, 8), QTime(13, 13, 29)));
+        QTest::newRow("no seconds") << QVariant("2026-12-08 13:13") << "date"
+                                    << QVariant(QDateTime(QDate(2026, 12, 8), QTime(13, 13)));
+        QTest::newRow("month first") << QVariant("12/08/2026 01:13:29 PM") << "date"
+                                     << QVariant(QDateTime(QDate(2026, 12, 8), QTime(13, 13, 29)));
+        QTest::newRow("no such day") << QVariant("2026-02-30 10:00:00") << "date" << QVariant();
+        QTest::newRow("no such minute") << QVariant("2026-12-08 13:61") << "date" << QVariant();
         QTest::newRow("date zero")
             << QVariant(0) << "date" << QVariant(QDateTime(QDate(1899, 12, 30), QTime(0, 0)));
         QTest::newRow("not a date") << QVariant("soon") << "date" << QVariant();

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "platform/db/dialect.h"
+#include "platform/db/recordset.h"
+
+#include <QHash>
+#include <QString>
+#include <QVariantList>
+
+#include <functional>
+#include <optional>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace db {
+
+// The program's T-SQL with its plain literal values lifted out into bound values, so statements
+// that differ only in their values share one text: the shape. A literal is lifted only where it
+// is a plain value, which no rewrite of the translator looks at:
+//
+//   Where A = 'x' And B <> -5      -> Where A = ? And B <> ?      ('x', -5)
+//   Insert T (A, B) Values ('x', 1.5) -> Insert T (A, B) Values (?, ?)
+//
+// that is, right after a comparison operator and followed by the end, a closing parenthesis, a
+// comma or a clause's keyword, or a whole element of an Insert's Values list; never in a select
+// list (a column without an alias is named by its expression as written). Never next to "+"
+// (it may join strings), never after LIKE or TOP, never a text that reads like a date (its
+// rewrite depends on the column), never in anything but a Select, Insert, Update or Delete (a
+// procedure call reads its literal arguments). Values already bound to "?" keep their place
+// among the lifted ones.
+struct StatementShape
+{
+    QString text;
+    QVariantList values;
+    bool lifted = false; // false: the text is the statement as written, values its own params
+};
+// realOf: SQLite's reading of a decimal literal; without it, only decimals a double holds exactly
+// are lifted.
+using RealOf = std::function<std::optional<double>(QStringView)>;
+StatementShape statementShape(const QString &tsql, const QVariantList &params,
+                              const RealOf &realOf = {});
+
+// The embedded file's statements run straight on its sqlite3 handle. Each shape is translated once
+// and each translated text prepared once: both are kept, the most recently used of them, until
+// the connection closes. A query's rows come back with the value types QtSql's SQLite driver gives
+// (integer qlonglong, real double, text QString, blob QByteArray, Null a null QString).
+class SqliteStatements
+{
+public:
+    SqliteStatements(sqlite3 *handle, const SqliteDialect &dialect);
+    ~SqliteStatements(); // finalizes every kept statement: the handle can then be closed
+    SqliteStatements(const SqliteStatements &) = delete;
+    SqliteStatements &operator=(const SqliteStatements &) = delete;
+
+    // The dialect's translation of the program's statement, by its shape.
+    Statement translate(const QString &tsql, const QVariantList &params = {});
+
+    // Runs a statement in the engine's own language; written is the program's text, for messages.
+    Recordset run(const QString &written, const QString &sql, const QVariantList &params,
+                  int *recordsAffected, const QHash<QString, QString> *spellings = nullptr);
+
+    // How many translations and prepared statements are kept (for the tests).
+    int translationsKept() const { return static_cast<int>(m_translations.size()); }
+    int statementsKept() const { return static_cast<int>(m_statements.size()); }
+
+    static constexpr int Capacity = 128;
+
+private:
+    struct Translation
+    {
+        Statement statement; // its params: those the translation itself made (a procedure's)
+        quint64 used = 0;
+    };
+    struct Prepared
+    {
+        sqlite3_stmt *stmt = nullptr;
+        quint64 used = 0;
+        // Its result's columns as last read, and the names they were made from.
+        std::shared_ptr<const Recordset::Columns> columns;
+        QVector<QByteArray> names;
+    };
+
+    Prepared &prepared(const QString &written, const QString &sql);
+    static std::shared_ptr<const Recordset::Columns>
+    columnsOf(Prepared &prepared, int count, const QHash<QString, QString> *spellings);
+    std::optional<double> realOf(QStringView decimal);
+    void forget(const QString &sql);
+    [[noreturn]] void fail(const QString &written, const QString &sql, const QString &message);
+
+    sqlite3 *m_handle;
+    const SqliteDialect &m_dialect;
+    QSet<QString> m_textColumns; // those the kept translations were made with
+    QHash<QString, Translation> m_translations;
+    QHash<QString, Prepared> m_statements;
+    quint64 m_clock = 0;
+    RealOf m_realOf;
+    sqlite3_stmt *m_cast = nullptr; // SQLite's reading of a decimal, as its parser reads one
+    QHash<QString, double> m_reals;
+};
+
+} // namespace db
