@@ -47,11 +47,7 @@
 #include "request/frmMain.h"
 #include "support/messages.h"
 #include "support/sqllog.h"
-
-#if __has_include("support/tcpproxy.h")
 #include "support/tcpproxy.h"
-#define BENCH_HAVE_PROXY 1
-#endif
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -583,7 +579,6 @@ int main(int argc, char **argv)
     std::printf("\npeak memory (ru_maxrss): %ld MB\n", peakKb() / 1024);
 
     if (onServer && !latencies.isEmpty()) {
-#ifdef BENCH_HAVE_PROXY
         // The measures again, each connection (ours and libpq's) through the relay.
         testsupport::TcpProxy proxy(logon->host.toStdString(), logon->port);
         g_roundTrips = [&proxy] { return proxy.roundTrips(); };
@@ -607,9 +602,17 @@ int main(int argc, char **argv)
             if (!handle)
                 return 1;
             raw = std::make_unique<Raw>(handle);
-            std::printf("\nround trip %d ms (%d ms each way), %d repeats:\n", roundTripMs,
-                        roundTripMs / 2, g_repeats);
+            std::printf("\nround trip %d ms (%.1f ms each way), %d repeats:\n", roundTripMs,
+                        roundTripMs / 2.0, g_repeats);
             printHeader(raw->name());
+            {
+                // What one round trip costs here: the least statement there is.
+                const QString sql = QStringLiteral("Select 1 as One");
+                const db::Statement translated = session().dialect().translate(sql, {});
+                const Spread ours = timeIt([&] { session().Execute(sql); });
+                const Spread direct = timeIt([&] { raw->run(translated); });
+                report("trip", QStringLiteral("Select 1"), 1, ours, direct);
+            }
             measureKeystrokes(made, *raw, {QStringLiteral("PARA")}, false, false);
             measureListings(*raw, {{false, false}});
             measureOpenIntoGrid(*window, made, *raw);
@@ -638,10 +641,6 @@ int main(int argc, char **argv)
                         results.back().raw.roundTrips);
         }
         std::printf("\npeak memory after the latency runs (ru_maxrss): %ld MB\n", peakKb() / 1024);
-#else
-        Q_UNUSED(latencyRepeats);
-        std::printf("\nno latency runs: this build has no TCP relay (tests/support/tcpproxy.h)\n");
-#endif
     }
 
     window.reset();
