@@ -224,6 +224,13 @@ Copied copyTable(sqlite3 *file, PGconn *server, const QString &table)
         if (PQresultStatus(result) != PGRES_COMMAND_OK)
             fail(QStringLiteral("COPY into %1: %2")
                      .arg(table, QString::fromUtf8(PQresultErrorMessage(result))));
+        // The server's count of what it took, against what was read from the file.
+        const qint64 taken = QByteArray(PQcmdTuples(result)).toLongLong();
+        if (taken != copied.rows)
+            fail(QStringLiteral("COPY into %1 took %2 rows of %3")
+                     .arg(table)
+                     .arg(taken)
+                     .arg(copied.rows));
         PQclear(result);
     }
     run(server, QStringLiteral("COMMIT"));

@@ -134,7 +134,7 @@ bool exec(PGconn *connection, const char *sql)
 
 void printPlan(PGconn *connection, const db::Statement &statement)
 {
-    PGresult *result = send(connection, statement, QStringLiteral("EXPLAIN "));
+    PGresult *result = send(connection, statement, QStringLiteral("EXPLAIN (ANALYZE, BUFFERS) "));
     if (!succeeded(result)) {
         std::fprintf(stderr, "EXPLAIN failed: %s\n", PQresultErrorMessage(result));
     } else {

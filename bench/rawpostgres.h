@@ -25,7 +25,8 @@ int run(PGconn *connection, const db::Statement &statement);
 // Runs a native statement without values; false (the message on stderr) when it failed.
 bool exec(PGconn *connection, const char *sql);
 
-// Prints the statement's plan as EXPLAIN gives it, one indented line a step.
+// Runs the statement (a query: it is really run) and prints its plan with what each step took,
+// as EXPLAIN (ANALYZE, BUFFERS) gives it, one indented line a step.
 void printPlan(PGconn *connection, const db::Statement &statement);
 
 } // namespace rawpostgres

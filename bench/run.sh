@@ -31,7 +31,7 @@ fi
 cmake --build build --target bench_hospital hospital_pgload >/dev/null
 mkdir -p bench/data
 file="bench/data/hospital-$items-$requests.db"
-quiet() { grep -v -e 'XDG_RUNTIME_DIR' -e 'propagateSizeHints'; }
+quiet() { grep --line-buffered -v -e 'XDG_RUNTIME_DIR' -e 'propagateSizeHints'; }
 
 if ! $postgres || [ ! -f "$file" ]; then
     build/bench/bench_hospital "$items" "$requests" --keep "$file" "$@" 2>&1 | quiet
