@@ -66,7 +66,6 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
-#include <map>
 #include <vector>
 
 namespace {
