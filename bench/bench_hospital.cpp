@@ -615,7 +615,9 @@ int main(int argc, char **argv)
             measureKeystrokes(made, *raw, {QStringLiteral("PARA")}, false, false);
             measureListings(*raw, {{false, false}});
             measureOpenIntoGrid(*window, made, *raw);
-            if (!measureSave(*window, *raw, sent, lines))
+            // The open left the large request in the grid: the new request of `lines` lines again.
+            if (!prepareNewRequest(*window, made, scale, lines) ||
+                !measureSave(*window, *raw, sent, lines))
                 return 1;
             measureItem(made, *raw);
         }
