@@ -1,5 +1,5 @@
 // The program's main statements on a hospital-sized database, each against the same statement
-// run straight on SQLite.
+// run straight on the engine: SQLite, or a PostgreSQL server.
 //
 // Builds a temporary embedded database (see gen_large.h: items, 200 locations, 50 users, requests
 // of 1-30 lines in every state and one of 10,000 lines) and times, over several repeats:
@@ -11,16 +11,26 @@
 //   next       the next document number alone
 //   item       clsItem::LoadItem of one item at the central store
 // Each row gives min / median / max in milliseconds through the program's code (db::Connection,
-// or the class), the same for the translated statement through the sqlite3 C API with every cell
-// read as text, and the ratio of the medians. Query plans of the slow statements follow, then the
-// peak memory.
+// or the class), the same for the translated statement through the engine's C API (sqlite3, or
+// libpq) with every cell read as text, and the ratio of the medians. Query plans of the slow
+// statements follow, then the peak memory.
 //
 // Run: bench_hospital [items] [requests] [--repeats N] [--keep FILE]
+//                     [--postgres DATABASE [--latency MS,MS,... [--latency-repeats N]]]
 // Defaults: 200000 items, 40000 requests, 15 repeats. --keep writes the database to FILE (which
 // must not exist) and leaves it there, for trying indexes or plans by hand afterwards.
+//
+// --postgres runs the same measures on the server INVENTORY_TEST_POSTGRES names ("host=...
+// port=... user=... password=..."), in DATABASE, which hospital_pgload made from the kept FILE;
+// the baseline is then libpq (PQexecParams, every cell read as text). --latency then repeats the
+// measures that talk to the server most (keystroke, listing, open into the grid, save, item)
+// through a relay that holds each packet back half the given round-trip time each way, ours and
+// libpq alike, and counts the round trips of each: a table per round-trip time, then a summary.
 
 #include "gen_large.h"
+#include "rawpostgres.h"
 #include "rawsqlite.h"
+#include "serverdatabase.h"
 
 #include "app/modInventory.h"
 #include "dialogs/frmItemLookup.h"
@@ -37,6 +47,7 @@
 #include "request/frmMain.h"
 #include "support/messages.h"
 #include "support/sqllog.h"
+#include "support/tcpproxy.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -47,10 +58,12 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <vector>
@@ -59,11 +72,16 @@ namespace {
 
 int g_repeats = 15;
 
+// Counts the round trips to the server while a measure runs; -1 when nothing counts them.
+std::function<int()> g_roundTrips;
+std::function<void()> g_resetRoundTrips;
+
 struct Spread
 {
     double min = 0;
     double median = 0;
     double max = 0;
+    double roundTrips = -1; // per run, when counted
 };
 
 Spread timeIt(const std::function<void()> &work, const std::function<void()> &before = {})
@@ -72,6 +90,8 @@ Spread timeIt(const std::function<void()> &work, const std::function<void()> &be
     if (before)
         before();
     work(); // warm the caches first
+    if (g_resetRoundTrips)
+        g_resetRoundTrips();
     for (int i = 0; i < g_repeats; ++i) {
         if (before)
             before();
@@ -81,7 +101,10 @@ Spread timeIt(const std::function<void()> &work, const std::function<void()> &be
         times.push_back(double(timer.nsecsElapsed()) / 1e6);
     }
     std::sort(times.begin(), times.end());
-    return {times.front(), times[times.size() / 2], times.back()};
+    Spread spread{times.front(), times[times.size() / 2], times.back()};
+    if (g_roundTrips)
+        spread.roundTrips = double(g_roundTrips()) / g_repeats;
+    return spread;
 }
 
 long peakKb()
@@ -91,28 +114,280 @@ long peakKb()
     return usage.ru_maxrss;
 }
 
-void plan(sqlite3 *handle, const char *title, const db::Statement &statement)
+// What the measures of a latency run gave, for the summary at the end: by measure and case, the
+// round-trip time's results in the order they ran.
+struct LatencyResult
 {
-    std::printf("  %s:\n", title);
-    rawsqlite::printPlan(handle, statement);
-}
+    int roundTripMs = 0;
+    Spread ours;
+    Spread raw;
+};
+std::vector<std::pair<QString, std::vector<LatencyResult>>> g_latencyResults;
+int g_roundTripMs = -1; // the latency run under way, -1 outside one
 
 void report(const char *measure, const QString &detail, int rows, const Spread &ours,
             const Spread &raw)
 {
-    std::printf("%-10s %-22s %6d | %8.2f %8.2f %8.2f | %8.2f %8.2f %8.2f | %5.2fx\n", measure,
+    std::printf("%-10s %-22s %6d | %8.2f %8.2f %8.2f | %8.2f %8.2f %8.2f | %5.2fx", measure,
                 qPrintable(detail), rows, ours.min, ours.median, ours.max, raw.min, raw.median,
                 raw.max, raw.median > 0 ? ours.median / raw.median : 0.0);
+    if (ours.roundTrips >= 0)
+        std::printf(" | %7.1f %7.1f", ours.roundTrips, raw.roundTrips);
+    std::printf("\n");
     std::fflush(stdout);
+    if (g_roundTripMs >= 0) {
+        const QString key = QString::fromLatin1(measure).trimmed() + QLatin1Char('|') + detail;
+        auto found = std::find_if(g_latencyResults.begin(), g_latencyResults.end(),
+                                  [&](const auto &entry) { return entry.first == key; });
+        if (found == g_latencyResults.end()) {
+            g_latencyResults.push_back({key, {}});
+            found = std::prev(g_latencyResults.end());
+        }
+        found->second.push_back({g_roundTripMs, ours, raw});
+    }
 }
 
-void rawExec(sqlite3 *handle, const char *sql)
+// The baseline: a translated statement straight through the engine's C API.
+class Raw
 {
-    char *error = nullptr;
-    if (sqlite3_exec(handle, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-        std::fprintf(stderr, "%s: %s\n", sql, error);
-        sqlite3_free(error);
+public:
+    explicit Raw(sqlite3 *handle) : m_sqlite(handle) {}
+    explicit Raw(PGconn *handle) : m_postgres(handle) {}
+    ~Raw()
+    {
+        if (m_sqlite)
+            sqlite3_close(m_sqlite);
+        if (m_postgres)
+            PQfinish(m_postgres);
     }
+    Raw(const Raw &) = delete;
+    Raw &operator=(const Raw &) = delete;
+
+    const char *name() const { return m_postgres ? "libpq" : "sqlite3"; }
+
+    int run(const db::Statement &statement) const
+    {
+        return m_postgres ? rawpostgres::run(m_postgres, statement)
+                          : rawsqlite::run(m_sqlite, statement);
+    }
+
+    void exec(const char *sql) const
+    {
+        if (m_postgres) {
+            rawpostgres::exec(m_postgres, sql);
+            return;
+        }
+        char *error = nullptr;
+        if (sqlite3_exec(m_sqlite, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+            std::fprintf(stderr, "%s: %s\n", sql, error);
+            sqlite3_free(error);
+        }
+    }
+
+    // A transaction that holds the write lock from the start, as the program's does.
+    void begin() const { exec(m_postgres ? "BEGIN" : "BEGIN IMMEDIATE"); }
+
+    void plan(const char *title, const db::Statement &statement) const
+    {
+        std::printf("  %s:\n", title);
+        if (m_postgres)
+            rawpostgres::printPlan(m_postgres, statement);
+        else
+            rawsqlite::printPlan(m_sqlite, statement);
+    }
+
+private:
+    sqlite3 *m_sqlite = nullptr;
+    PGconn *m_postgres = nullptr;
+};
+
+db::Connection &session()
+{
+    return *modInventory::objCurrentUser->sqlconnection();
+}
+
+// The product search: every change of the text runs the search, statement and list (the first
+// KeystrokeRows products); Enter lists up to SearchRows. Ours is the statement through the
+// connection, then the dialog's own search, list included; raw is its statement alone.
+void measureKeystrokes(const benchgen::Contents &made, const Raw &raw, const QStringList &texts,
+                       bool withStatementAlone, bool withEnter)
+{
+    frmItemLookup lookup;
+    lookup.setRequestLocationCodes(made.supplyingLocation, made.requestingLocation);
+    for (const bool locationForm : {false, true}) {
+        lookup.setLocationCode(locationForm ? made.supplyingLocation : QString());
+        const auto measure = [&](const char *what, const QString &text, int maxRows) {
+            const QString sql = frmItemLookup::productSearchStatement(
+                text, locationForm, made.supplyingLocation, made.requestingLocation, maxRows + 1);
+            const db::Statement translated = session().dialect().translate(sql, {});
+            const QString detail =
+                QStringLiteral("%1 \"%2\"")
+                    .arg(QLatin1String(locationForm ? "location" : "master"), text);
+            const Spread direct = timeIt([&] { raw.run(translated); });
+            if (withStatementAlone) {
+                int rows = 0;
+                const Spread statement =
+                    timeIt([&] { rows = session().Execute(sql).RecordCount(); });
+                report(what, detail, rows, statement, direct);
+            }
+            const Spread listed = timeIt([&] { lookup.SearchProducts(text, maxRows); });
+            report(withStatementAlone ? "  +list" : "keystroke", detail,
+                   lookup.grdLookup->Rows() - 1, listed, direct);
+        };
+        for (const QString &text : texts)
+            measure("keystroke", text, frmItemLookup::KeystrokeRows);
+        if (withEnter)
+            measure("enter", QStringLiteral("P"), frmItemLookup::SearchRows);
+    }
+}
+
+// The request list for the first user, in the filters given as (processed, verified).
+void measureListings(const Raw &raw, const std::vector<std::pair<bool, bool>> &filters)
+{
+    for (const auto &[processed, verified] : filters) {
+        const QString sql = frmMain::listingStatement(QStringLiteral("E01"), processed, verified);
+        const db::Statement translated = session().dialect().translate(sql, {});
+        int rows = 0;
+        const Spread ours = timeIt([&] { rows = session().OpenRecordset(sql).RecordCount(); });
+        const Spread direct = timeIt([&] { raw.run(translated); });
+        report("listing",
+               QStringLiteral("%1, %2").arg(QLatin1String(processed ? "processed" : "open"),
+                                            QLatin1String(verified ? "verified" : "unverified")),
+               rows, ours, direct);
+    }
+}
+
+QString openStatement(const benchgen::Contents &made)
+{
+    return QStringLiteral("Inventory..sp_Inv_LoadWithdrawalRequest '") +
+           db::sqlText(made.largeRequest) + QStringLiteral("'");
+}
+
+// Opening the large request into the window's grid, as a double-click on its list row does.
+void measureOpenIntoGrid(frmMain &w, const benchgen::Contents &made, const Raw &raw)
+{
+    const Spread ours = timeIt([&] {
+        w.grdListing->setRows(2);
+        w.grdListing->setTextMatrix(1, 0, made.largeRequest);
+        w.grdListing->setRow(1);
+        w.LoadRequest(true);
+    });
+    const db::Statement translated = session().dialect().translate(openStatement(made), {});
+    const Spread direct = timeIt([&] { raw.run(translated); });
+    report("open+grid", QStringLiteral("request %1").arg(made.largeRequest),
+           w.grdDetails->Rows() - 2, ours, direct);
+}
+
+// Fills the window with a new request of `lines` lines from the central store to the first
+// user's ward; false (and the window's message on stderr) when it refuses the locations.
+bool prepareNewRequest(frmMain &w, const benchgen::Contents &made, const benchgen::Scale &scale,
+                       int lines)
+{
+    ui::ScopedRecordingResponder messages;
+    w.cmdNew->click();
+    w.cboLocation->setEditText(QStringLiteral("CENTRAL SUPPLY"));
+    w.cboTargetLocation->setEditText(
+        session()
+            .OpenRecordset(QStringLiteral("Select Location From INVENTORY..tbInvLocation "
+                                          "Where LocationID = '") +
+                           db::sqlText(made.requestingLocation) + QStringLiteral("'"))
+            .Fields(0)
+            .toText());
+    if (!w.cboLocation_Validate() || !w.cboTargetLocation_Validate()) {
+        std::fprintf(stderr, "the request window refused its locations: %s\n",
+                     qPrintable(messages.messages().isEmpty() ? QString()
+                                                              : messages.messages().front().text));
+        return false;
+    }
+    w.txtRemarks->setText(QStringLiteral("for tomorrow's O.R. schedule"));
+    w.grdDetails->setRows(lines + 2);
+    for (int n = 0; n < lines; ++n) {
+        const int r = n + 1;
+        w.grdDetails->setTextMatrix(r, 0, QString::number(100000 + (n * 7919) % scale.items));
+        w.grdDetails->setTextMatrix(r, 2, QString::number(1 + n % 40));
+        w.grdDetails->setTextMatrix(r, 3, QStringLiteral("12.5000"));
+        w.grdDetails->setTextMatrix(r, 5, QLatin1String(n % 10 == 0 ? "Y" : "N"));
+        w.grdDetails->setTextMatrix(r, 6, QLatin1String(n % 25 == 0 ? "Y" : "N"));
+    }
+    return true;
+}
+
+// The statements a save of the window's request sends, as the program wrote them, between the
+// transaction's edges.
+QStringList statementsOfASave(frmMain &w)
+{
+    ui::ScopedRecordingResponder messages;
+    testsupport::SqlLog log;
+    w.txtDocNum->setText(QStringLiteral("NEW"));
+    w.SaveRequest();
+    QStringList sent;
+    for (const QString &written : log.statements()) {
+        if (written != QLatin1String("BEGIN TRANSACTION") && written != QLatin1String("COMMIT"))
+            sent << written;
+    }
+    return sent;
+}
+
+// The window's own save of its request under a new number, from the number to the commit,
+// against the statements it sends replayed, translated, in one transaction that takes the write
+// lock first. False (and the window's message on stderr) when a save failed.
+bool measureSave(frmMain &w, const Raw &raw, const QStringList &sent, int lines)
+{
+    ui::ScopedRecordingResponder messages;
+    bool saved = true;
+    const Spread ours = timeIt([&] { saved = w.SaveRequest() && saved; },
+                               [&] { w.txtDocNum->setText(QStringLiteral("NEW")); });
+    if (!saved || !messages.messages().isEmpty()) {
+        std::fprintf(stderr, "the save failed: %s\n",
+                     qPrintable(messages.messages().isEmpty() ? QString()
+                                                              : messages.messages().front().text));
+        return false;
+    }
+    std::vector<db::Statement> replay;
+    for (const QString &written : sent)
+        replay.push_back(session().dialect().translate(written, {}));
+    const Spread direct = timeIt([&] {
+        raw.begin();
+        for (const db::Statement &statement : replay)
+            raw.run(statement);
+        raw.exec("COMMIT");
+    });
+    report("save", QStringLiteral("%1 lines, %2 statements").arg(lines).arg(replay.size()), lines,
+           ours, direct);
+    return true;
+}
+
+// One item at the central store, as the request window's item entry reads it.
+void measureItem(const benchgen::Contents &made, const Raw &raw)
+{
+    const QString sql = QStringLiteral("Inventory..sp_Inv_SearchItem_In_Invent '") +
+                        db::sqlText(made.sampleItem) + QStringLiteral("','") +
+                        db::sqlText(made.supplyingLocation) + QStringLiteral("'");
+    const db::Statement translated = session().dialect().translate(sql, {});
+    bool loaded = false;
+    const Spread ours = timeIt([&] {
+        clsItem item;
+        loaded = item.LoadItem(made.sampleItem, made.supplyingLocation);
+    });
+    const Spread direct = timeIt([&] { raw.run(translated); });
+    report("item", QStringLiteral("LoadItem %1").arg(QLatin1String(loaded ? "ok" : "FAILED")), 1,
+           ours, direct);
+}
+
+void printHeader(const char *rawName)
+{
+    std::printf("%-10s %-22s %6s | %-26s | %-26s | %s%s\n", "measure", "case", "rows",
+                "ours ms (min median max)",
+                qPrintable(QStringLiteral("%1 ms (min median max)").arg(QLatin1String(rawName))),
+                "ours/raw", g_roundTrips ? " | trips: ours raw" : "");
+}
+
+QList<int> parseLatencies(const QByteArray &list)
+{
+    QList<int> out;
+    for (const QByteArray &part : list.split(','))
+        out << std::max(0, part.trimmed().toInt());
+    return out;
 }
 
 } // namespace
@@ -126,16 +401,37 @@ int main(int argc, char **argv)
     benchgen::Scale scale;
     int positional = 0;
     QString keep;
+    QString postgres;
+    QList<int> latencies;
+    int latencyRepeats = 5;
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg(argv[i]);
         if (arg == "--repeats" && i + 1 < argc)
             g_repeats = std::max(1, QByteArray(argv[++i]).toInt());
         else if (arg == "--keep" && i + 1 < argc)
             keep = QString::fromLocal8Bit(argv[++i]);
+        else if (arg == "--postgres" && i + 1 < argc)
+            postgres = QString::fromLocal8Bit(argv[++i]);
+        else if (arg == "--latency" && i + 1 < argc)
+            latencies = parseLatencies(argv[++i]);
+        else if (arg == "--latency-repeats" && i + 1 < argc)
+            latencyRepeats = std::max(1, QByteArray(argv[++i]).toInt());
         else if (positional++ == 0)
             scale.items = std::max(100, arg.toInt());
         else
             scale.requests = std::max(10, arg.toInt());
+    }
+    const bool onServer = !postgres.isEmpty();
+    if (onServer && (keep.isEmpty() || !QFileInfo::exists(keep))) {
+        std::fprintf(stderr, "--postgres needs --keep FILE: the file the database was loaded "
+                             "from (hospital_pgload), which describes it\n");
+        return 2;
+    }
+    const std::optional<db::PostgresLogon> logon =
+        onServer ? testsupport::testServerLogon(postgres) : std::nullopt;
+    if (onServer && !logon) {
+        std::fprintf(stderr, "INVENTORY_TEST_POSTGRES names no server\n");
+        return 2;
     }
 
     QTemporaryDir dir;
@@ -158,6 +454,13 @@ int main(int argc, char **argv)
                 scale.items, made.stockRows, scale.locations, scale.users, scale.requests,
                 benchgen::LargeRequestLines, made.requestLines, double(build.elapsed()) / 1000.0,
                 peakKb() / 1024);
+    if (onServer) {
+        // The server's copy of the file is what is measured.
+        created.reset();
+        created = db::Connection::openPostgres(*logon);
+        std::printf("on PostgreSQL: database %s on %s:%d\n", qPrintable(postgres),
+                    qPrintable(logon->host), logon->port);
+    }
     std::printf("central store %s, requesting ward %s, sample item %s, %d repeats\n\n",
                 qPrintable(made.supplyingLocation), qPrintable(made.requestingLocation),
                 qPrintable(made.sampleItem), g_repeats);
@@ -166,80 +469,40 @@ int main(int argc, char **argv)
     clsCurrentUser user;
     user.attach(std::move(created), QStringLiteral("E01"));
     modInventory::objCurrentUser = &user;
-    db::Connection &connection = *user.sqlconnection();
-    const db::Dialect &dialect = connection.dialect();
+    const db::Dialect &dialect = session().dialect();
 
-    sqlite3 *raw = nullptr;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &raw, SQLITE_OPEN_READWRITE, nullptr) !=
-        SQLITE_OK) {
-        std::fprintf(stderr, "cannot open %s\n", qPrintable(path));
-        return 1;
-    }
-    db::registerSqliteFunctions(raw);
-    sqlite3_busy_timeout(raw, 5000);
-
-    std::printf("%-10s %-22s %6s | %-26s | %-26s | %s\n", "measure", "case", "rows",
-                "ours ms (min median max)", "sqlite3 ms (min median max)", "ours/raw");
-
-    // The product search: every change of the text runs the search, statement and list (the
-    // first KeystrokeRows products); Enter lists up to SearchRows. Ours is the dialog's own
-    // search, list included; raw is its statement on sqlite3.
-    {
-        frmItemLookup lookup;
-        lookup.setRequestLocationCodes(made.supplyingLocation, made.requestingLocation);
-        const QStringList texts = {QStringLiteral("P"), QStringLiteral("PA"), QStringLiteral("PAR"),
-                                   QStringLiteral("PARA"), made.sampleItem};
-        for (const bool locationForm : {false, true}) {
-            lookup.setLocationCode(locationForm ? made.supplyingLocation : QString());
-            // The statement through the connection against sqlite3, then the whole search
-            // (statement and list) against the same raw figure.
-            const auto measure = [&](const char *what, const QString &text, int maxRows) {
-                const QString sql = frmItemLookup::productSearchStatement(
-                    text, locationForm, made.supplyingLocation, made.requestingLocation,
-                    maxRows + 1);
-                const db::Statement translated = dialect.translate(sql, {});
-                int rows = 0;
-                const Spread statement =
-                    timeIt([&] { rows = connection.Execute(sql).RecordCount(); });
-                const Spread direct = timeIt([&] { rawsqlite::run(raw, translated); });
-                const QString detail =
-                    QStringLiteral("%1 \"%2\"")
-                        .arg(QLatin1String(locationForm ? "location" : "master"), text);
-                report(what, detail, rows, statement, direct);
-                const Spread listed = timeIt([&] { lookup.SearchProducts(text, maxRows); });
-                report("  +list", detail, lookup.grdLookup->Rows() - 1, listed, direct);
-            };
-            for (const QString &text : texts)
-                measure("keystroke", text, frmItemLookup::KeystrokeRows);
-            measure("enter", QStringLiteral("P"), frmItemLookup::SearchRows);
+    const QString conninfo = qEnvironmentVariable("INVENTORY_TEST_POSTGRES");
+    std::unique_ptr<Raw> raw;
+    if (onServer) {
+        PGconn *handle = rawpostgres::connect(conninfo, postgres);
+        if (!handle)
+            return 1;
+        raw = std::make_unique<Raw>(handle);
+    } else {
+        sqlite3 *handle = nullptr;
+        if (sqlite3_open_v2(path.toUtf8().constData(), &handle, SQLITE_OPEN_READWRITE, nullptr) !=
+            SQLITE_OK) {
+            std::fprintf(stderr, "cannot open %s\n", qPrintable(path));
+            return 1;
         }
+        db::registerSqliteFunctions(handle);
+        sqlite3_busy_timeout(handle, 5000);
+        raw = std::make_unique<Raw>(handle);
     }
 
-    // The request list in its four filters.
-    for (const bool processed : {false, true}) {
-        for (const bool verified : {false, true}) {
-            const QString sql =
-                frmMain::listingStatement(QStringLiteral("E01"), processed, verified);
-            const db::Statement translated = dialect.translate(sql, {});
-            int rows = 0;
-            const Spread ours = timeIt([&] { rows = connection.OpenRecordset(sql).RecordCount(); });
-            const Spread direct = timeIt([&] { rawsqlite::run(raw, translated); });
-            report(
-                "listing",
-                QStringLiteral("%1, %2").arg(QLatin1String(processed ? "processed" : "open"),
-                                             QLatin1String(verified ? "verified" : "unverified")),
-                rows, ours, direct);
-        }
-    }
+    printHeader(raw->name());
+    const QStringList texts = {QStringLiteral("P"), QStringLiteral("PA"), QStringLiteral("PAR"),
+                               QStringLiteral("PARA"), made.sampleItem};
+    measureKeystrokes(made, *raw, texts, true, true);
+    measureListings(*raw, {{false, false}, {false, true}, {true, false}, {true, true}});
 
-    // Opening the large request.
+    // Opening the large request: the statement alone.
     {
-        const QString sql = QStringLiteral("Inventory..sp_Inv_LoadWithdrawalRequest '") +
-                            db::sqlText(made.largeRequest) + QStringLiteral("'");
+        const QString sql = openStatement(made);
         const db::Statement translated = dialect.translate(sql, {});
         int rows = 0;
-        const Spread ours = timeIt([&] { rows = connection.OpenRecordset(sql).RecordCount(); });
-        const Spread direct = timeIt([&] { rawsqlite::run(raw, translated); });
+        const Spread ours = timeIt([&] { rows = session().OpenRecordset(sql).RecordCount(); });
+        const Spread direct = timeIt([&] { raw->run(translated); });
         report("open", QStringLiteral("request %1").arg(made.largeRequest), rows, ours, direct);
     }
 
@@ -248,11 +511,12 @@ int main(int argc, char **argv)
         const db::Statement translated = dialect.translate(frmMain::nextNumberStatement(), {});
         QString next;
         const Spread ours = timeIt([&] {
-            next = connection.OpenRecordset(frmMain::nextNumberStatement())
+            next = session()
+                       .OpenRecordset(frmMain::nextNumberStatement())
                        .Fields(QStringLiteral("DocNum"))
                        .toText();
         });
-        const Spread direct = timeIt([&] { rawsqlite::run(raw, translated); });
+        const Spread direct = timeIt([&] { raw->run(translated); });
         report("next", QStringLiteral("gives %1").arg(next), 1, ours, direct);
     }
 
@@ -273,136 +537,115 @@ int main(int argc, char **argv)
                Spread{});
     }
 
-    // Opening the large request into the window's grid, as a double-click on its list row does.
+    measureOpenIntoGrid(*window, made, *raw);
+
+    // Saving 1,000 lines under a new number.
+    const int lines = 1000;
+    if (!prepareNewRequest(*window, made, scale, lines))
+        return 1;
+    const QStringList sent = statementsOfASave(*window);
+    if (!measureSave(*window, *raw, sent, lines))
+        return 1;
     {
-        frmMain &w = *window;
-        const Spread ours = timeIt([&] {
-            w.grdListing->setRows(2);
-            w.grdListing->setTextMatrix(1, 0, made.largeRequest);
-            w.grdListing->setRow(1);
-            w.LoadRequest(true);
-        });
-        const db::Statement translated =
-            dialect.translate(QStringLiteral("Inventory..sp_Inv_LoadWithdrawalRequest '") +
-                                  db::sqlText(made.largeRequest) + QStringLiteral("'"),
-                              {});
-        const Spread direct = timeIt([&] { rawsqlite::run(raw, translated); });
-        report("open+grid", QStringLiteral("request %1").arg(made.largeRequest),
-               w.grdDetails->Rows() - 2, ours, direct);
-    }
-
-    // Saving 1,000 lines under a new number: the window's own save, from the number to the
-    // commit. Raw replays the statements it sent, translated, between BEGIN IMMEDIATE and COMMIT.
-    {
-        ui::ScopedRecordingResponder messages;
-        frmMain &w = *window;
-        w.cmdNew->click();
-        w.cboLocation->setEditText(QStringLiteral("CENTRAL SUPPLY"));
-        w.cboTargetLocation->setEditText(
-            connection
-                .OpenRecordset(QStringLiteral("Select Location From INVENTORY..tbInvLocation "
-                                              "Where LocationID = '") +
-                               db::sqlText(made.requestingLocation) + QStringLiteral("'"))
-                .Fields(0)
-                .toText());
-        if (!w.cboLocation_Validate() || !w.cboTargetLocation_Validate()) {
-            std::fprintf(stderr, "the request window refused its locations: %s\n",
-                         qPrintable(messages.messages().isEmpty()
-                                        ? QString()
-                                        : messages.messages().front().text));
-            return 1;
-        }
-        w.txtRemarks->setText(QStringLiteral("for tomorrow's O.R. schedule"));
-        const int lines = 1000;
-        w.grdDetails->setRows(lines + 2);
-        for (int n = 0; n < lines; ++n) {
-            const int r = n + 1;
-            w.grdDetails->setTextMatrix(r, 0, QString::number(100000 + (n * 7919) % scale.items));
-            w.grdDetails->setTextMatrix(r, 2, QString::number(1 + n % 40));
-            w.grdDetails->setTextMatrix(r, 3, QStringLiteral("12.5000"));
-            w.grdDetails->setTextMatrix(r, 5, QLatin1String(n % 10 == 0 ? "Y" : "N"));
-            w.grdDetails->setTextMatrix(r, 6, QLatin1String(n % 25 == 0 ? "Y" : "N"));
-        }
-        bool saved = true;
-        const Spread ours = timeIt([&] { saved = w.SaveRequest() && saved; },
-                                   [&] { w.txtDocNum->setText(QStringLiteral("NEW")); });
-        if (!saved || !messages.messages().isEmpty()) {
-            std::fprintf(stderr, "the save failed: %s\n",
-                         qPrintable(messages.messages().isEmpty()
-                                        ? QString()
-                                        : messages.messages().front().text));
-            return 1;
-        }
-
-        // One more save with the SQL log on, for the statements to replay.
-        QStringList sent;
-        {
-            testsupport::SqlLog log;
-            w.txtDocNum->setText(QStringLiteral("NEW"));
-            w.SaveRequest();
-            sent = log.statements();
-        }
-        std::vector<db::Statement> replay;
-        for (const QString &written : std::as_const(sent)) {
-            if (written != QLatin1String("BEGIN TRANSACTION") && written != QLatin1String("COMMIT"))
-                replay.push_back(dialect.translate(written, {}));
-        }
-        const Spread direct = timeIt([&] {
-            rawExec(raw, "BEGIN IMMEDIATE");
-            for (const db::Statement &statement : replay)
-                rawsqlite::run(raw, statement);
-            rawExec(raw, "COMMIT");
-        });
-        report("save", QStringLiteral("%1 lines, %2 statements").arg(lines).arg(replay.size()),
-               lines, ours, direct);
-
         const db::Statement translated = dialect.translate(frmMain::nextNumberStatement(), {});
         const Spread nextOurs =
-            timeIt([&] { connection.OpenRecordset(frmMain::nextNumberStatement()); });
-        const Spread nextRaw = timeIt([&] { rawsqlite::run(raw, translated); });
+            timeIt([&] { session().OpenRecordset(frmMain::nextNumberStatement()); });
+        const Spread nextRaw = timeIt([&] { raw->run(translated); });
         report("next", QStringLiteral("after the saves"), 1, nextOurs, nextRaw);
     }
 
-    // One item at the central store, as the request window's item entry reads it.
-    {
-        const QString sql = QStringLiteral("Inventory..sp_Inv_SearchItem_In_Invent '") +
-                            db::sqlText(made.sampleItem) + QStringLiteral("','") +
-                            db::sqlText(made.supplyingLocation) + QStringLiteral("'");
-        const db::Statement translated = dialect.translate(sql, {});
-        bool loaded = false;
-        const Spread ours = timeIt([&] {
-            clsItem item;
-            loaded = item.LoadItem(made.sampleItem, made.supplyingLocation);
-        });
-        const Spread direct = timeIt([&] { rawsqlite::run(raw, translated); });
-        report("item", QStringLiteral("LoadItem %1").arg(QLatin1String(loaded ? "ok" : "FAILED")),
-               1, ours, direct);
-    }
+    measureItem(made, *raw);
 
     std::printf("\nquery plans (translated statements):\n");
     for (const bool locationForm : {false, true}) {
-        plan(raw,
-             locationForm ? "keystroke, location form \"PA\"" : "keystroke, master form \"PA\"",
-             dialect.translate(frmItemLookup::productSearchStatement(
-                                   QStringLiteral("PA"), locationForm, made.supplyingLocation,
-                                   made.requestingLocation, frmItemLookup::KeystrokeRows + 1),
-                               {}));
+        raw->plan(locationForm ? "keystroke, location form \"PA\""
+                               : "keystroke, master form \"PA\"",
+                  dialect.translate(frmItemLookup::productSearchStatement(
+                                        QStringLiteral("PA"), locationForm, made.supplyingLocation,
+                                        made.requestingLocation, frmItemLookup::KeystrokeRows + 1),
+                                    {}));
     }
-    plan(raw, "listing, open unverified",
-         dialect.translate(frmMain::listingStatement(QStringLiteral("E01"), false, false), {}));
-    plan(raw, "listing, processed verified",
-         dialect.translate(frmMain::listingStatement(QStringLiteral("E01"), true, true), {}));
-    plan(raw, "open",
-         dialect.translate(QStringLiteral("Inventory..sp_Inv_LoadWithdrawalRequest '") +
-                               made.largeRequest + QStringLiteral("'"),
-                           {}));
-    plan(raw, "next number", dialect.translate(frmMain::nextNumberStatement(), {}));
+    raw->plan(
+        "listing, open unverified",
+        dialect.translate(frmMain::listingStatement(QStringLiteral("E01"), false, false), {}));
+    raw->plan("listing, processed verified",
+              dialect.translate(frmMain::listingStatement(QStringLiteral("E01"), true, true), {}));
+    raw->plan("open", dialect.translate(openStatement(made), {}));
+    raw->plan("next number", dialect.translate(frmMain::nextNumberStatement(), {}));
     std::printf("    (%s)\n",
                 qPrintable(dialect.translate(frmMain::nextNumberStatement(), {}).sql));
 
     std::printf("\npeak memory (ru_maxrss): %ld MB\n", peakKb() / 1024);
+
+    if (onServer && !latencies.isEmpty()) {
+        // The measures again, each connection (ours and libpq's) through the relay.
+        testsupport::TcpProxy proxy(logon->host.toStdString(), logon->port);
+        g_roundTrips = [&proxy] { return proxy.roundTrips(); };
+        g_resetRoundTrips = [&proxy] { proxy.resetCount(); };
+        g_repeats = latencyRepeats;
+        db::PostgresLogon relayed = *logon;
+        relayed.host = QStringLiteral("127.0.0.1");
+        relayed.port = proxy.port();
+        QString relayedConninfo;
+        for (const QString &pair : conninfo.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            if (!pair.startsWith(QLatin1String("host=")) &&
+                !pair.startsWith(QLatin1String("port=")))
+                relayedConninfo += pair + QLatin1Char(' ');
+        }
+        relayedConninfo += QStringLiteral("host=127.0.0.1 port=%1").arg(proxy.port());
+        for (const int roundTripMs : std::as_const(latencies)) {
+            proxy.setDelay(std::chrono::microseconds(roundTripMs * 500));
+            g_roundTripMs = roundTripMs;
+            user.attach(db::Connection::openPostgres(relayed), QStringLiteral("E01"));
+            PGconn *handle = rawpostgres::connect(relayedConninfo, postgres);
+            if (!handle)
+                return 1;
+            raw = std::make_unique<Raw>(handle);
+            std::printf("\nround trip %d ms (%.1f ms each way), %d repeats:\n", roundTripMs,
+                        roundTripMs / 2.0, g_repeats);
+            printHeader(raw->name());
+            {
+                // What one round trip costs here: the least statement there is.
+                const QString sql = QStringLiteral("Select 1 as One");
+                const db::Statement translated = session().dialect().translate(sql, {});
+                const Spread ours = timeIt([&] { session().Execute(sql); });
+                const Spread direct = timeIt([&] { raw->run(translated); });
+                report("trip", QStringLiteral("Select 1"), 1, ours, direct);
+            }
+            measureKeystrokes(made, *raw, {QStringLiteral("PARA")}, false, false);
+            measureListings(*raw, {{false, false}});
+            measureOpenIntoGrid(*window, made, *raw);
+            // The open left the large request in the grid: the new request of `lines` lines again.
+            if (!prepareNewRequest(*window, made, scale, lines) ||
+                !measureSave(*window, *raw, sent, lines))
+                return 1;
+            measureItem(made, *raw);
+        }
+        g_roundTripMs = -1;
+        g_roundTrips = nullptr;
+        g_resetRoundTrips = nullptr;
+
+        std::printf("\nby round-trip time (medians, ms; trips: round trips per run):\n\n");
+        std::printf("| measure | case |");
+        for (const int roundTripMs : std::as_const(latencies))
+            std::printf(" %d ms ours | libpq |", roundTripMs);
+        std::printf(" trips ours | libpq |\n|---|---|");
+        for (int i = 0; i < latencies.size(); ++i)
+            std::printf("---:|---:|");
+        std::printf("---:|---:|\n");
+        for (const auto &[key, results] : g_latencyResults) {
+            const QStringList parts = key.split(QLatin1Char('|'));
+            std::printf("| %s | %s |", qPrintable(parts.at(0)), qPrintable(parts.at(1)));
+            for (const LatencyResult &result : results)
+                std::printf(" %.2f | %.2f |", result.ours.median, result.raw.median);
+            std::printf(" %.0f | %.0f |\n", results.back().ours.roundTrips,
+                        results.back().raw.roundTrips);
+        }
+        std::printf("\npeak memory after the latency runs (ru_maxrss): %ld MB\n", peakKb() / 1024);
+    }
+
     window.reset();
-    sqlite3_close(raw);
+    raw.reset();
     modInventory::objCurrentUser = nullptr;
     return 0;
 }
