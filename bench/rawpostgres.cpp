@@ -1,5 +1,7 @@
 #include "rawpostgres.h"
 
+#include "platform/db/postgresnative.h"
+
 #include <libpq-fe.h>
 
 #include <cstdio>
@@ -27,7 +29,7 @@ bool succeeded(PGresult *result)
 
 PGresult *send(PGconn *connection, const db::Statement &statement, const QString &prefix = {})
 {
-    const QByteArray sql = (prefix + numberedParameters(statement.sql)).toUtf8();
+    const QByteArray sql = (prefix + db::postgres::numberedPlaceholders(statement.sql)).toUtf8();
     std::vector<QByteArray> texts;
     std::vector<const char *> values;
     texts.reserve(std::size_t(statement.params.size()));
@@ -57,42 +59,6 @@ PGconn *connect(const QString &conninfo, const QString &database)
     }
     exec(connection, "SET DateStyle = 'ISO, MDY'");
     return connection;
-}
-
-QString numberedParameters(const QString &sql)
-{
-    QString out;
-    out.reserve(sql.size() + 16);
-    int next = 0;
-    for (qsizetype i = 0; i < sql.size(); ++i) {
-        const QChar c = sql.at(i);
-        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
-            // A quoted text or name, its doubled quotes included.
-            qsizetype end = i + 1;
-            while (end < sql.size()) {
-                if (sql.at(end) == c) {
-                    if (end + 1 < sql.size() && sql.at(end + 1) == c) {
-                        end += 2;
-                        continue;
-                    }
-                    break;
-                }
-                ++end;
-            }
-            out += QStringView(sql).mid(i, end - i + 1);
-            i = end;
-        } else if (c == QLatin1Char('-') && i + 1 < sql.size() && sql.at(i + 1) == c) {
-            const qsizetype end = sql.indexOf(QLatin1Char('\n'), i);
-            const qsizetype stop = end < 0 ? sql.size() : end;
-            out += QStringView(sql).mid(i, stop - i);
-            i = stop - 1;
-        } else if (c == QLatin1Char('?')) {
-            out += QLatin1Char('$') + QString::number(++next);
-        } else {
-            out += c;
-        }
-    }
-    return out;
 }
 
 int run(PGconn *connection, const db::Statement &statement)

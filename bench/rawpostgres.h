@@ -15,9 +15,6 @@ namespace rawpostgres {
 // program's does.
 PGconn *connect(const QString &conninfo, const QString &database);
 
-// The statement's "?" marks as PostgreSQL's $1, $2, ... (none inside quotes or comments).
-QString numberedParameters(const QString &sql);
-
 // Runs the statement's locks (lockFirst), then the statement with its values bound as text,
 // reading every cell as text; the row count, -1 when it failed (the message on stderr).
 int run(PGconn *connection, const db::Statement &statement);
