@@ -52,11 +52,15 @@ void shortenListedDates(ui::FlexGrid &grid)
     const ui::FlexGrid::Filling filling(grid);
     for (int r = 1; r < grid.Rows(); ++r) {
         const QString stored = grid.TextMatrix(r, 3);
-        QDateTime when = QDateTime::fromString(stored, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-        if (!when.isValid())
-            when = QDateTime::fromString(stored, QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
-        if (!when.isValid())
+        // Read and shown as the wall-clock time stored: as UTC, no time zone is looked up for
+        // each of a long list's dates.
+        if (stored.size() < 19 || stored.at(10) != QLatin1Char(' '))
             continue; // shown as it came
+        const QDate day = QDate::fromString(stored.left(10), Qt::ISODate);
+        const QTime time = QTime::fromString(stored.mid(11), Qt::ISODateWithMs);
+        if (!day.isValid() || !time.isValid())
+            continue;
+        const QDateTime when(day, time, Qt::UTC);
         grid.setTextMatrix(r, 3, english.toString(when, format));
         grid.setCellToolTip(r, 3, stored);
     }
