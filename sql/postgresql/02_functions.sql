@@ -158,7 +158,14 @@ SELECT R.LocationID, L.Location, R.TargetLocationID, T.Location, R.DocumentNumbe
   FROM tbInvWithdrawRequest R
   LEFT JOIN tbInvLocation L ON L.LocationID = R.LocationID
   LEFT JOIN tbInvLocation T ON T.LocationID = R.TargetLocationID
-  LEFT JOIN tbInvMaster M ON M.ItemID = R.ItemID
+  -- Each line's item by ixInvMaster_ItemKey: the same equality as the citext key's, one probe
+  -- a line with plain text comparisons (rather than hashing the whole item master). The code is
+  -- the key, so LIMIT 1 drops nothing.
+  LEFT JOIN LATERAL (SELECT M.ItemName, M.ItemDesc
+                       FROM tbInvMaster M
+                      WHERE lower(M.ItemID::text COLLATE "default") COLLATE "C"
+                            = lower(R.ItemID::text COLLATE "default") COLLATE "C"
+                      LIMIT 1) M ON true
  WHERE R.DocumentNumber = $1
  ORDER BY R.LineID
 $$;

@@ -272,6 +272,31 @@ private slots:
         QCOMPARE(testsupport::rows(*c, QStringLiteral("Select ItemID From INVENTORY..tbInvMaster "
                                                       "Where ItemName Like 'a\\b%'")),
                  QStringList{QStringLiteral("6")});
+        // The match next to the range keeps its value for a name that is NULL: NOT of it is
+        // still unknown, so the unnamed item is left out as on the other engines.
+        c->runScript(
+            QStringLiteral("INSERT INTO tbInvMaster (ItemID, ItemName) VALUES ('7', NULL)"));
+        QCOMPARE(testsupport::rows(*c, QStringLiteral("Select ItemID From INVENTORY..tbInvMaster "
+                                                      "Where Not (ItemName Like 'gau%') "
+                                                      "Order by ItemID")),
+                 (QStringList{QStringLiteral("4"), QStringLiteral("5"), QStringLiteral("6")}));
+        // A request's lines find their items through the lowered-code index, whatever the case
+        // of the code on the line.
+        c->runScript(QStringLiteral("INSERT INTO tbInvMaster (ItemID, ItemName, ItemDesc) VALUES "
+                                    "('X9a', 'Swab', '5 cm');"
+                                    "INSERT INTO tbInvWithdrawRequest (DocumentNumber, ItemID) "
+                                    "VALUES ('43', 'x9A'), ('43', 'none')"));
+        QStringList described;
+        for (db::Recordset rs =
+                 c->OpenRecordset(QStringLiteral("Inventory..sp_Inv_LoadWithdrawalRequest '43'"));
+             !rs.Eof(); rs.MoveNext())
+            described << rs.Fields(QStringLiteral("Description")).toText();
+        QCOMPARE(described, (QStringList{QStringLiteral("Swab 5 cm"), QStringLiteral(" ")}));
+        const QString openPlan =
+            testsupport::rows(*c, QStringLiteral("EXPLAIN SELECT * FROM "
+                                                 "sp_Inv_LoadWithdrawalRequest('43')"))
+                .join(QLatin1Char('\n'));
+        QVERIFY2(openPlan.contains(QLatin1String("ixinvmaster_itemkey")), qPrintable(openPlan));
     }
 
     void failedStatementNamesItself()

@@ -43,8 +43,9 @@ private slots:
             << "Select ItemID From INVENTORY..tbInvMaster A Where A.ItemName Like 'GAU%' Order by "
                "A.ItemName"
             << QStringLiteral(
-                   "Select ItemID From tbInvMaster A Where A.ItemName Like 'GAU%' ESCAPE "
-                   "'' AND A.ItemName >= 'GAU' AND A.ItemName < 'GAU") +
+                   "Select ItemID From tbInvMaster A Where CASE WHEN A.ItemName Like 'GAU%' "
+                   "ESCAPE '' THEN true WHEN A.ItemName IS NOT NULL THEN false END AND "
+                   "A.ItemName >= 'GAU' AND A.ItemName < 'GAU") +
                    QString::fromUcs4(U"\U0010FFFF", 1) + QStringLiteral("' Order by A.ItemName")
             << "";
         QTest::newRow("wildcard inside: no range")
