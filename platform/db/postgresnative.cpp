@@ -11,7 +11,9 @@
 #include <libpq-fe.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <memory>
 #include <optional>
 
 namespace db::postgres {
@@ -260,16 +262,26 @@ Recordset recordset(const PGresult *result, const QHash<QString, QString> *spell
         const QString name = QString::fromUtf8(PQfname(result, c));
         names << (spellings ? spellings->value(name, name) : name);
     }
-    QVector<QVector<QVariant>> rows;
-    rows.reserve(rowCount);
+    // The cells row after row. A value the same as the one above it in its column (a request's
+    // date, its location, its requester on every line) is not read again: it is shared.
+    QVector<QVariant> cells;
+    cells.reserve(qsizetype(rowCount) * columns);
     for (int r = 0; r < rowCount; ++r) {
-        QVector<QVariant> row;
-        row.reserve(columns);
-        for (int c = 0; c < columns; ++c)
-            row << value(result, r, c);
-        rows << std::move(row);
+        for (int c = 0; c < columns; ++c) {
+            if (r > 0 && PQgetisnull(result, r, c) == PQgetisnull(result, r - 1, c)) {
+                const int length = PQgetlength(result, r, c);
+                if (length == PQgetlength(result, r - 1, c) &&
+                    memcmp(PQgetvalue(result, r, c), PQgetvalue(result, r - 1, c),
+                           size_t(length)) == 0) {
+                    cells << cells.at(cells.size() - columns);
+                    continue;
+                }
+            }
+            cells << value(result, r, c);
+        }
     }
-    return Recordset(std::move(names), std::move(rows));
+    return Recordset(std::make_shared<const Recordset::Columns>(std::move(names)), std::move(cells),
+                     rowCount);
 }
 
 QString errorText(PGconn *connection, const PGresult *result)
