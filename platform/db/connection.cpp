@@ -365,9 +365,25 @@ bool Connection::batching() const
 
 void Connection::enqueue(const QString &written, const Statement &statement)
 {
+    append(d->queue, written, statement, false);
+}
+
+void Connection::append(QVector<Pending> &batch, const QString &written, const Statement &statement,
+                        bool resultWanted)
+{
     for (const QString &lock : statement.lockFirst)
-        d->queue << Pending{written, lock, {}, {}, false};
-    d->queue << Pending{written, statement.sql, statement.params, statement.spellings, false};
+        batch << Pending{written, lock, {}, {}, false};
+    batch << Pending{written, statement.sql, statement.params, statement.spellings, resultWanted};
+}
+
+QVector<Connection::Pending> Connection::takeWaiting()
+{
+    QVector<Pending> batch;
+    if (d->beginPending)
+        batch << Pending{QString(), QStringLiteral("BEGIN"), {}, {}, false};
+    batch += std::exchange(d->queue, {});
+    d->beginPending = false;
+    return batch;
 }
 
 Recordset Connection::run(const QString &written, const Statement &statement, int *recordsAffected)
@@ -389,11 +405,7 @@ Recordset Connection::runPostgres(const QString &written, const QString &sql,
                                   const QHash<QString, QString> *spellings)
 {
     reopenIfLost();
-    QVector<Pending> batch;
-    if (d->beginPending)
-        batch << Pending{QString(), QStringLiteral("BEGIN"), {}, {}, false};
-    batch += std::exchange(d->queue, {});
-    d->beginPending = false;
+    QVector<Pending> batch = takeWaiting();
     batch << Pending{written, sql, params, spellings ? *spellings : QHash<QString, QString>(),
                      true};
     return sendPostgres(batch, recordsAffected).constLast();
@@ -690,18 +702,12 @@ QVector<Recordset> Connection::ExecuteAll(const QStringList &statements)
         return results;
     }
     reopenIfLost();
-    QVector<Pending> batch;
-    if (d->beginPending)
-        batch << Pending{QString(), QStringLiteral("BEGIN"), {}, {}, false};
-    batch += std::exchange(d->queue, {});
-    d->beginPending = false;
+    QVector<Pending> batch = takeWaiting();
     for (qsizetype i = 0; i < statements.size(); ++i) {
-        const Statement &statement = translatedStatements[i];
-        if (d->inTransaction) {
-            for (const QString &lock : statement.lockFirst)
-                batch << Pending{statements[i], lock, {}, {}, false};
-        }
-        batch << Pending{statements[i], statement.sql, statement.params, statement.spellings, true};
+        Statement statement = translatedStatements[i];
+        if (!d->inTransaction)
+            statement.lockFirst.clear(); // a lock outlives only its transaction
+        append(batch, statements[i], statement, true);
     }
     return sendPostgres(batch, nullptr);
 }

@@ -95,6 +95,10 @@ private:
     QVector<Recordset> sendPostgres(const QVector<Pending> &batch, int *recordsAffected);
     Recordset runSqlServerBatch(const QString &written, const QString &sql, int *recordsAffected);
     void enqueue(const QString &written, const Statement &statement);
+    static void append(QVector<Pending> &batch, const QString &written, const Statement &statement,
+                       bool resultWanted);
+    // What waits to be sent (the transaction's BEGIN first, when it has not gone yet), taken.
+    QVector<Pending> takeWaiting();
     bool batching() const;
     Statement translated(const QString &sql, const QVariantList &params = {}) const;
     [[noreturn]] void connectionLost(const QString &written, const QString &sql,
