@@ -8,10 +8,12 @@
 #include "objects/clsSupplier.h"
 #include "objects/clsUnitOfMeasure.h"
 #include "platform/session/clsCurrentUser.h"
+#include "platform/ui/flexgrid.h"
 #include "request/frmMain.h"
 
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QPointer>
 #include <QTimer>
 
@@ -195,6 +197,35 @@ std::unique_ptr<frmMain> openWindow()
 bool isActive(const frmMain &window)
 {
     return QApplication::activeWindow() == &window;
+}
+
+void setGridLines(frmMain &window, const QStringList &lines)
+{
+    ui::FlexGrid &grid = *window.grdDetails;
+    grid.setRows(int(lines.size()) + 2);
+    for (int r = 1; r < grid.Rows(); ++r) {
+        const QStringList cells =
+            r <= lines.size() ? lines.at(r - 1).split(QLatin1Char('|')) : QStringList(5);
+        const int columns[] = {0, 2, 3, 5, 6};
+        for (int c = 0; c < 7; ++c)
+            grid.setTextMatrix(r, c, QString());
+        for (int i = 0; i < 5; ++i)
+            grid.setTextMatrix(r, columns[i], cells.value(i));
+    }
+}
+
+void openListed(frmMain &window, const QString &number)
+{
+    ui::FlexGrid &list = *window.grdListing;
+    for (int r = 1; r < list.Rows(); ++r) {
+        if (list.TextMatrix(r, 0) == number) {
+            list.setRow(r);
+            emit list.DblClick();
+            QCOMPARE(window.txtDocNum->text(), number);
+            return;
+        }
+    }
+    QFAIL(qPrintable(QStringLiteral("request %1 is not listed").arg(number)));
 }
 
 void installModalWatchdog()

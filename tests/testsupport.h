@@ -108,6 +108,12 @@ private:
 // set the session values it reads first). isActive() tells whether it could be activated.
 std::unique_ptr<frmMain> openWindow();
 bool isActive(const frmMain &window);
+// The window's grid given these lines, each "code|quantity|unit cost|retail|ADS", then the empty
+// new-line row.
+void setGridLines(frmMain &window, const QStringList &lines);
+// The listed request double-clicked, as the user opens it; a test failure when it is not listed
+// or does not open.
+void openListed(frmMain &window, const QString &number);
 
 // Closes a modal dialog nobody answers within 15 s, with a warning naming it, so a test that opens
 // a dialog it did not expect fails instead of hanging.

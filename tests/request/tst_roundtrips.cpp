@@ -210,33 +210,10 @@ private:
         setLines(manyLines(lines));
     }
 
-    void setLines(const QStringList &lines)
-    {
-        w().grdDetails->setRows(int(lines.size()) + 2);
-        for (int r = 1; r < w().grdDetails->Rows(); ++r) {
-            const QStringList cells =
-                r <= lines.size() ? lines.at(r - 1).split(QLatin1Char('|')) : QStringList(5);
-            const int columns[] = {0, 2, 3, 5, 6};
-            for (int c = 0; c < 7; ++c)
-                w().grdDetails->setTextMatrix(r, c, QString());
-            for (int i = 0; i < 5; ++i)
-                w().grdDetails->setTextMatrix(r, columns[i], cells.value(i));
-        }
-    }
+    void setLines(const QStringList &lines) { testsupport::setGridLines(w(), lines); }
 
     // The listed request double-clicked, as the user opens it.
-    void open(const QString &number)
-    {
-        for (int r = 1; r < w().grdListing->Rows(); ++r) {
-            if (w().grdListing->TextMatrix(r, 0) == number) {
-                w().grdListing->setRow(r);
-                emit w().grdListing->DblClick();
-                QCOMPARE(w().txtDocNum->text(), number);
-                return;
-            }
-        }
-        QFAIL(qPrintable(QStringLiteral("request %1 is not listed").arg(number)));
-    }
+    void open(const QString &number) { testsupport::openListed(w(), number); }
 
     int storedLines(const QString &number)
     {

@@ -248,35 +248,10 @@ private:
         w().txtRemarks->setText(QStringLiteral("WARD STOCK"));
     }
 
-    // The grid's lines, each "code|quantity|unit cost|retail|ADS", then the empty new-line row.
-    void setLines(const QStringList &lines)
-    {
-        w().grdDetails->setRows(int(lines.size()) + 2);
-        for (int r = 1; r < w().grdDetails->Rows(); ++r) {
-            const QStringList cells =
-                r <= lines.size() ? lines.at(r - 1).split(QLatin1Char('|')) : QStringList(5);
-            const int columns[] = {0, 2, 3, 5, 6};
-            for (int c = 0; c < 7; ++c)
-                w().grdDetails->setTextMatrix(r, c, QString());
-            for (int i = 0; i < 5; ++i)
-                w().grdDetails->setTextMatrix(r, columns[i], cells.value(i));
-        }
-    }
+    void setLines(const QStringList &lines) { testsupport::setGridLines(w(), lines); }
 
-    // Opens a listed request with the Edit command (a double-click, which works whatever the
-    // filters enable).
-    void open(const QString &number)
-    {
-        for (int r = 1; r < w().grdListing->Rows(); ++r) {
-            if (w().grdListing->TextMatrix(r, 0) == number) {
-                w().grdListing->setRow(r);
-                emit w().grdListing->DblClick();
-                QCOMPARE(w().txtDocNum->text(), number);
-                return;
-            }
-        }
-        QFAIL(qPrintable(QStringLiteral("request %1 is not listed").arg(number)));
-    }
+    // The listed request double-clicked, as the user opens it.
+    void open(const QString &number) { testsupport::openListed(w(), number); }
 
     QStringList listing(bool pending, bool verified)
     {
