@@ -66,6 +66,7 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     connectListing();
     connectSaving();
     connectPrinting();
+    connectKeeping();
     qApp->installEventFilter(this);
     resize(1240, 780);
     guarded([this] { Form_Load(); });
@@ -431,6 +432,11 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
         if (target && target->window() == this && target == focusWidget() &&
             handleKeyPreview(target, static_cast<QKeyEvent *>(event)))
             return true;
+    } else if (event->type() == QEvent::FocusIn && watched == txtTransDate) {
+        // The latest date a request may have follows the clock: now, on the server's clock.
+        const QDateTime now = serverNow();
+        if (now > txtTransDate->maximumDateTime())
+            txtTransDate->setMaximumDateTime(now);
     } else if (event->type() == QEvent::FocusIn &&
                (watched == txtDocNum || watched == txtProdCode || watched == txtWithdraw)) {
         // Entry fields select their whole text when the focus comes in.

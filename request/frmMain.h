@@ -3,9 +3,12 @@
 #include <QDateTime>
 #include <QMainWindow>
 
+#include <optional>
+
 #include <functional>
 
 class QCheckBox;
+class QCloseEvent;
 class QDateTimeEdit;
 class QGroupBox;
 class QHBoxLayout;
@@ -99,6 +102,9 @@ public:
     // The list's statement for an employee: open or processed, unverified or verified requests.
     static QString listingStatement(const QString &employee, bool processed, bool verified);
     void LoadRequest(bool blnFromList);
+    // Shows the stored request of that number on the Details tab, as Edit does.
+    void loadStoredRequest(const QString &number);
+    void loadRequestFrom(const QString &sql);
     void optOptions_Click(int index);
     void chkverified_Click();
 
@@ -125,6 +131,20 @@ public:
 
     // --- printing (frmMain_printing.cpp) --------------------------------------------------------
     void cmdView_Click();
+
+    // --- keeping what the clerk wrote (frmMain_keeping.cpp) --------------------------------------
+    // True when the Details tab holds work that no save has stored: lines or header values the
+    // clerk entered or changed since the request was started, opened or saved.
+    bool hasUnsavedWork() const { return m_unsaved; }
+    // What identifies a stored request's lines as they were read: any save, verification or
+    // cancellation in between changes it. Empty when the request shown is not stored.
+    QString openedVersion() const { return m_openedVersion; }
+    // Offers the unsaved request a crash or a power cut left in the workstation's journal for this
+    // employee and database; Yes shows it on the Details tab, unsaved, No discards it.
+    void offerRecovery();
+    // The fingerprint of a stored request's lines, from the load procedure's rows; `lines` is
+    // their number.
+    static QString requestVersion(db::Recordset &rs, int *lines = nullptr);
 
     // --- controls -------------------------------------------------------------------------------
     // header frame
@@ -191,6 +211,9 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // However the window is closed (its close button, Alt+F4, the desktop), unsaved work is not
+    // thrown away without the Exit question.
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     struct Validation
@@ -239,10 +262,37 @@ private:
     // A request without any coded line is not saved: true (after telling the user) when so.
     bool refusedAsEmpty();
     // The save's writes, in one transaction; returns the number the request was stored under.
-    enum class SaveRefusal { None, Numbering, NumberTaken, Final };
-    QString writeRequest(const QString &verifiedBy, SaveRefusal &refusal);
-    // True when the kit's lines replaced the grid's; false when declined or it has none.
+    enum class SaveRefusal { None, Numbering, NumberTaken, Final, Changed, Unconfirmed };
+    QString writeRequest(const QString &verifiedBy, SaveRefusal &refusal, QString &number);
+    // After a save refused because the stored request changed: reopen it, or keep the lines.
+    void offerReopen(const QString &why);
+    // Finds out whether the save whose commit was never confirmed got through (Pending when the
+    // server still does not answer), and tells the user.
+    enum class Settled { Pending, Stored, NotStored };
+    Settled settleUnconfirmedSave();
+    // An employee's name as the list shows it ("LAST, FIRST"), or the code when none is stored.
+    QString requesterName(const QString &employee);
+    // True when the kit's lines went into the grid (after the lines there, or in their place, as
+    // the user chose); false when declined, taken back or the kit has none.
     bool expandKit(const QString &kitCode);
+
+    // --- keeping what the clerk wrote (frmMain_keeping.cpp) --------------------------------------
+    void connectKeeping();
+    // The request on the Details tab was changed by the clerk: it is unsaved, and the journal
+    // keeps it.
+    void markUnsaved();
+    // The request on the Details tab is now what is stored (or was discarded on purpose): nothing
+    // to keep.
+    void markSaved();
+    // Asks before unsaved work is thrown away; true when it may go (or there is none).
+    bool confirmDiscard(const QString &what);
+    void writeJournal();
+    void clearJournal();
+    QString journalDatabase() const;
+    // The moment now on the server's clock (the start-up's offset kept), to the second.
+    QDateTime serverNow() const;
+    // Who changed a stored request since it was shown, and when, as far as its rows say.
+    QString describeChange(const QString &docNum);
 
     // Runs a handler; an error nobody expected is shown and the window stays usable.
     void guarded(const std::function<void()> &handler);
@@ -271,8 +321,26 @@ private:
     const ui::LocationCombo *m_resolvedAt = nullptr;
     QString m_resolvedTag;
     bool m_itemResolved = false;
-    QString m_finalStatus;    // "P" or "D" when the request shown is processed or cancelled
-    QDateTime m_startDate;    // the server's time of start-up: a new request's date
+    QString m_finalStatus;       // "P" or "D" when the request shown is processed or cancelled
+    QDateTime m_startDate;       // the server's time of start-up
+    qint64 m_serverOffsetMs = 0; // the server's clock minus the workstation's, at start-up
+    bool m_unsaved = false;      // the Details tab holds work no save has stored
+    bool m_exitConfirmed = false;
+    bool m_restoring = false;     // the journal's request is being put back: no writes meanwhile
+    bool m_journalFailed = false; // the clerk was told the journal cannot be written
+    bool m_dateEdited = false;    // the clerk is changing the request's date
+    QString m_openedVersion;      // the stored request's version when it was shown
+    // The stored version the clerk was told of after a refused save, and may deliberately save
+    // over.
+    std::optional<QString> m_overwriteVersion;
+    // A save whose commit the server never confirmed: the number it went under and the version
+    // stored before it, checked once the server answers again.
+    struct UnconfirmedSave
+    {
+        QString number;
+        QString versionBefore;
+    };
+    std::optional<UnconfirmedSave> m_unconfirmed;
     bool m_keyPreview = true; // off while the detail grid has the focus
     int m_currentTab = 0;
     bool m_editing = false; // cmdEdit_Click is switching to the Details tab itself

@@ -243,26 +243,78 @@ bool frmMain::expandKit(const QString &kitCode)
     if (rs.Eof())
         return false;
 
-    // The kit's lines replace every line entered before; no empty row follows them.
-    const int lines = qMin(rs.RecordCount(), MaxGridRow);
+    // The lines already entered are kept unless the user chooses to replace them.
+    QList<QStringList> kept;
+    for (int r = 1; r < grdDetails->Rows(); ++r) {
+        if (grdDetails->TextMatrix(r, 0).trimmed().isEmpty())
+            continue;
+        QStringList cells;
+        for (int c = 0; c < grdDetails->Cols(); ++c)
+            cells << grdDetails->TextMatrix(r, c);
+        kept.append(cells);
+    }
+    if (!kept.isEmpty()) {
+        const int items = rs.RecordCount();
+        const QString text =
+            QStringLiteral("The request already has %1 %2. Add the kit's %3 %4 after them?\n\n"
+                           "Yes: add the kit's items after the lines.\n"
+                           "No: replace the lines with the kit's items.\n"
+                           "Cancel: change nothing.")
+                .arg(kept.size())
+                .arg(kept.size() == 1 ? QStringLiteral("line") : QStringLiteral("lines"))
+                .arg(items)
+                .arg(items == 1 ? QStringLiteral("item") : QStringLiteral("items"));
+        switch (ui::MsgBox(text, ui::Buttons::YesNoCancel, ui::Icon::Question,
+                           QStringLiteral("Message"))) {
+        case ui::Answer::Yes:
+            break;
+        case ui::Answer::No:
+            kept.clear();
+            break;
+        default:
+            // Back to where the user was: the grid as it was, the code to be typed again.
+            clearItemFields(true);
+            txtProdCode->setFocus();
+            return true;
+        }
+    }
+
+    // The kit's lines follow the lines kept, then the empty row for the next line.
+    const int room = MaxGridRow - 1 - int(kept.size());
+    const int lines = qMin(rs.RecordCount(), qMax(room, 0));
     if (lines < rs.RecordCount())
         ui::MsgBox(QStringLiteral("Only the first %1 items of this kit are taken.").arg(lines),
                    ui::Buttons::OK, ui::Icon::Exclamation, QStringLiteral("HEY!"));
     grdDetails->setCols(8);
-    grdDetails->setRows(lines + 1);
-    const char *const columns[] = {"ItemID", "ItemName", "Qty", "UnitCost", "Amount", "RetailType"};
-    for (int row = 1; row <= lines; ++row, rs.MoveNext()) {
-        for (int c = 0; c < 8; ++c) {
-            if (c < 6) {
-                const db::Field f = rs.Fields(QLatin1String(columns[c]));
-                grdDetails->setTextMatrix(row, c, f.IsNull() ? QString() : f.toText());
-            } else {
-                grdDetails->setTextMatrix(row, c, QString());
+    grdDetails->setRows(int(kept.size()) + lines + 2);
+    {
+        const ui::FlexGrid::Filling filling(*grdDetails);
+        for (int row = 1; row <= kept.size(); ++row) {
+            const QStringList &cells = kept.at(row - 1);
+            for (int c = 0; c < 8; ++c)
+                grdDetails->setTextMatrix(row, c, c < cells.size() ? cells.at(c) : QString());
+        }
+        const char *const columns[] = {"ItemID",   "ItemName", "Qty",
+                                       "UnitCost", "Amount",   "RetailType"};
+        for (int row = int(kept.size()) + 1; row <= kept.size() + lines; ++row, rs.MoveNext()) {
+            for (int c = 0; c < 8; ++c) {
+                if (c < 6) {
+                    const db::Field f = rs.Fields(QLatin1String(columns[c]));
+                    grdDetails->setTextMatrix(row, c, f.IsNull() ? QString() : f.toText());
+                } else {
+                    grdDetails->setTextMatrix(row, c, QString());
+                }
             }
         }
+        for (int c = 0; c < 8; ++c)
+            grdDetails->setTextMatrix(grdDetails->Rows() - 1, c, QString());
     }
-    grdDetails->setRowCol(1, 1);
+    grdDetails->setRowCol(int(kept.size()) + 1, 1);
     LoadDetailRow();
+    txtTotalCounter->setVisible(true);
+    ComputeGrandTotal();
+    ShowLineCounter();
+    markUnsaved();
     return true;
 }
 

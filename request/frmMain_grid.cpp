@@ -107,10 +107,13 @@ void frmMain::StoreLine()
                                   chkAdS->isChecked() ? QStringLiteral("Y") : QStringLiteral("N"));
 
     if (grdDetails->Rows() != r + 1) { // an existing line was replaced
+        markUnsaved();
         grdDetails->setFocus();
         return;
     }
-    if (!AddDetailRow())
+    const bool added = AddDetailRow();
+    markUnsaved();
+    if (!added)
         return;
     grdDetails->setRow(grdDetails->Rows() - 1); // the new row is current: its empty fields show
     keepInView(*grdDetails);
@@ -133,8 +136,10 @@ void frmMain::cmdDelete_Click()
 {
     if (refusedAsFinal())
         return;
-    if (grdDetails->Row() < grdDetails->Rows() - 1)
+    if (grdDetails->Row() < grdDetails->Rows() - 1) {
         grdDetails->RemoveItem(grdDetails->Row()); // the empty last row is never removed
+        markUnsaved();
+    }
     grdDetails->setFocus();
     LoadDetailRow();
     ComputeGrandTotal();

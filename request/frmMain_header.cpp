@@ -36,10 +36,16 @@ void frmMain::Form_Load()
     LoadLocation(*cboLocation, true, true, true, false, false);
     LoadLocation(*cboTargetLocation, false, false, false, false, true);
 
-    // The server's time of start-up; without a hospital row, the workstation's.
-    m_startDate = CurDate.isValid() ? CurDate : QDateTime::currentDateTime();
+    // The server's time of start-up; without a hospital row, the workstation's. The difference
+    // between the two clocks is kept: a new request is dated on the server's clock when it is
+    // started.
+    const QDateTime here = QDateTime::currentDateTime();
+    m_startDate = CurDate.isValid() ? CurDate : here;
+    m_startDate.setTime(
+        QTime(m_startDate.time().hour(), m_startDate.time().minute(), m_startDate.time().second()));
+    m_serverOffsetMs = CurDate.isValid() ? here.msecsTo(CurDate) : 0;
     txtTransDate->setDateTime(m_startDate);
-    txtTransDate->setMaximumDateTime(m_startDate); // a request cannot be dated after start-up
+    txtTransDate->setMaximumDateTime(m_startDate); // a request cannot be dated in the future
 
     blnBrowseItem = false;
     LoadListing();
@@ -146,8 +152,18 @@ bool frmMain::Verify_DocumentNumber(const QString &strDocNum)
     return !rs.Eof();
 }
 
+QDateTime frmMain::serverNow() const
+{
+    QDateTime now = QDateTime::currentDateTime().addMSecs(m_serverOffsetMs);
+    // To the second, as the picker shows it and the request stores it.
+    now.setTime(QTime(now.time().hour(), now.time().minute(), now.time().second()));
+    return now;
+}
+
 void frmMain::cmdNew_Click()
 {
+    if (!confirmDiscard(QStringLiteral("start a new one")))
+        return;
     LoadRequest(false);
     SSTab1->setCurrentIndex(1); // from the list, the tab rule runs Edit here
     ClearAll();
@@ -160,9 +176,11 @@ void frmMain::cmdNew_Click()
         txtDocNum->setReadOnly(true);
         txtProdCode->setFocus();
     }
-    // A new request is dated as requests are at start-up, not as the one opened before it.
-    txtTransDate->setMaximumDateTime(m_startDate);
-    txtTransDate->setDateTime(m_startDate);
+    // A new request is dated when it is started, on the server's clock.
+    m_openedVersion.clear();
+    const QDateTime now = serverNow();
+    txtTransDate->setMaximumDateTime(now);
+    txtTransDate->setDateTime(now);
     cmdOK->setText(QStringLiteral("Add to List"));
     cboTargetLocation_Validate();
     txtTotalCounter->setVisible(false);
@@ -170,6 +188,8 @@ void frmMain::cmdNew_Click()
 
 void frmMain::cmdEdit_Click()
 {
+    if (!confirmDiscard(QStringLiteral("open the request chosen in the list")))
+        return;
     LoadRequest(true);
     ComputeGrandTotal();
     {
@@ -187,17 +207,21 @@ void frmMain::cmdEdit_Click()
 void frmMain::cmdCancel_Click()
 {
     if (ui::MsgBox(QStringLiteral("Do you want to leave without saving?"), ui::Buttons::YesNo,
-                   ui::Icon::Question, QStringLiteral("Message")) == ui::Answer::Yes)
+                   ui::Icon::Question, QStringLiteral("Message")) == ui::Answer::Yes) {
+        markSaved(); // left on purpose: nothing to keep
         SSTab1->setCurrentIndex(0);
-    else
+    } else
         txtProdCode->setFocus();
 }
 
 void frmMain::cmdExit_Click()
 {
     if (ui::MsgBox(QStringLiteral("Are you sure you want to exit without saving?"),
-                   ui::Buttons::YesNo, ui::Icon::Question) == ui::Answer::Yes)
+                   ui::Buttons::YesNo, ui::Icon::Question) == ui::Answer::Yes) {
+        m_exitConfirmed = true;
+        markSaved();
         close();
+    }
 }
 
 void frmMain::cmdList_Click()

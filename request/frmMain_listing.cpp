@@ -13,6 +13,7 @@
 #include "platform/ui/msgbox.h"
 
 #include <QCheckBox>
+#include <QCryptographicHash>
 #include <QDateTimeEdit>
 #include <QLineEdit>
 #include <QLocale>
@@ -70,8 +71,11 @@ void shortenListedDates(ui::FlexGrid &grid)
 
 void frmMain::connectListing()
 {
-    connect(grdListing, &ui::FlexGrid::DblClick, this,
-            [this] { guarded([this] { cmdEdit_Click(); }); });
+    // A double-click opens the request as Edit does, where Edit may (not on the verified lists).
+    connect(grdListing, &ui::FlexGrid::DblClick, this, [this] {
+        if (cmdEdit->isEnabled())
+            guarded([this] { cmdEdit_Click(); });
+    });
     for (int i = 0; i < 2; ++i)
         connect(optOptions[i], &QRadioButton::clicked, this,
                 [this, i] { guarded([this, i] { optOptions_Click(i); }); });
@@ -94,8 +98,11 @@ void frmMain::optOptions_Click(int index)
 void frmMain::chkverified_Click()
 {
     LoadListing();
+    // The verified lists are browsed and printed from; their requests are not edited here. The
+    // grid stays enabled when it has rows, so View and Delete act on the row chosen.
     const bool verified = chkverified->isChecked();
-    grdListing->setEnabled(!verified);
+    if (!verified)
+        grdListing->setEnabled(true); // even when the listing is empty
     cmdEdit->setEnabled(!verified);
     cmdDetails->setEnabled(!verified);
 }
@@ -185,6 +192,24 @@ void frmMain::LoadRequest(bool blnFromList)
                             ? QStringLiteral("Inventory..sp_Inv_LoadWithdrawalRequest '") +
                                   db::sqlText(number) + QStringLiteral("'")
                             : QStringLiteral("Inventory..sp_Inv_LoadWithdrawalRequest 'NEW'");
+    loadRequestFrom(sql);
+}
+
+void frmMain::loadStoredRequest(const QString &number)
+{
+    loadRequestFrom(QStringLiteral("Inventory..sp_Inv_LoadWithdrawalRequest '") +
+                    db::sqlText(number) + QStringLiteral("'"));
+    ComputeGrandTotal();
+    txtDocNum->setReadOnly(true);
+    cboTargetLocation->setEnabled(false);
+    cboLocation->setEnabled(false);
+    cmdOK->setText(QStringLiteral("Update"));
+    if (txtProdCode->isVisible())
+        txtProdCode->setFocus();
+}
+
+void frmMain::loadRequestFrom(const QString &sql)
+{
     db::Recordset rs = connection().OpenRecordset(sql);
     if (!rs.Eof()) {
         cboLocation->setTag(textOf(rs.Fields(QStringLiteral("LocationID"))));
@@ -229,6 +254,8 @@ void frmMain::LoadRequest(bool blnFromList)
         for (int c = 0; c < 7; ++c)
             grdDetails->setTextMatrix(lines + 1, c, QString());
         setFinalStatus(final);
+        rs.MoveFirst();
+        m_openedVersion = requestVersion(rs);
         LoadDetailRow();
     } else {
         // Nothing stored under the number: the grid is emptied to its two rows.
@@ -238,11 +265,43 @@ void frmMain::LoadRequest(bool blnFromList)
         grdDetails->setRows(2);
         grdDetails->setRow(1);
         setFinalStatus(QString());
+        m_openedVersion.clear();
     }
+    // What is shown now is what is stored.
+    markSaved();
     grdDetails->setFormatString(QStringLiteral(
         "Code |< Product Name & Description | Quantity | Unit Cost| Total Cost| Retail?|"));
     const int widths[] = {800, 5000, 1000, 1000, 1000, 700, 0};
     for (int c = 0; c < 7; ++c)
         grdDetails->setColWidth(c, widths[c]);
     ShowLineCounter();
+}
+
+QString frmMain::requestVersion(db::Recordset &rs, int *lines)
+{
+    // What the clerk's work rests on: every line's values and the request's header, status and
+    // verification, in the stored order. The names of items and locations are left out: a
+    // renamed item is no change of the request.
+    static const char *const columns[] = {
+        "ItemID",           "Quantity",  "UnitCost", "ForRetail", "isADS",  "LocationID",
+        "TargetLocationID", "TransDate", "Remarks",  "UserID",    "Status", "VerifiedBy"};
+    QStringList present;
+    for (const char *column : columns) {
+        if (rs.HasField(QLatin1String(column)))
+            present << QLatin1String(column);
+    }
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    int count = 0;
+    for (; !rs.Eof(); rs.MoveNext(), ++count) {
+        for (const QString &column : std::as_const(present)) {
+            const db::Field f = rs.Fields(column);
+            const QByteArray value = f.IsNull() ? QByteArrayLiteral("\\N") : f.toText().toUtf8();
+            hash.addData(value);
+            hash.addData(QByteArrayView("\x1f"));
+        }
+        hash.addData(QByteArrayView("\x1e"));
+    }
+    if (lines)
+        *lines = count;
+    return count == 0 ? QString() : QString::fromLatin1(hash.result().toHex());
 }

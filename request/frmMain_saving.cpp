@@ -162,13 +162,15 @@ void frmMain::cmdVerified_Click()
 
 namespace {
 
-// What a request's stored lines say of it, read under the save's lock: who requested it and
-// whether it is processed ('P') or cancelled ('D').
+// What a request's stored lines say of it, read under the save's lock: who requested it, whether
+// it is processed ('P') or cancelled ('D'), and its version (empty when nothing is stored).
 struct StoredRequest
 {
     bool exists = false;
     QString requester;
     QString status;
+    QString version;
+    int lines = 0;
 };
 
 // On a server the lock is held from this read of the number's lines to the commit; the embedded
@@ -183,22 +185,29 @@ void lockLines(db::Connection &c, const QString &docNum)
     }
 }
 
+// The request read as opening it reads it, so its version compares with the one taken then.
 StoredRequest storedRequest(db::Connection &c, const QString &docNum)
 {
-    // A final status sorts first: 'P' and 'D' before the empty status of a pending line.
-    db::Recordset rs = c.OpenRecordset(
-        QStringLiteral("Select Top 1 UserID, Status From INVENTORY..tbInvWithdrawRequest Where "
-                       "DocumentNumber = '") +
-        docNum + QStringLiteral("' Order By IsNull(Status,'') Desc"));
+    db::Recordset rs = c.OpenRecordset(QStringLiteral("Inventory..sp_Inv_LoadWithdrawalRequest '") +
+                                       docNum + QStringLiteral("'"));
     StoredRequest stored;
     if (rs.Eof())
         return stored;
     stored.exists = true;
     stored.requester = NullToDefault(rs.Fields(QStringLiteral("UserID")), QString()).toString();
-    stored.status = NullToDefault(rs.Fields(QStringLiteral("Status")), QString())
-                        .toString()
-                        .trimmed()
-                        .toUpper();
+    const bool hasStatus = rs.HasField(QStringLiteral("Status"));
+    for (; hasStatus && !rs.Eof(); rs.MoveNext()) {
+        const QString status = NullToDefault(rs.Fields(QStringLiteral("Status")), QString())
+                                   .toString()
+                                   .trimmed()
+                                   .toUpper();
+        if (status == QLatin1String("P") || status == QLatin1String("D")) {
+            stored.status = status;
+            break;
+        }
+    }
+    rs.MoveFirst();
+    stored.version = frmMain::requestVersion(rs, &stored.lines);
     return stored;
 }
 
@@ -253,6 +262,25 @@ bool frmMain::SaveRequest()
     // Refused before anyone is asked for a password, and before a number is taken.
     if (refusedAsFinal() || refusedAsEmpty())
         return false;
+    // A save the server never confirmed is settled first: saving "NEW" again could store the
+    // request twice.
+    if (m_unconfirmed) {
+        switch (settleUnconfirmedSave()) {
+        case Settled::Pending:
+            return false;
+        case Settled::Stored:
+            return true;
+        case Settled::NotStored:
+            break;
+        }
+    }
+    if (m_overwriteVersion &&
+        ui::MsgBox(QStringLiteral("Request %1 was changed at another workstation since you "
+                                  "opened it. Save your version over it?")
+                       .arg(txtDocNum->text().trimmed()),
+                   ui::Buttons::YesNo, ui::Icon::Exclamation,
+                   QStringLiteral("Message")) != ui::Answer::Yes)
+        return false;
     QString verifiedBy;
     if (blnVerifyMode) {
         frmDeletePassword &dialog = frmDeletePassword::instance();
@@ -264,17 +292,30 @@ bool frmMain::SaveRequest()
 
     std::optional<QString> failure;
     SaveRefusal refusal = SaveRefusal::None;
+    const QString versionBefore = m_openedVersion;
+    QString number;
     {
         ui::Hourglass hourglass;
         try {
-            txtDocNum->setText(writeRequest(verifiedBy, refusal));
+            txtDocNum->setText(writeRequest(verifiedBy, refusal, number));
+        } catch (const db::DbError &e) {
+            failure = e.description();
+            if (e.kind() == db::DbError::Kind::OutcomeUnknown) {
+                refusal = SaveRefusal::Unconfirmed;
+            } else if (e.kind() == db::DbError::Kind::TimedOut ||
+                       e.kind() == db::DbError::Kind::ConnectionLost) {
+                failure = e.description() + QStringLiteral(" Nothing was saved; your lines are "
+                                                           "still on screen.");
+            }
         } catch (const AppError &e) {
             failure = e.description();
         }
     }
     // Shown once the transaction is rolled back: no lock is held while the message waits.
-    if (!failure)
+    if (!failure) {
+        markSaved();
         return true;
+    }
     switch (refusal) {
     case SaveRefusal::Numbering:
         showNumberingFailure(*failure);
@@ -286,6 +327,15 @@ bool frmMain::SaveRequest()
     case SaveRefusal::Final:
         ui::MsgBox(*failure, ui::Buttons::OK, ui::Icon::Information, QStringLiteral("MESSAGE"));
         break;
+    case SaveRefusal::Changed:
+        offerReopen(*failure);
+        break;
+    case SaveRefusal::Unconfirmed:
+        m_unconfirmed = UnconfirmedSave{number, versionBefore};
+        ui::MsgBox(*failure + QStringLiteral(" The program checks as soon as the server answers "
+                                             "again; your lines stay on screen."),
+                   ui::Buttons::OK, ui::Icon::Exclamation, QStringLiteral("Message"));
+        return settleUnconfirmedSave() == Settled::Stored;
     case SaveRefusal::None:
         ui::MsgBox(*failure);
         break;
@@ -293,7 +343,56 @@ bool frmMain::SaveRequest()
     return false;
 }
 
-QString frmMain::writeRequest(const QString &verifiedBy, SaveRefusal &refusal)
+void frmMain::offerReopen(const QString &why)
+{
+    const QString number = txtDocNum->text().trimmed();
+    if (ui::MsgBox(why + QStringLiteral("\n\nReopen request %1 as it is stored now? Your changes "
+                                        "on screen would be lost.\n\nNo keeps your lines on "
+                                        "screen; Save then asks before saving them over the "
+                                        "stored request.")
+                             .arg(number),
+                   ui::Buttons::YesNo, ui::Icon::Exclamation,
+                   QStringLiteral("Message")) == ui::Answer::Yes) {
+        loadStoredRequest(number);
+        return;
+    }
+    txtProdCode->setFocus();
+}
+
+frmMain::Settled frmMain::settleUnconfirmedSave()
+{
+    const UnconfirmedSave pending = *m_unconfirmed;
+    StoredRequest stored;
+    try {
+        ui::Hourglass hourglass;
+        stored = storedRequest(connection(), db::sqlText(pending.number.trimmed()));
+    } catch (const AppError &e) {
+        ui::MsgBox(QStringLiteral("The server still does not answer, so whether request %1 was "
+                                  "saved is not known yet: %2")
+                       .arg(pending.number.trimmed(), e.description()),
+                   ui::Buttons::OK, ui::Icon::Exclamation, QStringLiteral("Message"));
+        return Settled::Pending;
+    }
+    m_unconfirmed.reset();
+    if (stored.version != pending.versionBefore) {
+        // The commit went through: the window shows the request under its number, stored.
+        txtDocNum->setText(pending.number);
+        txtDocNum->setReadOnly(true);
+        m_openedVersion = stored.version;
+        markSaved();
+        ui::MsgBox(QStringLiteral("The server has answered: request %1 was saved.")
+                       .arg(pending.number.trimmed()),
+                   ui::Buttons::OK, ui::Icon::Information, QStringLiteral("Message"));
+        return Settled::Stored;
+    }
+    ui::MsgBox(QStringLiteral("The server has answered: request %1 was not saved. Your lines are "
+                              "still on screen.")
+                   .arg(pending.number.trimmed()),
+               ui::Buttons::OK, ui::Icon::Information, QStringLiteral("Message"));
+    return Settled::NotStored;
+}
+
+QString frmMain::writeRequest(const QString &verifiedBy, SaveRefusal &refusal, QString &number)
 {
     db::Connection &c = connection();
     db::Transaction transaction(c);
@@ -301,7 +400,7 @@ QString frmMain::writeRequest(const QString &verifiedBy, SaveRefusal &refusal)
 
     // The number is taken inside the transaction, under the write lock; the window shows it only
     // once the request is stored under it.
-    QString number = txtDocNum->text();
+    number = txtDocNum->text();
     StoredRequest stored;
     if (number == QLatin1String("NEW")) {
         if (!c.dialect().isSqlite()) {
@@ -338,6 +437,18 @@ QString frmMain::writeRequest(const QString &verifiedBy, SaveRefusal &refusal)
             refusal = SaveRefusal::Final;
             throw AppError(0, source, finalMessage(stored.status));
         }
+        // A stored request is saved over only as it was shown: a save, verification or
+        // cancellation at another workstation since then is never overwritten unasked.
+        const QString expected = m_overwriteVersion.value_or(m_openedVersion);
+        if (txtDocNum->isReadOnly() && stored.version != expected) {
+            refusal = SaveRefusal::Changed;
+            const QString change = describeChange(docNum);
+            m_overwriteVersion = stored.version;
+            throw AppError(0, source,
+                           QStringLiteral("Request %1 was %2 since you opened it. Nothing was "
+                                          "saved; your lines are still on screen.")
+                               .arg(number.trimmed(), change));
+        }
     }
     // A stored request keeps the employee who requested it; a new one is the signed-in user's.
     const QString requester = stored.exists && !stored.requester.trimmed().isEmpty()
@@ -369,32 +480,108 @@ QString frmMain::writeRequest(const QString &verifiedBy, SaveRefusal &refusal)
     return number;
 }
 
+namespace {
+
+// A listed or shown request as the Delete question names it.
+struct CancelTarget
+{
+    QString number;
+    QString department; // the requesting department's name
+};
+
+} // namespace
+
 void frmMain::cmdDeleteReq_Click()
 {
-    const QString number =
-        grdListing->Row() >= 1 ? grdListing->TextMatrix(grdListing->Row(), 0) : QString();
+    // Delete acts on the request the user is looking at: the highlighted row of the list, or the
+    // request on the Details tab.
+    CancelTarget target;
+    const bool onList = SSTab1->currentIndex() == 0;
+    if (onList) {
+        if (grdListing->isEnabled() && grdListing->Rows() > 1 && grdListing->Row() >= 1) {
+            target.number = grdListing->TextMatrix(grdListing->Row(), 0).trimmed();
+            target.department = grdListing->TextMatrix(grdListing->Row(), 1).trimmed();
+        }
+        if (target.number.isEmpty()) {
+            ui::MsgBox(QStringLiteral("There is no request to cancel. Choose a request in the "
+                                      "list first."),
+                       ui::Buttons::OK, ui::Icon::Information, QStringLiteral("MESSAGE"));
+            return;
+        }
+    } else {
+        if (txtDocNum->text().trimmed() == QLatin1String("NEW") || !txtDocNum->isReadOnly() ||
+            txtDocNum->text().trimmed().isEmpty()) {
+            ui::MsgBox(QStringLiteral("This request has not been saved, so there is nothing to "
+                                      "cancel. Use Cancel to leave it without saving."),
+                       ui::Buttons::OK, ui::Icon::Information, QStringLiteral("MESSAGE"));
+            return;
+        }
+        if (refusedAsFinal())
+            return;
+        target.number = txtDocNum->text().trimmed();
+        target.department = cboTargetLocation->currentText().trimmed();
+    }
     // The "Processed" list holds processed requests only: refused before anything is asked.
-    if (optOptions[1]->isChecked() && !number.isEmpty()) {
+    if (onList && optOptions[1]->isChecked()) {
         ui::MsgBox(QStringLiteral("This request has been processed and cannot be cancelled."),
                    ui::Buttons::OK, ui::Icon::Information, QStringLiteral("MESSAGE"));
         return;
     }
-    if (ui::MsgBox(QStringLiteral("Are you sure you want to delete this record?"),
-                   ui::Buttons::YesNo, ui::Icon::Question,
-                   QStringLiteral("Message")) != ui::Answer::Yes)
+    const QString docNum = db::sqlText(target.number);
+    // What the question names, read as the request stands now; on the Details tab a change
+    // since it was opened is said first.
+    StoredRequest shown;
+    {
+        ui::Hourglass hourglass;
+        shown = storedRequest(connection(), docNum);
+    }
+    if (!shown.exists) {
+        ui::MsgBox(QStringLiteral("Request %1 is not stored, so there is nothing to cancel.")
+                       .arg(target.number),
+                   ui::Buttons::OK, ui::Icon::Information, QStringLiteral("MESSAGE"));
+        return;
+    }
+    // Processed or cancelled since the list or the request was shown: nothing to ask.
+    if (shown.status == QLatin1String("P") || shown.status == QLatin1String("D")) {
+        if (!onList)
+            setFinalStatus(shown.status);
+        ui::MsgBox(shown.status == QLatin1String("P")
+                       ? QStringLiteral("This request has been processed and cannot be cancelled.")
+                       : QStringLiteral("This request has already been cancelled."),
+                   ui::Buttons::OK, ui::Icon::Information, QStringLiteral("MESSAGE"));
+        LoadListing();
+        return;
+    }
+    QString changed;
+    if (!onList && shown.version != m_openedVersion)
+        changed = QStringLiteral("Request %1 was %2 since you opened it.\n\n")
+                      .arg(target.number, describeChange(docNum));
+    const QString requester = requesterName(shown.requester);
+    if (ui::MsgBox(
+            changed + QStringLiteral("Are you sure you want to delete this record?") +
+                QStringLiteral("\n\nRequest %1 from %2, requested by %3, %4 %5.")
+                    .arg(target.number, target.department, requester)
+                    .arg(shown.lines)
+                    .arg(shown.lines == 1 ? QStringLiteral("line") : QStringLiteral("lines")),
+            ui::Buttons::YesNo, ui::Icon::Question, QStringLiteral("Message")) != ui::Answer::Yes)
         return;
     std::optional<QString> refused;
     {
+        ui::Hourglass hourglass;
         db::Connection &c = connection();
         db::Transaction transaction(c);
-        const QString docNum = db::sqlText(number);
         lockLines(c, docNum);
-        // Checked again under the lock: it may have been processed or cancelled meanwhile.
+        // Checked again under the lock: it may have been processed, cancelled or changed since
+        // the question was asked.
         const StoredRequest stored = storedRequest(c, docNum);
         if (stored.status == QLatin1String("P")) {
             refused = QStringLiteral("This request has been processed and cannot be cancelled.");
         } else if (stored.status == QLatin1String("D")) {
             refused = QStringLiteral("This request has already been cancelled.");
+        } else if (stored.version != shown.version) {
+            refused = QStringLiteral("Request %1 was %2 while you were asked. Nothing was "
+                                     "cancelled; look at it again before cancelling it.")
+                          .arg(target.number, describeChange(docNum));
         } else {
             c.Queue(QStringLiteral("Update INVENTORY..tbInvWithDrawRequest set Status = 'D', "
                                    "ProcessDate = getdate(), ProcessBy = '") +
@@ -405,7 +592,51 @@ void frmMain::cmdDeleteReq_Click()
     }
     if (refused)
         ui::MsgBox(*refused, ui::Buttons::OK, ui::Icon::Information, QStringLiteral("MESSAGE"));
+    else if (!onList)
+        setFinalStatus(QStringLiteral("D")); // the request shown is cancelled: read only now
+    if (!onList && !refused)
+        markSaved();
     LoadListing();
+}
+
+QString frmMain::requesterName(const QString &employee)
+{
+    const db::Recordset rs = connection().OpenRecordset(
+        QStringLiteral("Select Top 1 LastName + ', ' + FirstName as Name From "
+                       "Password..tbPasswordMain Where EmployeeID = '") +
+        db::sqlText(employee) + QStringLiteral("'"));
+    const QString name =
+        rs.Eof() ? QString()
+                 : NullToDefault(rs.Fields(QStringLiteral("Name")), QString()).toString();
+    return name.trimmed().isEmpty() ? employee : name.trimmed();
+}
+
+QString frmMain::describeChange(const QString &docNum)
+{
+    db::Recordset rs = connection().OpenRecordset(
+        QStringLiteral("Select Top 1 Status, ProcessBy, ProcessDate, VerifiedBy, VerifiedDate "
+                       "From INVENTORY..tbInvWithdrawRequest Where DocumentNumber = '") +
+        docNum + QStringLiteral("' Order By IsNull(Status,'') Desc"));
+    if (rs.Eof())
+        return QStringLiteral("removed at another workstation");
+    static const QLocale english(QLocale::English, QLocale::UnitedStates);
+    const auto text = [&](const char *field) {
+        return NullToDefault(rs.Fields(QLatin1String(field)), QString()).toString().trimmed();
+    };
+    const auto when = [&](const char *field) {
+        const db::Field f = rs.Fields(QLatin1String(field));
+        return f.IsNull() ? QString()
+                          : QStringLiteral(" on ") +
+                                english.toString(f.toDate(), QStringLiteral("MM/dd/yyyy hh:mm AP"));
+    };
+    const QString status = text("Status").toUpper();
+    if (status == QLatin1String("D"))
+        return QStringLiteral("cancelled by %1%2").arg(text("ProcessBy"), when("ProcessDate"));
+    if (status == QLatin1String("P"))
+        return QStringLiteral("processed by %1%2").arg(text("ProcessBy"), when("ProcessDate"));
+    if (!text("VerifiedBy").isEmpty())
+        return QStringLiteral("verified by %1%2").arg(text("VerifiedBy"), when("VerifiedDate"));
+    return QStringLiteral("saved again at another workstation");
 }
 
 void frmMain::VerifySaved(const QString &strDocNum, const QString &strVerifiedByID)

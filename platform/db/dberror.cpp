@@ -4,9 +4,9 @@
 
 namespace db {
 
-DbError::DbError(QString description, QString statement)
+DbError::DbError(QString description, QString statement, Kind kind)
     : AppError(Number, QStringLiteral("Database"), withoutSecrets(std::move(description))),
-      m_statement(withoutSecrets(std::move(statement)))
+      m_statement(withoutSecrets(std::move(statement))), m_kind(kind)
 {
 }
 

@@ -12,12 +12,18 @@ public:
     // The number a database failure carries, like the provider errors of the old data access layer.
     static constexpr long Number = static_cast<long>(0x80004005);
 
-    DbError(QString description, QString statement = {});
+    // What kind of failure: the server refused the statement, gave no answer within the bound,
+    // went away, or went silent while the commit's answer was awaited (the outcome unknown).
+    enum class Kind { Failed, TimedOut, ConnectionLost, OutcomeUnknown };
+
+    DbError(QString description, QString statement = {}, Kind kind = Kind::Failed);
 
     const QString &statement() const { return m_statement; }
+    Kind kind() const { return m_kind; }
 
 private:
     QString m_statement;
+    Kind m_kind = Kind::Failed;
 };
 
 } // namespace db

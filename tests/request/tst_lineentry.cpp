@@ -376,26 +376,51 @@ private slots:
         QCOMPARE(w().grdDetails->TextMatrix(1, 0), QStringLiteral("1004"));
     }
 
+    // A kit over a line already entered (5555, total 10): its items go after the line, replace
+    // it, or nothing changes (Escape), as the user answers; the totals and counter follow.
     void kits_data()
     {
-        QTest::addColumn<QString>("choice"); // all, member, none, refuse
+        QTest::addColumn<QString>("choice");   // all, member, none, refuse
+        QTest::addColumn<ui::Answer>("lines"); // the answer on the lines already entered
         QTest::addColumn<QStringList>("codes");
-        QTest::newRow("all items") << "all" << QStringList{"1001", "1003"};
-        QTest::newRow("one member") << "member" << QStringList{"1003"};
-        QTest::newRow("closed without a choice") << "none" << QStringList{"5555", ""};
-        QTest::newRow("kit not wanted") << "refuse" << QStringList{"5555", ""};
+        QTest::addColumn<QString>("total");
+        QTest::addColumn<QString>("counter");
+        QTest::newRow("all items after the line")
+            << "all" << ui::Answer::Yes << QStringList{"5555", "1001", "1003", ""} << "36.0000"
+            << "2/4";
+        QTest::newRow("all items in place of the line")
+            << "all" << ui::Answer::No << QStringList{"1001", "1003", ""} << "26.0000"
+            << "1/3";
+        QTest::newRow("one member after the line")
+            << "member" << ui::Answer::Yes << QStringList{"5555", "1003", ""} << "13.5000"
+            << "2/3";
+        QTest::newRow("taken back")
+            << "all" << ui::Answer::Cancel << QStringList{"5555", ""} << "10.0000"
+            << "2/2";
+        QTest::newRow("closed without a choice")
+            << "none" << ui::Answer::Yes << QStringList{"5555", ""} << "10.0000"
+            << "2/2";
+        QTest::newRow("kit not wanted")
+            << "refuse" << ui::Answer::Yes << QStringList{"5555", ""} << "10.0000"
+            << "2/2";
     }
 
     void kits()
     {
         QFETCH(QString, choice);
+        QFETCH(ui::Answer, lines);
         QFETCH(QStringList, codes);
+        QFETCH(QString, total);
+        QFETCH(QString, counter);
         start();
-        // A line already in the grid; a kit's lines replace it.
         w().grdDetails->setTextMatrix(1, 0, QStringLiteral("5555"));
+        w().grdDetails->setTextMatrix(1, 4, QStringLiteral("10.0000"));
         w().AddDetailRow();
+        w().grdDetails->setRow(2);
+        w().ComputeGrandTotal();
         m_messages->queueAnswer(choice == QLatin1String("refuse") ? ui::Answer::No
                                                                   : ui::Answer::Yes);
+        m_messages->queueAnswer(lines);
         std::shared_ptr<const ui::test::ModalWatch> watch;
         if (choice != QLatin1String("refuse")) {
             watch = ui::test::whenModal([choice](QWidget *dialog) {
@@ -412,29 +437,73 @@ private slots:
             });
         }
         QVERIFY(resolve(QStringLiteral("2001")));
-        QCOMPARE(m_messages->texts(),
-                 QStringList{QStringLiteral(
-                     "Item is a Kit. Do you want to add items located in the Kit?")});
+        const QString question =
+            QStringLiteral("Item is a Kit. Do you want to add items located in the Kit?");
+        const bool expanded = choice == QLatin1String("all") || choice == QLatin1String("member");
+        QCOMPARE(m_messages->texts().first(), question);
         QCOMPARE(m_messages->messages().first().title, QStringLiteral("Message"));
+        if (expanded) {
+            // The lines already entered are never replaced unasked.
+            QCOMPARE(m_messages->count(), 2);
+            const ui::Message asked = m_messages->messages().at(1);
+            QVERIFY2(asked.text.startsWith(QLatin1String("The request already has 1 line.")),
+                     qPrintable(asked.text));
+            QCOMPARE(asked.buttons, ui::Buttons::YesNoCancel);
+        } else {
+            QCOMPARE(m_messages->count(), 1);
+        }
         if (watch)
             QVERIFY(watch->acted);
         QStringList grid;
         for (int r = 1; r < w().grdDetails->Rows(); ++r)
             grid << w().grdDetails->TextMatrix(r, 0);
         QCOMPARE(grid, codes);
-        if (choice == QLatin1String("all")) {
+        QCOMPARE(w().txtTotalCounter->text(), total);
+        QCOMPARE(w().txtLineCounter->text(), counter);
+        if (choice == QLatin1String("all") && lines != ui::Answer::Cancel) {
+            const int first = lines == ui::Answer::Yes ? 2 : 1;
             QCOMPARE(w().grdDetails->Cols(), 8);
-            QCOMPARE(w().grdDetails->Row(), 1);
-            QCOMPARE(w().grdDetails->TextMatrix(1, 2), QStringLiteral("2"));
-            QCOMPARE(w().grdDetails->TextMatrix(1, 4), QStringLiteral("22.5"));
-            QCOMPARE(w().grdDetails->TextMatrix(2, 5), QStringLiteral("N"));
-            QCOMPARE(w().txtProdCode->text(), QStringLiteral("1001")); // row 1 in the fields
+            QCOMPARE(w().grdDetails->Row(), first);
+            QCOMPARE(w().grdDetails->TextMatrix(first, 2), QStringLiteral("2"));
+            QCOMPARE(w().grdDetails->TextMatrix(first, 4), QStringLiteral("22.5"));
+            QCOMPARE(w().grdDetails->TextMatrix(first + 1, 5), QStringLiteral("N"));
+            QCOMPARE(w().txtProdCode->text(), QStringLiteral("1001")); // its first item shown
+            QVERIFY(w().hasUnsavedWork());
+        }
+        if (lines == ui::Answer::Cancel && expanded) {
+            // Back to the code, nothing changed.
+            QCOMPARE(w().txtProdCode->text(), QString());
+            QVERIFY(!w().hasUnsavedWork());
         }
         if (choice == QLatin1String("refuse") || choice == QLatin1String("none")) {
             // The kit stays as one item, shown with its own values.
             QCOMPARE(w().txtProdCode->text(), QStringLiteral("2001"));
             QCOMPARE(w().txtProdName->text(), QStringLiteral("IV START KIT ADULT"));
         }
+    }
+
+    // After a kit the empty row follows its items: the next line is added after them and none of
+    // them is written over.
+    void lineAfterKitIsAdded()
+    {
+        start();
+        m_messages->queueAnswer(ui::Answer::Yes);
+        const auto watch = ui::test::whenModal([](QWidget *dialog) {
+            auto *kit = static_cast<frmKitEntry *>(dialog);
+            kit->chkAddAllItems->click();
+            kit->cmdClose->click();
+        });
+        QVERIFY(resolve(QStringLiteral("2001")));
+        QVERIFY(watch->acted);
+        w().cmdAdd->click();
+        QVERIFY(resolve(QStringLiteral("1004")));
+        w().txtWithdraw->setText(QStringLiteral("1"));
+        QVERIFY(w().txtWithdraw_Validate());
+        w().cmdOK_Click();
+        QStringList grid;
+        for (int r = 1; r < w().grdDetails->Rows(); ++r)
+            grid << w().grdDetails->TextMatrix(r, 0);
+        QCOMPARE(grid, (QStringList{"1001", "1003", "1004", ""}));
     }
 
     void emptyRowShowsZeros()

@@ -203,7 +203,7 @@ private slots:
         QVERIFY(w().chkverified->isChecked());
         QVERIFY(!w().chkverified->isEnabled());
         QCOMPARE(shown(), QStringList{"10"});
-        QCOMPARE(enabled(), QStringLiteral("G--"));
+        QCOMPARE(enabled(), QStringLiteral("G--")); // browsed and printed from, not edited
 
         w().optOptions[0]->click(); // Pending: the box unticked and free again
         QVERIFY(!w().chkverified->isChecked());
@@ -211,9 +211,9 @@ private slots:
         QCOMPARE(shown(), (QStringList{"12", "7", "13"}));
         QCOMPARE(enabled(), QStringLiteral("GED"));
 
-        w().chkverified->click(); // the verified listing has rows, yet nothing can open one
+        w().chkverified->click(); // the verified listing can be browsed, yet nothing opens one
         QCOMPARE(shown(), QStringList{"9"});
-        QCOMPARE(enabled(), QStringLiteral("---"));
+        QCOMPARE(enabled(), QStringLiteral("G--"));
 
         w().chkverified->click();
         QCOMPARE(shown(), (QStringList{"12", "7", "13"}));
@@ -230,7 +230,7 @@ private slots:
         QCOMPARE(enabled(), QStringLiteral("-ED"));
         w().chkverified->click();
         QCOMPARE(shown(), QStringList{"9"});
-        QCOMPARE(enabled(), QStringLiteral("---"));
+        QCOMPARE(enabled(), QStringLiteral("G--"));
         w().chkverified->click(); // unticking opens all three, the empty grid too
         QCOMPARE(enabled(), QStringLiteral("GED"));
         w().optOptions[1]->click();
@@ -345,7 +345,9 @@ private slots:
 
         QCOMPARE(m_messages->count(), 1);
         const ui::Message asked = m_messages->messages().first();
-        QCOMPARE(asked.text, QStringLiteral("Are you sure you want to delete this record?"));
+        QCOMPARE(asked.text, QStringLiteral("Are you sure you want to delete this record?\n\n"
+                                            "Request 7 from WARD 3, requested by REYES, ANA, 2 "
+                                            "lines."));
         QCOMPARE(asked.buttons, ui::Buttons::YesNo);
         QCOMPARE(asked.icon, ui::Icon::Question);
         QCOMPARE(asked.title, QStringLiteral("Message"));

@@ -506,7 +506,10 @@ private slots:
     {
         start();
         w().chkverified->click();
-        open(QStringLiteral("9"));
+        // Edit is not offered on the verified list: the program's own command opens it.
+        w().grdListing->setRow(1);
+        QCOMPARE(w().grdListing->TextMatrix(1, 0), QStringLiteral("9"));
+        w().cmdEdit_Click();
         QCOMPARE(w().grdDetails->Rows(), 4);
         w().grdDetails->setTextMatrix(1, 2, QStringLiteral("3")); // 1001: 3 instead of 1
         w().grdDetails->setRow(2);
@@ -878,7 +881,9 @@ private slots:
                                      "tbInvWithdrawRequest Where DocumentNumber = '13'")),
                  QStringList{QStringLiteral("D|E02")});
         QCOMPARE(m_messages->texts(),
-                 QStringList{QStringLiteral("Are you sure you want to delete this record?")});
+                 QStringList{QStringLiteral("Are you sure you want to delete this record?\n\n"
+                                            "Request 13 from WARD 3, requested by REYES, A, 2 "
+                                            "lines.")});
 
         // The product search in both forms, by name and by code.
         frmItemLookup &lookup = frmItemLookup::instance();
@@ -1029,14 +1034,14 @@ private slots:
         QTest::addColumn<bool>("processedList"); // chosen in the "Processed" list
         QTest::addColumn<QString>("status");     // set behind the window's back; "" for none
         QTest::addColumn<QStringList>("messages");
-        const QString ask = QStringLiteral("Are you sure you want to delete this record?");
         const QString processed =
             QStringLiteral("This request has been processed and cannot be cancelled.");
         QTest::newRow("from the Processed list") << true << "" << QStringList{processed};
-        QTest::newRow("processed meanwhile") << false << "P" << QStringList{ask, processed};
+        // Found before anything is asked.
+        QTest::newRow("processed meanwhile") << false << "P" << QStringList{processed};
         QTest::newRow("cancelled meanwhile")
             << false << "D"
-            << QStringList{ask, QStringLiteral("This request has already been cancelled.")};
+            << QStringList{QStringLiteral("This request has already been cancelled.")};
     }
 
     void cancellingFinalRequestsIsRefused()
