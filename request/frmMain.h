@@ -288,6 +288,7 @@ private:
     bool confirmDiscard(const QString &what);
     void writeJournal();
     void clearJournal();
+    void restoreFromJournal();
     QString journalDatabase() const;
     // The moment now on the server's clock (the start-up's offset kept), to the second.
     QDateTime serverNow() const;

@@ -183,6 +183,11 @@ void frmMain::clearJournal()
 
 void frmMain::offerRecovery()
 {
+    guarded([this] { restoreFromJournal(); });
+}
+
+void frmMain::restoreFromJournal()
+{
     if (!objCurrentUser || !objCurrentUser->sqlconnection())
         return;
     RequestJournal journal(objCurrentUser->EmployeeCode(), journalDatabase());

@@ -11,6 +11,8 @@
 #include "platform/ui/msgbox.h"
 #include "request/frmMain.h"
 
+#include <QTimer>
+
 namespace modInventory {
 
 void installLookups()
@@ -58,6 +60,8 @@ bool Main()
     auto *window = new frmMain; // registers itself as the main window
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
+    // A request a crash or a power cut left unsaved is offered back once the window is up.
+    QTimer::singleShot(0, window, [window] { window->offerRecovery(); });
     return true;
 }
 
