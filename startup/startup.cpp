@@ -9,6 +9,7 @@
 #include "platform/session/clsCurrentUser.h"
 #include "platform/ui/locationcombo.h"
 #include "platform/ui/msgbox.h"
+#include "platform/ui/serverwait.h"
 #include "request/frmMain.h"
 
 #include <QTimer>
@@ -43,6 +44,7 @@ bool Main()
     objCurrentUser->setPasswordForm([](const QString &typed) {
         return modEncryption::EncryptText(QStringLiteral("E"), modEncryption::PasswordKey, typed);
     });
+    ui::installServerWaitIndicator();
     objCurrentUser->ShowMain();
     if (!objCurrentUser->Connected())
         return false;

@@ -12,6 +12,7 @@
 
 #include <QAtomicInt>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlDatabase>
@@ -25,6 +26,7 @@
 #include <utility>
 
 #include <libpq-fe.h>
+#include <poll.h>
 #include <sql.h>
 #include <sqlext.h>
 #include <sqlite3.h>
@@ -131,6 +133,7 @@ struct Connection::Private
     bool sqlServer = false; // through ODBC
     QString dbmsName;
     QString databaseName;
+    int timeoutSeconds = 30; // a server's bound on every wait
     bool inTransaction = false;
     // On a server, inside a transaction: the BEGIN not sent yet, and the statements whose results
     // nobody needs, in order; they go with the next statement sent.
@@ -278,8 +281,16 @@ std::unique_ptr<Connection> Connection::openPostgres(const PostgresLogon &logon)
     p->db.setDatabaseName(logon.database);
     p->db.setUserName(logon.user);
     p->db.setPassword(logon.password);
+    // Every wait is bounded: connecting, and (with keepalives and the TCP timeout) a server or a
+    // network that goes silent.
+    const int bound = logon.timeoutSeconds > 0 ? logon.timeoutSeconds : 30;
+    p->timeoutSeconds = bound;
     p->db.setConnectOptions(
-        QStringLiteral("connect_timeout=10;application_name=inventory-request"));
+        QStringLiteral("connect_timeout=%1;keepalives=1;keepalives_idle=%2;keepalives_interval=2;"
+                       "keepalives_count=3;tcp_user_timeout=%3;application_name=inventory-request")
+            .arg(bound)
+            .arg(qMax(1, bound / 3))
+            .arg(bound * 1000));
     if (!p->db.open())
         throw DbError(QStringLiteral("Cannot connect to the database server: ") +
                       errorText(p->db.lastError()));
@@ -299,8 +310,97 @@ std::unique_ptr<Connection> Connection::openPostgres(const PostgresLogon &logon)
 // What every new session on a PostgreSQL server starts with.
 void Connection::prepareServerSession()
 {
-    // A date written month first, as the program writes them, is read so.
-    run(QString(), QStringLiteral("SET DateStyle = 'ISO, MDY'"), {}, nullptr);
+    // A date written month first, as the program writes them, is read so. Text literals are
+    // standard whatever the server's default: a backslash is a backslash, never an escape. The
+    // server ends a statement or a lock wait at the bound itself.
+    PGconn *handle = postgresHandle(d->db);
+    const QString settings =
+        QStringLiteral("SET DateStyle = 'ISO, MDY'; SET standard_conforming_strings = on; "
+                       "SET statement_timeout = %1; SET lock_timeout = %1")
+            .arg(d->timeoutSeconds * 1000);
+    qCDebug(lcSql).noquote() << settings;
+    PGresult *result = handle ? PQexec(handle, settings.toUtf8().constData()) : nullptr;
+    const ResultGuard guard(result);
+    if (!result || PQresultStatus(result) != PGRES_COMMAND_OK)
+        throw DbError(postgres::errorText(handle, result), settings);
+    const char *standard = PQparameterStatus(handle, "standard_conforming_strings");
+    if (!standard || qstrcmp(standard, "on") != 0)
+        throw DbError(QStringLiteral("The database server does not keep text literals standard "
+                                     "(standard_conforming_strings is off); nothing can be written "
+                                     "safely."),
+                      settings);
+}
+
+namespace {
+
+Connection::WaitObserver &waitObserver()
+{
+    static Connection::WaitObserver observer;
+    return observer;
+}
+
+} // namespace
+
+void Connection::setWaitObserver(WaitObserver observer)
+{
+    waitObserver() = std::move(observer);
+}
+
+bool Connection::awaitAnswer()
+{
+    PGconn *connection = postgresHandle(d->db);
+    QElapsedTimer clock;
+    clock.start();
+    // The server ends a statement or a lock wait at the bound itself and says so; the program
+    // gives its answer a moment more before it takes the server for gone.
+    const qint64 bound = qint64(d->timeoutSeconds) * 1000 + 3000;
+    bool shown = false;
+    const auto tell = [&](bool waiting) {
+        if (const WaitObserver &observer = waitObserver())
+            observer(ServerWait{waiting, int(clock.elapsed()), d->timeoutSeconds});
+    };
+    bool answered = true;
+    while (PQisBusy(connection)) {
+        const qint64 left = bound - clock.elapsed();
+        if (left <= 0) {
+            answered = false;
+            break;
+        }
+        pollfd socket{PQsocket(connection), POLLIN, 0};
+        if (socket.fd < 0)
+            break; // PQgetResult says what went wrong
+        const int ready = ::poll(&socket, 1, int(qMin<qint64>(left, 100)));
+        if (ready < 0 && errno != EINTR)
+            break;
+        if (ready > 0 && !PQconsumeInput(connection))
+            break;
+        if (clock.elapsed() >= 300) {
+            shown = true;
+            tell(true);
+        }
+    }
+    if (shown)
+        tell(false);
+    return answered;
+}
+
+void Connection::timedOut(const QString &statement, bool committing)
+{
+    // The connection is given up; the server ends what it was doing at its own bound, and the
+    // next statement connects again.
+    d->inTransaction = false;
+    d->beginPending = false;
+    d->queue.clear();
+    d->db.close();
+    const QString text =
+        committing
+            ? QStringLiteral("The server did not confirm the save within %1 s; whether it "
+                             "was stored is not known yet.")
+                  .arg(d->timeoutSeconds)
+            : QStringLiteral("The server did not answer within %1 s.").arg(d->timeoutSeconds);
+    qCWarning(lcSql).noquote() << "failed:" << withoutSecrets(statement) << "--" << text;
+    throw DbError(text, statement,
+                  committing ? DbError::Kind::OutcomeUnknown : DbError::Kind::TimedOut);
 }
 
 void Connection::connectionLost(const QString &written, const QString &sql, const QString &message)
@@ -420,13 +520,23 @@ QVector<Recordset> Connection::sendPostgres(const QVector<Pending> &batch, int *
     const bool committing = std::any_of(batch.begin(), batch.end(), [](const Pending &p) {
         return p.sql.compare(QLatin1String("COMMIT"), Qt::CaseInsensitive) == 0;
     });
+    QString state; // the server's SQLSTATE of the failure
     const auto fail = [&](const Pending &failed, const QString &message) {
         if (!connection || PQstatus(connection) == CONNECTION_BAD)
             connectionLost(failed.written, committing ? QStringLiteral("COMMIT") : failed.sql,
                            message);
         qCWarning(lcSql).noquote()
             << "failed:" << withoutSecrets(failed.named()) << "--" << message;
+        // The server's own bound on a statement or a lock wait: said as the program's bound is.
+        if (state == QLatin1String("57014") || state == QLatin1String("55P03"))
+            throw DbError(
+                QStringLiteral("The server did not answer within %1 s.").arg(d->timeoutSeconds),
+                failed.named(), DbError::Kind::TimedOut);
         throw DbError(message, failed.named());
+    };
+    const auto stateOf = [](const PGresult *result) {
+        const char *code = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+        return code ? QString::fromLatin1(code) : QString();
     };
     if (!connection)
         fail(batch.first(), QStringLiteral("The connection to the database server is not open."));
@@ -434,19 +544,28 @@ QVector<Recordset> Connection::sendPostgres(const QVector<Pending> &batch, int *
     QVector<Recordset> results;
     if (batch.size() == 1) {
         const Pending &only = batch.first();
-        PGresult *result;
+        int sent;
         if (only.params.isEmpty()) {
-            result = PQexec(connection, only.sql.toUtf8().constData());
+            sent = PQsendQuery(connection, only.sql.toUtf8().constData());
         } else {
             const postgres::TextParams values(only.params);
-            result = PQexecParams(
+            sent = PQsendQueryParams(
                 connection, postgres::numberedPlaceholders(only.sql).toUtf8().constData(),
                 int(values.values.size()), nullptr, values.values.data(), nullptr, nullptr, 0);
         }
+        if (!sent)
+            fail(only, postgres::errorText(connection, nullptr));
+        if (!awaitAnswer())
+            timedOut(only.named(), committing);
+        PGresult *result = PQgetResult(connection);
+        while (PGresult *more = PQgetResult(connection))
+            PQclear(more); // one statement, one result
         const ResultGuard guard(result);
         const ExecStatusType status = result ? PQresultStatus(result) : PGRES_FATAL_ERROR;
-        if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+        if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+            state = stateOf(result);
             fail(only, postgres::errorText(connection, result));
+        }
         if (recordsAffected)
             *recordsAffected = atoi(PQcmdTuples(result));
         results << (status == PGRES_TUPLES_OK ? postgres::recordset(result, &only.spellings)
@@ -459,6 +578,8 @@ QVector<Recordset> Connection::sendPostgres(const QVector<Pending> &batch, int *
         texts << postgres::withLiterals(connection, p.sql, p.params);
     if (!PQsendQuery(connection, joined(texts).toUtf8().constData()))
         fail(batch.first(), postgres::errorText(connection, nullptr));
+    if (!awaitAnswer())
+        timedOut(batch.last().named(), committing);
     // One result per statement, in order, up to the first failure, which ends the message.
     qsizetype index = 0;
     qsizetype failed = -1;
@@ -470,6 +591,7 @@ QVector<Recordset> Connection::sendPostgres(const QVector<Pending> &batch, int *
             if (failed < 0) {
                 failed = std::min(index, batch.size() - 1);
                 message = postgres::errorText(connection, result);
+                state = stateOf(result);
             }
         } else if (failed < 0 && index < batch.size()) {
             if (batch[index].wanted)

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QVariantList>
 
+#include <functional>
 #include <memory>
 
 namespace db {
@@ -21,6 +22,17 @@ struct PostgresLogon
     QString database;
     QString user;
     QString password;
+    // The longest the program waits on the server for anything (connecting, a statement, a lock),
+    // in seconds.
+    int timeoutSeconds = 30;
+};
+
+// How long a wait on the server has lasted, told to whoever shows it (the window's indicator).
+struct ServerWait
+{
+    bool waiting = false; // false: the wait has ended
+    int elapsedMs = 0;
+    int boundSeconds = 0;
 };
 
 // The one open database connection. The program speaks T-SQL to it; the dialect chosen by the
@@ -76,6 +88,11 @@ public:
     // A script of native statements (schema, data), run as it is, without translation.
     void runScript(const QString &script);
 
+    // Whoever shows a wait on the server: told when a wait has lasted a moment, every tenth of a
+    // second after, and when it ends. Keys typed meanwhile must not be handled until it ends.
+    using WaitObserver = std::function<void(const ServerWait &)>;
+    static void setWaitObserver(WaitObserver observer);
+
     const Dialect &dialect() const;
     QString dbmsName() const;
     QString databaseName() const; // the file of the embedded database, the logon's database else
@@ -105,6 +122,11 @@ private:
                                      const QString &message);
     void reopenIfLost();
     void prepareServerSession();
+    // Waits for the server's whole answer to what was sent; false when the bound passed first.
+    bool awaitAnswer();
+    // The bound passed without an answer: the connection is dropped (the next statement makes it
+    // again) and the failure says whether a commit may have gone through.
+    [[noreturn]] void timedOut(const QString &statement, bool committing);
     void enableWal();
     void refreshTextColumns();
     void upgradeIfWritable();

@@ -49,6 +49,10 @@ SessionSettings SessionSettings::load()
     s.driver = ini.value(QStringLiteral("Database/Driver"), s.driver).toString();
     s.connectionString = ini.value(QStringLiteral("Database/ConnectionString")).toString();
     s.lastEmployee = ini.value(QStringLiteral("SignIn/LastEmployee")).toString();
+    bool number = false;
+    const int timeout = ini.value(QStringLiteral("Database/Timeout")).toInt(&number);
+    if (number && timeout > 0)
+        s.timeoutSeconds = timeout;
     return s;
 }
 
@@ -133,7 +137,7 @@ QString SessionSettings::odbcConnectionString() const
 
 db::PostgresLogon SessionSettings::postgresLogon() const
 {
-    return {server, port, database, user, password};
+    return {server, port, database, user, password, timeoutSeconds};
 }
 
 QString SessionSettings::description() const

@@ -31,6 +31,8 @@ struct SessionSettings
     QString driver = QStringLiteral("FreeTDS");
     QString connectionString;
     QString lastEmployee;
+    // The longest wait on a server, in seconds ([Database] Timeout; 30 when not given).
+    int timeoutSeconds = 30;
 
     static SessionSettings load();
     // Writes the database keys (not the sign-in's) to the settings file, which only its owner
