@@ -232,6 +232,9 @@ void big(frmMain &w, ui::ScopedRecordingResponder &messages, int lines, const QS
         w.txtDocNum->setReadOnly(true);
     }
     for (int k = first; messages.count() == 0; ++k) {
+        // A stored request is saved again as the clerk does it: opened first, as it is stored.
+        if (w.txtDocNum->text() != QLatin1String("NEW"))
+            w.loadStoredRequest(w.txtDocNum->text());
         w.txtRemarks->setText(QStringLiteral("S%1").arg(k));
         fillLines(w, bigLines(lines, k), k);
         std::printf("saving %d\n", k);
