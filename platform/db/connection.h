@@ -6,12 +6,16 @@
 #include <QString>
 #include <QVariantList>
 
+#include <functional>
 #include <memory>
 
 namespace db {
 
 class Dialect;
 struct Statement;
+
+// How long the program waits for a server, in seconds, unless the settings say otherwise.
+inline constexpr int DefaultTimeoutSeconds = 30;
 
 // A PostgreSQL server's logon (the password: never log it).
 struct PostgresLogon
@@ -21,6 +25,19 @@ struct PostgresLogon
     QString database;
     QString user;
     QString password;
+    // The longest wait for the server: to connect, and for the answer to each message.
+    int timeoutSeconds = DefaultTimeoutSeconds;
+};
+
+// A wait for a server's answer that has lasted long enough to be shown: Started once it has lasted
+// about 300 ms, Continuing about every 100 ms while it lasts, Ended when it is over (only after a
+// Started).
+struct WaitState
+{
+    enum class Phase { Started, Continuing, Ended };
+    Phase phase = Phase::Started;
+    int elapsedMs = 0;
+    int timeoutSeconds = DefaultTimeoutSeconds; // the wait ends, at the latest, after this
 };
 
 // The one open database connection. The program speaks T-SQL to it; the dialect chosen by the
@@ -35,11 +52,21 @@ public:
                                                   int busyTimeoutMs = 5000);
     // A server through ODBC, e.g. "DRIVER=FreeTDS;Server=host;Port=1433;Database=INVENTORY;
     // UID=user;PWD=secret;TDS_Version=7.4", or "DRIVER=SQLite3;Database=/path/file.db".
-    static std::unique_ptr<Connection> openOdbc(const QString &connectionString);
+    // The login and the connection's requests time out after timeoutSeconds.
+    static std::unique_ptr<Connection> openOdbc(const QString &connectionString,
+                                                int timeoutSeconds = DefaultTimeoutSeconds);
     // A PostgreSQL server made with sql/postgresql/. When the connection is lost (the server
     // restarted, the network failed) the statement fails with a message that says so, and the
-    // connection is made again for the next one.
+    // connection is made again for the next one. No wait for the server lasts longer than the
+    // logon's timeout: a message not answered by then fails with DbError::Kind::TimedOut (or
+    // OutcomeUnknown when it carried a commit), the connection is dropped and made again for the
+    // next statement.
     static std::unique_ptr<Connection> openPostgres(const PostgresLogon &logon);
+
+    // Who is told about long waits for a server (a window shows them); one for the program, called
+    // on the thread that waits. While it runs, the connection that waits refuses other statements.
+    using WaitObserver = std::function<void(const WaitState &)>;
+    static void setWaitObserver(WaitObserver observer);
 
     ~Connection();
     Connection(const Connection &) = delete;
@@ -76,6 +103,10 @@ public:
     // A script of native statements (schema, data), run as it is, without translation.
     void runScript(const QString &script);
 
+    // The longest wait for the server, in seconds (PostgreSQL: also the session's statement and
+    // lock timeouts, set again on every new session).
+    int timeoutSeconds() const;
+
     const Dialect &dialect() const;
     QString dbmsName() const;
     QString databaseName() const; // the file of the embedded database, the logon's database else
@@ -105,6 +136,9 @@ private:
                                      const QString &message);
     void reopenIfLost();
     void prepareServerSession();
+    void refuseWhileWaiting(const QString &statement) const;
+    [[noreturn]] void timedOut(const QString &statement, bool committing);
+    void abandonTransaction();
     void enableWal();
     void refreshTextColumns();
     void upgradeIfWritable();
