@@ -41,7 +41,8 @@ void clsCurrentUser::openDatabase()
     if (m_settings.kind == SessionSettings::Kind::PostgreSQL) {
         m_connection = db::Connection::openPostgres(m_settings.postgresLogon());
     } else if (m_settings.kind != SessionSettings::Kind::Embedded) {
-        m_connection = db::Connection::openOdbc(m_settings.odbcConnectionString());
+        m_connection =
+            db::Connection::openOdbc(m_settings.odbcConnectionString(), m_settings.timeoutSeconds);
     } else if (QFileInfo::exists(m_settings.file)) {
         m_connection = db::Connection::openSqlite(m_settings.file);
     } else {
