@@ -9,6 +9,7 @@
 #include "platform/session/clsCurrentUser.h"
 #include "platform/ui/locationcombo.h"
 #include "platform/ui/msgbox.h"
+#include "platform/ui/serverwaitindicator.h"
 #include "request/frmMain.h"
 
 namespace modInventory {
@@ -35,6 +36,8 @@ void installLookups()
 bool Main()
 {
     installLookups();
+    // A wait for the database server is shown on the window, and no input is taken meanwhile.
+    ui::ServerWaitIndicator::install();
     setCurrentUser(std::make_unique<clsCurrentUser>());
     // Enter moves the focus through the window's own key handling; no keystroke object is needed.
     objCurrentUser->setPasswordDeptCode(QStringLiteral("4"));
