@@ -300,8 +300,9 @@ std::unique_ptr<Connection> Connection::openOdbc(const QString &connectionString
     p->db.setDatabaseName(connectionString);
     // A wrong server or password is answered within the bound, never by a hang; so is a request
     // on a connection whose server stopped answering, as far as the driver honours it.
-    p->db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1;SQL_ATTR_CONNECTION_TIMEOUT=%1")
-                                .arg(p->timeoutSeconds));
+    p->db.setConnectOptions(
+        QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1;SQL_ATTR_CONNECTION_TIMEOUT=%1")
+            .arg(p->timeoutSeconds));
     if (!p->db.open())
         throw DbError(QStringLiteral("Cannot connect to the database server: ") +
                       errorText(p->db.lastError()));
@@ -631,9 +632,8 @@ QVector<Recordset> Connection::sendPostgres(const QVector<Pending> &batch, int *
         } else {
             QStringList texts;
             for (const Pending &p : batch)
-                texts << (batch.size() == 1
-                              ? p.sql
-                              : postgres::withLiterals(connection, p.sql, p.params));
+                texts << (batch.size() == 1 ? p.sql
+                                            : postgres::withLiterals(connection, p.sql, p.params));
             sent = PQsendQuery(connection, joined(texts).toUtf8().constData());
         }
 
@@ -642,8 +642,7 @@ QVector<Recordset> Connection::sendPostgres(const QVector<Pending> &batch, int *
         const auto pause = [&observed] { return observed.pause(); };
         // The next result, once it has come whole; none after the last.
         const auto next = [&]() -> PGresult * {
-            if (postgres::awaitResult(connection, deadline, pause) ==
-                postgres::Readiness::TimedOut)
+            if (postgres::awaitResult(connection, deadline, pause) == postgres::Readiness::TimedOut)
                 timedOut(batch.last().named(), committing);
             return PQgetResult(connection); // on a broken connection: its failure, then none
         };

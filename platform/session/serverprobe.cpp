@@ -55,11 +55,12 @@ void probeServer(const db::PostgresLogon &logon, QWidget *parent)
     const QByteArray user = logon.user.toUtf8();
     const QByteArray password = logon.password.toUtf8();
     const QByteArray timeout = QByteArray::number(logon.timeoutSeconds);
-    const char *keys[] = {"host",     "port",            "dbname",           "user",
-                          "password", "connect_timeout", "application_name", nullptr};
-    const char *values[] = {host.constData(),     port.constData(),    database.constData(),
-                            user.constData(),     password.constData(), timeout.constData(),
-                            "inventory-request",  nullptr};
+    const char *keys[] = {
+        "host", "port", "dbname", "user", "password", "connect_timeout", "application_name",
+        nullptr};
+    const char *values[] = {
+        host.constData(),     port.constData(),    database.constData(), user.constData(),
+        password.constData(), timeout.constData(), "inventory-request",  nullptr};
     const ConnectionGuard guard{PQconnectStartParams(keys, values, 0)};
     if (!guard.connection || PQstatus(guard.connection) == CONNECTION_BAD)
         return; // the connection itself says why

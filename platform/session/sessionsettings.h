@@ -9,7 +9,8 @@
 //
 //   [Database]
 //   Kind=Embedded          ; Embedded (default), SqlServer, PostgreSQL or Odbc
-//   File=...               ; Embedded: the file; default $XDG_DATA_HOME/inventory-request/inventory.db
+//   File=...               ; Embedded: the file (default: inventory.db in
+//                          ; $XDG_DATA_HOME/inventory-request/)
 //   Server=dbserver        ; SqlServer: FreeTDS over ODBC; PostgreSQL: its own driver
 //   Port=1433              ; 1433 for SqlServer, 5432 for PostgreSQL when not given
 //   Name=INVENTORY

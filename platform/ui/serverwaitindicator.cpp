@@ -30,8 +30,7 @@ bool onGuiThread()
 
 void ServerWaitIndicator::install()
 {
-    db::Connection::setWaitObserver(
-        [](const db::WaitState &state) { instance().report(state); });
+    db::Connection::setWaitObserver([](const db::WaitState &state) { instance().report(state); });
 }
 
 ServerWaitIndicator &ServerWaitIndicator::instance()

@@ -148,10 +148,10 @@ private slots:
         m_fixture->BeginTrans();
         // Should the program wait regardless, the lock goes after a few seconds and the test fails
         // on what it finds rather than hanging.
-        m_fixture->runScript(QStringLiteral(
-            "SET LOCAL idle_in_transaction_session_timeout = '%1s';\n"
-            "LOCK TABLE tbInvWithdrawRequest IN ACCESS EXCLUSIVE MODE")
-                                 .arg(Bound + 4));
+        m_fixture->runScript(
+            QStringLiteral("SET LOCAL idle_in_transaction_session_timeout = '%1s';\n"
+                           "LOCK TABLE tbInvWithdrawRequest IN ACCESS EXCLUSIVE MODE")
+                .arg(Bound + 4));
         qint64 elapsed = 0;
         const auto error = timed(
             [&] {
@@ -273,8 +273,7 @@ private slots:
     void literalsIgnoreBackslashDefault_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::newRow("hostile") << QStringLiteral(
-            "\\'); Delete From tbInvWithdrawRequest; --");
+        QTest::newRow("hostile") << QStringLiteral("\\'); Delete From tbInvWithdrawRequest; --");
         QTest::newRow("path") << QStringLiteral("C:\\new\\table\\");
         QTest::newRow("doubled") << QStringLiteral("\\\\ it''s \\' \\");
     }

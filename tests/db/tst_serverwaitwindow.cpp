@@ -75,8 +75,8 @@ private slots:
     {
         QFETCH(bool, cancel);
         const SilentServer server;
-        PostgresLogon logon{QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("x"),
-                            QStringLiteral("u"), QStringLiteral("p"), 1};
+        PostgresLogon logon{QStringLiteral("127.0.0.1"), server.port(),       QStringLiteral("x"),
+                            QStringLiteral("u"),         QStringLiteral("p"), 1};
         QString shown;
         ui::test::whenModal([&](QWidget *dialog) {
             shown = dialog->findChild<QLabel *>(QStringLiteral("lblConnecting"))->text();
@@ -112,8 +112,8 @@ private slots:
         auto logon = *testsupport::testServerLogon(name);
         logon.timeoutSeconds = 1;
         auto c = Connection::openPostgres(logon);
-        const int pid = int(
-            c->OpenRecordset(QStringLiteral("Select pg_backend_pid()")).Fields(0).toInteger());
+        const int pid =
+            int(c->OpenRecordset(QStringLiteral("Select pg_backend_pid()")).Fields(0).toInteger());
 
         QWidget window;
         window.resize(400, 300);
@@ -131,14 +131,15 @@ private slots:
                 return;
             QLabel *note = indicator.note();
             seen << (note && note->isVisible() && note->window() == &window ? note->text()
-                                                                             : QString())
+                                                                            : QString())
                  << QString::number(QApplication::overrideCursor()
                                         ? int(QApplication::overrideCursor()->shape())
                                         : -1);
             closed = window.close(); // refused while waiting
         });
         QVERIFY(::kill(pid, SIGSTOP) == 0);
-        const auto error = testsupport::raised([&] { c->OpenRecordset(QStringLiteral("Select 1")); });
+        const auto error =
+            testsupport::raised([&] { c->OpenRecordset(QStringLiteral("Select 1")); });
         ::kill(pid, SIGCONT);
         QVERIFY(error);
         QCOMPARE(seen, (QStringList{QStringLiteral("Waiting for the server... (up to 1 s)"),

@@ -29,11 +29,14 @@ public:
                         continue;
                     if (settingsFileMayBeOpen && name == "session.ini")
                         continue; // readable before the test began; its mode is checked after
-                    struct stat info{};
+                    struct stat info
+                    {
+                    };
                     if (::stat((m_folder + '/' + name).constData(), &info) == 0 &&
                         (info.st_mode & (S_IRWXG | S_IRWXO)))
-                        m_exposed << QStringLiteral("%1 %2").arg(QString::fromUtf8(name)).arg(
-                            info.st_mode & 0777, 0, 8);
+                        m_exposed << QStringLiteral("%1 %2")
+                                         .arg(QString::fromUtf8(name))
+                                         .arg(info.st_mode & 0777, 0, 8);
                 }
                 ::closedir(dir);
             }
@@ -59,7 +62,9 @@ private:
 
 mode_t modeOf(const QString &path)
 {
-    struct stat info{};
+    struct stat info
+    {
+    };
     ::stat(QFile::encodeName(path).constData(), &info);
     return info.st_mode & 0777;
 }
