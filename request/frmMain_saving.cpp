@@ -302,8 +302,7 @@ bool frmMain::SaveRequest()
             failure = e.description();
             if (e.kind() == db::DbError::Kind::OutcomeUnknown) {
                 refusal = SaveRefusal::Unconfirmed;
-            } else if (e.kind() == db::DbError::Kind::TimedOut ||
-                       e.kind() == db::DbError::Kind::ConnectionLost) {
+            } else if (e.kind() == db::DbError::Kind::TimedOut) {
                 failure = e.description() + QStringLiteral(" Nothing was saved; your lines are "
                                                            "still on screen.");
             }

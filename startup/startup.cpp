@@ -9,7 +9,7 @@
 #include "platform/session/clsCurrentUser.h"
 #include "platform/ui/locationcombo.h"
 #include "platform/ui/msgbox.h"
-#include "platform/ui/serverwait.h"
+#include "platform/ui/serverwaitindicator.h"
 #include "request/frmMain.h"
 
 #include <QTimer>
@@ -38,13 +38,14 @@ void installLookups()
 bool Main()
 {
     installLookups();
+    // A wait for the database server is shown on the window, and no input is taken meanwhile.
+    ui::ServerWaitIndicator::install();
     setCurrentUser(std::make_unique<clsCurrentUser>());
     // Enter moves the focus through the window's own key handling; no keystroke object is needed.
     objCurrentUser->setPasswordDeptCode(QStringLiteral("4"));
     objCurrentUser->setPasswordForm([](const QString &typed) {
         return modEncryption::EncryptText(QStringLiteral("E"), modEncryption::PasswordKey, typed);
     });
-    ui::installServerWaitIndicator();
     objCurrentUser->ShowMain();
     if (!objCurrentUser->Connected())
         return false;

@@ -11,6 +11,7 @@
 #include "platform/db/tsqltokens.h"
 
 #include <QAtomicInt>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -26,7 +27,6 @@
 #include <utility>
 
 #include <libpq-fe.h>
-#include <poll.h>
 #include <sql.h>
 #include <sqlext.h>
 #include <sqlite3.h>
@@ -94,6 +94,77 @@ struct ResultGuard
     ResultGuard &operator=(const ResultGuard &) = delete;
 };
 
+// Connection options every PostgreSQL logon gets: a connect that no server answers ends after the
+// bound, and a connection whose server vanished (a cable pulled, a host down) is noticed by TCP
+// keepalives within about half a minute, even while nothing is being sent.
+QString postgresConnectOptions(int timeoutSeconds)
+{
+    return QStringLiteral("connect_timeout=%1;application_name=inventory-request;keepalives=1;"
+                          "keepalives_idle=10;keepalives_interval=5;keepalives_count=3")
+        .arg(timeoutSeconds);
+}
+
+// The server gives up on a statement or a lock a little before the program stops waiting, so that
+// it is usually the server that ends a long wait, with a clean error on a connection that stays.
+int serverTimeoutMs(int timeoutSeconds)
+{
+    return std::max(timeoutSeconds * 1000 - 250, 250);
+}
+
+Connection::WaitObserver &waitObserver()
+{
+    static Connection::WaitObserver observer;
+    return observer;
+}
+
+// One wait for a server, reported to the wait observer once it has lasted 300 ms, then every
+// 100 ms, and when it ends.
+class ObservedWait
+{
+public:
+    explicit ObservedWait(int timeoutSeconds) : m_timeoutSeconds(timeoutSeconds)
+    {
+        m_clock.start();
+    }
+    ~ObservedWait()
+    {
+        if (m_reported)
+            notify(WaitState::Phase::Ended);
+    }
+    ObservedWait(const ObservedWait &) = delete;
+    ObservedWait &operator=(const ObservedWait &) = delete;
+
+    // Tells the observer when it is due; how long (ms) until it is due next.
+    int pause()
+    {
+        const qint64 elapsed = m_clock.elapsed();
+        if (elapsed >= m_due) {
+            notify(m_reported ? WaitState::Phase::Continuing : WaitState::Phase::Started);
+            m_reported = true;
+            m_due = m_clock.elapsed() + 100;
+        }
+        return int(std::max<qint64>(m_due - m_clock.elapsed(), 1));
+    }
+
+private:
+    void notify(WaitState::Phase phase)
+    {
+        const Connection::WaitObserver &observer = waitObserver();
+        if (!observer)
+            return;
+        try {
+            observer(WaitState{phase, int(m_clock.elapsed()), m_timeoutSeconds});
+        } catch (...) {
+            // Showing a wait must never change its outcome.
+        }
+    }
+
+    QElapsedTimer m_clock;
+    qint64 m_due = 300;
+    bool m_reported = false;
+    int m_timeoutSeconds;
+};
+
 // One statement of a message of several: the separator starts on a line of its own, so a
 // trailing comment cannot swallow it.
 QString joined(const QStringList &statements)
@@ -133,8 +204,10 @@ struct Connection::Private
     bool sqlServer = false; // through ODBC
     QString dbmsName;
     QString databaseName;
-    int timeoutSeconds = 30; // a server's bound on every wait
     bool inTransaction = false;
+    int timeoutSeconds = DefaultTimeoutSeconds;
+    // A message is on its way to the server and its answer awaited (the wait observer runs then).
+    bool waiting = false;
     // On a server, inside a transaction: the BEGIN not sent yet, and the statements whose results
     // nobody needs, in order; they go with the next statement sent.
     bool beginPending = false;
@@ -217,15 +290,19 @@ std::unique_ptr<Connection> Connection::openSqlite(const QString &path, Create c
     return connection;
 }
 
-std::unique_ptr<Connection> Connection::openOdbc(const QString &connectionString)
+std::unique_ptr<Connection> Connection::openOdbc(const QString &connectionString,
+                                                 int timeoutSeconds)
 {
     auto p = std::make_unique<Private>();
     p->name = nextConnectionName();
+    p->timeoutSeconds = std::max(timeoutSeconds, 1);
     p->db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), p->name);
     p->db.setDatabaseName(connectionString);
-    // A wrong server or password is answered within 10 s, never by a hang.
+    // A wrong server or password is answered within the bound, never by a hang; so is a request
+    // on a connection whose server stopped answering, as far as the driver honours it.
     p->db.setConnectOptions(
-        QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=10;SQL_ATTR_CONNECTION_TIMEOUT=10"));
+        QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1;SQL_ATTR_CONNECTION_TIMEOUT=%1")
+            .arg(p->timeoutSeconds));
     if (!p->db.open())
         throw DbError(QStringLiteral("Cannot connect to the database server: ") +
                       errorText(p->db.lastError()));
@@ -281,16 +358,8 @@ std::unique_ptr<Connection> Connection::openPostgres(const PostgresLogon &logon)
     p->db.setDatabaseName(logon.database);
     p->db.setUserName(logon.user);
     p->db.setPassword(logon.password);
-    // Every wait is bounded: connecting, and (with keepalives and the TCP timeout) a server or a
-    // network that goes silent.
-    const int bound = logon.timeoutSeconds > 0 ? logon.timeoutSeconds : 30;
-    p->timeoutSeconds = bound;
-    p->db.setConnectOptions(
-        QStringLiteral("connect_timeout=%1;keepalives=1;keepalives_idle=%2;keepalives_interval=2;"
-                       "keepalives_count=3;tcp_user_timeout=%3;application_name=inventory-request")
-            .arg(bound)
-            .arg(qMax(1, bound / 3))
-            .arg(bound * 1000));
+    p->timeoutSeconds = std::max(logon.timeoutSeconds, 1);
+    p->db.setConnectOptions(postgresConnectOptions(p->timeoutSeconds));
     if (!p->db.open())
         throw DbError(QStringLiteral("Cannot connect to the database server: ") +
                       errorText(p->db.lastError()));
@@ -307,100 +376,41 @@ std::unique_ptr<Connection> Connection::openPostgres(const PostgresLogon &logon)
     return connection;
 }
 
-// What every new session on a PostgreSQL server starts with.
-void Connection::prepareServerSession()
-{
-    // A date written month first, as the program writes them, is read so. Text literals are
-    // standard whatever the server's default: a backslash is a backslash, never an escape. The
-    // server ends a statement or a lock wait at the bound itself.
-    PGconn *handle = postgresHandle(d->db);
-    const QString settings =
-        QStringLiteral("SET DateStyle = 'ISO, MDY'; SET standard_conforming_strings = on; "
-                       "SET statement_timeout = %1; SET lock_timeout = %1")
-            .arg(d->timeoutSeconds * 1000);
-    qCDebug(lcSql).noquote() << settings;
-    PGresult *result = handle ? PQexec(handle, settings.toUtf8().constData()) : nullptr;
-    const ResultGuard guard(result);
-    if (!result || PQresultStatus(result) != PGRES_COMMAND_OK)
-        throw DbError(postgres::errorText(handle, result), settings);
-    const char *standard = PQparameterStatus(handle, "standard_conforming_strings");
-    if (!standard || qstrcmp(standard, "on") != 0)
-        throw DbError(QStringLiteral("The database server does not keep text literals standard "
-                                     "(standard_conforming_strings is off); nothing can be written "
-                                     "safely."),
-                      settings);
-}
-
-namespace {
-
-Connection::WaitObserver &waitObserver()
-{
-    static Connection::WaitObserver observer;
-    return observer;
-}
-
-} // namespace
-
 void Connection::setWaitObserver(WaitObserver observer)
 {
     waitObserver() = std::move(observer);
 }
 
-bool Connection::awaitAnswer()
+int Connection::timeoutSeconds() const
 {
-    PGconn *connection = postgresHandle(d->db);
-    QElapsedTimer clock;
-    clock.start();
-    // The server ends a statement or a lock wait at the bound itself and says so; the program
-    // gives its answer a moment more before it takes the server for gone.
-    const qint64 bound = qint64(d->timeoutSeconds) * 1000 + 3000;
-    bool shown = false;
-    const auto tell = [&](bool waiting) {
-        if (const WaitObserver &observer = waitObserver())
-            observer(ServerWait{waiting, int(clock.elapsed()), d->timeoutSeconds});
-    };
-    bool answered = true;
-    while (PQisBusy(connection)) {
-        const qint64 left = bound - clock.elapsed();
-        if (left <= 0) {
-            answered = false;
-            break;
-        }
-        pollfd socket{PQsocket(connection), POLLIN, 0};
-        if (socket.fd < 0)
-            break; // PQgetResult says what went wrong
-        const int ready = ::poll(&socket, 1, int(qMin<qint64>(left, 100)));
-        if (ready < 0 && errno != EINTR)
-            break;
-        if (ready > 0 && !PQconsumeInput(connection))
-            break;
-        if (clock.elapsed() >= 300) {
-            shown = true;
-            tell(true);
-        }
-    }
-    if (shown)
-        tell(false);
-    return answered;
+    return d->timeoutSeconds;
 }
 
-void Connection::timedOut(const QString &statement, bool committing)
+// What every new session on a PostgreSQL server starts with, in one message.
+void Connection::prepareServerSession()
 {
-    // The connection is given up; the server ends what it was doing at its own bound, and the
-    // next statement connects again.
-    d->inTransaction = false;
-    d->beginPending = false;
-    d->queue.clear();
-    d->db.close();
-    const QString text =
-        committing
-            ? QStringLiteral("The server did not confirm the save within %1 s; whether it "
-                             "was stored is not known yet.")
-                  .arg(d->timeoutSeconds)
-            : QStringLiteral("The server did not answer within %1 s.").arg(d->timeoutSeconds);
-    qCWarning(lcSql).noquote() << "failed:" << withoutSecrets(statement) << "--" << text;
-    throw DbError(text, statement,
-                  committing ? DbError::Kind::OutcomeUnknown : DbError::Kind::TimedOut);
+    const QString ms = QString::number(serverTimeoutMs(d->timeoutSeconds));
+    QVector<Pending> settings{
+        // A date written month first, as the program writes them, is read so.
+        {QString(), QStringLiteral("SET DateStyle = 'ISO, MDY'"), {}, {}, false},
+        // The program's literals are plain SQL strings: a backslash in one is a backslash.
+        {QString(), QStringLiteral("SET standard_conforming_strings = on"), {}, {}, false},
+        // No statement, and no wait for another session's lock, outlasts the program's patience.
+        {QString(), QStringLiteral("SET statement_timeout = ") + ms, {}, {}, false},
+        {QString(), QStringLiteral("SET lock_timeout = ") + ms, {}, {}, false},
+    };
+    sendPostgres(settings, nullptr);
+    // libpq follows the setting as the server reports it; a server that keeps it off (an old one,
+    // or a pooler that drops settings) would read a backslash in a value as an escape.
+    PGconn *connection = postgresHandle(d->db);
+    const char *conforming =
+        connection ? PQparameterStatus(connection, "standard_conforming_strings") : nullptr;
+    if (!conforming || qstrcmp(conforming, "on") != 0) {
+        d->db.close();
+        throw DbError(QStringLiteral("The database server does not take text as the program writes "
+                                     "it (standard_conforming_strings cannot be turned on). Ask "
+                                     "the database administrator."));
+    }
 }
 
 void Connection::connectionLost(const QString &written, const QString &sql, const QString &message)
@@ -428,7 +438,50 @@ void Connection::connectionLost(const QString &written, const QString &sql, cons
                                "sign in again.");
     qCWarning(lcSql).noquote() << "failed:" << withoutSecrets(written.isEmpty() ? sql : written)
                                << "--" << text;
-    throw DbError(text, written.isEmpty() ? sql : written);
+    throw DbError(text, written.isEmpty() ? sql : written,
+                  committing ? DbError::Kind::OutcomeUnknown : DbError::Kind::ConnectionLost);
+}
+
+// While a message waits for its answer, the wait observer may run events; nothing they start may
+// use the connection (its queue and transaction belong to the action that waits).
+void Connection::refuseWhileWaiting(const QString &statement) const
+{
+    if (d->waiting)
+        throw DbError(QStringLiteral("The connection is still waiting for the server's answer to "
+                                     "the action before."),
+                      statement);
+}
+
+// The deadline passed with no answer: the server is asked to stop, the connection is dropped (the
+// transaction with it) and made again for the next statement.
+void Connection::timedOut(const QString &statement, bool committing)
+{
+    postgres::cancelInBackground(postgresHandle(d->db));
+    d->inTransaction = false;
+    d->beginPending = false;
+    d->queue.clear();
+    d->prefetched.clear();
+    d->db.close();
+    const DbError error = DbError::timedOut(d->timeoutSeconds, committing, statement);
+    qCWarning(lcSql).noquote() << "failed:" << error.statement() << "--" << error.description();
+    throw error;
+}
+
+// The server ended a statement at its own timeout: the transaction it was in is rolled back now,
+// so that the connection is ready for the next action.
+void Connection::abandonTransaction()
+{
+    const bool wasOpen = d->inTransaction;
+    d->inTransaction = false;
+    d->beginPending = false;
+    d->queue.clear();
+    if (!wasOpen)
+        return;
+    try {
+        sendPostgres({Pending{QString(), QStringLiteral("ROLLBACK"), {}, {}, false}}, nullptr);
+    } catch (const DbError &) {
+        d->db.close(); // made again for the next statement
+    }
 }
 
 // A connection lost earlier and not made again yet is tried once more before each statement.
@@ -438,8 +491,9 @@ void Connection::reopenIfLost()
         return;
     if (!d->db.open())
         throw DbError(QStringLiteral("The database server cannot be reached: ") +
-                      errorText(d->db.lastError()) +
-                      QStringLiteral(". Try again in a moment, or sign in again."));
+                          errorText(d->db.lastError()) +
+                          QStringLiteral(". Try again in a moment, or sign in again."),
+                      QString(), DbError::Kind::ConnectionLost);
     prepareServerSession();
 }
 
@@ -511,104 +565,125 @@ Recordset Connection::runPostgres(const QString &written, const QString &sql,
     return sendPostgres(batch, recordsAffected).constLast();
 }
 
-// The batch in one round trip: a single statement with its values bound (PQexecParams), several
-// as one message of plain statements, their values written in as literals by libpq. The server
-// stops at the first failure; the transaction it was in can then only be rolled back.
+// The batch in one round trip: a single statement with its values bound (PQsendQueryParams),
+// several as one message of plain statements, their values written in as literals by libpq. The
+// server stops at the first failure; the transaction it was in can then only be rolled back.
+// Nothing here blocks in libpq: the answer is awaited on the socket, up to the connection's bound.
 QVector<Recordset> Connection::sendPostgres(const QVector<Pending> &batch, int *recordsAffected)
 {
     PGconn *connection = postgresHandle(d->db);
     const bool committing = std::any_of(batch.begin(), batch.end(), [](const Pending &p) {
         return p.sql.compare(QLatin1String("COMMIT"), Qt::CaseInsensitive) == 0;
     });
-    QString state; // the server's SQLSTATE of the failure
-    const auto fail = [&](const Pending &failed, const QString &message) {
+    // A failure the server reported: a statement or lock wait it ended at its own timeout left
+    // nothing stored, and the transaction is rolled back at once.
+    const auto fail = [&](const Pending &failed, const QString &message,
+                          const QByteArray &code = QByteArray()) {
         if (!connection || PQstatus(connection) == CONNECTION_BAD)
             connectionLost(failed.written, committing ? QStringLiteral("COMMIT") : failed.sql,
                            message);
         qCWarning(lcSql).noquote()
             << "failed:" << withoutSecrets(failed.named()) << "--" << message;
-        // The server's own bound on a statement or a lock wait: said as the program's bound is.
-        if (state == QLatin1String("57014") || state == QLatin1String("55P03"))
-            throw DbError(
-                QStringLiteral("The server did not answer within %1 s.").arg(d->timeoutSeconds),
-                failed.named(), DbError::Kind::TimedOut);
+        if (code == "57014" || code == "55P03") {
+            abandonTransaction();
+            throw DbError::timedOut(d->timeoutSeconds, false, failed.named());
+        }
         throw DbError(message, failed.named());
-    };
-    const auto stateOf = [](const PGresult *result) {
-        const char *code = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
-        return code ? QString::fromLatin1(code) : QString();
     };
     if (!connection)
         fail(batch.first(), QStringLiteral("The connection to the database server is not open."));
+    refuseWhileWaiting(batch.first().named());
 
+    // While the answer is awaited the connection takes no other statement (the wait observer may
+    // run events); libpq is in non-blocking mode.
+    struct Waiting
+    {
+        Private &d;
+        PGconn *connection;
+        explicit Waiting(Private &p, PGconn *c) : d(p), connection(c)
+        {
+            d.waiting = true;
+            PQsetnonblocking(connection, 1);
+        }
+        ~Waiting()
+        {
+            d.waiting = false;
+            if (d.db.isOpen() && postgresHandle(d.db) == connection)
+                PQsetnonblocking(connection, 0); // the Qt driver's own calls block
+        }
+    };
+
+    // One result per statement, in order, up to the first failure, which ends the message. A
+    // single statement's text may hold several: its last result is the one given back.
     QVector<Recordset> results;
-    if (batch.size() == 1) {
-        const Pending &only = batch.first();
+    qsizetype index = 0;
+    qsizetype failed = -1;
+    QString message;
+    QByteArray code;
+    {
+        const Waiting waiting(*d, connection);
         int sent;
-        if (only.params.isEmpty()) {
-            sent = PQsendQuery(connection, only.sql.toUtf8().constData());
-        } else {
+        if (batch.size() == 1 && !batch.first().params.isEmpty()) {
+            const Pending &only = batch.first();
             const postgres::TextParams values(only.params);
             sent = PQsendQueryParams(
                 connection, postgres::numberedPlaceholders(only.sql).toUtf8().constData(),
                 int(values.values.size()), nullptr, values.values.data(), nullptr, nullptr, 0);
+        } else {
+            QStringList texts;
+            for (const Pending &p : batch)
+                texts << (batch.size() == 1 ? p.sql
+                                            : postgres::withLiterals(connection, p.sql, p.params));
+            sent = PQsendQuery(connection, joined(texts).toUtf8().constData());
         }
-        if (!sent)
-            fail(only, postgres::errorText(connection, nullptr));
-        if (!awaitAnswer())
-            timedOut(only.named(), committing);
-        PGresult *result = PQgetResult(connection);
-        while (PGresult *more = PQgetResult(connection))
-            PQclear(more); // one statement, one result
-        const ResultGuard guard(result);
-        const ExecStatusType status = result ? PQresultStatus(result) : PGRES_FATAL_ERROR;
-        if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
-            state = stateOf(result);
-            fail(only, postgres::errorText(connection, result));
-        }
-        if (recordsAffected)
-            *recordsAffected = atoi(PQcmdTuples(result));
-        results << (status == PGRES_TUPLES_OK ? postgres::recordset(result, &only.spellings)
-                                              : Recordset());
-        return results;
-    }
 
-    QStringList texts;
-    for (const Pending &p : batch)
-        texts << postgres::withLiterals(connection, p.sql, p.params);
-    if (!PQsendQuery(connection, joined(texts).toUtf8().constData()))
-        fail(batch.first(), postgres::errorText(connection, nullptr));
-    if (!awaitAnswer())
-        timedOut(batch.last().named(), committing);
-    // One result per statement, in order, up to the first failure, which ends the message.
-    qsizetype index = 0;
-    qsizetype failed = -1;
-    QString message;
-    while (PGresult *result = PQgetResult(connection)) {
-        const ResultGuard guard(result);
-        const ExecStatusType status = PQresultStatus(result);
-        if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
-            if (failed < 0) {
-                failed = std::min(index, batch.size() - 1);
-                message = postgres::errorText(connection, result);
-                state = stateOf(result);
+        const QDeadlineTimer deadline(std::chrono::seconds(d->timeoutSeconds));
+        ObservedWait observed(d->timeoutSeconds);
+        const auto pause = [&observed] { return observed.pause(); };
+        // The next result, once it has come whole; none after the last.
+        const auto next = [&]() -> PGresult * {
+            if (postgres::awaitResult(connection, deadline, pause) == postgres::Readiness::TimedOut)
+                timedOut(batch.last().named(), committing);
+            return PQgetResult(connection); // on a broken connection: its failure, then none
+        };
+
+        while (sent) {
+            PGresult *result = next();
+            if (!result)
+                break;
+            const ResultGuard guard(result);
+            const ExecStatusType status = PQresultStatus(result);
+            const qsizetype at = batch.size() == 1 ? 0 : index;
+            if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+                if (failed < 0) {
+                    failed = std::min(at, batch.size() - 1);
+                    message = postgres::errorText(connection, result);
+                    code = PQresultErrorField(result, PG_DIAG_SQLSTATE);
+                }
+            } else if (failed < 0 && at < batch.size()) {
+                if (batch[at].wanted) {
+                    Recordset rs = status == PGRES_TUPLES_OK
+                                       ? postgres::recordset(result, &batch[at].spellings)
+                                       : Recordset();
+                    if (batch.size() == 1)
+                        results = {std::move(rs)};
+                    else
+                        results << std::move(rs);
+                }
+                if (recordsAffected && at == batch.size() - 1)
+                    *recordsAffected = atoi(PQcmdTuples(result));
             }
-        } else if (failed < 0 && index < batch.size()) {
-            if (batch[index].wanted)
-                results << (status == PGRES_TUPLES_OK
-                                ? postgres::recordset(result, &batch[index].spellings)
-                                : Recordset());
-            if (recordsAffected && index == batch.size() - 1)
-                *recordsAffected = atoi(PQcmdTuples(result));
+            ++index;
         }
-        ++index;
     }
-    if (failed < 0 && index < batch.size()) {
-        failed = index;
+    if (failed < 0 && (index == 0 || (batch.size() > 1 && index < batch.size()))) {
+        failed = std::min(index, batch.size() - 1);
         message = postgres::errorText(connection, nullptr);
     }
     if (failed >= 0)
-        fail(batch[failed], message);
+        fail(batch[failed], message, code);
+    if (batch.size() == 1 && results.isEmpty())
+        results << Recordset();
     return results;
 }
 
@@ -747,6 +822,7 @@ Statement Connection::translated(const QString &sql, const QVariantList &params)
 
 Recordset Connection::Execute(const QString &sql, int *recordsAffected)
 {
+    refuseWhileWaiting(sql);
     qCDebug(lcSql).noquote() << withoutSecrets(sql);
     if (!d->prefetched.isEmpty()) {
         const auto ahead = d->prefetched.constFind(sql);
@@ -765,7 +841,7 @@ Recordset Connection::Execute(const QString &sql, int *recordsAffected)
 void Connection::beginPrefetch(const QStringList &statements)
 {
     ++d->prefetchDepth;
-    if (!d->postgres || d->inTransaction)
+    if (!d->postgres || d->inTransaction || d->waiting)
         return;
     QStringList missing;
     for (const QString &sql : statements) {
@@ -786,9 +862,14 @@ void Connection::beginPrefetch(const QStringList &statements)
         const QVector<Recordset> results = sendPostgres(batch, nullptr);
         for (qsizetype i = 0; i < missing.size() && i < results.size(); ++i)
             d->prefetched.insert(missing[i], results[i]);
-    } catch (const DbError &) {
-        // Each statement runs again when the program makes it, and reports its own failure.
+    } catch (const DbError &e) {
         d->prefetched.clear();
+        // A server that does not answer is not asked again statement by statement.
+        if (e.kind() == DbError::Kind::TimedOut) {
+            --d->prefetchDepth;
+            throw;
+        }
+        // Each statement runs again when the program makes it, and reports its own failure.
     }
 }
 
@@ -800,6 +881,7 @@ void Connection::endPrefetch()
 
 void Connection::Queue(const QString &sql)
 {
+    refuseWhileWaiting(sql);
     qCDebug(lcSql).noquote() << withoutSecrets(sql);
     d->prefetched.clear();
     const Statement statement = translated(sql);
@@ -811,6 +893,7 @@ void Connection::Queue(const QString &sql)
 
 QVector<Recordset> Connection::ExecuteAll(const QStringList &statements)
 {
+    refuseWhileWaiting(statements.value(0));
     QVector<Statement> translatedStatements;
     for (const QString &sql : statements) {
         qCDebug(lcSql).noquote() << withoutSecrets(sql);
@@ -836,6 +919,7 @@ QVector<Recordset> Connection::ExecuteAll(const QStringList &statements)
 
 Recordset Connection::query(const QString &sql, const QVariantList &params)
 {
+    refuseWhileWaiting(sql);
     qCDebug(lcSql).noquote() << withoutSecrets(sql) << "-- with" << params.size()
                              << "bound value(s)";
     const Statement statement =
@@ -845,6 +929,7 @@ Recordset Connection::query(const QString &sql, const QVariantList &params)
 
 int Connection::execute(const QString &sql, const QVariantList &params)
 {
+    refuseWhileWaiting(sql);
     qCDebug(lcSql).noquote() << withoutSecrets(sql) << "-- with" << params.size()
                              << "bound value(s)";
     const Statement statement =
@@ -856,6 +941,7 @@ int Connection::execute(const QString &sql, const QVariantList &params)
 
 void Connection::BeginTrans()
 {
+    refuseWhileWaiting(QStringLiteral("BEGIN"));
     if (d->inTransaction)
         throw DbError(QStringLiteral("A transaction is already open on this connection."));
     qCDebug(lcSql) << "BEGIN TRANSACTION";
@@ -873,6 +959,7 @@ void Connection::BeginTrans()
 
 void Connection::CommitTrans()
 {
+    refuseWhileWaiting(QStringLiteral("COMMIT"));
     if (!d->inTransaction)
         throw DbError(QStringLiteral("No transaction is open on this connection."));
     qCDebug(lcSql) << "COMMIT";
@@ -892,6 +979,7 @@ void Connection::CommitTrans()
 
 void Connection::RollbackTrans()
 {
+    refuseWhileWaiting(QStringLiteral("ROLLBACK"));
     if (!d->inTransaction)
         throw DbError(QStringLiteral("No transaction is open on this connection."));
     qCDebug(lcSql) << "ROLLBACK";
@@ -914,6 +1002,7 @@ bool Connection::InTransaction() const
 
 void Connection::runScript(const QString &script)
 {
+    refuseWhileWaiting(script);
     for (const QString &statement : splitStatements(script))
         run(QString(), statement, {}, nullptr);
     if (d->translating)

@@ -14,6 +14,9 @@ namespace db {
 class Dialect;
 struct Statement;
 
+// How long the program waits for a server, in seconds, unless the settings say otherwise.
+inline constexpr int DefaultTimeoutSeconds = 30;
+
 // A PostgreSQL server's logon (the password: never log it).
 struct PostgresLogon
 {
@@ -22,17 +25,19 @@ struct PostgresLogon
     QString database;
     QString user;
     QString password;
-    // The longest the program waits on the server for anything (connecting, a statement, a lock),
-    // in seconds.
-    int timeoutSeconds = 30;
+    // The longest wait for the server: to connect, and for the answer to each message.
+    int timeoutSeconds = DefaultTimeoutSeconds;
 };
 
-// How long a wait on the server has lasted, told to whoever shows it (the window's indicator).
-struct ServerWait
+// A wait for a server's answer that has lasted long enough to be shown: Started once it has lasted
+// about 300 ms, Continuing about every 100 ms while it lasts, Ended when it is over (only after a
+// Started).
+struct WaitState
 {
-    bool waiting = false; // false: the wait has ended
+    enum class Phase { Started, Continuing, Ended };
+    Phase phase = Phase::Started;
     int elapsedMs = 0;
-    int boundSeconds = 0;
+    int timeoutSeconds = DefaultTimeoutSeconds; // the wait ends, at the latest, after this
 };
 
 // The one open database connection. The program speaks T-SQL to it; the dialect chosen by the
@@ -47,11 +52,21 @@ public:
                                                   int busyTimeoutMs = 5000);
     // A server through ODBC, e.g. "DRIVER=FreeTDS;Server=host;Port=1433;Database=INVENTORY;
     // UID=user;PWD=secret;TDS_Version=7.4", or "DRIVER=SQLite3;Database=/path/file.db".
-    static std::unique_ptr<Connection> openOdbc(const QString &connectionString);
+    // The login and the connection's requests time out after timeoutSeconds.
+    static std::unique_ptr<Connection> openOdbc(const QString &connectionString,
+                                                int timeoutSeconds = DefaultTimeoutSeconds);
     // A PostgreSQL server made with sql/postgresql/. When the connection is lost (the server
     // restarted, the network failed) the statement fails with a message that says so, and the
-    // connection is made again for the next one.
+    // connection is made again for the next one. No wait for the server lasts longer than the
+    // logon's timeout: a message not answered by then fails with DbError::Kind::TimedOut (or
+    // OutcomeUnknown when it carried a commit), the connection is dropped and made again for the
+    // next statement.
     static std::unique_ptr<Connection> openPostgres(const PostgresLogon &logon);
+
+    // Who is told about long waits for a server (a window shows them); one for the program, called
+    // on the thread that waits. While it runs, the connection that waits refuses other statements.
+    using WaitObserver = std::function<void(const WaitState &)>;
+    static void setWaitObserver(WaitObserver observer);
 
     ~Connection();
     Connection(const Connection &) = delete;
@@ -88,10 +103,9 @@ public:
     // A script of native statements (schema, data), run as it is, without translation.
     void runScript(const QString &script);
 
-    // Whoever shows a wait on the server: told when a wait has lasted a moment, every tenth of a
-    // second after, and when it ends. Keys typed meanwhile must not be handled until it ends.
-    using WaitObserver = std::function<void(const ServerWait &)>;
-    static void setWaitObserver(WaitObserver observer);
+    // The longest wait for the server, in seconds (PostgreSQL: also the session's statement and
+    // lock timeouts, set again on every new session).
+    int timeoutSeconds() const;
 
     const Dialect &dialect() const;
     QString dbmsName() const;
@@ -122,11 +136,9 @@ private:
                                      const QString &message);
     void reopenIfLost();
     void prepareServerSession();
-    // Waits for the server's whole answer to what was sent; false when the bound passed first.
-    bool awaitAnswer();
-    // The bound passed without an answer: the connection is dropped (the next statement makes it
-    // again) and the failure says whether a commit may have gone through.
+    void refuseWhileWaiting(const QString &statement) const;
     [[noreturn]] void timedOut(const QString &statement, bool committing);
+    void abandonTransaction();
     void enableWal();
     void refreshTextColumns();
     void upgradeIfWritable();

@@ -5,16 +5,21 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QLocale>
 #include <QTime>
 
 #include <libpq-fe.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <memory>
 #include <optional>
+#include <thread>
+
+#include <poll.h>
 
 namespace db::postgres {
 
@@ -295,6 +300,47 @@ QString errorText(PGconn *connection, const PGresult *result)
     if (code && *code)
         text += QStringLiteral(" (%1)").arg(QLatin1String(code));
     return withoutSecrets(text);
+}
+
+Readiness awaitResult(PGconn *connection, const QDeadlineTimer &deadline,
+                      const std::function<int()> &pause)
+{
+    for (;;) {
+        const int flushed = PQflush(connection); // 0: all sent, 1: more to send, -1: failed
+        if (flushed < 0)
+            return Readiness::Broken;
+        if (flushed == 0 && !PQisBusy(connection))
+            return Readiness::Ready;
+        const qint64 left = deadline.remainingTime(); // -1: no deadline
+        if (left == 0)
+            return Readiness::TimedOut;
+        qint64 wait = pause ? std::max(1, pause()) : 100;
+        if (left > 0)
+            wait = std::min(wait, left);
+        pollfd socket{};
+        socket.fd = PQsocket(connection);
+        if (socket.fd < 0)
+            return Readiness::Broken;
+        socket.events = short(POLLIN | (flushed == 1 ? POLLOUT : 0));
+        const int ready = ::poll(&socket, 1, int(wait));
+        if (ready < 0 && errno != EINTR)
+            return Readiness::Broken;
+        if (ready > 0 && (socket.revents & (POLLIN | POLLERR | POLLHUP)) &&
+            !PQconsumeInput(connection))
+            return Readiness::Broken;
+    }
+}
+
+void cancelInBackground(PGconn *connection)
+{
+    PGcancel *cancel = connection ? PQgetCancel(connection) : nullptr;
+    if (!cancel)
+        return;
+    std::thread([cancel] {
+        char message[256];
+        PQcancel(cancel, message, int(sizeof message));
+        PQfreeCancel(cancel);
+    }).detach();
 }
 
 } // namespace db::postgres

@@ -12,7 +12,10 @@
 #include <QString>
 #include <QVariantList>
 
+#include <functional>
 #include <vector>
+
+class QDeadlineTimer;
 
 typedef struct pg_conn PGconn;
 typedef struct pg_result PGresult;
@@ -49,5 +52,17 @@ Recordset recordset(const PGresult *result, const QHash<QString, QString> *spell
 // The server's message for a failed result (or the connection's, when there is no result), with
 // the error's code in parentheses, secrets masked.
 QString errorText(PGconn *connection, const PGresult *result);
+
+// Waits, without blocking in libpq, until the connection's next result can be taken whole: what is
+// still to be sent is flushed and what arrives is read, until then or the deadline. Between waits
+// it calls pause, which says how long (ms) the next wait may last at most. The connection must be
+// in non-blocking mode.
+enum class Readiness { Ready, TimedOut, Broken };
+Readiness awaitResult(PGconn *connection, const QDeadlineTimer &deadline,
+                      const std::function<int()> &pause);
+
+// Asks the server to cancel what the connection is running, from a thread of its own so that an
+// unreachable server cannot hold the caller; the connection itself may be closed at once.
+void cancelInBackground(PGconn *connection);
 
 } // namespace db::postgres

@@ -4,9 +4,11 @@
 #include "platform/db/embeddeddatabase.h"
 #include "platform/error.h"
 #include "platform/session/databasedialog.h"
+#include "platform/session/serverprobe.h"
 #include "platform/session/signindialog.h"
 #include "platform/ui/msgbox.h"
 
+#include <QApplication>
 #include <QFileInfo>
 
 clsCurrentUser::clsCurrentUser() : m_settings(SessionSettings::load()) {}
@@ -39,9 +41,13 @@ void clsCurrentUser::openDatabase()
 {
     m_connection.reset();
     if (m_settings.kind == SessionSettings::Kind::PostgreSQL) {
+        // A server far away or gone shows that it is being waited for, and can be given up on.
+        if (qobject_cast<QApplication *>(QCoreApplication::instance()))
+            probeServer(m_settings.postgresLogon(), QApplication::activeWindow());
         m_connection = db::Connection::openPostgres(m_settings.postgresLogon());
     } else if (m_settings.kind != SessionSettings::Kind::Embedded) {
-        m_connection = db::Connection::openOdbc(m_settings.odbcConnectionString());
+        m_connection =
+            db::Connection::openOdbc(m_settings.odbcConnectionString(), m_settings.timeoutSeconds);
     } else if (QFileInfo::exists(m_settings.file)) {
         m_connection = db::Connection::openSqlite(m_settings.file);
     } else {

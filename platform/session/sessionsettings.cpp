@@ -5,8 +5,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -48,22 +51,49 @@ SessionSettings SessionSettings::load()
         s.password = secretstore::load(s.passwordKey()).value_or(QString());
     s.driver = ini.value(QStringLiteral("Database/Driver"), s.driver).toString();
     s.connectionString = ini.value(QStringLiteral("Database/ConnectionString")).toString();
-    s.lastEmployee = ini.value(QStringLiteral("SignIn/LastEmployee")).toString();
-    bool number = false;
-    const int timeout = ini.value(QStringLiteral("Database/Timeout")).toInt(&number);
-    if (number && timeout > 0)
+    bool isNumber = false;
+    const int timeout = ini.value(QStringLiteral("Database/Timeout")).toInt(&isNumber);
+    if (isNumber && timeout > 0)
         s.timeoutSeconds = timeout;
+    s.lastEmployee = ini.value(QStringLiteral("SignIn/LastEmployee")).toString();
     return s;
 }
 
 namespace {
 
-// The file holds a server password: its owner alone may read it (QSettings writes a new file
-// each time, so this follows every write).
-void restrictToOwner(const QString &path)
+// The file holds a server password: its owner alone may read it, from the moment it is created.
+// QSettings writes a new file each time (a temporary one renamed over the old, with the old one's
+// permissions): while this lives, every file and folder made is its owner's alone, the folder is
+// made so, and a file left readable by others (by an older version, or by hand) is closed first.
+class OwnerOnlyWrite
 {
-    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-}
+public:
+    OwnerOnlyWrite() : m_mask(::umask(S_IRWXG | S_IRWXO))
+    {
+        const QString folder = QFileInfo(SessionSettings::settingsFile()).absolutePath();
+        QDir().mkpath(folder);
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                          QFileDevice::ExeOwner);
+        restrictToOwner();
+    }
+    ~OwnerOnlyWrite()
+    {
+        restrictToOwner();
+        ::umask(m_mask);
+    }
+    OwnerOnlyWrite(const OwnerOnlyWrite &) = delete;
+    OwnerOnlyWrite &operator=(const OwnerOnlyWrite &) = delete;
+
+private:
+    static void restrictToOwner()
+    {
+        const QString path = SessionSettings::settingsFile();
+        if (QFile::exists(path))
+            QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+
+    mode_t m_mask;
+};
 
 QString kindName(SessionSettings::Kind kind)
 {
@@ -89,6 +119,7 @@ QString SessionSettings::passwordKey() const
 
 void SessionSettings::save() const
 {
+    const OwnerOnlyWrite ownerOnly;
     QSettings ini(settingsFile(), QSettings::IniFormat);
     ini.setValue(QStringLiteral("Database/Kind"), kindName(kind));
     ini.setValue(QStringLiteral("Database/File"), file);
@@ -104,20 +135,19 @@ void SessionSettings::save() const
         ini.setValue(QStringLiteral("Database/Password"), password);
     ini.setValue(QStringLiteral("Database/PasswordInKeyring"), inKeyring);
     ini.setValue(QStringLiteral("Database/ConnectionString"), connectionString);
+    ini.setValue(QStringLiteral("Database/Timeout"), timeoutSeconds);
     ini.sync();
     if (ini.status() != QSettings::NoError)
         throw AppError(0, QStringLiteral("SessionSettings"),
                        QStringLiteral("The settings cannot be written to %1.").arg(settingsFile()));
-    restrictToOwner(settingsFile());
 }
 
 void SessionSettings::saveLastEmployee() const
 {
-    {
-        QSettings ini(settingsFile(), QSettings::IniFormat);
-        ini.setValue(QStringLiteral("SignIn/LastEmployee"), lastEmployee);
-    }
-    restrictToOwner(settingsFile());
+    const OwnerOnlyWrite ownerOnly;
+    QSettings ini(settingsFile(), QSettings::IniFormat);
+    ini.setValue(QStringLiteral("SignIn/LastEmployee"), lastEmployee);
+    ini.sync();
 }
 
 QString SessionSettings::odbcConnectionString() const

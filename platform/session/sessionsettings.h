@@ -8,13 +8,17 @@
 // $XDG_CONFIG_HOME/inventory-request/session.ini:
 //
 //   [Database]
-//   Kind=Embedded                 ; Embedded (default), SqlServer, PostgreSQL or Odbc
-//   File=...                      ; Embedded: the file; default
-//   $XDG_DATA_HOME/inventory-request/inventory.db Server=dbserver               ; SqlServer:
-//   FreeTDS over ODBC; PostgreSQL: its own driver Port=1433                     ; 1433 for
-//   SqlServer, 5432 for PostgreSQL when not given Name=INVENTORY User=sa Password=...
+//   Kind=Embedded          ; Embedded (default), SqlServer, PostgreSQL or Odbc
+//   File=...               ; Embedded: the file (default: inventory.db in
+//                          ; $XDG_DATA_HOME/inventory-request/)
+//   Server=dbserver        ; SqlServer: FreeTDS over ODBC; PostgreSQL: its own driver
+//   Port=1433              ; 1433 for SqlServer, 5432 for PostgreSQL when not given
+//   Name=INVENTORY
+//   User=sa
+//   Password=...
 //   Driver=FreeTDS
-//   ConnectionString=...          ; Odbc: a whole ODBC connection string
+//   ConnectionString=...   ; Odbc: a whole ODBC connection string
+//   Timeout=30             ; the longest wait for a server, in seconds (to connect, to answer)
 //   [SignIn]
 //   LastEmployee=E01
 struct SessionSettings
@@ -30,13 +34,13 @@ struct SessionSettings
     QString password;
     QString driver = QStringLiteral("FreeTDS");
     QString connectionString;
+    int timeoutSeconds = db::DefaultTimeoutSeconds;
     QString lastEmployee;
-    // The longest wait on a server, in seconds ([Database] Timeout; 30 when not given).
-    int timeoutSeconds = 30;
 
     static SessionSettings load();
     // Writes the database keys (not the sign-in's) to the settings file, which only its owner
-    // may read, since it holds the server password; throws AppError when it cannot be written.
+    // may read, since it holds the server password: the file and its folder are made so, and no
+    // copy of it is ever readable by others. Throws AppError when it cannot be written.
     void save() const;
     void saveLastEmployee() const;
     // Where the keyring keeps the server password of these settings.
