@@ -1,6 +1,7 @@
 #include "request/frmMain.h"
 
 #include "app/modInventory.h"
+#include "platform/db/dberror.h"
 #include "platform/error.h"
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/locationcombo.h"
@@ -409,6 +410,14 @@ void frmMain::guarded(const std::function<void()> &handler)
 {
     try {
         handler();
+    } catch (const db::DbError &e) {
+        // A server that did not answer in time: nothing of the action was stored, and what the
+        // window shows is kept for the next try.
+        ui::MsgBox(e.kind() == db::DbError::Kind::TimedOut
+                       ? e.description() + QStringLiteral(" Nothing was saved; what is on screen "
+                                                          "is kept. Try again in a moment.")
+                       : e.description(),
+                   ui::Buttons::OK, ui::Icon::Critical);
     } catch (const AppError &e) {
         // The hourglass guards on the way out have restored the pointer already.
         ui::MsgBox(e.description(), ui::Buttons::OK, ui::Icon::Critical);

@@ -14,6 +14,7 @@
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/locationcombo.h"
 #include "request/frmMain.h"
+#include "serverdatabase.h"
 #include "support/workstation.h"
 
 #include <QCheckBox>
@@ -429,6 +430,71 @@ private slots:
         QCOMPARE(viewer->ReportSource()->ParameterFields().first().CurrentValue().toString(),
                  QStringLiteral("14"));
         delete viewer;
+    }
+
+    // A server that stops answering (its backend stopped, or a lock held by another session):
+    // Save ends at the bound with a message that says nothing was saved, the lines stay on
+    // screen, and the next Save, once the server answers, stores them.
+    void frozenServerKeepsTheLines_data()
+    {
+        QTest::addColumn<bool>("stopped"); // the backend stopped; else a lock held
+        QTest::newRow("backend stopped") << true;
+        QTest::newRow("lock held") << false;
+    }
+
+    void frozenServerKeepsTheLines()
+    {
+        QFETCH(bool, stopped);
+        if (testsupport::currentEngine() != testsupport::Engine::PostgreSQL)
+            QSKIP("a server's waits");
+        m_session = std::make_unique<testsupport::Session>(fixture());
+        auto logon = testsupport::testServerLogon(db().databaseName());
+        QVERIFY(logon);
+        logon->timeoutSeconds = 2;
+        m_session->user().attach(db::Connection::openPostgres(*logon), QStringLiteral("E01"));
+        openWindow();
+        testsupport::openListed(w(), QStringLiteral("7"));
+        typeLine(QStringLiteral("1003"), QStringLiteral("4"));
+        const QStringList before = stored(QStringLiteral("7"));
+
+        const int pid = db().OpenRecordset(QStringLiteral("Select pg_backend_pid() as pid"))
+                            .Fields(QStringLiteral("pid"))
+                            .toText()
+                            .toInt();
+        auto other = testsupport::openTarget(testsupport::targetOf(db()));
+        if (stopped) {
+            QCOMPARE(::kill(pid, SIGSTOP), 0);
+        } else {
+            other->BeginTrans();
+            other->runScript(
+                QStringLiteral("LOCK TABLE tbInvWithdrawRequest IN ACCESS EXCLUSIVE MODE"));
+        }
+        w().cmdSave->click();
+        if (stopped)
+            ::kill(pid, SIGCONT);
+        else
+            other->RollbackTrans();
+
+        QCOMPARE(m_messages->count(), 1);
+        QVERIFY2(m_messages->texts().first().startsWith(
+                     QLatin1String("The server did not answer within 2 s.")) &&
+                     m_messages->texts().first().contains(QLatin1String("Nothing was saved")),
+                 qPrintable(m_messages->texts().first()));
+        QCOMPARE(w().SSTab1->currentIndex(), 1);
+        QCOMPARE(w().grdDetails->TextMatrix(3, 0), QStringLiteral("1003"));
+        QVERIFY(w().hasUnsavedWork());
+        QCOMPARE(testsupport::rows(*other, QStringLiteral("Select Count(*) From "
+                                                          "tbInvWithdrawRequest Where "
+                                                          "DocumentNumber = '7'")),
+                 QStringList{QString::number(before.size())});
+
+        m_messages->clear();
+        w().cmdSave->click(); // the server answers again: the connection is made anew
+        QCOMPARE(m_messages->texts(), QStringList());
+        QCOMPARE(testsupport::rows(*other, QStringLiteral("Select ItemID From "
+                                                          "tbInvWithdrawRequest Where "
+                                                          "DocumentNumber = '7' Order By LineID")),
+                 (QStringList{"1001", "1002", "1003"}));
     }
 
     // A new request is dated when New is pressed, on the server's clock, and stored as shown.
