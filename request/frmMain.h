@@ -88,6 +88,10 @@ public:
     void grdDetails_DblClick();
     // Adds one row to the detail grid, unless it would pass MaxGridRow (the user is told).
     bool AddDetailRow();
+    // The grid's lines that hold a code, each as its cells.
+    QList<QStringList> codedLines() const;
+    // "1 line", "3 lines": a count as the messages say it.
+    static QString counted(qsizetype n, const QString &one, const QString &many);
 
     // --- line entry (frmMain_entry.cpp) ---------------------------------------------------------
     void ShowItemInfo();

@@ -244,26 +244,16 @@ bool frmMain::expandKit(const QString &kitCode)
         return false;
 
     // The lines already entered are kept unless the user chooses to replace them.
-    QList<QStringList> kept;
-    for (int r = 1; r < grdDetails->Rows(); ++r) {
-        if (grdDetails->TextMatrix(r, 0).trimmed().isEmpty())
-            continue;
-        QStringList cells;
-        for (int c = 0; c < grdDetails->Cols(); ++c)
-            cells << grdDetails->TextMatrix(r, c);
-        kept.append(cells);
-    }
+    QList<QStringList> kept = codedLines();
     if (!kept.isEmpty()) {
         const int items = rs.RecordCount();
         const QString text =
-            QStringLiteral("The request already has %1 %2. Add the kit's %3 %4 after them?\n\n"
+            QStringLiteral("The request already has %1. Add the kit's %2 after them?\n\n"
                            "Yes: add the kit's items after the lines.\n"
                            "No: replace the lines with the kit's items.\n"
                            "Cancel: change nothing.")
-                .arg(kept.size())
-                .arg(kept.size() == 1 ? QStringLiteral("line") : QStringLiteral("lines"))
-                .arg(items)
-                .arg(items == 1 ? QStringLiteral("item") : QStringLiteral("items"));
+                .arg(counted(kept.size(), QStringLiteral("line"), QStringLiteral("lines")),
+                     counted(items, QStringLiteral("item"), QStringLiteral("items")));
         switch (ui::MsgBox(text, ui::Buttons::YesNoCancel, ui::Icon::Question,
                            QStringLiteral("Message"))) {
         case ui::Answer::Yes:

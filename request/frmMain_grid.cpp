@@ -92,6 +92,25 @@ bool frmMain::AddDetailRow()
     return true;
 }
 
+QList<QStringList> frmMain::codedLines() const
+{
+    QList<QStringList> lines;
+    for (int r = 1; r < grdDetails->Rows(); ++r) {
+        if (grdDetails->TextMatrix(r, 0).trimmed().isEmpty())
+            continue;
+        QStringList cells;
+        for (int c = 0; c < grdDetails->Cols(); ++c)
+            cells << grdDetails->TextMatrix(r, c);
+        lines.append(cells);
+    }
+    return lines;
+}
+
+QString frmMain::counted(qsizetype n, const QString &one, const QString &many)
+{
+    return QString::number(n) + QLatin1Char(' ') + (n == 1 ? one : many);
+}
+
 void frmMain::StoreLine()
 {
     const int r = grdDetails->Row();

@@ -103,19 +103,13 @@ bool frmMain::confirmDiscard(const QString &what)
 {
     if (!m_unsaved)
         return true;
-    int lines = 0;
-    for (int r = 1; r < grdDetails->Rows(); ++r) {
-        if (!grdDetails->TextMatrix(r, 0).trimmed().isEmpty())
-            ++lines;
-    }
+    const qsizetype lines = codedLines().size();
     const QString number =
         txtDocNum->text().trimmed().isEmpty() ? QStringLiteral("NEW") : txtDocNum->text().trimmed();
     const QString text =
-        QStringLiteral("Request %1 on the Details tab (%2 %3) has not been saved.\n\nLeave it "
-                       "without saving to %4?")
-            .arg(number)
-            .arg(lines)
-            .arg(lines == 1 ? QStringLiteral("line") : QStringLiteral("lines"), what);
+        QStringLiteral("Request %1 on the Details tab (%2) has not been saved.\n\nLeave it "
+                       "without saving to %3?")
+            .arg(number, counted(lines, QStringLiteral("line"), QStringLiteral("lines")), what);
     if (ui::MsgBox(text, ui::Buttons::YesNo, ui::Icon::Question, QStringLiteral("Message")) !=
         ui::Answer::Yes)
         return false;
@@ -153,14 +147,7 @@ void frmMain::writeJournal()
     draft.targetId = cboTargetLocation->Tag();
     draft.targetName = cboTargetLocation->currentText();
     draft.remarks = txtRemarks->text();
-    for (int r = 1; r < grdDetails->Rows(); ++r) {
-        if (grdDetails->TextMatrix(r, 0).trimmed().isEmpty())
-            continue;
-        QStringList cells;
-        for (int c = 0; c < grdDetails->Cols(); ++c)
-            cells << grdDetails->TextMatrix(r, c);
-        draft.lines.append(cells);
-    }
+    draft.lines = codedLines();
     try {
         RequestJournal(objCurrentUser->EmployeeCode(), journalDatabase()).save(draft);
     } catch (const AppError &e) {
@@ -203,11 +190,9 @@ void frmMain::restoreFromJournal()
         draft->stored ? QStringLiteral(" (request %1)").arg(draft->number) : QString();
     const qsizetype lines = draft->lines.size();
     const QString text =
-        QStringLiteral("An unsaved request%1 with %2 %3 from %4 was found on "
-                       "this workstation.\n\nBring it back?")
-            .arg(number)
-            .arg(lines)
-            .arg(lines == 1 ? QStringLiteral("line") : QStringLiteral("lines"), when);
+        QStringLiteral("An unsaved request%1 with %2 from %3 was found on this workstation.\n\n"
+                       "Bring it back?")
+            .arg(number, counted(lines, QStringLiteral("line"), QStringLiteral("lines")), when);
     if (ui::MsgBox(text, ui::Buttons::YesNo, ui::Icon::Question, QStringLiteral("Message")) !=
         ui::Answer::Yes) {
         journal.clear();

@@ -558,10 +558,9 @@ void frmMain::cmdDeleteReq_Click()
     const QString requester = requesterName(shown.requester);
     if (ui::MsgBox(
             changed + QStringLiteral("Are you sure you want to delete this record?") +
-                QStringLiteral("\n\nRequest %1 from %2, requested by %3, %4 %5.")
-                    .arg(target.number, target.department, requester)
-                    .arg(shown.lines)
-                    .arg(shown.lines == 1 ? QStringLiteral("line") : QStringLiteral("lines")),
+                QStringLiteral("\n\nRequest %1 from %2, requested by %3, %4.")
+                    .arg(target.number, target.department, requester,
+                         counted(shown.lines, QStringLiteral("line"), QStringLiteral("lines"))),
             ui::Buttons::YesNo, ui::Icon::Question, QStringLiteral("Message")) != ui::Answer::Yes)
         return;
     std::optional<QString> refused;

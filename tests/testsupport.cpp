@@ -1,5 +1,8 @@
 #include "testsupport.h"
 
+#include "app/modEncryption.h"
+#include "platform/db/sqlquote.h"
+
 #include "serverdatabase.h"
 
 #include "app/modInventory.h"
@@ -131,6 +134,16 @@ QString nowOr(const QString &column)
     return QStringLiteral("Case When %1 Is Null Then '<null>' When abs(julianday(%1) - "
                           "julianday('now', 'localtime')) < 0.002 Then 'now' Else %1 End")
         .arg(column);
+}
+
+QString staffRow(const QString &id, const QString &lastName, const QString &password)
+{
+    return QStringLiteral("INSERT INTO tbPasswordMain (EmployeeID, LastName, FirstName, Password, "
+                          "DepartmentID, Right_Code1, Right_Code2) VALUES ('%1', '%2', 'A', %3, "
+                          "'4', 'A', 'S');\n")
+        .arg(id, lastName,
+             db::quoted(modEncryption::EncryptText(QStringLiteral("E"), modEncryption::PasswordKey,
+                                                   password)));
 }
 
 QStringList rows(db::Connection &connection, const QString &sql)

@@ -59,6 +59,10 @@ private:
 // time of the statement (within three minutes), <null> when Null, else the date as text.
 QString nowOr(const QString &column);
 
+// A staff row for a fixture script: the employee with first name "A", department "4", the
+// rights to verify, and the password in its stored form.
+QString staffRow(const QString &id, const QString &lastName, const QString &password);
+
 // Rows of a query as text, one "a|b|c" string per row, NULL shown as <null>.
 QStringList rows(db::Connection &connection, const QString &sql);
 

@@ -63,16 +63,8 @@ INSERT INTO tbInvWithdrawRequest (DocumentNumber, ItemID, Quantity, UnitCost, Fo
 
 QString fixture()
 {
-    const auto staff = [](const char *id, const char *last, const char *password) {
-        return QStringLiteral("INSERT INTO tbPasswordMain (EmployeeID, LastName, FirstName, "
-                              "Password, DepartmentID, Right_Code1, Right_Code2) VALUES "
-                              "('%1', '%2', 'A', %3, '4', 'A', 'S');\n")
-            .arg(QLatin1String(id), QLatin1String(last),
-                 db::quoted(modEncryption::EncryptText(
-                     QStringLiteral("E"), modEncryption::PasswordKey, QLatin1String(password))));
-    };
-    return QString::fromLatin1(Fixture) + staff("E01", "REYES", "CLERK") +
-           staff("E02", "SANTOS", "NURSE");
+    return QString::fromLatin1(Fixture) + testsupport::staffRow("E01", "REYES", "CLERK") +
+           testsupport::staffRow("E02", "SANTOS", "NURSE");
 }
 
 } // namespace
