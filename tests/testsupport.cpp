@@ -241,6 +241,18 @@ void openListed(frmMain &window, const QString &number)
     QFAIL(qPrintable(QStringLiteral("request %1 is not listed").arg(number)));
 }
 
+void selectListed(frmMain &window, const QString &number)
+{
+    ui::FlexGrid &list = *window.grdListing;
+    for (int r = 1; r < list.Rows(); ++r) {
+        if (list.TextMatrix(r, 0) == number) {
+            list.setRow(r);
+            return;
+        }
+    }
+    QFAIL(qPrintable(QStringLiteral("request %1 is not listed").arg(number)));
+}
+
 void installModalWatchdog()
 {
     auto *timer = new QTimer(qApp);

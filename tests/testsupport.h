@@ -118,6 +118,9 @@ void setGridLines(frmMain &window, const QStringList &lines);
 // The listed request double-clicked, as the user opens it; a test failure when it is not listed
 // or does not open.
 void openListed(frmMain &window, const QString &number);
+// The listed request highlighted, as a click on its row leaves it; a test failure when it is not
+// listed.
+void selectListed(frmMain &window, const QString &number);
 
 // Closes a modal dialog nobody answers within 15 s, with a warning naming it, so a test that opens
 // a dialog it did not expect fails instead of hanging.

@@ -106,16 +106,7 @@ private:
 
     frmMain &w() { return *m_window; }
 
-    void selectListed(const QString &number)
-    {
-        for (int row = 1; row < w().grdListing->Rows(); ++row) {
-            if (w().grdListing->TextMatrix(row, 0) == number) {
-                w().grdListing->setRow(row);
-                return;
-            }
-        }
-        QFAIL(qPrintable(QStringLiteral("request %1 is not listed").arg(number)));
-    }
+    void selectListed(const QString &number) { testsupport::selectListed(w(), number); }
 
     // The one viewer a print opened, checked for what every print has in common.
     frmReportViewer *printedViewer()

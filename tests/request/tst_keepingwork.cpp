@@ -105,16 +105,7 @@ private:
         QVERIFY(testsupport::isActive(*m_window));
     }
 
-    void selectListed(const QString &number)
-    {
-        for (int r = 1; r < w().grdListing->Rows(); ++r) {
-            if (w().grdListing->TextMatrix(r, 0) == number) {
-                w().grdListing->setRow(r);
-                return;
-            }
-        }
-        QFAIL(qPrintable(QStringLiteral("request %1 is not listed").arg(number)));
-    }
+    void selectListed(const QString &number) { testsupport::selectListed(w(), number); }
 
     // A line typed as the clerk types it: code, quantity, the line button.
     void typeLine(const QString &code, const QString &quantity)

@@ -96,16 +96,7 @@ private:
         return shown();
     }
 
-    void selectListed(const QString &number)
-    {
-        for (int r = 1; r < w().grdListing->Rows(); ++r) {
-            if (w().grdListing->TextMatrix(r, 0) == number) {
-                w().grdListing->setRow(r);
-                return;
-            }
-        }
-        QFAIL(qPrintable(QStringLiteral("request %1 is not listed").arg(number)));
-    }
+    void selectListed(const QString &number) { testsupport::selectListed(w(), number); }
 
     // What enables with the filters: the grid, Edit and DETAILS.
     QString enabled()
