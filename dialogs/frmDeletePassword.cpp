@@ -163,14 +163,13 @@ bool frmDeletePassword::GetPassword(const QString &strEmployeeID, const QString 
 {
     const QString stored =
         modEncryption::EncryptText(QStringLiteral("E"), modEncryption::PasswordKey, strPassword);
-    const QString sql = QStringLiteral("Select EmployeeId, Password ") +
-                        QStringLiteral("from password..tbpasswordmain ") +
-                        QStringLiteral("where departmentid in ('4','00') ") +
-                        QStringLiteral("and Right_Code1 = 'A' and Right_Code2 = 'S' ") +
-                        QStringLiteral("and Employeeid = '") + db::sqlText(strEmployeeID) +
-                        QStringLiteral("' and Password = '") + db::sqlText(stored) +
-                        QStringLiteral("'");
-    db::Recordset rs = sessionConnection().OpenRecordset(sql);
+    // The values are bound, never written into the text: the stored password form is not seen
+    // by other sessions of the server or kept in its log.
+    db::Recordset rs = sessionConnection().query(
+        QStringLiteral("Select EmployeeId, Password from password..tbpasswordmain where "
+                       "departmentid in ('4','00') and Right_Code1 = 'A' and Right_Code2 = 'S' "
+                       "and Employeeid = ? and Password = ?"),
+        {strEmployeeID, stored});
     const bool found = !rs.Eof();
     rs.Close();
     return found;

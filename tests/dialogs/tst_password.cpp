@@ -130,8 +130,9 @@ private slots:
                  QStringList{QStringLiteral(
                      "Select EmployeeId, Password from password..tbpasswordmain where "
                      "departmentid in ('4','00') and Right_Code1 = 'A' and "
-                     "Right_Code2 = 'S' and Employeeid = 'E02' and Password = '****'")});
-        // The stored password form never reaches the log.
+                     "Right_Code2 = 'S' and Employeeid = ? and Password = **** -- with 2 bound "
+                     "value(s)")});
+        // The values are bound: the stored password form is in no statement text or log.
         QVERIFY(!log.statements().join(QLatin1Char(' ')).contains(stored));
     }
 
