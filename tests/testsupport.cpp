@@ -16,6 +16,7 @@
 
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLineEdit>
 #include <QPointer>
 #include <QTimer>
@@ -279,6 +280,11 @@ void installModalWatchdog()
 
 void prepareEnvironment()
 {
+    // The user's own folders are never touched: settings, the embedded database's default place
+    // and the request journal live in a folder of this test process (its workers inherit it).
+    static QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(QStringLiteral("data"))));
     qputenv("QT_FONT_DPI", "96");
     qputenv("QT_SCALE_FACTOR", "1");
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
