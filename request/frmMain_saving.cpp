@@ -364,10 +364,14 @@ frmMain::Settled frmMain::settleUnconfirmedSave()
     StoredRequest stored;
     try {
         ui::Hourglass hourglass;
+        // The session that was sent the commit must be gone before the stored rows tell.
+        if (!connection().abandonedWorkSettled())
+            throw AppError(0, QStringLiteral("frmMain:SaveRequest"),
+                           QStringLiteral("The server has not finished with it yet."));
         stored = storedRequest(connection(), db::sqlText(pending.number.trimmed()));
     } catch (const AppError &e) {
-        ui::MsgBox(QStringLiteral("The server still does not answer, so whether request %1 was "
-                                  "saved is not known yet: %2")
+        ui::MsgBox(QStringLiteral("Whether request %1 was saved is not known yet. %2 Press Save "
+                                  "again to ask once more; your lines stay on screen.")
                        .arg(pending.number.trimmed(), e.description()),
                    ui::Buttons::OK, ui::Icon::Exclamation, QStringLiteral("Message"));
         return Settled::Pending;
@@ -384,8 +388,8 @@ frmMain::Settled frmMain::settleUnconfirmedSave()
                    ui::Buttons::OK, ui::Icon::Information, QStringLiteral("Message"));
         return Settled::Stored;
     }
-    ui::MsgBox(QStringLiteral("The server has answered: request %1 was not saved. Your lines are "
-                              "still on screen.")
+    ui::MsgBox(QStringLiteral("The server has answered: the last save of request %1 did not go "
+                              "through. Your lines are still on screen.")
                    .arg(pending.number.trimmed()),
                ui::Buttons::OK, ui::Icon::Information, QStringLiteral("Message"));
     return Settled::NotStored;

@@ -206,6 +206,7 @@ struct Connection::Private
     QString databaseName;
     bool inTransaction = false;
     int timeoutSeconds = DefaultTimeoutSeconds;
+    int abandonedBackend = 0; // the server session dropped while its commit was unanswered
     // A message is on its way to the server and its answer awaited (the wait observer runs then).
     bool waiting = false;
     // On a server, inside a transaction: the BEGIN not sent yet, and the statements whose results
@@ -456,6 +457,10 @@ void Connection::refuseWhileWaiting(const QString &statement) const
 // transaction with it) and made again for the next statement.
 void Connection::timedOut(const QString &statement, bool committing)
 {
+    // The session left behind may still hold a commit it was sent: it is kept in mind until it is
+    // known to be gone (abandonedWorkSettled).
+    if (PGconn *handle = postgresHandle(d->db); committing && handle)
+        d->abandonedBackend = PQbackendPID(handle);
     postgres::cancelInBackground(postgresHandle(d->db));
     d->inTransaction = false;
     d->beginPending = false;
@@ -482,6 +487,25 @@ void Connection::abandonTransaction()
     } catch (const DbError &) {
         d->db.close(); // made again for the next statement
     }
+}
+
+bool Connection::abandonedWorkSettled()
+{
+    if (d->abandonedBackend == 0)
+        return true;
+    // Ended by the server (a stopped session ends as soon as it runs again, before it reads
+    // anything more), then looked for: once it is gone, what it did is all there is to read.
+    const QString pid = QString::number(d->abandonedBackend);
+    run(QString(),
+        QStringLiteral("Select pg_terminate_backend(") + pid + QStringLiteral(") as ended"), {},
+        nullptr);
+    const Recordset left = run(
+        QString(), QStringLiteral("Select Count(*) as n From pg_stat_activity Where pid = ") + pid,
+        {}, nullptr);
+    if (left.Fields(QStringLiteral("n")).toText().toInt() != 0)
+        return false;
+    d->abandonedBackend = 0;
+    return true;
 }
 
 // A connection lost earlier and not made again yet is tried once more before each statement.

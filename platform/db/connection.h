@@ -99,6 +99,10 @@ public:
     void CommitTrans();
     void RollbackTrans();
     bool InTransaction() const;
+    // After a commit whose answer never came (DbError::Kind::OutcomeUnknown): true once the server
+    // session that was sent it has ended, so that reading the data tells whether it was stored;
+    // false while that session still lives (a stopped server). Always true on other engines.
+    bool abandonedWorkSettled();
 
     // A script of native statements (schema, data), run as it is, without translation.
     void runScript(const QString &script);

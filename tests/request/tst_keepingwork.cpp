@@ -480,6 +480,59 @@ private slots:
                  (QStringList{"1001", "1002", "1003"}));
     }
 
+    // The server stops while the save's commit is on its way: the window says the outcome is not
+    // known, does not guess while the server session that got the commit lives, and once it has
+    // ended says which it was; the request is stored once, whole.
+    void unconfirmedCommitIsSettled()
+    {
+        if (testsupport::currentEngine() != testsupport::Engine::PostgreSQL)
+            QSKIP("a server's waits");
+        m_session = std::make_unique<testsupport::Session>(fixture());
+        auto logon = testsupport::testServerLogon(db().databaseName());
+        QVERIFY(logon);
+        logon->timeoutSeconds = 2;
+        m_session->user().attach(db::Connection::openPostgres(*logon), QStringLiteral("E01"));
+        openWindow();
+        testsupport::openListed(w(), QStringLiteral("7"));
+        typeLine(QStringLiteral("1003"), QStringLiteral("4"));
+        const int pid = db().OpenRecordset(QStringLiteral("Select pg_backend_pid() as pid"))
+                            .Fields(QStringLiteral("pid"))
+                            .toText()
+                            .toInt();
+        auto other = testsupport::openTarget(testsupport::targetOf(db()));
+        {
+            testsupport::SqlLog log;
+            log.onStatement([pid](const QString &sent) {
+                if (sent == QLatin1String("COMMIT"))
+                    ::kill(pid, SIGSTOP);
+            });
+            w().cmdSave->click();
+        }
+        QCOMPARE(m_messages->count(), 2);
+        QVERIFY2(m_messages->texts().at(0).contains(QLatin1String("not known yet")),
+                 qPrintable(m_messages->texts().at(0)));
+        QVERIFY2(m_messages->texts().at(1).startsWith(
+                     QLatin1String("Whether request 7 was saved is not known yet.")),
+                 qPrintable(m_messages->texts().at(1)));
+        QCOMPARE(w().SSTab1->currentIndex(), 1);
+
+        ::kill(pid, SIGCONT); // the server runs again; the session that got the commit ends
+        QTRY_COMPARE_WITH_TIMEOUT(
+            testsupport::rows(*other, QStringLiteral("Select Count(*) From pg_stat_activity Where "
+                                                     "pid = %1")
+                                          .arg(pid)),
+            QStringList{"0"}, 10000);
+        m_messages->clear();
+        w().cmdSave->click();
+        QVERIFY2(m_messages->texts().value(0).startsWith(QLatin1String("The server has answered")),
+                 qPrintable(m_messages->texts().join(QLatin1Char('|'))));
+        QCOMPARE(testsupport::rows(*other, QStringLiteral("Select ItemID From "
+                                                          "tbInvWithdrawRequest Where "
+                                                          "DocumentNumber = '7' Order By LineID")),
+                 (QStringList{"1001", "1002", "1003"}));
+        QCOMPARE(w().SSTab1->currentIndex(), 0);
+    }
+
     // A new request is dated when New is pressed, on the server's clock, and stored as shown.
     void newRequestIsDatedWhenStarted()
     {
