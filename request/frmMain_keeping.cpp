@@ -45,8 +45,11 @@ void frmMain::connectKeeping()
         if (std::exchange(m_dateEdited, false))
             markUnsaved();
     });
-    for (ui::LocationCombo *combo : {cboTargetLocation, cboLocation})
+    for (ui::LocationCombo *combo : {cboTargetLocation, cboLocation}) {
         connect(combo, &QComboBox::activated, this, [this] { markUnsaved(); });
+        if (combo->lineEdit())
+            connect(combo->lineEdit(), &QLineEdit::textEdited, this, [this] { markUnsaved(); });
+    }
 
     // The desktop session ending: unsaved work is asked about where the session lets us ask;
     // otherwise the journal keeps it for the next start.
