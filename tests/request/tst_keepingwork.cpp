@@ -125,6 +125,24 @@ private:
         QVERIFY(w().cboTargetLocation_Validate());
     }
 
+    // Request 7 open with a line of 1003 added, on a connection that waits 2 s at most; `pid` is
+    // that connection's server session.
+    void openSevenOnShortBound(int *pid)
+    {
+        m_session = std::make_unique<testsupport::Session>(fixture());
+        auto logon = testsupport::testServerLogon(db().databaseName());
+        QVERIFY(logon);
+        logon->timeoutSeconds = 2;
+        m_session->user().attach(db::Connection::openPostgres(*logon), QStringLiteral("E01"));
+        openWindow();
+        testsupport::openListed(w(), QStringLiteral("7"));
+        typeLine(QStringLiteral("1003"), QStringLiteral("4"));
+        *pid = db().OpenRecordset(QStringLiteral("Select pg_backend_pid() as pid"))
+                   .Fields(QStringLiteral("pid"))
+                   .toText()
+                   .toInt();
+    }
+
     // Another workstation, a process of its own on the same database, does `action`.
     QByteArray otherWorkstation(const QStringList &arguments)
     {
@@ -430,20 +448,12 @@ private slots:
         QFETCH(bool, stopped);
         if (testsupport::currentEngine() != testsupport::Engine::PostgreSQL)
             QSKIP("a server's waits");
-        m_session = std::make_unique<testsupport::Session>(fixture());
-        auto logon = testsupport::testServerLogon(db().databaseName());
-        QVERIFY(logon);
-        logon->timeoutSeconds = 2;
-        m_session->user().attach(db::Connection::openPostgres(*logon), QStringLiteral("E01"));
-        openWindow();
-        testsupport::openListed(w(), QStringLiteral("7"));
-        typeLine(QStringLiteral("1003"), QStringLiteral("4"));
+        int pid = 0;
+        openSevenOnShortBound(&pid);
+        if (QTest::currentTestFailed())
+            return;
         const QStringList before = stored(QStringLiteral("7"));
 
-        const int pid = db().OpenRecordset(QStringLiteral("Select pg_backend_pid() as pid"))
-                            .Fields(QStringLiteral("pid"))
-                            .toText()
-                            .toInt();
         auto other = testsupport::openTarget(testsupport::targetOf(db()));
         if (stopped) {
             QCOMPARE(::kill(pid, SIGSTOP), 0);
@@ -487,18 +497,10 @@ private slots:
     {
         if (testsupport::currentEngine() != testsupport::Engine::PostgreSQL)
             QSKIP("a server's waits");
-        m_session = std::make_unique<testsupport::Session>(fixture());
-        auto logon = testsupport::testServerLogon(db().databaseName());
-        QVERIFY(logon);
-        logon->timeoutSeconds = 2;
-        m_session->user().attach(db::Connection::openPostgres(*logon), QStringLiteral("E01"));
-        openWindow();
-        testsupport::openListed(w(), QStringLiteral("7"));
-        typeLine(QStringLiteral("1003"), QStringLiteral("4"));
-        const int pid = db().OpenRecordset(QStringLiteral("Select pg_backend_pid() as pid"))
-                            .Fields(QStringLiteral("pid"))
-                            .toText()
-                            .toInt();
+        int pid = 0;
+        openSevenOnShortBound(&pid);
+        if (QTest::currentTestFailed())
+            return;
         auto other = testsupport::openTarget(testsupport::targetOf(db()));
         {
             testsupport::SqlLog log;
