@@ -29,14 +29,18 @@ using namespace modInventory;
 
 void frmMain::connectKeeping()
 {
-    // The header's values, as the clerk changes them (the program's own filling is no change).
-    connect(txtRemarks, &QLineEdit::editingFinished, this, [this] {
-        if (txtRemarks->isModified()) {
-            txtRemarks->setModified(false);
-            markUnsaved();
-        }
-    });
-    connect(txtDocNum, &QLineEdit::textEdited, this, [this] { markUnsaved(); });
+    // The header's values, as the clerk changes them (the program's own filling is no change),
+    // kept once a field is left, not at every keystroke: each write goes to the disk.
+    const auto keepWhenEdited = [this](QLineEdit *box) {
+        connect(box, &QLineEdit::editingFinished, this, [this, box] {
+            if (box->isModified()) {
+                box->setModified(false);
+                markUnsaved();
+            }
+        });
+    };
+    keepWhenEdited(txtRemarks);
+    keepWhenEdited(txtDocNum);
     connect(txtTransDate, &QDateTimeEdit::dateTimeChanged, this, [this] {
         if (txtTransDate->hasFocus())
             m_dateEdited = true;
@@ -48,7 +52,7 @@ void frmMain::connectKeeping()
     for (ui::LocationCombo *combo : {cboTargetLocation, cboLocation}) {
         connect(combo, &QComboBox::activated, this, [this] { markUnsaved(); });
         if (combo->lineEdit())
-            connect(combo->lineEdit(), &QLineEdit::textEdited, this, [this] { markUnsaved(); });
+            keepWhenEdited(combo->lineEdit());
     }
 
     // The desktop session ending: unsaved work is asked about where the session lets us ask;
