@@ -190,14 +190,15 @@ QGroupBox *frmMain::buildRequestHeader()
 {
     vkFrame4 = named(new QGroupBox(QStringLiteral("Details")), "vkFrame4");
     txtDocNum = named(new QLineEdit, "txtDocNum");
-    txtDocNum->setMaxLength(10);
+    // No length limit: a number stored by another program is shown whole, never cut; a typed one
+    // is checked on Save.
     txtDocNum->setReadOnly(true);
     txtDocNum->setMaximumWidth(140);
     txtTransDate = named(new QDateTimeEdit, "txtTransDate");
     txtTransDate->setDisplayFormat(QStringLiteral("MM/dd/yyyy HH:mm:ss AP"));
     txtTransDate->setCalendarPopup(true);
     txtRemarks = named(new QLineEdit, "txtRemarks");
-    txtRemarks->setMaxLength(500);
+    txtRemarks->setMaxLength(RemarksLength);
     auto *header = new QGridLayout(vkFrame4);
     header->addWidget(label(QStringLiteral("Document No."), "Label1(5)", txtDocNum), 0, 0);
     header->addWidget(txtDocNum, 0, 1);
@@ -228,10 +229,9 @@ QGroupBox *frmMain::buildLineEntry()
     txtUnitCost = named(new QLineEdit, "txtUnitCost");
     txtTotalCost = named(new QLineEdit, "txtTotalCost");
     txtTotalCost->setReadOnly(true);
-    for (QLineEdit *number : {txtWithdraw, txtUnitCost, txtTotalCost}) {
+    // No length limit: a number is refused by its value, never cut to a length.
+    for (QLineEdit *number : {txtWithdraw, txtUnitCost, txtTotalCost})
         number->setAlignment(Qt::AlignRight);
-        number->setMaxLength(20);
-    }
     lblForRetail = label(QStringLiteral("For Retail?"), "Label1(13)");
     optConsumed[0] = named(new QRadioButton(QStringLiteral("Yes")), "optConsumed(0)");
     optConsumed[1] = named(new QRadioButton(QStringLiteral("No")), "optConsumed(1)");

@@ -21,8 +21,9 @@ class QVBoxLayout;
 class clsItem;
 
 namespace db {
+class Connection;
 class Recordset;
-}
+} // namespace db
 
 namespace ui {
 class FlexGrid;
@@ -58,6 +59,13 @@ public:
 
     // The largest row index the grid routines handle.
     static constexpr int MaxGridRow = 32767;
+    // Request numbers run from 1 to this, on every engine: what the numbering counts (9 digits).
+    static constexpr qint64 MaxRequestNumber = 999999999;
+    // The justification box's length (the column's).
+    static constexpr int RemarksLength = 500;
+    // A typed request number as the program writes it ("0010" is 10), or nothing when it is no
+    // request number (not a whole number from 1 to MaxRequestNumber).
+    static std::optional<qint64> typedRequestNumber(const QString &typed);
 
     // --- load, rights, commands, tabs, location checks, numbering (frmMain_header.cpp) --------
     void Form_Load();
@@ -254,6 +262,11 @@ private:
     // A code that did not resolve: its fields are emptied unless they still show that very item.
     void forgetUnresolvedCode();
     QString nextDocumentNumber(); // GetNewDocNumber without its message: failures are thrown
+    // The number a NEW request is saved under, taken inside the save's transaction: the next
+    // number, checked to hold no lines, or the next free one after it. Failures are thrown.
+    QString takeNewNumber(db::Connection &c);
+    // How many lines are stored under the number that comes after the largest one.
+    static QString nextNumberLinesStatement();
 
     void showNumberingFailure(const QString &description);
     // Processed and cancelled requests are final: true (after telling the user) when the request
@@ -263,6 +276,14 @@ private:
     static bool isFinalStatus(const QString &status);
     // Marks the request shown as processed ("P"), cancelled ("D") or open ("").
     void setFinalStatus(const QString &status);
+    // A stored request the window cannot show exactly (more lines than the grid holds, a longer
+    // justification, an earlier date, values past the limits) is shown for reading only: saving
+    // it would cut what is stored. Why, added to the reasons found while it is loaded.
+    void cannotHoldExactly(const QString &why);
+    void clearReadOnlyReason();
+    QString readOnlyMessage() const;
+    // refusedAsFinal, and the same for a request shown for reading only: true after telling why.
+    bool refusedAsReadOnly();
     // A request without any coded line is not saved: true (after telling the user) when so.
     bool refusedAsEmpty();
     // The save's writes, in one transaction; returns the number the request was stored under.
@@ -326,8 +347,10 @@ private:
     const ui::LocationCombo *m_resolvedAt = nullptr;
     QString m_resolvedTag;
     bool m_itemResolved = false;
-    QString m_finalStatus;       // "P" or "D" when the request shown is processed or cancelled
-    QDateTime m_startDate;       // the server's time of start-up
+    QString
+        m_readOnlyReason;  // why the request shown cannot be saved from the window; empty if it can
+    QString m_finalStatus; // "P" or "D" when the request shown is processed or cancelled
+    QDateTime m_startDate; // the server's time of start-up
     qint64 m_serverOffsetMs = 0; // the server's clock minus the workstation's, at start-up
     bool m_unsaved = false;      // the Details tab holds work no save has stored
     bool m_exitConfirmed = false;

@@ -16,6 +16,7 @@
 #include "platform/ui/hourglass.h"
 #include "platform/ui/locationcombo.h"
 #include "platform/ui/msgbox.h"
+#include "request/linevalues.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -269,12 +270,21 @@ bool frmMain::expandKit(const QString &kitCode)
         }
     }
 
-    // The kit's lines follow the lines kept, then the empty row for the next line.
+    // The kit's lines follow the lines kept, then the empty row for the next line. A kit that
+    // would take the request past the lines it can hold is not added at all: never a part of it.
     const int room = MaxGridRow - 1 - int(kept.size());
-    const int lines = qMin(rs.RecordCount(), qMax(room, 0));
-    if (lines < rs.RecordCount())
-        ui::MsgBox(QStringLiteral("Only the first %1 items of this kit are taken.").arg(lines),
-                   ui::Buttons::OK, ui::Icon::Exclamation, QStringLiteral("HEY!"));
+    const int lines = rs.RecordCount();
+    if (lines > room) {
+        ui::MsgBox(QStringLiteral("This kit has %1; with the %2 already entered the request would "
+                                  "pass the %3 lines a request can hold. Nothing was added.")
+                       .arg(counted(lines, QStringLiteral("item"), QStringLiteral("items")))
+                       .arg(counted(kept.size(), QStringLiteral("line"), QStringLiteral("lines")))
+                       .arg(MaxGridRow - 1),
+                   ui::Buttons::OK, ui::Icon::Exclamation, QStringLiteral("MESSAGE"));
+        clearItemFields(true);
+        txtProdCode->setFocus();
+        return true;
+    }
     grdDetails->setCols(8);
     grdDetails->setRows(int(kept.size()) + lines + 2);
     {
@@ -284,17 +294,24 @@ bool frmMain::expandKit(const QString &kitCode)
             for (int c = 0; c < 8; ++c)
                 grdDetails->setTextMatrix(row, c, c < cells.size() ? cells.at(c) : QString());
         }
-        const char *const columns[] = {"ItemID",   "ItemName", "Qty",
-                                       "UnitCost", "Amount",   "RetailType"};
+        const char *const columns[] = {"ItemID", "ItemName", "", "", "", "RetailType"};
         for (int row = int(kept.size()) + 1; row <= kept.size() + lines; ++row, rs.MoveNext()) {
             for (int c = 0; c < 8; ++c) {
-                if (c < 6) {
+                if (c < 6 && *columns[c]) {
                     const db::Field f = rs.Fields(QLatin1String(columns[c]));
                     grdDetails->setTextMatrix(row, c, f.IsNull() ? QString() : f.toText());
                 } else {
                     grdDetails->setTextMatrix(row, c, QString());
                 }
             }
+            // The quantity and cost at the scale every engine stores, the total from them.
+            const db::Field qty = rs.Fields(QStringLiteral("Qty"));
+            const db::Field cost = rs.Fields(QStringLiteral("UnitCost"));
+            const double q = qty.IsNull() ? 0.0 : linevalues::toScale(qty.toDouble());
+            const double c = cost.IsNull() ? 0.0 : linevalues::toScale(cost.toDouble());
+            grdDetails->setTextMatrix(row, 2, qty.IsNull() ? QString() : vb::plainNumber(q));
+            grdDetails->setTextMatrix(row, 3, cost.IsNull() ? QString() : vb::plainNumber(c));
+            grdDetails->setTextMatrix(row, 4, vb::plainNumber(linevalues::lineTotal(q, c)));
         }
         for (int c = 0; c < 8; ++c)
             grdDetails->setTextMatrix(grdDetails->Rows() - 1, c, QString());
@@ -340,6 +357,12 @@ bool frmMain::txtWithdraw_Validate()
         ui::MsgBox(QStringLiteral("Invalid entry..."));
         return false;
     }
+    // Refused, not shown cut: the box would show 1E+308 as a number of 309 digits.
+    const QString tooLarge = linevalues::quantityProblem(vb::numericValue(txtWithdraw->text()));
+    if (!tooLarge.isEmpty()) {
+        ui::MsgBox(tooLarge, ui::Buttons::OK, ui::Icon::Exclamation, QStringLiteral("MESSAGE"));
+        return false;
+    }
     txtWithdraw->setText(
         vb::formatNumber(vb::numericValue(txtWithdraw->text()), QStringLiteral("#########0")));
     ComputeTotalCost();
@@ -354,10 +377,20 @@ bool frmMain::txtUnitCost_Validate()
         ui::MsgBox(QStringLiteral("Invalid entry..."));
         return false;
     }
-    const double cost = vb::numericValue(txtUnitCost->text());
+    const double typed = vb::numericValue(txtUnitCost->text());
+    // A negative cost is refused, not made 0; a cost is kept to the four decimals every engine
+    // stores, and shown so.
+    const QString problem = linevalues::costProblem(typed);
+    if (!problem.isEmpty()) {
+        ui::MsgBox(problem, ui::Buttons::OK, ui::Icon::Exclamation, QStringLiteral("MESSAGE"));
+        return false;
+    }
+    const double cost = linevalues::toScale(typed);
     txtAverageCost->setText(vb::formatNumber(cost, QStringLiteral("#########0.0000")));
     if (!(cost > 0))
         txtUnitCost->setText(QStringLiteral("0.00"));
+    else if (cost != typed)
+        txtUnitCost->setText(vb::formatNumber(cost, CostPattern));
     ComputeTotalCost();
     return true;
 }
@@ -367,31 +400,41 @@ void frmMain::ComputeTotalCost()
     auto value = [](const QLineEdit *box) {
         return vb::isNumeric(box->text()) ? vb::numericValue(box->text()) : 0.0;
     };
-    txtTotalCost->setText(vb::formatNumber(value(txtWithdraw) * value(txtUnitCost),
-                                           QStringLiteral("###,###,##0.0000")));
+    txtTotalCost->setText(
+        vb::formatNumber(linevalues::lineTotal(value(txtWithdraw), value(txtUnitCost)),
+                         QStringLiteral("###,###,##0.0000")));
 }
 
 void frmMain::cmdOK_Click()
 {
     txtTotalCounter->setVisible(true);
-    const double quantity = vb::leadingNumber(txtWithdraw->text());
+    // Read only once the text is known to be a number: a value too large for a double is refused
+    // below as no number, not thrown.
+    const double quantity =
+        vb::isNumeric(txtWithdraw->text()) ? vb::numericValue(txtWithdraw->text()) : 0.0;
     const double onHand = vb::leadingNumber(txtOnhand->text());
     auto refuse = [](const QString &text, const QString &title, QWidget *focus) {
         ui::MsgBox(text, ui::Buttons::OK, ui::Icon::Information, title);
         focus->setFocus();
     };
     const QString message = QStringLiteral("MESSAGE");
-    if (refusedAsFinal())
+    if (refusedAsReadOnly())
         return;
     // Only a code resolved to an item at the location becomes a line.
     if (txtProdCode->text().trimmed().isEmpty() || !entryResolved())
         return refuse(QStringLiteral("Invalid product code..."), message, txtProdCode);
     if (!vb::isNumeric(txtWithdraw->text()))
         return refuse(QStringLiteral("Invalid quantity..."), message, txtWithdraw);
+    if (const QString tooLarge = linevalues::quantityProblem(vb::numericValue(txtWithdraw->text()));
+        !tooLarge.isEmpty())
+        return refuse(tooLarge, message, txtWithdraw);
     if (quantity == 0)
         return refuse(QStringLiteral("Please enter a value for Quantity."), message, txtWithdraw);
     if (!vb::isNumeric(txtUnitCost->text()) || vb::leadingNumber(txtUnitCost->text()) < 0)
         return refuse(QStringLiteral("Invalid unit cost..."), message, txtUnitCost);
+    if (const QString problem = linevalues::costProblem(vb::numericValue(txtUnitCost->text()));
+        !problem.isEmpty())
+        return refuse(problem, message, txtUnitCost);
     if (quantity < 0)
         return refuse(QStringLiteral("Quantity must not be lesser than zero."),
                       QStringLiteral("HEY!"), txtWithdraw);
@@ -404,6 +447,11 @@ void frmMain::cmdOK_Click()
         ui::MsgBox(QStringLiteral("The requested quantity is greater than the current stock"),
                    ui::Buttons::OK, ui::Icon::Critical, QStringLiteral("HEY!"));
 
+    // The line as every engine stores it: its cost to four decimals, its total from the two.
+    const double cost = vb::numericValue(txtUnitCost->text());
+    if (linevalues::toScale(cost) != cost)
+        txtUnitCost->setText(vb::formatNumber(linevalues::toScale(cost), CostPattern));
+    ComputeTotalCost();
     StoreLine();
     cmdOK->setEnabled(false);
     ComputeGrandTotal();

@@ -5,6 +5,7 @@
 #include "app/vbformat.h"
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/msgbox.h"
+#include "request/linevalues.h"
 
 #include <QCheckBox>
 #include <QKeyEvent>
@@ -142,7 +143,7 @@ void frmMain::StoreLine()
 
 void frmMain::cmdAdd_Click()
 {
-    if (refusedAsFinal())
+    if (refusedAsReadOnly())
         return;
     grdDetails->setRow(grdDetails->Rows() - 1);
     keepInView(*grdDetails);
@@ -153,7 +154,7 @@ void frmMain::cmdAdd_Click()
 
 void frmMain::cmdDelete_Click()
 {
-    if (refusedAsFinal())
+    if (refusedAsReadOnly())
         return;
     if (grdDetails->Row() < grdDetails->Rows() - 1) {
         grdDetails->RemoveItem(grdDetails->Row()); // the empty last row is never removed
@@ -174,12 +175,13 @@ void frmMain::grdDetails_DblClick()
 
 void frmMain::ComputeGrandTotal()
 {
+    // From each line's quantity and cost, never from the text of its total.
     double sum = 0;
     for (int row = 1; row < grdDetails->Rows(); ++row) {
-        const QString cell = grdDetails->TextMatrix(row, 4);
-        if (vb::isNumeric(cell))
-            sum += vb::numericValue(
-                vb::formatNumber(vb::numericValue(cell), QStringLiteral("########0.0000")));
+        const QString quantity = grdDetails->TextMatrix(row, 2);
+        const QString cost = grdDetails->TextMatrix(row, 3);
+        if (vb::isNumeric(quantity) && vb::isNumeric(cost))
+            sum += linevalues::lineTotal(vb::numericValue(quantity), vb::numericValue(cost));
     }
     txtTotalCounter->setText(vb::formatNumber(sum, QStringLiteral("###,###,##0.0000")));
 }

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScopedValueRollback>
 #include <QTabWidget>
 
@@ -88,6 +89,7 @@ void frmMain::ClearAll()
 {
     m_failedField = nullptr;
     setFinalStatus(QString()); // an empty request is no processed or cancelled one
+    clearReadOnlyReason();
     for (QLineEdit *box : {txtProdCode, txtProdName, txtWithdraw, txtUnitCost, txtAverageCost,
                            txtTotalCost, txtPacking, txtOnhand, Text2, txtListCost})
         box->clear();
@@ -114,6 +116,53 @@ QString frmMain::nextNumberStatement()
     // this is one index step however many requests there are.
     return QStringLiteral("Select (max(DocumentNo) + 1) as DocNum From "
                           "INVENTORY..tbInvWithdrawRequest");
+}
+
+QString frmMain::nextNumberLinesStatement()
+{
+    return QStringLiteral("Select Count(*) From INVENTORY..tbInvWithdrawRequest Where "
+                          "DocumentNumber = (Select Cast(IsNull(max(DocumentNo), 0) + 1 As "
+                          "varchar(10)) From INVENTORY..tbInvWithdrawRequest)");
+}
+
+std::optional<qint64> frmMain::typedRequestNumber(const QString &typed)
+{
+    static const QRegularExpression whole(QStringLiteral("^\\s*[0-9]{1,18}\\s*$"));
+    if (!whole.match(typed).hasMatch())
+        return std::nullopt;
+    const qint64 number = typed.trimmed().toLongLong();
+    if (number < 1 || number > MaxRequestNumber)
+        return std::nullopt;
+    return number;
+}
+
+QString frmMain::takeNewNumber(db::Connection &c)
+{
+    const QString source = QStringLiteral("frmMain:SaveRequest");
+    // Both asked in one message: the next number, and whether anything is stored under it.
+    QVector<db::Recordset> read = c.ExecuteAll({nextNumberStatement(), nextNumberLinesStatement()});
+    qint64 number = 1;
+    if (!read[0].Eof() && !read[0].Fields(QStringLiteral("DocNum")).IsNull())
+        number = read[0].Fields(QStringLiteral("DocNum")).toText().toLongLong();
+    qint64 lines = read[1].Fields(0).toLong();
+    // Lines under the next number were written in a form the numbering does not count (by
+    // another program): the new request never joins them, nor replaces them.
+    while (lines > 0 && number <= MaxRequestNumber) {
+        ++number;
+        lines = c.OpenRecordset(QStringLiteral("Select Count(*) From "
+                                               "INVENTORY..tbInvWithdrawRequest Where "
+                                               "DocumentNumber = '") +
+                                QString::number(number) + QStringLiteral("'"))
+                    .Fields(0)
+                    .toLong();
+    }
+    if (number > MaxRequestNumber)
+        throw AppError(0, source,
+                       QStringLiteral("There is no request number left: request %1 has the "
+                                      "largest number a request can have. Nothing was saved. "
+                                      "Ask the database administrator.")
+                           .arg(MaxRequestNumber));
+    return QString::number(number);
 }
 
 QString frmMain::nextDocumentNumber()

@@ -1,6 +1,8 @@
 // The list of requests addressed to the user's locations, and loading one of them back.
 #include "request/frmMain.h"
 
+#include "request/linevalues.h"
+
 #include "app/modInventory.h"
 #include "app/vbformat.h"
 #include "platform/db/connection.h"
@@ -15,6 +17,7 @@
 #include <QCheckBox>
 #include <QCryptographicHash>
 #include <QDateTimeEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
@@ -169,6 +172,7 @@ void frmMain::LoadListing()
 void frmMain::loadHeader(const db::Recordset &rs)
 {
     // Older servers' load procedures may not return these; the window then keeps what it showed.
+    static const QLocale english(QLocale::English, QLocale::UnitedStates);
     if (rs.HasField(QStringLiteral("TransDate"))) {
         const db::Field date = rs.Fields(QStringLiteral("TransDate"));
         if (!date.IsNull()) {
@@ -176,11 +180,62 @@ void frmMain::loadHeader(const db::Recordset &rs)
             // A request saved after this window started is shown as dated, not clipped.
             if (when > txtTransDate->maximumDateTime())
                 txtTransDate->setMaximumDateTime(when);
+            // One dated before the earliest date the picker takes is shown as dated too, and
+            // kept from a save that would write the earliest date in its place.
+            if (when < txtTransDate->minimumDateTime()) {
+                txtTransDate->setMinimumDateTime(when);
+                cannotHoldExactly(QStringLiteral("its date, %1, is earlier than this window "
+                                                 "can take")
+                                      .arg(english.toString(when, QStringLiteral("MM/dd/yyyy"))));
+            }
             txtTransDate->setDateTime(when);
         }
     }
-    if (rs.HasField(QStringLiteral("Remarks")))
-        txtRemarks->setText(textOf(rs.Fields(QStringLiteral("Remarks"))));
+    if (rs.HasField(QStringLiteral("Remarks"))) {
+        const QString remarks = textOf(rs.Fields(QStringLiteral("Remarks")));
+        // Shown whole, never cut to the box's length.
+        if (remarks.size() > RemarksLength) {
+            txtRemarks->setMaxLength(int(remarks.size()));
+            cannotHoldExactly(QStringLiteral("its justification has %1 characters, more than the "
+                                             "%2 this window takes")
+                                  .arg(remarks.size())
+                                  .arg(RemarksLength));
+        }
+        txtRemarks->setText(remarks);
+    }
+}
+
+void frmMain::cannotHoldExactly(const QString &why)
+{
+    if (m_readOnlyReason.isEmpty())
+        m_readOnlyReason = why;
+    else
+        m_readOnlyReason += QStringLiteral(", and ") + why;
+}
+
+void frmMain::clearReadOnlyReason()
+{
+    m_readOnlyReason.clear();
+    txtRemarks->setMaxLength(RemarksLength);
+    txtTransDate->clearMinimumDateTime();
+}
+
+bool frmMain::refusedAsReadOnly()
+{
+    if (refusedAsFinal())
+        return true;
+    if (m_readOnlyReason.isEmpty())
+        return false;
+    ui::MsgBox(readOnlyMessage(), ui::Buttons::OK, ui::Icon::Information,
+               QStringLiteral("MESSAGE"));
+    return true;
+}
+
+QString frmMain::readOnlyMessage() const
+{
+    return QStringLiteral("Request %1 is shown for reading only: %2. Saving it here would change "
+                          "what is stored, so it is not saved from this window.")
+        .arg(txtDocNum->text().trimmed(), m_readOnlyReason);
 }
 
 void frmMain::LoadRequest(bool blnFromList)
@@ -211,6 +266,7 @@ void frmMain::loadStoredRequest(const QString &number)
 void frmMain::loadRequestFrom(const QString &sql)
 {
     db::Recordset rs = connection().OpenRecordset(sql);
+    clearReadOnlyReason();
     if (!rs.Eof()) {
         cboLocation->setTag(textOf(rs.Fields(QStringLiteral("LocationID"))));
         cboLocation->setEditText(textOf(rs.Fields(QStringLiteral("Location"))));
@@ -221,9 +277,11 @@ void frmMain::loadRequestFrom(const QString &sql)
 
         const int lines = qMin(rs.RecordCount(), MaxGridRow - 1);
         if (lines < rs.RecordCount())
-            ui::MsgBox(
-                QStringLiteral("Only the first %1 lines of this request are shown.").arg(lines),
-                ui::Buttons::OK, ui::Icon::Exclamation, QStringLiteral("HEY!"));
+            cannotHoldExactly(QStringLiteral("it has %1 lines, and this window shows the first "
+                                             "%2")
+                                  .arg(rs.RecordCount())
+                                  .arg(lines));
+        bool outOfLimits = false;
         grdDetails->setRows(lines + 2);
         grdDetails->setCols(7);
         // A processed or cancelled request is shown for reading only; any of its lines says so.
@@ -241,22 +299,38 @@ void frmMain::loadRequestFrom(const QString &sql)
                 NullToDefault(rs.Fields(QStringLiteral("Quantity")), 0).toDouble();
             const double unitCost =
                 NullToDefault(rs.Fields(QStringLiteral("UnitCost")), 0).toDouble();
+            // Values another program wrote past the window's limits are shown, not saved again.
+            if (!linevalues::quantityProblem(quantity).isEmpty() ||
+                !linevalues::costProblem(unitCost).isEmpty())
+                outOfLimits = true;
             const db::Field ads = rs.Fields(QStringLiteral("isADS"));
             grdDetails->setTextMatrix(n, 0, textOf(rs.Fields(QStringLiteral("ItemID"))));
             grdDetails->setTextMatrix(n, 1, textOf(rs.Fields(QStringLiteral("Description"))));
-            grdDetails->setTextMatrix(n, 2, vb::plainNumber(quantity));
-            grdDetails->setTextMatrix(n, 3, vb::plainNumber(unitCost));
-            grdDetails->setTextMatrix(n, 4, vb::plainNumber(quantity * unitCost));
+            grdDetails->setTextMatrix(n, 2, vb::plainNumber(linevalues::toScale(quantity)));
+            grdDetails->setTextMatrix(n, 3, vb::plainNumber(linevalues::toScale(unitCost)));
+            grdDetails->setTextMatrix(n, 4,
+                                      vb::plainNumber(linevalues::lineTotal(quantity, unitCost)));
             grdDetails->setTextMatrix(n, 5, textOf(rs.Fields(QStringLiteral("ForRetail"))));
             grdDetails->setTextMatrix(
                 n, 6, !ads.IsNull() && ads.toBool() ? QStringLiteral("Y") : QStringLiteral("N"));
         }
         for (int c = 0; c < 7; ++c)
             grdDetails->setTextMatrix(lines + 1, c, QString());
+        if (outOfLimits)
+            cannotHoldExactly(QStringLiteral("a line's quantity or unit cost is beyond what this "
+                                             "window takes (at most 9,999,999 units, at a unit "
+                                             "cost from 0 to 9,999,999.9999)"));
         setFinalStatus(final);
         rs.MoveFirst();
         m_openedVersion = requestVersion(rs);
         LoadDetailRow();
+        if (!m_readOnlyReason.isEmpty() && !isFinalStatus(final)) {
+            lblFinal->setText(QStringLiteral("Read only"));
+            lblFinal->setToolTip(readOnlyMessage());
+            lblFinal->setVisible(true);
+            ui::MsgBox(readOnlyMessage(), ui::Buttons::OK, ui::Icon::Exclamation,
+                       QStringLiteral("MESSAGE"));
+        }
     } else {
         // Nothing stored under the number: the grid is emptied to its two rows.
         grdDetails->unbind();

@@ -21,6 +21,7 @@
 #include "platform/ui/hourglass.h"
 #include "platform/ui/locationcombo.h"
 #include "platform/ui/msgbox.h"
+#include "request/linevalues.h"
 
 #include <QDateTimeEdit>
 #include <QLabel>
@@ -52,19 +53,28 @@ QString dateLiteral(const QDateTime &when)
            QLatin1Char('\'');
 }
 
-// A quantity or unit cost cell as it goes, unquoted, into the insert. Plain numbers ("5",
-// "12.5000") go as they are; other numeric text ("1,234.50", "(12)") as its plain number, so a
-// grouping comma cannot split the value in two; text that is no number is refused, never sent.
+// A quantity or unit cost cell as it goes, unquoted, into the insert. Plain numbers of at most
+// four decimals ("5", "12.5000") go as they are; other numeric text ("1,234.50", "(12)", more
+// decimals) as its plain number at the columns' scale, so a grouping comma cannot split the value
+// in two and every engine stores the same value. Text that is no number, and a value past the
+// line's limits, are refused, never sent.
 QString numberCell(const QString &cell, int row, const QString &what)
 {
-    static const QRegularExpression plain(QStringLiteral("^-?[0-9]+(\\.[0-9]+)?$"));
+    static const QRegularExpression plain(QStringLiteral("^-?[0-9]{1,8}(\\.[0-9]{1,4})?$"));
+    const auto refuse = [&](const QString &why) {
+        return AppError(13, QStringLiteral("frmMain:SaveRequest"),
+                        QStringLiteral("Line %1: the %2 \"%3\" %4").arg(row).arg(what, cell, why));
+    };
+    if (!vb::isNumeric(cell))
+        throw refuse(QStringLiteral("is not a number."));
+    const double value = vb::numericValue(cell);
+    const QString problem = what == QLatin1String("quantity") ? linevalues::quantityProblem(value)
+                                                              : linevalues::costProblem(value);
+    if (!problem.isEmpty())
+        throw refuse(QStringLiteral("cannot be saved. ") + problem);
     if (plain.match(cell).hasMatch())
         return cell;
-    if (vb::isNumeric(cell))
-        return vb::plainNumber(vb::numericValue(cell));
-    throw AppError(
-        13, QStringLiteral("frmMain:SaveRequest"),
-        QStringLiteral("Line %1: the %2 \"%3\" is not a number.").arg(row).arg(what, cell));
+    return vb::plainNumber(linevalues::toScale(value));
 }
 
 // The Save button's refusals, in order; true when one of them stopped the save.
@@ -80,13 +90,19 @@ bool headerRefused(frmMain &w)
         w.txtDocNum->setFocus();
         return true;
     }
-    // Numbers are whole numbers: the next number is the largest one plus one.
-    static const QRegularExpression whole(QStringLiteral("^\\d+$"));
-    if (!w.txtDocNum->isReadOnly() && !whole.match(w.txtDocNum->text().trimmed()).hasMatch()) {
-        ui::MsgBox(QStringLiteral("The document number must be a whole number."), ui::Buttons::OK,
-                   ui::Icon::Critical, QStringLiteral("MESSAGE"));
-        w.txtDocNum->setFocus();
-        return true;
+    // A typed number is a request number, written as the numbering counts it ("0010" is 10), so
+    // a new request never takes a number another request has in another form, and the next
+    // number always follows it.
+    if (!w.txtDocNum->isReadOnly() && w.txtDocNum->text() != QLatin1String("NEW")) {
+        const std::optional<qint64> number = frmMain::typedRequestNumber(w.txtDocNum->text());
+        if (!number) {
+            ui::MsgBox(QStringLiteral("The document number must be a whole number from 1 to %1.")
+                           .arg(frmMain::MaxRequestNumber),
+                       ui::Buttons::OK, ui::Icon::Critical, QStringLiteral("MESSAGE"));
+            w.txtDocNum->setFocus();
+            return true;
+        }
+        w.txtDocNum->setText(QString::number(*number));
     }
     // The lookup runs in every case; only a number the user typed can be refused by it.
     const bool exists = w.Verify_DocumentNumber(w.txtDocNum->text());
@@ -228,6 +244,7 @@ bool frmMain::isFinalStatus(const QString &status)
 void frmMain::setFinalStatus(const QString &status)
 {
     m_finalStatus = status;
+    lblFinal->setToolTip(QString());
     lblFinal->setText(status == QLatin1String("P")   ? QStringLiteral("Processed: read only")
                       : status == QLatin1String("D") ? QStringLiteral("Cancelled: read only")
                                                      : QString());
@@ -260,7 +277,7 @@ bool frmMain::refusedAsEmpty()
 bool frmMain::SaveRequest()
 {
     // Refused before anyone is asked for a password, and before a number is taken.
-    if (refusedAsFinal() || refusedAsEmpty())
+    if (refusedAsReadOnly() || refusedAsEmpty())
         return false;
     // A save the server never confirmed is settled first: saving "NEW" again could store the
     // request twice.
@@ -412,10 +429,11 @@ QString frmMain::writeRequest(const QString &verifiedBy, SaveRefusal &refusal, Q
                                    "(UPDLOCK, HOLDLOCK)"));
         }
         try {
-            number = nextDocumentNumber();
+            number = takeNewNumber(c);
         } catch (const db::DbError &e) {
             // The locking read goes out with the numbering's: its failure is a failed save.
-            if (e.statement() == nextNumberStatement())
+            if (e.statement() == nextNumberStatement() ||
+                e.statement() == nextNumberLinesStatement())
                 refusal = SaveRefusal::Numbering;
             throw;
         } catch (const AppError &) {
@@ -465,10 +483,12 @@ QString frmMain::writeRequest(const QString &verifiedBy, SaveRefusal &refusal, Q
                             .employee = requester,
                             .remarks = txtRemarks->text()};
 
-    // The trimmed number, as the inserts use: the stored lines are the ones replaced.
+    // The trimmed number, as the inserts use: the stored lines are the ones replaced. A new
+    // request's number was checked above to hold none: its save deletes nothing.
     // The writes go out together with the commit.
-    c.Queue(QStringLiteral("Delete INVENTORY..tbInvWithdrawRequest Where DocumentNumber = '") +
-            docNum + QStringLiteral("'"));
+    if (stored.exists)
+        c.Queue(QStringLiteral("Delete INVENTORY..tbInvWithdrawRequest Where DocumentNumber = '") +
+                docNum + QStringLiteral("'"));
     for (int r = 1; r < grdDetails->Rows(); ++r) {
         if (!grdDetails->TextMatrix(r, 0).trimmed().isEmpty())
             c.Queue(lineStatement(*grdDetails, r, header));

@@ -61,9 +61,30 @@ bool hasShortNameIndex(Connection &connection)
     return columns > 0 && columns < 4;
 }
 
+// Files made before numbering counted request numbers only took any text's leading digits as its
+// number ("12abc" as 12, an 11-digit number as itself), so a new number could be one no request
+// may have.
+bool hasLooseDocumentNo(Connection &connection)
+{
+    Recordset rs = connection.query(
+        QStringLiteral("SELECT count(*) FROM sqlite_schema WHERE name = 'tbInvWithdrawRequest' "
+                       "AND sql LIKE '%CAST(DocumentNumber AS INTEGER)) VIRTUAL%'"),
+        {});
+    return rs.Fields(0).toLong() > 0;
+}
+
+const char DocumentNoColumn[] =
+    "ALTER TABLE tbInvWithdrawRequest ADD COLUMN DocumentNo INTEGER GENERATED ALWAYS AS (\n"
+    "    CASE WHEN length(trim(DocumentNumber, ' ' || char(9, 10, 11, 12, 13))) BETWEEN 1 AND 9\n"
+    "          AND trim(DocumentNumber, ' ' || char(9, 10, 11, 12, 13)) NOT GLOB '*[^0-9]*'\n"
+    "         THEN CAST(trim(DocumentNumber, ' ' || char(9, 10, 11, 12, 13)) AS INTEGER) END) "
+    "VIRTUAL;\n"
+    "CREATE INDEX IF NOT EXISTS ixInvWithdrawRequest_No ON tbInvWithdrawRequest (DocumentNo);";
+
 bool upToDate(Connection &connection)
 {
-    return hasDocumentNo(connection) && !hasShortNameIndex(connection);
+    return hasDocumentNo(connection) && !hasLooseDocumentNo(connection) &&
+           !hasShortNameIndex(connection);
 }
 
 } // namespace
@@ -74,13 +95,13 @@ void upgradeSchema(Connection &connection)
         return;
     Transaction transaction(connection);
     // Another program may have made the changes while this one waited for the lock.
-    if (!hasDocumentNo(connection)) {
-        connection.runScript(
-            QStringLiteral("ALTER TABLE tbInvWithdrawRequest ADD COLUMN DocumentNo INTEGER "
-                           "GENERATED ALWAYS AS (CAST(DocumentNumber AS INTEGER)) VIRTUAL;\n"
-                           "CREATE INDEX IF NOT EXISTS ixInvWithdrawRequest_No "
-                           "ON tbInvWithdrawRequest (DocumentNo);"));
+    if (hasLooseDocumentNo(connection)) {
+        connection.runScript(QStringLiteral("DROP INDEX IF EXISTS ixInvWithdrawRequest_No;\n"
+                                            "ALTER TABLE tbInvWithdrawRequest DROP COLUMN "
+                                            "DocumentNo;"));
     }
+    if (!hasDocumentNo(connection))
+        connection.runScript(QString::fromLatin1(DocumentNoColumn));
     if (hasShortNameIndex(connection)) {
         connection.runScript(QStringLiteral("DROP INDEX ixInvMaster_Name;\n"
                                             "CREATE INDEX ixInvMaster_Name ON tbInvMaster "

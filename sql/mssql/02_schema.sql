@@ -250,11 +250,27 @@ GO
 
 -- The document number as a number, with its own index: the program's next number,
 -- "Select (max(DocumentNo) + 1) ...", is then one index seek however many lines are stored.
--- TRY_CAST keeps a line with a number that is not one (written by another program) insertable;
--- max() passes over its NULL. Added to a table made before the column existed as well.
+-- Only a request number counts: 1 to 9 digits, blanks around them allowed, as the program and the
+-- other engines count them. Any other text (written by another program) gives NULL, which max()
+-- passes over, and the line stays insertable. Added to a table made before the column existed as
+-- well; a column made by an earlier script (TRY_CAST, which also took 10 digits and a sign as a
+-- number, so the next number could be one no request may have) is made again.
+IF EXISTS (SELECT 1 FROM sys.computed_columns
+           WHERE object_id = OBJECT_ID(N'dbo.tbInvWithdrawRequest') AND name = N'DocumentNo'
+             AND definition LIKE N'%try[_]cast%')
+BEGIN
+    IF EXISTS (SELECT 1 FROM sys.indexes
+               WHERE name = N'ixInvWithdrawRequest_No'
+                 AND object_id = OBJECT_ID(N'dbo.tbInvWithdrawRequest'))
+        DROP INDEX ixInvWithdrawRequest_No ON dbo.tbInvWithdrawRequest;
+    ALTER TABLE dbo.tbInvWithdrawRequest DROP COLUMN DocumentNo;
+END
+GO
 IF COL_LENGTH(N'dbo.tbInvWithdrawRequest', N'DocumentNo') IS NULL
     ALTER TABLE dbo.tbInvWithdrawRequest
-        ADD DocumentNo AS TRY_CAST(DocumentNumber AS int) PERSISTED;
+        ADD DocumentNo AS CASE WHEN LEN(LTRIM(RTRIM(DocumentNumber))) BETWEEN 1 AND 9
+                                AND LTRIM(RTRIM(DocumentNumber)) NOT LIKE '%[^0-9]%'
+                               THEN CAST(LTRIM(RTRIM(DocumentNumber)) AS int) END PERSISTED;
 GO
 IF NOT EXISTS (SELECT 1 FROM sys.indexes
                WHERE name = N'ixInvWithdrawRequest_No'

@@ -170,7 +170,12 @@ CREATE TABLE tbInvWithdrawRequest (
     VerifiedBy                  VARCHAR(20)  COLLATE NOCASE,
     VerifiedDate                DATETIME,
     -- The number as a number, indexed: the next number is one index step, however many lines.
-    DocumentNo                  INTEGER GENERATED ALWAYS AS (CAST(DocumentNumber AS INTEGER)) VIRTUAL
+    -- Only a request number counts (1 to 9 digits, blanks around them allowed), as on the servers;
+    -- anything else (written by another program) gives NULL, which max() passes over.
+    DocumentNo                  INTEGER GENERATED ALWAYS AS (
+        CASE WHEN length(trim(DocumentNumber, ' ' || char(9, 10, 11, 12, 13))) BETWEEN 1 AND 9
+              AND trim(DocumentNumber, ' ' || char(9, 10, 11, 12, 13)) NOT GLOB '*[^0-9]*'
+             THEN CAST(trim(DocumentNumber, ' ' || char(9, 10, 11, 12, 13)) AS INTEGER) END) VIRTUAL
 );
 CREATE INDEX ixInvWithdrawRequest_Document ON tbInvWithdrawRequest (DocumentNumber);
 CREATE INDEX ixInvWithdrawRequest_No ON tbInvWithdrawRequest (DocumentNo);

@@ -218,14 +218,78 @@ private slots:
         QCOMPARE(m_messages->texts(), QStringList{QStringLiteral("Invalid entry...")});
 
         w().txtWithdraw->setText(QStringLiteral("4"));
-        w().txtUnitCost->setText(QStringLiteral("-5"));
-        QVERIFY(w().txtUnitCost_Validate());
-        QCOMPARE(w().txtUnitCost->text(), QStringLiteral("0.00"));
-        QCOMPARE(w().txtAverageCost->text(), QStringLiteral("-5.0000"));
-        QCOMPARE(w().txtTotalCost->text(), QStringLiteral("0.0000"));
         w().txtUnitCost->setText(QStringLiteral("1,234.5"));
         QVERIFY(w().txtUnitCost_Validate());
         QCOMPARE(w().txtTotalCost->text(), QStringLiteral("4,938.0000"));
+    }
+
+    // Values past a hospital's line are refused with a message, never shown cut; a cost is kept
+    // to the four decimals every engine stores, and the total follows what is shown.
+    void quantityAndCostLimits_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown"); // empty when refused
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("total"); // for 4 units, or the quantity typed at 2.5
+        const QString quantityLimit = QStringLiteral("The quantity must be at most 9,999,999.");
+        const QString costLimit = QStringLiteral("The unit cost must be at most 9,999,999.9999.");
+        QTest::newRow("quantity 1e308") << "quantity"
+                                        << "1e308"
+                                        << "" << quantityLimit << "";
+        QTest::newRow("quantity one past") << "quantity"
+                                           << "10000000"
+                                           << "" << quantityLimit << "";
+        QTest::newRow("largest quantity") << "quantity"
+                                          << "9999999"
+                                          << "9999999"
+                                          << ""
+                                          << "24,999,997.5000";
+        QTest::newRow("negative cost") << "cost"
+                                       << "-5"
+                                       << ""
+                                       << "The unit cost cannot be negative."
+                                       << "";
+        QTest::newRow("cost past the limit") << "cost"
+                                             << "1e10"
+                                             << "" << costLimit << "";
+        QTest::newRow("cost of five decimals") << "cost"
+                                               << "1.23456"
+                                               << "1.2346"
+                                               << ""
+                                               << "4.9384";
+        QTest::newRow("tiny cost") << "cost"
+                                   << "0.000000001"
+                                   << "0.00"
+                                   << ""
+                                   << "0.0000";
+        QTest::newRow("largest cost") << "cost"
+                                      << "9999999.9999"
+                                      << "9999999.9999"
+                                      << ""
+                                      << "39,999,999.9996";
+    }
+
+    void quantityAndCostLimits()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QFETCH(QString, message);
+        QFETCH(QString, total);
+        start();
+        w().txtWithdraw->setText(QStringLiteral("4"));
+        w().txtUnitCost->setText(QStringLiteral("2.5"));
+        const bool quantity = field == QLatin1String("quantity");
+        QLineEdit *box = quantity ? w().txtWithdraw : w().txtUnitCost;
+        box->setText(typed);
+        const bool accepted = quantity ? w().txtWithdraw_Validate() : w().txtUnitCost_Validate();
+        QCOMPARE(accepted, !shown.isEmpty());
+        QCOMPARE(m_messages->texts(), message.isEmpty() ? QStringList() : QStringList{message});
+        if (accepted) {
+            QCOMPARE(box->text(), shown);
+            QCOMPARE(w().txtTotalCost->text(), total);
+        }
     }
 
     void updateChecks_data()
@@ -414,6 +478,8 @@ private slots:
         QFETCH(QString, counter);
         start();
         w().grdDetails->setTextMatrix(1, 0, QStringLiteral("5555"));
+        w().grdDetails->setTextMatrix(1, 2, QStringLiteral("4"));
+        w().grdDetails->setTextMatrix(1, 3, QStringLiteral("2.5"));
         w().grdDetails->setTextMatrix(1, 4, QStringLiteral("10.0000"));
         w().AddDetailRow();
         w().grdDetails->setRow(2);

@@ -138,7 +138,7 @@ private slots:
         QVERIFY(!w().cboLocation->isEnabled());
         QVERIFY(!w().cboTargetLocation->isEnabled());
         QVERIFY(w().txtDocNum->isReadOnly());
-        QCOMPARE(w().txtDocNum->maxLength(), 10);
+        QCOMPARE(w().txtDocNum->maxLength(), 32767); // a stored number is never shown cut
         QCOMPARE(w().txtTransDate->dateTime(), CurDate);
         QCOMPARE(w().txtTransDate->maximumDateTime(), CurDate);
         QCOMPARE(w().grdListing->Rows(), 3); // the two pending, unverified requests

@@ -346,10 +346,23 @@ private slots:
         QTest::newRow("typed number exists, blanks around")
             << false << true << "WARD 3"
             << " 12 " << exists << true << "txtDocNum";
-        QTest::newRow("typed number not a whole number")
+        // A typed number is read as the number it is: "0007" is request 7.
+        QTest::newRow("typed number exists, leading zeros")
             << false << true << "WARD 3"
-            << "12A"
-            << "The document number must be a whole number." << true << "txtDocNum";
+            << "0007" << exists << true << "txtDocNum";
+        const QString whole =
+            QStringLiteral("The document number must be a whole number from 1 to 999999999.");
+        QTest::newRow("typed number not a whole number") << false << true << "WARD 3"
+                                                         << "12A" << whole << true << "txtDocNum";
+        QTest::newRow("typed number zero") << false << true << "WARD 3"
+                                           << "0" << whole << true << "txtDocNum";
+        QTest::newRow("typed number of ten digits") << false << true << "WARD 3"
+                                                    << "1000000000" << whole << true << "txtDocNum";
+        QTest::newRow("typed number of eleven digits")
+            << false << true << "WARD 3"
+            << "99999999999" << whole << true << "txtDocNum";
+        QTest::newRow("typed number negative") << false << true << "WARD 3"
+                                               << "-5" << whole << true << "txtDocNum";
         // Verify/Save refuses the same, before any password is asked.
         QTest::newRow("Verify/Save, typed number exists") << true << true << "WARD 3"
                                                           << "7" << exists << true << "txtDocNum";
@@ -386,7 +399,10 @@ private slots:
         QVERIFY(w().findChild<QWidget *>(focus)->hasFocus());
         QCOMPARE(rows(allLines()), before);
         QCOMPARE(w().SSTab1->currentIndex(), 1);
-        QCOMPARE(w().txtDocNum->text(), number);
+        // Shown whole; a request number as the program writes it.
+        QCOMPARE(w().txtDocNum->text().trimmed(), message.contains(QLatin1String("already exists"))
+                                                      ? QString::number(number.toInt())
+                                                      : number.trimmed());
     }
 
     // The example of a saved line, statement for statement.
@@ -404,9 +420,8 @@ private slots:
                                     "DocumentNumber = '1234'"));
             QCOMPARE(writes(capture),
                      (QStringList{
+                         // A new request's save deletes nothing: its number holds no lines.
                          QStringLiteral("BEGIN TRANSACTION"),
-                         QStringLiteral("Delete INVENTORY..tbInvWithdrawRequest Where "
-                                        "DocumentNumber = '1234'"),
                          QStringLiteral(
                              "Insert INVENTORY..tbInvWithdrawRequest (DocumentNumber, ItemID, "
                              "Quantity, UnitCost, ForRetail, isADS, LocationID, TargetLocationID, "
@@ -454,7 +469,7 @@ private slots:
         setLines({QStringLiteral("1001|1|12.5|Y|N")});
         testsupport::SqlLog capture;
         QVERIFY(w().SaveRequest());
-        QCOMPARE(writes(capture).value(2),
+        QCOMPARE(writes(capture).value(1),
                  insertOf(QStringLiteral("13"), QStringLiteral("1001"), QStringLiteral("1"),
                           QStringLiteral("12.5"), QStringLiteral("Y"), QStringLiteral("0"), literal,
                           QStringLiteral("WARD STOCK")));
@@ -490,6 +505,79 @@ private slots:
                  (QStringList{number + QStringLiteral("|1001"), number + QStringLiteral("|1003")}));
         QCOMPARE(w().SSTab1->currentIndex(), 0);
         QVERIFY(listing(true, false).contains(number));
+    }
+
+    // At the end of the numbers: a new request never takes a number past the largest a request
+    // may have, and never joins or replaces the lines of another request, whatever numbers
+    // another program wrote.
+    void numbersAtTheLimit_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("number");
+        QTest::newRow("largest number taken")
+            << "999999999"
+            << "There is no request number left: request 999999999 has the largest number a "
+               "request can have. Nothing was saved. Ask the database administrator."
+            << "";
+        QTest::newRow("ten digits written elsewhere") << "1000000000"
+                                                      << ""
+                                                      << "13";
+        QTest::newRow("eleven digits written elsewhere") << "99999999999"
+                                                         << ""
+                                                         << "13";
+    }
+
+    void numbersAtTheLimit()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, message);
+        QFETCH(QString, number);
+        start(false, QStringLiteral("INSERT INTO tbInvWithdrawRequest (DocumentNumber, ItemID, "
+                                    "Quantity, LocationID, TargetLocationID, UserID) VALUES ('") +
+                         stored + QStringLiteral("', '1003', 9, '19', '8', 'E02');"));
+        const QStringList before = rows(allLines());
+        // Twice: the second save meets what the first left.
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            newRequest();
+            setLines({QStringLiteral("1001|2|12.5|Y|N")});
+            m_messages->clear();
+            w().cmdSave->click();
+            if (message.isEmpty()) {
+                QVERIFY(m_messages->messages().isEmpty());
+                QCOMPARE(w().txtDocNum->text(), QString::number(number.toInt() + attempt));
+            } else {
+                QCOMPARE(m_messages->texts(), QStringList{message});
+                QCOMPARE(w().txtDocNum->text(), QStringLiteral("NEW"));
+            }
+        }
+        QCOMPARE(rows(QStringLiteral("Select ItemID, Quantity, UserID From tbInvWithdrawRequest "
+                                     "Where DocumentNumber = '") +
+                      stored + QStringLiteral("'")),
+                 QStringList{QStringLiteral("1003|9|E02")});
+        QCOMPARE(rows(allLines()).size(), before.size() + (message.isEmpty() ? 2 : 0));
+    }
+
+    // A number written by another program, longer than the numbers the window gives, is shown
+    // whole and saved again under itself.
+    void longStoredNumberIsKeptWhole()
+    {
+        start(false, QStringLiteral("INSERT INTO tbInvWithdrawRequest (DocumentNumber, ItemID, "
+                                    "Quantity, UnitCost, LocationID, TargetLocationID, UserID) "
+                                    "VALUES ('12345678901', '1003', 9, 0.45, '19', '27', "
+                                    "'E02');"));
+        open(QStringLiteral("12345678901"));
+        QCOMPARE(w().txtDocNum->text(), QStringLiteral("12345678901"));
+        w().grdDetails->setTextMatrix(1, 2, QStringLiteral("4"));
+        QVERIFY(w().SaveRequest());
+        QVERIFY(m_messages->messages().isEmpty());
+        QCOMPARE(rows(QStringLiteral("Select DocumentNumber, ItemID, Quantity From "
+                                     "tbInvWithdrawRequest Where ItemID = '1003' And UserID = "
+                                     "'E02' And Quantity = 4")),
+                 QStringList{QStringLiteral("12345678901|1003|4")});
+        QCOMPARE(rows(QStringLiteral("Select Count(*) From tbInvWithdrawRequest Where "
+                                     "DocumentNumber Like '1234567890%'")),
+                 QStringList{QStringLiteral("1")});
     }
 
     // Re-saving an opened request: its old lines go, the grid's lines with the current date and
@@ -614,11 +702,42 @@ private slots:
         QTest::addColumn<QString>("quantity");
         QTest::addColumn<QString>("cost");
         QTest::addColumn<QString>("written"); // the two values as the insert carries them
-        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("stored");  // or, when nothing is written, why not
         QTest::newRow("plain numbers as they are") << "5"
                                                    << "12.5000"
                                                    << "5,12.5000"
                                                    << "5|12.5";
+        // Every engine stores four decimals: the save writes the value at that scale, so a cost
+        // is the same on each and the same after reopening.
+        QTest::newRow("cost of five decimals") << "2"
+                                               << "1.23455"
+                                               << "2,1.2346"
+                                               << "2|1.2346";
+        QTest::newRow("tiny cost") << "2"
+                                   << "0.000000001"
+                                   << "2,0"
+                                   << "2|0";
+        QTest::newRow("largest line") << "9999999"
+                                      << "9999999.9999"
+                                      << "9999999,9999999.9999"
+                                      << "9999999|9999999.9999";
+        QTest::newRow("negative cost")
+            << "1"
+            << "-0.5"
+            << ""
+            << "Line 2: the unit cost \"-0.5\" cannot be saved. The unit cost cannot be negative.";
+        QTest::newRow("quantity past the limit")
+            << "1E+308"
+            << "1"
+            << ""
+            << "Line 2: the quantity \"1E+308\" cannot be saved. The quantity must be at most "
+               "9,999,999.";
+        QTest::newRow("cost past the limit")
+            << "1"
+            << "10000000"
+            << ""
+            << "Line 2: the unit cost \"10000000\" cannot be saved. The unit cost must be at most "
+               "9,999,999.9999.";
         QTest::newRow("negative and whole") << "-2"
                                             << "0"
                                             << "-2,0"
@@ -631,14 +750,15 @@ private slots:
                                        << "2."
                                        << "3,2"
                                        << "3|2";
-        QTest::newRow("not a number") << "12); Drop Table tbInvMaster; --"
-                                      << "1"
-                                      << ""
-                                      << "";
+        QTest::newRow("not a number")
+            << "12); Drop Table tbInvMaster; --"
+            << "1"
+            << ""
+            << "Line 2: the quantity \"12); Drop Table tbInvMaster; --\" is not a number.";
         QTest::newRow("empty") << ""
                                << "1"
                                << ""
-                               << "";
+                               << "Line 2: the quantity \"\" is not a number.";
     }
 
     void numberCells()
@@ -656,10 +776,7 @@ private slots:
         QCOMPARE(saved, !written.isEmpty());
         if (!saved) {
             // Refused before it reached the database; nothing of the request is stored.
-            QCOMPARE(
-                m_messages->texts(),
-                QStringList{
-                    QStringLiteral("Line 2: the quantity \"%1\" is not a number.").arg(quantity)});
+            QCOMPARE(m_messages->texts(), QStringList{stored});
             QCOMPARE(writes(capture).last(), QStringLiteral("ROLLBACK"));
             QCOMPARE(rows(QStringLiteral("Select Count(*) From tbInvWithdrawRequest Where "
                                          "DocumentNumber = '13'")),
@@ -667,9 +784,9 @@ private slots:
             QCOMPARE(w().txtDocNum->text(), QStringLiteral("NEW"));
             return;
         }
-        QVERIFY2(writes(capture).value(3).contains(QStringLiteral("'1001',") + written +
+        QVERIFY2(writes(capture).value(2).contains(QStringLiteral("'1001',") + written +
                                                    QStringLiteral(",'Y'")),
-                 qPrintable(writes(capture).value(3)));
+                 qPrintable(writes(capture).value(2)));
         QCOMPARE(rows(QStringLiteral("Select Quantity, UnitCost From tbInvWithdrawRequest Where "
                                      "DocumentNumber = '13' And ItemID = '1001'")),
                  QStringList{stored});
