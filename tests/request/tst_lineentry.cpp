@@ -326,6 +326,20 @@ private slots:
                                             << "5" << false << "Invalid unit cost..."
                                             << "MESSAGE"
                                             << "txtUnitCost";
+        QTest::newRow("4 quantity past the limit")
+            << "1001"
+            << "1e308"
+            << "1"
+            << "5" << false << "The quantity must be at most 9,999,999."
+            << "MESSAGE"
+            << "txtWithdraw";
+        QTest::newRow("4 cost past the limit")
+            << "1001"
+            << "2"
+            << "10000000"
+            << "5" << false << "The unit cost must be at most 9,999,999.9999."
+            << "MESSAGE"
+            << "txtUnitCost";
         QTest::newRow("4 negative cost") << "1001"
                                          << "-2"
                                          << "-1"
@@ -550,6 +564,42 @@ private slots:
 
     // After a kit the empty row follows its items: the next line is added after them and none of
     // them is written over.
+    // A kit whose items would take the request past the lines it can hold adds nothing: never
+    // a part of the kit.
+    void kitPastTheLimitAddsNothing()
+    {
+        start();
+        const int kept = frmMain::MaxGridRow - 2; // one line of room: the kit has two items
+        w().grdDetails->setRows(kept + 2);
+        {
+            const ui::FlexGrid::Filling filling(*w().grdDetails);
+            for (int r = 1; r <= kept; ++r) {
+                w().grdDetails->setTextMatrix(r, 0, QStringLiteral("5555"));
+                w().grdDetails->setTextMatrix(r, 2, QStringLiteral("1"));
+                w().grdDetails->setTextMatrix(r, 3, QStringLiteral("2"));
+            }
+        }
+        w().grdDetails->setRow(kept + 1);
+        w().ComputeGrandTotal();
+        m_messages->queueAnswer(ui::Answer::Yes); // the kit's items, please
+        m_messages->queueAnswer(ui::Answer::Yes); // after the lines
+        auto watch = ui::test::whenModal([](QWidget *dialog) {
+            auto *kit = static_cast<frmKitEntry *>(dialog);
+            kit->chkAddAllItems->click();
+            kit->cmdClose->click();
+        });
+        resolve(QStringLiteral("2001"));
+        QVERIFY(watch->acted);
+        QCOMPARE(m_messages->texts().last(),
+                 QStringLiteral("This kit has 2 items; with the 32765 lines already entered the "
+                                "request would pass the 32766 lines a request can hold. Nothing "
+                                "was added."));
+        QCOMPARE(w().grdDetails->Rows(), kept + 2);
+        QCOMPARE(w().grdDetails->TextMatrix(kept, 0), QStringLiteral("5555"));
+        QCOMPARE(w().grdDetails->TextMatrix(kept + 1, 0), QString());
+        QCOMPARE(w().txtTotalCounter->text(), QStringLiteral("65,530.0000"));
+    }
+
     void lineAfterKitIsAdded()
     {
         start();

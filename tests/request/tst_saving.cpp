@@ -580,6 +580,70 @@ private slots:
                  QStringList{QStringLiteral("1")});
     }
 
+    // A request the window cannot show exactly (written by another program) opens for reading
+    // only, saying why; Save then changes nothing of it rather than cut it.
+    void requestTheWindowCannotHold_data()
+    {
+        QTest::addColumn<QString>("extra");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("more lines than the grid holds")
+            << "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 32800) "
+               "INSERT INTO tbInvWithdrawRequest (DocumentNumber, ItemID, Quantity, UnitCost, "
+               "ForRetail, isADS, LocationID, TargetLocationID, TransDate, UserID, Remarks) "
+               "SELECT DocumentNumber, ItemID, Quantity, UnitCost, ForRetail, isADS, LocationID, "
+               "TargetLocationID, TransDate, UserID, Remarks FROM tbInvWithdrawRequest, n WHERE "
+               "DocumentNumber = '7' AND ItemID = '1001';"
+            << "it has 32802 lines, and this window shows the first 32766";
+        QTest::newRow("longer justification")
+            << "UPDATE tbInvWithdrawRequest SET Remarks = '" + QString(600, QLatin1Char('J')) +
+                   "' WHERE DocumentNumber = '7';"
+            << "its justification has 600 characters, more than the 500 this window takes";
+        QTest::newRow("earlier date")
+            << "UPDATE tbInvWithdrawRequest SET TransDate = '1700-03-01 10:00:00' WHERE "
+               "DocumentNumber = '7';"
+            << "its date, 03/01/1700, is earlier than this window can take";
+        QTest::newRow("quantity past the limit")
+            << "UPDATE tbInvWithdrawRequest SET Quantity = 20000000 WHERE DocumentNumber = '7';"
+            << "a line's quantity or unit cost is beyond what this window takes (at most "
+               "9,999,999 units, at a unit cost from 0 to 9,999,999.9999)";
+    }
+
+    void requestTheWindowCannotHold()
+    {
+        QFETCH(QString, extra);
+        QFETCH(QString, why);
+        start(false, extra);
+        const QString summary =
+            QStringLiteral("Select Count(*), Sum(Quantity), Max(Remarks), Min(TransDate) From "
+                           "tbInvWithdrawRequest Where DocumentNumber = '7'");
+        const QStringList before = rows(summary);
+        const QString message =
+            QStringLiteral("Request 7 is shown for reading only: %1. Saving it here would change "
+                           "what is stored, so it is not saved from this window.")
+                .arg(why);
+        open(QStringLiteral("7"));
+        QCOMPARE(m_messages->texts(), QStringList{message});
+        QVERIFY(w().lblFinal->isVisible());
+        QCOMPARE(w().lblFinal->text(), QStringLiteral("Read only"));
+        // Shown whole where the window can: the justification and the date as stored.
+        QCOMPARE(w().txtRemarks->text(), rows(QStringLiteral("Select Remarks From "
+                                                             "tbInvWithdrawRequest Where "
+                                                             "DocumentNumber = '7'"))
+                                             .first());
+        if (why.contains(QLatin1String("date")))
+            QCOMPARE(w().txtTransDate->date(), QDate(1700, 3, 1));
+
+        m_messages->clear();
+        w().cmdSave->click();
+        QCOMPARE(m_messages->texts(), QStringList{message});
+        QCOMPARE(rows(summary), before);
+        // The next request opened is the window's again.
+        open(QStringLiteral("12"));
+        QVERIFY(!w().lblFinal->isVisible());
+        setLines({QStringLiteral("1001|2|12.5|Y|N")});
+        QVERIFY(w().SaveRequest());
+    }
+
     // Re-saving an opened request: its old lines go, the grid's lines with the current date and
     // justification are stored, and the verification is not carried over.
     void resaveReplacesLines()
