@@ -226,7 +226,8 @@ private slots:
         w().txtDocNum->setText(text);
         w().cmdSave->click();
         QCOMPARE(m_messages->texts(),
-                 QStringList{QStringLiteral("The document number must be a whole number.")});
+                 QStringList{QStringLiteral(
+                     "The document number must be a whole number from 1 to 999999999.")});
         QVERIFY(!w().Verify_DocumentNumber(text));
         QCOMPARE(m_messages->count(), 1);
         QCOMPARE(snapshot(db()), m_before);
