@@ -417,15 +417,24 @@ void Connection::prepareServerSession()
 void Connection::connectionLost(const QString &written, const QString &sql, const QString &message)
 {
     const bool committing = sql.compare(QLatin1String("COMMIT"), Qt::CaseInsensitive) == 0;
+    const bool inTransaction = d->inTransaction;
+    // What became of the work: a transaction's is rolled back, a read changed nothing, but a
+    // change made on its own may have been made before the answer was lost.
+    static const QRegularExpression read(QStringLiteral("^\\s*(select|with|show|explain)\\b"),
+                                         QRegularExpression::CaseInsensitiveOption);
     d->inTransaction = false;
     d->beginPending = false;
     d->queue.clear();
     d->db.close();
     QString text =
         QStringLiteral("The connection to the database server was lost (%1). ").arg(message);
-    text += committing ? QStringLiteral("The last change may or may not have been saved: look it "
-                                        "up before you make it again.")
-                       : QStringLiteral("What was being done was not saved.");
+    if (committing || (!inTransaction && !read.match(sql).hasMatch()))
+        text += QStringLiteral("The last change may or may not have been saved: look it up "
+                               "before you make it again.");
+    else if (inTransaction)
+        text += QStringLiteral("What was being done was not saved.");
+    else
+        text += QStringLiteral("Nothing was changed.");
     if (d->db.open()) {
         try {
             prepareServerSession();

@@ -267,6 +267,47 @@ private slots:
         QVERIFY(count(*c) <= 1);
     }
 
+    // A lost connection says what became of the work: a read changed nothing, a transaction's
+    // work was not saved, a change made on its own may have been made.
+    void lostConnectionSaysWhatBecameOfTheWork_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("read") << "read"
+                              << "Nothing was changed.";
+        QTest::newRow("change on its own")
+            << "change"
+            << "The last change may or may not have been saved: look it up before you make it "
+               "again.";
+        QTest::newRow("transaction") << "transaction"
+                                     << "What was being done was not saved.";
+    }
+
+    void lostConnectionSaysWhatBecameOfTheWork()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, said);
+        auto c = open();
+        c->Execute(insertLine(QStringLiteral("KEEP")));
+        m_fixture->runScript(QStringLiteral("SELECT pg_terminate_backend(%1)").arg(backendPid(*c)));
+        const auto lost = testsupport::raised([&] {
+            if (action == QLatin1String("read")) {
+                count(*c);
+            } else if (action == QLatin1String("change")) {
+                c->Execute(insertLine(QStringLiteral("NEW")));
+            } else {
+                Transaction transaction(*c);
+                c->Queue(insertLine(QStringLiteral("NEW")));
+                count(*c);
+            }
+        });
+        QVERIFY(lost);
+        QVERIFY2(lost->description().endsWith(said + QStringLiteral(" The connection has been "
+                                                                    "made again: please try "
+                                                                    "once more.")),
+                 qPrintable(lost->description()));
+    }
+
     // With backslashes read as escapes by the server's default, a value with backslashes and
     // quote marks is still stored exactly as typed and never changes the statement; also on the
     // session made again after the connection was lost.
