@@ -20,14 +20,20 @@ namespace db {
 Statement SqlServerDialect::translate(const QString &tsql, const QVariantList &params) const
 {
     if (!m_hasNumberedColumn) {
+        // The numbering's statements, on a table made before it had the numbered column.
         static const QString numbered = QStringLiteral(
             "select (max(documentno) + 1) as docnum from inventory..tbinvwithdrawrequest");
-        if (tsql.simplified().toLower() == numbered)
-            return {QStringLiteral("Select (max(Cast(DocumentNumber as int)) + 1) as DocNum From "
-                                   "INVENTORY..tbInvWithdrawRequest"),
-                    params,
-                    {},
-                    {}};
+        static const QString linesUnderNext = QStringLiteral(
+            "select count(*) from inventory..tbinvwithdrawrequest where documentnumber = (select "
+            "cast(isnull(max(documentno), 0) + 1 as varchar(10)) from "
+            "inventory..tbinvwithdrawrequest)");
+        const QString lowered = tsql.simplified().toLower();
+        if (lowered == numbered || lowered == linesUnderNext) {
+            QString sql = tsql;
+            sql.replace(QLatin1String("max(DocumentNo)"),
+                        QLatin1String("max(Cast(DocumentNumber as int))"), Qt::CaseInsensitive);
+            return {sql, params, {}, {}};
+        }
     }
     return {tsql, params, {}, {}};
 }

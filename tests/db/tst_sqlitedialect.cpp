@@ -83,6 +83,16 @@ private slots:
         QCOMPARE(d.translate(numbering, {}).sql,
                  QStringLiteral("Select (max(Cast(DocumentNumber as int)) + 1) as DocNum From "
                                 "INVENTORY..tbInvWithdrawRequest"));
+        // The check that the next number holds no lines reads the same number.
+        const QString linesUnderNext = QStringLiteral(
+            "Select Count(*) From INVENTORY..tbInvWithdrawRequest Where DocumentNumber = (Select "
+            "Cast(IsNull(max(DocumentNo), 0) + 1 As varchar(10)) From "
+            "INVENTORY..tbInvWithdrawRequest)");
+        QCOMPARE(d.translate(linesUnderNext, {}).sql,
+                 QStringLiteral("Select Count(*) From INVENTORY..tbInvWithdrawRequest Where "
+                                "DocumentNumber = (Select Cast(IsNull(max(Cast(DocumentNumber as "
+                                "int)), 0) + 1 As varchar(10)) From "
+                                "INVENTORY..tbInvWithdrawRequest)"));
     }
 
     void rewrites_data()
