@@ -10,6 +10,7 @@
 #include "platform/ui/locationcombo.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/serverwaitindicator.h"
+#include "platform/ui/storableinput.h"
 #include "request/frmMain.h"
 
 #include <QTimer>
@@ -40,6 +41,8 @@ bool Main()
     installLookups();
     // A wait for the database server is shown on the window, and no input is taken meanwhile.
     ui::ServerWaitIndicator::install();
+    // Every field takes only text the database stores as it is shown.
+    ui::StorableInput::install();
     setCurrentUser(std::make_unique<clsCurrentUser>());
     // Enter moves the focus through the window's own key handling; no keystroke object is needed.
     objCurrentUser->setPasswordDeptCode(QStringLiteral("4"));

@@ -9,6 +9,7 @@
 #include "platform/db/sqlitestatements.h"
 #include "platform/db/sqllog.h"
 #include "platform/db/tsqltokens.h"
+#include "platform/storabletext.h"
 
 #include <QAtomicInt>
 #include <QDeadlineTimer>
@@ -177,6 +178,25 @@ QString joined(const QStringList &statements)
         parts << statement;
     }
     return parts.join(QLatin1String("\n;\n"));
+}
+
+// The bound values with every text made storable (platform/storabletext.h); the list itself,
+// shared, when all of them are already.
+QVariantList storableValues(const QVariantList &params)
+{
+    QVariantList out;
+    for (qsizetype i = 0; i < params.size(); ++i) {
+        const QVariant &value = params.at(i);
+        if (value.typeId() != QMetaType::QString)
+            continue;
+        const auto *text = static_cast<const QString *>(value.constData());
+        if (isStorableText(*text))
+            continue;
+        if (out.isEmpty())
+            out = params;
+        out[i] = storableText(*text);
+    }
+    return out.isEmpty() ? params : out;
 }
 
 } // namespace
@@ -853,8 +873,9 @@ Statement Connection::translated(const QString &sql, const QVariantList &params)
     }
 }
 
-Recordset Connection::Execute(const QString &sql, int *recordsAffected)
+Recordset Connection::Execute(const QString &written, int *recordsAffected)
 {
+    const QString sql = storableText(written);
     refuseWhileWaiting(sql);
     qCDebug(lcSql).noquote() << withoutSecrets(sql);
     if (!d->prefetched.isEmpty()) {
@@ -877,7 +898,8 @@ void Connection::beginPrefetch(const QStringList &statements)
     if (!d->postgres || d->inTransaction || d->waiting)
         return;
     QStringList missing;
-    for (const QString &sql : statements) {
+    for (const QString &written : statements) {
+        const QString sql = storableText(written); // as Execute will look it up
         if (!d->prefetched.contains(sql) && !missing.contains(sql))
             missing << sql;
     }
@@ -912,8 +934,9 @@ void Connection::endPrefetch()
         d->prefetched.clear();
 }
 
-void Connection::Queue(const QString &sql)
+void Connection::Queue(const QString &written)
 {
+    const QString sql = storableText(written);
     refuseWhileWaiting(sql);
     qCDebug(lcSql).noquote() << withoutSecrets(sql);
     d->prefetched.clear();
@@ -924,8 +947,11 @@ void Connection::Queue(const QString &sql)
         run(sql, statement, nullptr);
 }
 
-QVector<Recordset> Connection::ExecuteAll(const QStringList &statements)
+QVector<Recordset> Connection::ExecuteAll(const QStringList &written)
 {
+    QStringList statements = written;
+    for (QString &sql : statements)
+        sql = storableText(sql);
     refuseWhileWaiting(statements.value(0));
     QVector<Statement> translatedStatements;
     for (const QString &sql : statements) {
@@ -950,8 +976,10 @@ QVector<Recordset> Connection::ExecuteAll(const QStringList &statements)
     return sendPostgres(batch, nullptr);
 }
 
-Recordset Connection::query(const QString &sql, const QVariantList &params)
+Recordset Connection::query(const QString &written, const QVariantList &given)
 {
+    const QString sql = storableText(written);
+    const QVariantList params = storableValues(given);
     refuseWhileWaiting(sql);
     qCDebug(lcSql).noquote() << withoutSecrets(sql) << "-- with" << params.size()
                              << "bound value(s)";
@@ -960,8 +988,10 @@ Recordset Connection::query(const QString &sql, const QVariantList &params)
     return run(sql, statement, nullptr);
 }
 
-int Connection::execute(const QString &sql, const QVariantList &params)
+int Connection::execute(const QString &written, const QVariantList &given)
 {
+    const QString sql = storableText(written);
+    const QVariantList params = storableValues(given);
     refuseWhileWaiting(sql);
     qCDebug(lcSql).noquote() << withoutSecrets(sql) << "-- with" << params.size()
                              << "bound value(s)";
@@ -1037,7 +1067,7 @@ void Connection::runScript(const QString &script)
 {
     refuseWhileWaiting(script);
     for (const QString &statement : splitStatements(script))
-        run(QString(), statement, {}, nullptr);
+        run(QString(), storableText(statement), {}, nullptr);
     if (d->translating)
         refreshTextColumns();
 }

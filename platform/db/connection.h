@@ -42,6 +42,13 @@ struct WaitState
 
 // The one open database connection. The program speaks T-SQL to it; the dialect chosen by the
 // server's DBMS name carries each statement over. Every failure is a DbError naming the cause.
+//
+// Text reaches every engine storable (platform/storabletext.h), the same on each: a statement's
+// text and its bound text values that are not are made so before any engine sees them. An
+// unpaired surrogate becomes U+FFFD and a byte-order mark (U+FEFF, U+FFFE) is removed, so that
+// SQLite reads no other text than the program wrote; a NUL is removed, so that no engine ends a
+// value at it (PostgreSQL would store only what comes before it) and no value is cut short
+// silently. The window's fields already give only storable text; this is the net under the rest.
 class Connection
 {
 public:

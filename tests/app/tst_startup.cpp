@@ -7,13 +7,16 @@
 #include "platform/session/clsCurrentUser.h"
 #include "platform/session/databasedialog.h"
 #include "platform/session/sessionsettings.h"
+#include "platform/ui/locationcombo.h"
 #include "platform/ui/msgbox.h"
 #include "request/frmMain.h"
 #include "serverdatabase.h"
 #include "startup/startup.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QDialog>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -108,6 +111,35 @@ private slots:
         QCOMPARE(InventoryTypeAccess, QStringLiteral("A"));
         // The next sign-in offers the same employee.
         QCOMPARE(SessionSettings::load().lastEmployee, QStringLiteral("E01"));
+    }
+
+    // From the first window on, every field shows what the user pastes or composes in the form
+    // the database stores: the sign-in dialog's fields, the request window's editable location
+    // combo.
+    void fieldsTakeStorableTextFromTheStart()
+    {
+        const QString given =
+            QChar(0xFEFF) + QStringLiteral("E0") + QChar(0xD83D) + QChar(0) + QStringLiteral("1");
+        const QString shown =
+            QStringLiteral("E0") + QChar(QChar::ReplacementCharacter) + QStringLiteral("1");
+        QApplication::clipboard()->setText(given);
+        QString signInShown;
+        ui::test::whenModal([&](QWidget *dialog) {
+            auto *id = dialog->findChild<QLineEdit *>(QStringLiteral("txtEmployeeID"));
+            QTest::keyClick(id, Qt::Key_V, Qt::ControlModifier);
+            signInShown = id->text();
+            signIn(dialog, QStringLiteral("E01"), QStringLiteral("DEMO"));
+        });
+        QVERIFY(Main());
+        QCOMPARE(signInShown, shown);
+        auto *window = qobject_cast<frmMain *>(MainWindow());
+        QVERIFY(window && window->cboLocation && window->cboLocation->lineEdit());
+        QLineEdit *location = window->cboLocation->lineEdit();
+        location->clear();
+        QInputMethodEvent composed;
+        composed.setCommitString(given);
+        QApplication::sendEvent(window->cboLocation, &composed);
+        QCOMPARE(location->text(), shown);
     }
 
     void wrongPasswordMayBeRetried()

@@ -117,6 +117,74 @@ private slots:
             QStringList{QStringLiteral("4")});
     }
 
+    // Text SQLite would read otherwise than it was written (UTF-16 it takes as a pair, a
+    // byte-order mark), or an engine would cut at a NUL, reaches every engine in its storable
+    // form, the same on each: written into a statement through the quote helper or bound, it is
+    // stored, found and given back so.
+    void unstorableTextStoredInItsStorableForm_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("stored");
+        const QChar high(0xD83D);
+        const QChar low(0xDE00);
+        const QChar replacement(QChar::ReplacementCharacter);
+        QTest::newRow("high surrogate before a quote")
+            << QStringLiteral("A") + high + QStringLiteral("'B")
+            << QStringLiteral("A") + replacement + QStringLiteral("'B");
+        QTest::newRow("high surrogate at the end")
+            << QStringLiteral("AB") + high << QStringLiteral("AB") + replacement;
+        QTest::newRow("low surrogate alone")
+            << QStringLiteral("A") + low + QStringLiteral("B")
+            << QStringLiteral("A") + replacement + QStringLiteral("B");
+        QTest::newRow("leading byte-order mark")
+            << QChar(0xFEFF) + QStringLiteral("AB") << QStringLiteral("AB");
+        QTest::newRow("leading swapped byte-order mark")
+            << QChar(0xFFFE) + QStringLiteral("AB") << QStringLiteral("AB");
+        QTest::newRow("NUL inside")
+            << QStringLiteral("AB") + QChar(0) + QStringLiteral("CD") << QStringLiteral("ABCD");
+        QTest::newRow("pair kept") << QStringLiteral("A") + high + low + QStringLiteral("'B")
+                                   << QStringLiteral("A") + high + low + QStringLiteral("'B");
+    }
+
+    void unstorableTextStoredInItsStorableForm()
+    {
+        QFETCH(QString, value);
+        QFETCH(QString, stored);
+        QFETCH_GLOBAL(QString, transport);
+        if (transport == QLatin1String("odbc") &&
+            std::any_of(stored.cbegin(), stored.cend(), [](QChar c) { return c.isSurrogate(); }))
+            QSKIP("The SQLite ODBC driver misreads a character beyond the first 65,536 even when "
+                  "it is written as a proper pair.");
+        auto c = open();
+        c->Execute(QStringLiteral(
+                       "Insert INVENTORY..tbInvLocation (LocationID, Location) Values ('40', '") +
+                   sqlText(value) + QStringLiteral("')"));
+        QCOMPARE(c->execute(
+                     QStringLiteral("Insert INVENTORY..tbInvLocation (LocationID, Location) Values "
+                                    "(?, ?)"),
+                     {QStringLiteral("41"), value}),
+                 1);
+        const QStringList both{QStringLiteral("40|") + stored, QStringLiteral("41|") + stored};
+        QCOMPARE(testsupport::rows(*c, QStringLiteral("Select LocationID, Location From "
+                                                      "INVENTORY..tbInvLocation Where LocationID "
+                                                      "In ('40', '41') Order By LocationID")),
+                 both);
+        // Found by what was written, and by the stored form itself: nothing unseen (a
+        // byte-order mark the reading drops) was kept.
+        for (const QString &sought : {value, stored})
+            QCOMPARE(testsupport::rows(*c, QStringLiteral("Select LocationID, Location From "
+                                                          "INVENTORY..tbInvLocation Where "
+                                                          "Location = '") +
+                                               sqlText(sought) +
+                                               QStringLiteral("' Order By LocationID")),
+                     both);
+        Recordset bound = c->query(QStringLiteral("Select Location From INVENTORY..tbInvLocation "
+                                                  "Where Location = ? Order By LocationID"),
+                                   {value});
+        QCOMPARE(bound.RecordCount(), 2);
+        QCOMPARE(bound.Fields(QStringLiteral("Location")).toText(), stored);
+    }
+
     void textComparesWithoutCase()
     {
         auto c = open();

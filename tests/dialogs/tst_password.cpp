@@ -1,5 +1,7 @@
 // The authorization dialog: who is accepted, the keys, the retry after a wrong password, a fresh
-// start on every showing, and typed SQL that stays a value.
+// start on every showing, typed SQL that stays a value, and a password that never travels in a
+// statement's text. Every case runs on the embedded file and on the PostgreSQL test server.
+#include "serverdatabase.h"
 #include "testsupport.h"
 
 #include "app/modEncryption.h"
@@ -66,8 +68,11 @@ private:
     static void type(QLineEdit *box, const QString &text) { QTest::keyClicks(box, text); }
 
 private slots:
+    void initTestCase_data() { testsupport::addEngineRows(); }
+
     void init()
     {
+        INVENTORY_USE_ENGINE_OF_ROW();
         m_messages = std::make_unique<ui::ScopedRecordingResponder>();
         m_session = std::make_unique<testsupport::Session>(fixture());
     }
@@ -134,6 +139,58 @@ private slots:
                      "value(s)")});
         // The values are bound: the stored password form is in no statement text or log.
         QVERIFY(!log.statements().join(QLatin1Char(' ')).contains(stored));
+    }
+
+    // Neither the password nor its stored form is in the text of any statement the lookup sends,
+    // whether the verification succeeds or fails: not in the program's log, and on the server
+    // not in what another session of the shared role sees of it (pg_stat_activity).
+    void lookupSendsNoPassword_data()
+    {
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("accepted") << "NURSE" << true;
+        QTest::newRow("refused") << "NURSES" << false;
+    }
+
+    void lookupSendsNoPassword()
+    {
+        QFETCH(QString, password);
+        QFETCH(bool, accepted);
+        const QString stored =
+            modEncryption::EncryptText(QStringLiteral("E"), modEncryption::PasswordKey, password);
+        const bool server = testsupport::currentEngine() == testsupport::Engine::PostgreSQL;
+        QString backend;
+        if (server) {
+            backend = m_session->connection()
+                          .query(QStringLiteral("Select pg_backend_pid() As pid"), {})
+                          .Fields(QStringLiteral("pid"))
+                          .toText();
+        }
+
+        QStringList logged;
+        {
+            testsupport::SqlLog log;
+            QCOMPARE(frmDeletePassword::instance().GetPassword(QStringLiteral("E02"), password),
+                     accepted);
+            logged = log.statements();
+        }
+        QCOMPARE(logged.size(), 1);
+        QVERIFY2(!logged.first().contains(password) && !logged.first().contains(stored),
+                 qPrintable(logged.first()));
+
+        if (server) {
+            // The statement as the server holds it, read by another session.
+            auto observer = testsupport::openTarget(testsupport::targetOf(m_session->connection()));
+            const QString seen =
+                observer
+                    ->query(QStringLiteral("Select query From pg_stat_activity Where pid = ?"),
+                            {backend.toInt()})
+                    .Fields(QStringLiteral("query"))
+                    .toText();
+            QVERIFY2(seen.contains(QLatin1String("tbpasswordmain"), Qt::CaseInsensitive),
+                     qPrintable(seen));
+            QVERIFY2(!seen.contains(password) && !seen.contains(stored), qPrintable(seen));
+        }
     }
 
     void looks()
@@ -258,7 +315,9 @@ private slots:
         });
         QVERIFY(watch->acted);
         QCOMPARE(m_messages->count(), 1);
-        QVERIFY2(m_messages->messages().first().text.contains(QLatin1String("no such table")),
+        // The engine's own words, naming the missing table.
+        QVERIFY2(m_messages->messages().first().text.contains(QLatin1String("tbpasswordmain"),
+                                                              Qt::CaseInsensitive),
                  qPrintable(m_messages->messages().first().text));
         QVERIFY(!frmDeletePassword::instance().OKCharge());
     }

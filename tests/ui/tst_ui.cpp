@@ -1,19 +1,26 @@
 // The UI seams: the message service and its recording responder, the helper that answers modal
-// dialogs, the grid wrapper with its header row, twips and current cell, and the hourglass guard.
+// dialogs, the grid wrapper with its header row, twips and current cell, the hourglass guard, and
+// the edge where typed text enters the program.
 #include "testsupport.h"
 
 #include "platform/error.h"
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/hourglass.h"
 #include "platform/ui/msgbox.h"
+#include "platform/ui/storableinput.h"
 
+#include <QClipboard>
+#include <QComboBox>
 #include <QDialog>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QVBoxLayout>
 
 #include <stdexcept>
 
@@ -535,6 +542,91 @@ private slots:
         } catch (const std::runtime_error &) {
         }
         QCOMPARE(QApplication::overrideCursor(), nullptr);
+    }
+
+    // --- typed text -----------------------------------------------------------------------------
+
+    // What the user pastes or composes (an input method's text; a key alone never brings these
+    // characters) into any line edit, a dialog's or an editable combo's, is shown in the form the
+    // database stores, the cursor where the text put it; whoever follows the field's edits hears
+    // that form last.
+    void typedTextShownAsStored_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<bool>("pasted");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("cursor");
+        const QChar high(0xD83D);
+        const QChar low(0xDE00);
+        const QChar replacement(QChar::ReplacementCharacter);
+        QTest::newRow("composed high surrogate, then a quote")
+            << "edit" << false << QStringLiteral("A") + high + QStringLiteral("'B")
+            << QStringLiteral("[A") + replacement + QStringLiteral("'B]") << 5;
+        QTest::newRow("composed low surrogate")
+            << "combo" << false << QStringLiteral("A") + low
+            << QStringLiteral("[A") + replacement + QStringLiteral("]") << 3;
+        QTest::newRow("pasted byte-order mark and NUL")
+            << "edit" << true
+            << QChar(0xFEFF) + QStringLiteral("A") + QChar(0) + QStringLiteral("B")
+            << QStringLiteral("[AB]") << 3;
+        QTest::newRow("pasted swapped byte-order mark and high surrogate")
+            << "combo" << true << QChar(0xFFFE) + QStringLiteral("AB") + high
+            << QStringLiteral("[AB") + replacement + QStringLiteral("]") << 4;
+        QTest::newRow("pasted into a field with a validator of its own")
+            << "checked" << true << QChar(0xFEFF) + QStringLiteral("A") + high
+            << QStringLiteral("[A") + replacement + QStringLiteral("]") << 3;
+        QTest::newRow("pasted pair kept")
+            << "edit" << true << QString(high) + low
+            << QStringLiteral("[") + high + low + QStringLiteral("]") << 3;
+    }
+
+    void typedTextShownAsStored()
+    {
+        QFETCH(QString, field);
+        QFETCH(bool, pasted);
+        QFETCH(QString, input);
+        QFETCH(QString, shown);
+        QFETCH(int, cursor);
+        ui::StorableInput::install();
+        QDialog dialog;
+        auto *layout = new QVBoxLayout(&dialog);
+        auto *edit = new QLineEdit(&dialog);
+        auto *combo = new QComboBox(&dialog);
+        combo->setEditable(true);
+        auto *checked = new QLineEdit(&dialog);
+        checked->setValidator(
+            new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[^#]*")), checked));
+        layout->addWidget(edit);
+        layout->addWidget(combo);
+        layout->addWidget(checked);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QLineEdit *box = field == QLatin1String("combo")  ? combo->lineEdit()
+                         : field == QLatin1String("edit") ? edit
+                                                          : checked;
+        QWidget *target = field == QLatin1String("combo") ? static_cast<QWidget *>(combo) : box;
+        box->setText(QStringLiteral("[]"));
+        box->setCursorPosition(1);
+        QSignalSpy edits(box, &QLineEdit::textEdited);
+        if (pasted) {
+            QApplication::clipboard()->setText(input);
+            QTest::keyClick(target, Qt::Key_V, Qt::ControlModifier);
+        } else {
+            QInputMethodEvent composed;
+            composed.setCommitString(input);
+            QApplication::sendEvent(target, &composed);
+        }
+        QCOMPARE(box->text(), shown);
+        QCOMPARE(box->cursorPosition(), cursor);
+        QVERIFY(!edits.isEmpty());
+        QCOMPARE(edits.last().first().toString(), shown);
+        if (box == checked) {
+            // Its own validator still has its say.
+            QApplication::clipboard()->setText(QStringLiteral("#"));
+            QTest::keyClick(target, Qt::Key_V, Qt::ControlModifier);
+            QCOMPARE(box->text(), shown);
+        }
     }
 };
 
