@@ -40,9 +40,10 @@ db::Connection &sessionConnection(const QString &dialogName);
 void place(QWidget *widget, int left, int top, int width, int height);
 
 // Runs a shared search dialog the caller has given its search text: the load searches at once; a
-// single match gives its code without showing the dialog, otherwise the user chooses. The dialog
-// is unloaded on every way out, a failure included; PubLookupCode then holds the chosen code, ""
-// when none was chosen.
+// single match gives its code without showing the dialog, a dialog with nothing to offer
+// (foundNothing()) is not shown either, otherwise the user chooses. The dialog is unloaded on
+// every way out, a failure included; PubLookupCode then holds the chosen code, "" when none was
+// chosen.
 template <class Dialog> void chooseCode(Dialog &dialog)
 {
     const struct Unload
@@ -52,7 +53,7 @@ template <class Dialog> void chooseCode(Dialog &dialog)
     dialog.Form_Load();
     if (dialog.blnExactMatch)
         modInventory::PubLookupCode = dialog.SearchString();
-    else
+    else if (!dialog.foundNothing())
         dialog.exec();
 }
 

@@ -49,9 +49,25 @@ void frmItemLookup::unload()
     g_shared.unload();
 }
 
+namespace {
+bool g_lastFoundNothing = false;
+} // namespace
+
+bool frmItemLookup::foundNothing() const
+{
+    g_lastFoundNothing = !blnExactMatch && m_searchFoundNothing;
+    return g_lastFoundNothing;
+}
+
+bool frmItemLookup::lastChoiceFoundNothing()
+{
+    return g_lastFoundNothing;
+}
+
 void frmItemLookup::choose(const QString &text, const QString &locationName,
                            const QString &locationCode)
 {
+    g_lastFoundNothing = false;
     frmItemLookup &lookup = instance();
     lookup.setLocationName(locationName);
     lookup.setLocationCode(locationCode);
@@ -225,6 +241,7 @@ QString frmItemLookup::chooseStatement(const QString &text, const QString &locat
 bool frmItemLookup::SearchProducts(const QString &text, int maxRows)
 {
     bool found = false;
+    m_searchFoundNothing = false;
     lblMore->hide();
     try {
         const QString sql = searchStatement(text, maxRows);
@@ -238,6 +255,7 @@ bool frmItemLookup::SearchProducts(const QString &text, int maxRows)
             grdLookup->unbind();
             grdLookup->Clear();
             grdLookup->setRows(2);
+            m_searchFoundNothing = true;
             return false;
         }
 

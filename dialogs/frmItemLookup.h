@@ -57,6 +57,10 @@ public:
 
     // True once a search since the last Form_Load found exactly one product.
     bool blnExactMatch = false;
+    // True when the search at load found no product: the dialog is not shown, and the caller
+    // says so (lastChoiceFoundNothing()).
+    bool foundNothing() const;
+    static bool lastChoiceFoundNothing();
 
     // Resets the result, shows the location and the search text, and runs the search.
     void Form_Load();
@@ -112,7 +116,8 @@ private:
     QString m_locationName;
     QString m_locationCode;
     db::Recordset m_rsLookup;
-    bool m_loading = false; // Form_Load fills the search box without searching twice
+    bool m_searchFoundNothing = false; // the last search ran and listed no product
+    bool m_loading = false;            // Form_Load fills the search box without searching twice
     QString m_supplyingCode;
     QString m_requestingCode;
 };

@@ -49,6 +49,8 @@ public:
     void setSearchString(const QString &text) { m_searchString = text; }
     // The search at load found exactly one row.
     bool blnExactMatch = false;
+    // The code lookups are shown even when empty: the user searches again in them.
+    bool foundNothing() const { return false; }
 
     // The load: empties PubLookupCode, sets the caption and runs the first search.
     void Form_Load();

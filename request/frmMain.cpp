@@ -20,6 +20,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -69,8 +71,26 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     connectPrinting();
     connectKeeping();
     qApp->installEventFilter(this);
-    resize(1240, 780);
+    // What an action did, said without a message box to dismiss.
+    statusBar()->setObjectName(QStringLiteral("statusBar"));
+    fitToScreen();
     guarded([this] { Form_Load(); });
+}
+
+void frmMain::fitToScreen()
+{
+    // 1240 x 780 where the screen has room, centred on it; maximised on a smaller screen (or a
+    // larger scale), where the grids give up their rows first.
+    const QRect room = screen()->availableGeometry();
+    const QSize wanted = QSize(1240, 780).expandedTo(minimumSizeHint());
+    if (wanted.width() > room.width() || wanted.height() > room.height()) {
+        resize(room.size());
+        move(room.topLeft());
+        setWindowState(windowState() | Qt::WindowMaximized);
+        return;
+    }
+    resize(wanted);
+    move(room.center() - QPoint(wanted.width() / 2, wanted.height() / 2));
 }
 
 frmMain::~frmMain()
@@ -94,11 +114,11 @@ void frmMain::buildWindow()
     cboTargetLocation->setMinimumWidth(330);
     cboLocation->setMinimumWidth(330);
     auto *locations = new QGridLayout(vkFrame3);
-    locations->addWidget(label(QStringLiteral("Department From"), "Label1(3)", cboTargetLocation),
+    locations->addWidget(label(QStringLiteral("Department &From"), "Label1(3)", cboTargetLocation),
                          0, 0);
     locations->addWidget(cboTargetLocation, 0, 1);
     locations->addWidget(label(QStringLiteral("(Department you're from)"), "Label2"), 0, 2);
-    locations->addWidget(label(QStringLiteral("Request to Location"), "Label1(6)", cboLocation), 1,
+    locations->addWidget(label(QStringLiteral("Re&quest to Location"), "Label1(6)", cboLocation), 1,
                          0);
     locations->addWidget(cboLocation, 1, 1);
     locations->addWidget(label(QStringLiteral("(Department you're requesting to)"), "Label3"), 1,
@@ -117,7 +137,7 @@ void frmMain::buildWindow()
     cmdDeleteReq = button(QStringLiteral("&Delete"), "cmdDeleteReq");
     cmdExit = button(QStringLiteral("E&xit"), "cmdExit");
     cmdView = button(QStringLiteral("&View"), "cmdView");
-    chkPrint = named(new QCheckBox(QStringLiteral("Print Short")), "chkPrint");
+    chkPrint = named(new QCheckBox(QStringLiteral("Print S&hort")), "chkPrint");
     chkPrint->setVisible(false);
     for (QWidget *w : {static_cast<QWidget *>(cmdNew), static_cast<QWidget *>(cmdEdit),
                        static_cast<QWidget *>(cmdDeleteReq), static_cast<QWidget *>(cmdExit),
@@ -154,8 +174,8 @@ QWidget *frmMain::buildListTab()
     auto *layout = new QVBoxLayout(tab);
     auto *filters = new QHBoxLayout;
     optOptions[0] = named(new QRadioButton(QStringLiteral("Pending")), "optOptions(0)");
-    optOptions[1] = named(new QRadioButton(QStringLiteral("Processed")), "optOptions(1)");
-    chkverified = named(new QCheckBox(QStringLiteral("Verified")), "chkverified");
+    optOptions[1] = named(new QRadioButton(QStringLiteral("Pr&ocessed")), "optOptions(1)");
+    chkverified = named(new QCheckBox(QStringLiteral("Verif&ied")), "chkverified");
     optOptions[0]->setChecked(true);
     filters->addWidget(optOptions[0]);
     filters->addWidget(optOptions[1]);
@@ -165,6 +185,10 @@ QWidget *frmMain::buildListTab()
     layout->addLayout(filters);
     grdListing = named(new ui::FlexGrid, "grdListing");
     layout->addWidget(grdListing, 1);
+    // An empty list says so, under the filters.
+    lblEmptyList = label(QString(), "lblEmptyList");
+    lblEmptyList->setVisible(false);
+    layout->insertWidget(1, lblEmptyList);
     return tab;
 }
 
@@ -210,7 +234,7 @@ QGroupBox *frmMain::buildRequestHeader()
     lblFinal->setVisible(false);
     header->addWidget(lblFinal, 0, 4, Qt::AlignRight);
     header->setColumnStretch(4, 1);
-    header->addWidget(label(QStringLiteral("Justification of Request:"), "Label1(2)", txtRemarks),
+    header->addWidget(label(QStringLiteral("&Justification of Request:"), "Label1(2)", txtRemarks),
                       1, 0);
     header->addWidget(txtRemarks, 1, 1, 1, 4);
     return vkFrame4;
@@ -233,10 +257,10 @@ QGroupBox *frmMain::buildLineEntry()
     for (QLineEdit *number : {txtWithdraw, txtUnitCost, txtTotalCost})
         number->setAlignment(Qt::AlignRight);
     lblForRetail = label(QStringLiteral("For Retail?"), "Label1(13)");
-    optConsumed[0] = named(new QRadioButton(QStringLiteral("Yes")), "optConsumed(0)");
-    optConsumed[1] = named(new QRadioButton(QStringLiteral("No")), "optConsumed(1)");
+    optConsumed[0] = named(new QRadioButton(QStringLiteral("&Yes")), "optConsumed(0)");
+    optConsumed[1] = named(new QRadioButton(QStringLiteral("N&o")), "optConsumed(1)");
     optConsumed[0]->setChecked(true);
-    chkAdS = named(new QCheckBox(QStringLiteral("ADS Stock")), "chkAdS");
+    chkAdS = named(new QCheckBox(QStringLiteral("ADS Stoc&k")), "chkAdS");
     lblADSStock = label(QString(), "lblADSStock");
     chkAdS->setVisible(false);
     lblADSStock->setVisible(false);
@@ -325,9 +349,9 @@ QVBoxLayout *frmMain::buildRequestButtons()
 {
     auto *buttons = new QVBoxLayout;
     cmdCancel = button(QStringLiteral("&Cancel"), "cmdCancel");
-    cmdVerify = button(QStringLiteral("&Verify/Save"), "cmdVerify");
+    cmdVerify = button(QStringLiteral("Ve&rify/Save"), "cmdVerify");
     cmdSave = button(QStringLiteral("&Save"), "cmdSave");
-    cmdVerified = button(QStringLiteral("&Save/Verify"), "cmdVerified");
+    cmdVerified = button(QStringLiteral("Save/Ver&ify"), "cmdVerified");
     cmdVerified->setVisible(false);
     for (QPushButton *b : {cmdSave, cmdVerify, cmdCancel, cmdVerified}) {
         b->setMinimumHeight(40);
@@ -342,7 +366,7 @@ QHBoxLayout *frmMain::buildLineTotals()
 {
     auto *totals = new QHBoxLayout;
     cmdAdd = button(QStringLiteral("&Add"), "cmdAdd");
-    cmdDelete = button(QStringLiteral("&Delete"), "cmdDelete");
+    cmdDelete = button(QStringLiteral("De&lete"), "cmdDelete");
     txtLineCounter = display("txtLineCounter");
     txtLineCounter->setMaximumWidth(110);
     txtLineCounter->setAlignment(Qt::AlignCenter);
@@ -351,7 +375,12 @@ QHBoxLayout *frmMain::buildLineTotals()
     txtTotalCounter->setAlignment(Qt::AlignRight);
     totals->addWidget(cmdAdd);
     totals->addWidget(cmdDelete);
-    totals->addStretch(1);
+    // How the lines grid is worked from the keyboard.
+    auto *hint = label(QStringLiteral("Enter corrects a line; Delete or . removes it; Ctrl+Z puts "
+                                      "it back"),
+                       "lblLineKeys");
+    hint->setWordWrap(true);
+    totals->addWidget(hint, 1);
     totals->addWidget(label(QStringLiteral("Line"), "lblLine"));
     totals->addWidget(txtLineCounter);
     totals->addSpacing(12);
@@ -522,6 +551,13 @@ bool frmMain::checkFailedFieldAgain()
 
 bool frmMain::handleKeyPreview(QWidget *target, QKeyEvent *event)
 {
+    // Enter on a listed request opens it, as a double-click does.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        !(event->modifiers() & (Qt::AltModifier | Qt::ControlModifier)) &&
+        (target == grdListing || grdListing->isAncestorOf(target))) {
+        emit grdListing->DblClick();
+        return true;
+    }
     // The detail grid handles its own keys while it has the focus.
     if (!m_keyPreview || target == grdDetails || grdDetails->isAncestorOf(target))
         return false;

@@ -4,6 +4,7 @@
 #include <QMainWindow>
 
 #include <optional>
+#include <utility>
 
 #include <functional>
 
@@ -76,6 +77,9 @@ public:
     static QString nextNumberStatement();
     bool Verify_DocumentNumber(const QString &strDocNum);
     void cmdNew_Click();
+    // The department a new request is from, and the start of a new request from it.
+    QString ownDepartment();
+    void startFromOwnDepartment();
     void cmdEdit_Click();
     void cmdCancel_Click();
     void cmdExit_Click();
@@ -91,6 +95,13 @@ public:
     void ShowLineCounter();
     // Writes the entry fields into the current row; appends the next empty row after the last.
     void StoreLine();
+    // Puts back the line Delete or "." removed last (Ctrl+Z in the lines grid).
+    void undoLineRemoval();
+    // Sized and placed for the screen the window opens on.
+    void fitToScreen();
+    // After a save or verification: the list it belongs to, the request selected, and what was
+    // done in the status line.
+    void showSaved(const QString &number, const QString &said);
     void cmdAdd_Click();
     void cmdDelete_Click();
     void grdDetails_DblClick();
@@ -189,6 +200,7 @@ public:
     QLineEdit *txtProdCode = nullptr;
     QPushButton *cmdCode = nullptr;
     QLineEdit *txtProdName = nullptr;
+    QLabel *lblEmptyList = nullptr; // "No pending requests." when the list is empty
     QLineEdit *txtWithdraw = nullptr;
     QLineEdit *txtUnitCost = nullptr;
     QLineEdit *txtTotalCost = nullptr;
@@ -347,10 +359,23 @@ private:
     const ui::LocationCombo *m_resolvedAt = nullptr;
     QString m_resolvedTag;
     bool m_itemResolved = false;
-    QString
-        m_readOnlyReason;  // why the request shown cannot be saved from the window; empty if it can
-    QString m_finalStatus; // "P" or "D" when the request shown is processed or cancelled
-    QDateTime m_startDate; // the server's time of start-up
+    // The line removed last, for Ctrl+Z: its row and cells.
+    struct RemovedLine
+    {
+        int row = 0;
+        QStringList cells;
+    };
+    std::optional<RemovedLine> m_removedLine;
+    QString m_lastVerifiedBy; // who verified in the last Verify/Save
+    // Why the request shown cannot be saved from the window; empty when it can.
+    QString m_readOnlyReason;
+    // Where a new request starts: the supplying location at start-up (name, code), and the
+    // department the clerk chose last.
+    std::pair<QString, QString> m_startSupply;
+    QString m_lastDepartment;
+    std::optional<QString> m_ownDepartmentId; // the clerk's department code, once read
+    QString m_finalStatus;       // "P" or "D" when the request shown is processed or cancelled
+    QDateTime m_startDate;       // the server's time of start-up
     qint64 m_serverOffsetMs = 0; // the server's clock minus the workstation's, at start-up
     bool m_unsaved = false;      // the Details tab holds work no save has stored
     bool m_exitConfirmed = false;

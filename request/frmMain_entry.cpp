@@ -36,7 +36,7 @@ db::Connection &connection()
     return *objCurrentUser->sqlconnection();
 }
 
-const QString CostPattern = QStringLiteral("########0.0000");
+const QString CostPattern = QStringLiteral("###,###,##0.0000"); // money, as everywhere
 
 // The kit the item code stands for, when it is an active kit's code.
 QString kitStatement(const QString &code)
@@ -125,7 +125,20 @@ bool frmMain::txtProdCode_Validate()
         blnBrowseItem = false;
         if (!found) {
             // Nothing chosen: a code no item answers to keeps no other item's values beside it.
+            // When nothing answers to it at all, the clerk is told at once, with no empty search
+            // window first, and types the code again.
+            const bool nothing = frmItemLookup::lastChoiceFoundNothing() && !entryResolved();
             forgetUnresolvedCode();
+            if (nothing && !search.isEmpty()) {
+                ui::MsgBox(QStringLiteral("No product %1 at %2 for %3")
+                               .arg(typed, cboLocation->currentText().trimmed(),
+                                    cboTargetLocation->currentText().trimmed()),
+                           ui::Buttons::OK, ui::Icon::Exclamation, QStringLiteral("MESSAGE"));
+                txtProdCode->setText(typed);
+                txtProdCode->setFocus();
+                txtProdCode->selectAll();
+                return false;
+            }
             return true;
         }
         txtProdCode->setText(item.ItemID());
@@ -310,8 +323,8 @@ bool frmMain::expandKit(const QString &kitCode)
             const double q = qty.IsNull() ? 0.0 : linevalues::toScale(qty.toDouble());
             const double c = cost.IsNull() ? 0.0 : linevalues::toScale(cost.toDouble());
             grdDetails->setTextMatrix(row, 2, qty.IsNull() ? QString() : vb::plainNumber(q));
-            grdDetails->setTextMatrix(row, 3, cost.IsNull() ? QString() : vb::plainNumber(c));
-            grdDetails->setTextMatrix(row, 4, vb::plainNumber(linevalues::lineTotal(q, c)));
+            grdDetails->setTextMatrix(row, 3, cost.IsNull() ? QString() : linevalues::money(c));
+            grdDetails->setTextMatrix(row, 4, linevalues::money(linevalues::lineTotal(q, c)));
         }
         for (int c = 0; c < 8; ++c)
             grdDetails->setTextMatrix(grdDetails->Rows() - 1, c, QString());
@@ -386,11 +399,11 @@ bool frmMain::txtUnitCost_Validate()
         return false;
     }
     const double cost = linevalues::toScale(typed);
-    txtAverageCost->setText(vb::formatNumber(cost, QStringLiteral("#########0.0000")));
+    txtAverageCost->setText(linevalues::money(cost));
     if (!(cost > 0))
         txtUnitCost->setText(QStringLiteral("0.00"));
-    else if (cost != typed)
-        txtUnitCost->setText(vb::formatNumber(cost, CostPattern));
+    else
+        txtUnitCost->setText(linevalues::money(cost));
     ComputeTotalCost();
     return true;
 }
@@ -448,9 +461,7 @@ void frmMain::cmdOK_Click()
                    ui::Buttons::OK, ui::Icon::Critical, QStringLiteral("HEY!"));
 
     // The line as every engine stores it: its cost to four decimals, its total from the two.
-    const double cost = vb::numericValue(txtUnitCost->text());
-    if (linevalues::toScale(cost) != cost)
-        txtUnitCost->setText(vb::formatNumber(linevalues::toScale(cost), CostPattern));
+    txtUnitCost->setText(linevalues::money(vb::numericValue(txtUnitCost->text())));
     ComputeTotalCost();
     StoreLine();
     cmdOK->setEnabled(false);

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 
 namespace {
 
@@ -54,8 +55,14 @@ bool frmMain::handleGridEvent(QEvent *event)
             guarded([this] { grdDetails_DblClick(); });
             return true;
         }
-        if (key->text() == QLatin1String(".")) {
+        // "." or Delete removes the current line; Ctrl+Z puts the last one removed back.
+        if (key->text() == QLatin1String(".") ||
+            (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier)) {
             guarded([this] { cmdDelete_Click(); });
+            return true;
+        }
+        if (key->matches(QKeySequence::Undo)) {
+            guarded([this] { undoLineRemoval(); });
             return true;
         }
         return false;
@@ -128,7 +135,11 @@ void frmMain::StoreLine()
 
     if (grdDetails->Rows() != r + 1) { // an existing line was replaced
         markUnsaved();
-        grdDetails->setFocus();
+        // Back to the empty row for the next line, the focus in Code where it can be seen.
+        grdDetails->setRow(grdDetails->Rows() - 1);
+        keepInView(*grdDetails);
+        if (txtProdCode->isEnabled() && txtProdCode->isVisible())
+            txtProdCode->setFocus();
         return;
     }
     const bool added = AddDetailRow();
@@ -157,13 +168,43 @@ void frmMain::cmdDelete_Click()
     if (refusedAsReadOnly())
         return;
     if (grdDetails->Row() < grdDetails->Rows() - 1) {
-        grdDetails->RemoveItem(grdDetails->Row()); // the empty last row is never removed
+        const int row = grdDetails->Row();
+        QStringList cells;
+        for (int c = 0; c < grdDetails->Cols(); ++c)
+            cells << grdDetails->TextMatrix(row, c);
+        grdDetails->RemoveItem(row); // the empty last row is never removed
+        m_removedLine = RemovedLine{row, cells};
         markUnsaved();
+        statusBar()->showMessage(QStringLiteral("Line %1 (%2) removed. Ctrl+Z puts it back.")
+                                     .arg(row)
+                                     .arg(cells.value(0).trimmed()));
     }
     grdDetails->setFocus();
     LoadDetailRow();
     ComputeGrandTotal();
     ShowLineCounter();
+}
+
+void frmMain::undoLineRemoval()
+{
+    if (!m_removedLine || refusedAsReadOnly())
+        return;
+    const RemovedLine line = *m_removedLine;
+    if (grdDetails->Rows() > MaxGridRow) {
+        ui::MsgBox(QStringLiteral("A request cannot hold more than %1 lines.").arg(MaxGridRow),
+                   ui::Buttons::OK, ui::Icon::Exclamation, QStringLiteral("HEY!"));
+        return;
+    }
+    m_removedLine.reset();
+    const int row = qMin(line.row, grdDetails->Rows() - 1); // never after the empty row
+    grdDetails->AddItem(line.cells.join(QLatin1Char('\t')), row);
+    grdDetails->setRow(row);
+    markUnsaved();
+    LoadDetailRow();
+    ComputeGrandTotal();
+    ShowLineCounter();
+    statusBar()->showMessage(
+        QStringLiteral("Line %1 (%2) put back.").arg(row).arg(line.cells.value(0).trimmed()));
 }
 
 void frmMain::grdDetails_DblClick()
@@ -183,7 +224,7 @@ void frmMain::ComputeGrandTotal()
         if (vb::isNumeric(quantity) && vb::isNumeric(cost))
             sum += linevalues::lineTotal(vb::numericValue(quantity), vb::numericValue(cost));
     }
-    txtTotalCounter->setText(vb::formatNumber(sum, QStringLiteral("###,###,##0.0000")));
+    txtTotalCounter->setText(linevalues::money(sum));
 }
 
 void frmMain::ShowLineCounter()

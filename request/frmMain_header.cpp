@@ -49,6 +49,9 @@ void frmMain::Form_Load()
     txtTransDate->setMaximumDateTime(m_startDate); // a request cannot be dated in the future
 
     blnBrowseItem = false;
+    // Where a new request starts: the supplying location chosen here, from the clerk's own
+    // department.
+    m_startSupply = {cboLocation->currentText(), cboLocation->Tag()};
     LoadListing();
     SSTab1->setCurrentIndex(0);
     cboTargetLocation->setEnabled(false);
@@ -61,7 +64,7 @@ void frmMain::applyClientAdjustments()
 {
     if (ClientName == QLatin1String("KVB")) {
         chkPrint->setVisible(true);
-        cmdView->setText(QStringLiteral("Print"));
+        cmdView->setText(QStringLiteral("&Print"));
         lblForRetail->setText(QStringLiteral("For"));
         optConsumed[0]->setText(QStringLiteral("Retail"));
         optConsumed[1]->setText(QStringLiteral("Consumption"));
@@ -90,6 +93,7 @@ void frmMain::ClearAll()
     m_failedField = nullptr;
     setFinalStatus(QString()); // an empty request is no processed or cancelled one
     clearReadOnlyReason();
+    m_removedLine.reset();
     for (QLineEdit *box : {txtProdCode, txtProdName, txtWithdraw, txtUnitCost, txtAverageCost,
                            txtTotalCost, txtPacking, txtOnhand, Text2, txtListCost})
         box->clear();
@@ -231,12 +235,59 @@ void frmMain::cmdNew_Click()
     txtTransDate->setMaximumDateTime(now);
     txtTransDate->setDateTime(now);
     cmdOK->setText(QStringLiteral("Add to List"));
+    startFromOwnDepartment();
+}
+
+QString frmMain::ownDepartment()
+{
+    // The clerk's own department (read once) when it is one of theirs; the one used last
+    // otherwise.
+    if (!m_ownDepartmentId) {
+        const db::Recordset rs = connection().OpenRecordset(
+            QStringLiteral("Select DepartmentID From Password..tbPasswordMain Where EmployeeID = "
+                           "'") +
+            db::sqlText(objCurrentUser->EmployeeCode()) + QStringLiteral("'"));
+        m_ownDepartmentId =
+            rs.Eof() ? QString()
+                     : NullToDefault(rs.Fields(QStringLiteral("DepartmentID")), QString())
+                           .toString()
+                           .trimmed();
+    }
+    const db::Recordset &mine = cboTargetLocation->rows();
+    const QString own = *m_ownDepartmentId;
+    if (!own.isEmpty() && mine.HasField(QStringLiteral("LocationID"))) {
+        for (db::Recordset rs = mine; !rs.Eof(); rs.MoveNext()) {
+            if (rs.Fields(QStringLiteral("LocationID"))
+                    .toText()
+                    .trimmed()
+                    .compare(own, Qt::CaseInsensitive) == 0)
+                return rs.Fields(QStringLiteral("Location")).toText();
+        }
+    }
+    return cboTargetLocation->count() == 1 ? cboTargetLocation->itemText(0) : m_lastDepartment;
+}
+
+void frmMain::startFromOwnDepartment()
+{
+    // Never from the department of the request shown before: a new request starts where the
+    // clerk works, supplied from where the window started.
+    cboLocation->setEditText(m_startSupply.first);
+    cboLocation->setTag(m_startSupply.second);
+    cboTargetLocation->setEditText(ownDepartment());
+    cboTargetLocation->setTag(QString());
+    if (cboTargetLocation->currentText().trimmed().isEmpty()) {
+        cboTargetLocation->setFocus();
+        return;
+    }
     cboTargetLocation_Validate();
-    txtTotalCounter->setVisible(false);
 }
 
 void frmMain::cmdEdit_Click()
 {
+    // Nothing chosen in the list: nothing to open.
+    if (!grdListing->isEnabled() || grdListing->Rows() <= 1 ||
+        grdListing->TextMatrix(grdListing->Row(), 0).trimmed().isEmpty())
+        return;
     if (!confirmDiscard(QStringLiteral("open the request chosen in the list")))
         return;
     LoadRequest(true);

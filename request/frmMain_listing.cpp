@@ -143,6 +143,13 @@ void frmMain::LoadListing()
             grdListing->Rows() > 1 ? grdListing->TextMatrix(grdListing->Row(), 0) : QString();
         db::Recordset rs = connection().OpenRecordset(sql);
         grdListing->setEnabled(!rs.Eof());
+        const bool verified = chkverified->isChecked();
+        lblEmptyList->setText(
+            !optOptions[0]->isChecked()
+                ? QStringLiteral("No processed requests.")
+                : (verified ? QStringLiteral("No verified requests waiting to be processed.")
+                            : QStringLiteral("No pending requests.")));
+        lblEmptyList->setVisible(rs.Eof());
         if (!rs.Eof()) {
             grdListing->setRecordset(rs);
             for (int row = 1; row < grdListing->Rows() && !selected.isEmpty(); ++row) {
@@ -267,6 +274,7 @@ void frmMain::loadRequestFrom(const QString &sql)
 {
     db::Recordset rs = connection().OpenRecordset(sql);
     clearReadOnlyReason();
+    m_removedLine.reset();
     if (!rs.Eof()) {
         cboLocation->setTag(textOf(rs.Fields(QStringLiteral("LocationID"))));
         cboLocation->setEditText(textOf(rs.Fields(QStringLiteral("Location"))));
@@ -307,9 +315,9 @@ void frmMain::loadRequestFrom(const QString &sql)
             grdDetails->setTextMatrix(n, 0, textOf(rs.Fields(QStringLiteral("ItemID"))));
             grdDetails->setTextMatrix(n, 1, textOf(rs.Fields(QStringLiteral("Description"))));
             grdDetails->setTextMatrix(n, 2, vb::plainNumber(linevalues::toScale(quantity)));
-            grdDetails->setTextMatrix(n, 3, vb::plainNumber(linevalues::toScale(unitCost)));
+            grdDetails->setTextMatrix(n, 3, linevalues::money(unitCost));
             grdDetails->setTextMatrix(n, 4,
-                                      vb::plainNumber(linevalues::lineTotal(quantity, unitCost)));
+                                      linevalues::money(linevalues::lineTotal(quantity, unitCost)));
             grdDetails->setTextMatrix(n, 5, textOf(rs.Fields(QStringLiteral("ForRetail"))));
             grdDetails->setTextMatrix(
                 n, 6, !ads.IsNull() && ads.toBool() ? QStringLiteral("Y") : QStringLiteral("N"));

@@ -23,6 +23,7 @@
 #include "platform/ui/msgbox.h"
 #include "request/linevalues.h"
 
+#include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,6 +31,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QStatusBar>
 #include <QTabWidget>
 
 #include <optional>
@@ -149,10 +151,35 @@ void frmMain::cmdSave_Click()
     if (headerRefused(*this))
         return;
     blnVerifyMode = false;
+    const bool isNew = !txtDocNum->isReadOnly() || txtDocNum->text() == QLatin1String("NEW");
     if (SaveRequest()) {
-        LoadListing();
-        SSTab1->setCurrentIndex(0);
+        const QString number = txtDocNum->text().trimmed();
+        showSaved(number, isNew ? QStringLiteral("Saved as request %1").arg(number)
+                                : QStringLiteral("Request %1 saved").arg(number));
     }
+}
+
+void frmMain::showSaved(const QString &number, const QString &said)
+{
+    // The list the request now belongs to, with the request selected; what was done in the
+    // status line, with nothing to dismiss.
+    const bool verified = blnVerifyMode;
+    optOptions[0]->setChecked(true);
+    chkverified->setEnabled(true);
+    if (chkverified->isChecked() != verified) {
+        chkverified->setChecked(verified);
+        chkverified_Click();
+    } else {
+        LoadListing();
+    }
+    SSTab1->setCurrentIndex(0);
+    for (int r = 1; r < grdListing->Rows(); ++r) {
+        if (grdListing->TextMatrix(r, 0).trimmed() == number) {
+            grdListing->setRow(r);
+            break;
+        }
+    }
+    statusBar()->showMessage(said);
 }
 
 void frmMain::cmdVerify_Click()
@@ -163,8 +190,9 @@ void frmMain::cmdVerify_Click()
         return;
     blnVerifyMode = true;
     if (SaveRequest()) {
-        LoadListing();
-        SSTab1->setCurrentIndex(0);
+        const QString number = txtDocNum->text().trimmed();
+        showSaved(number,
+                  QStringLiteral("Request %1 verified by %2").arg(number, m_lastVerifiedBy));
     }
 }
 
@@ -305,6 +333,7 @@ bool frmMain::SaveRequest()
         if (!dialog.OKCharge())
             return false;
         verifiedBy = dialog.VerifyID();
+        m_lastVerifiedBy = verifiedBy.trimmed();
     }
 
     std::optional<QString> failure;
@@ -330,6 +359,7 @@ bool frmMain::SaveRequest()
     // Shown once the transaction is rolled back: no lock is held while the message waits.
     if (!failure) {
         markSaved();
+        m_lastDepartment = cboTargetLocation->currentText(); // where the next new one starts
         return true;
     }
     switch (refusal) {

@@ -31,6 +31,11 @@ QString costProblem(double cost)
     return QString();
 }
 
+QString money(double value)
+{
+    return vb::formatNumber(value, QStringLiteral("###,###,##0.0000"));
+}
+
 double lineTotal(double quantity, double cost)
 {
     return toScale(toScale(quantity) * toScale(cost));

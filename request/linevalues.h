@@ -22,4 +22,7 @@ QString costProblem(double cost);
 // A line's total, from the two values at their scale.
 double lineTotal(double quantity, double cost);
 
+// A cost or a total as the window shows money everywhere: grouped, four decimals ("1,234.5000").
+QString money(double value);
+
 } // namespace linevalues

@@ -265,7 +265,7 @@ private slots:
                                    << "0.0000";
         QTest::newRow("largest cost") << "cost"
                                       << "9999999.9999"
-                                      << "9999999.9999"
+                                      << "9,999,999.9999"
                                       << ""
                                       << "39,999,999.9996";
     }
@@ -409,9 +409,12 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<bool>("allowZero");
         QTest::addColumn<bool>("searchShown"); // the product search opens and is closed unanswered
-        QTest::newRow("matches nothing") << "QZQZ9" << false << true;
-        QTest::newRow("search closed without a choice") << "PARA" << false << true;
-        QTest::newRow("refused for zero stock") << "1002" << true << false;
+        QTest::addColumn<QString>("told");     // said at once, the code kept to be typed again
+        // Nothing answers to the code: said at once, with no empty search window first.
+        QTest::newRow("matches nothing")
+            << "QZQZ9" << false << false << "No product QZQZ9 at CENTRAL SUPPLY for WARD 3";
+        QTest::newRow("search closed without a choice") << "PARA" << false << true << "";
+        QTest::newRow("refused for zero stock") << "1002" << true << false << "";
     }
 
     void unresolvedCodesNeverBecomeLines()
@@ -419,14 +422,21 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(bool, allowZero);
         QFETCH(bool, searchShown);
+        QFETCH(QString, told);
         start(QString(), allowZero);
         QVERIFY(resolve(QStringLiteral("1001"))); // an item shown before
         std::shared_ptr<const ui::test::ModalWatch> watch;
         if (searchShown)
             watch = ui::test::whenModal([](QWidget *dialog) { ui::test::closeModal(dialog); });
-        QVERIFY(resolve(typed));
+        m_messages->clear();
+        QCOMPARE(resolve(typed), told.isEmpty());
         if (watch)
             QVERIFY(watch->acted);
+        if (!told.isEmpty()) {
+            QCOMPARE(m_messages->texts(), QStringList{told});
+            QCOMPARE(w().txtProdCode->text(), typed);
+            QCOMPARE(QApplication::focusWidget(), w().txtProdCode);
+        }
         for (const QLineEdit *box :
              {w().txtProdName, w().txtListCost, w().txtOnhand, w().txtAverageCost, w().txtUOM})
             QCOMPARE(box->text(), QString());
@@ -545,7 +555,7 @@ private slots:
             QCOMPARE(w().grdDetails->Cols(), 8);
             QCOMPARE(w().grdDetails->Row(), first);
             QCOMPARE(w().grdDetails->TextMatrix(first, 2), QStringLiteral("2"));
-            QCOMPARE(w().grdDetails->TextMatrix(first, 4), QStringLiteral("22.5"));
+            QCOMPARE(w().grdDetails->TextMatrix(first, 4), QStringLiteral("22.5000"));
             QCOMPARE(w().grdDetails->TextMatrix(first + 1, 5), QStringLiteral("N"));
             QCOMPARE(w().txtProdCode->text(), QStringLiteral("1001")); // its first item shown
             QVERIFY(w().hasUnsavedWork());

@@ -252,17 +252,17 @@ private slots:
         QTest::addColumn<QString>("header");    // number, supplying tag and name, department's
         QTest::addColumn<QString>("dated");     // the date and justification shown, "|"-joined
         QTest::newRow("one line gives three rows")
-            << "12" << QStringList{"1002|SYRINGE 5CC DISPOSABLE|2.5|12.5|31.25|Y|Y", "||||||"}
+            << "12" << QStringList{"1002|SYRINGE 5CC DISPOSABLE|2.5|12.5000|31.2500|Y|Y", "||||||"}
             << "12|19|CENTRAL SUPPLY|28|WARD 4"
             << "2026-10-20 10:00:00|ER";
         QTest::newRow("two lines")
             << "7"
-            << QStringList{"1001|GAUZE 4X4 STERILE|5|12.5|62.5|Y|N",
-                           "1002|SYRINGE 5CC DISPOSABLE|10|3|30|N|Y", "||||||"}
+            << QStringList{"1001|GAUZE 4X4 STERILE|5|12.5000|62.5000|Y|N",
+                           "1002|SYRINGE 5CC DISPOSABLE|10|3.0000|30.0000|N|Y", "||||||"}
             << "7|19|CENTRAL SUPPLY|27|WARD 3"
             << "2026-11-02 09:00:00|WARD STOCK";
         QTest::newRow("null quantity and cost show 0")
-            << "13" << QStringList{"1001|GAUZE 4X4 STERILE|0|0|0|N|N", "||||||"}
+            << "13" << QStringList{"1001|GAUZE 4X4 STERILE|0|0.0000|0.0000|N|N", "||||||"}
             << "13|27|WARD 3|19|CENTRAL SUPPLY"
             << "2026-11-03 08:00:00|";
         // The header controls keep what they showed; the grid is emptied to its two rows.

@@ -9,12 +9,16 @@
 #include "platform/ui/msgbox.h"
 #include "request/frmMain.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QDateTimeEdit>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QStatusBar>
 #include <QTabWidget>
 
 using namespace modInventory;
@@ -31,7 +35,8 @@ INSERT INTO tbinvUserLocation VALUES ('E01', '19');
 INSERT INTO tbinvUserLocation VALUES ('E01', '27');
 INSERT INTO tbinvUserLocation VALUES ('E01', '28');
 INSERT INTO tbinvUserLocation VALUES ('E01', '3');
-INSERT INTO tbPasswordMain (EmployeeID, LastName, FirstName) VALUES ('E01', 'REYES', 'ANA');
+INSERT INTO tbPasswordMain (EmployeeID, LastName, FirstName, DepartmentID)
+    VALUES ('E01', 'REYES', 'ANA', '27');
 INSERT INTO tbInvMaster (ItemID, ItemName, ItemDesc) VALUES ('1001', 'GAUZE 4X4', 'STERILE');
 INSERT INTO tbInvMaster (ItemID, ItemName, ItemDesc) VALUES ('1002', 'SYRINGE 5CC', 'DISPOSABLE');
 INSERT INTO tbInvWithdrawRequest (DocumentNumber, ItemID, Quantity, UnitCost, ForRetail, isADS,
@@ -101,7 +106,7 @@ private slots:
         const QString general = QStringLiteral("CALVOX - Inventory Request");
         QTest::newRow("general") << "" << general << false << "&View"
                                  << "Yes" << false;
-        QTest::newRow("KVB") << "KVB" << general << true << "Print"
+        QTest::newRow("KVB") << "KVB" << general << true << "&Print"
                              << "Retail" << false;
         QTest::newRow("kvb is not KVB") << "kvb" << general << false << "&View"
                                         << "Yes" << false;
@@ -124,7 +129,7 @@ private slots:
         QCOMPARE(w().windowTitle(), caption);
         QCOMPARE(w().chkPrint->isVisible(), printShort);
         QCOMPARE(w().cmdView->text(), view);
-        QCOMPARE(w().optConsumed[0]->text(), retail);
+        QCOMPARE(w().optConsumed[0]->text().remove(QLatin1Char('&')), retail);
         QCOMPARE(w().lblForRetail->text(), client == QLatin1String("KVB")
                                                ? QStringLiteral("For")
                                                : QStringLiteral("For Retail?"));
@@ -180,11 +185,11 @@ private slots:
     {
         QFETCH(bool, autoNumber);
         start(QString(), QString(), autoNumber);
-        w().grdListing->setRow(1); // request 7 selected in the list
+        testsupport::selectListed(w(), QStringLiteral("12")); // WARD 4's request selected
         w().cmdNew->click();
         QCoreApplication::processEvents();
         QCOMPARE(w().SSTab1->currentIndex(), 1);
-        // The tab rule loaded the selected request's locations; New keeps them, now open for
+        // New starts from the clerk's own department, never the selected request's, open for
         // change.
         QCOMPARE(w().cboTargetLocation->currentText(), QStringLiteral("WARD 3"));
         QCOMPARE(w().cboTargetLocation->Tag(), QStringLiteral("27"));
@@ -196,8 +201,8 @@ private slots:
         QCOMPARE(w().grdDetails->TextMatrix(1, 0), QString());
         QCOMPARE(w().grdDetails->ColWidth(6), 0);
         QCOMPARE(w().cmdOK->text(), QStringLiteral("Add to List"));
-        QVERIFY(w().txtTotalCounter->isHidden());
         QCOMPARE(w().txtTotalCounter->text(), QStringLiteral("0.0000")); // not request 7's total
+        QVERIFY(!w().txtTotalCounter->isHidden()); // shown for every request, a new one too
         QCOMPARE(w().txtDocNum->text(), autoNumber ? QString() : QStringLiteral("NEW"));
         QCOMPARE(w().txtDocNum->isReadOnly(), !autoNumber);
         QCOMPARE(QApplication::focusWidget(), autoNumber ? static_cast<QWidget *>(w().txtDocNum)
@@ -321,6 +326,29 @@ private slots:
             QCOMPARE(w().optConsumed[0]->isChecked(), retailAllowed);
             QCOMPARE(w().optConsumed[1]->isChecked(), !retailAllowed);
         }
+    }
+
+    // Without a department of their own, a clerk's new request starts from the department they
+    // chose last (none before the first), never from the selected request's.
+    void newStartsFromTheLastDepartmentChosen()
+    {
+        start(QStringLiteral("UPDATE tbPasswordMain SET DepartmentID = NULL;"));
+        testsupport::selectListed(w(), QStringLiteral("7"));
+        w().cmdNew->click();
+        QCoreApplication::processEvents();
+        QCOMPARE(w().cboTargetLocation->currentText(), QString());
+        QCOMPARE(QApplication::focusWidget(), w().cboTargetLocation);
+        w().cboTargetLocation->setEditText(QStringLiteral("WARD 4"));
+        QVERIFY(w().cboTargetLocation_Validate());
+        testsupport::setGridLines(w(), {QStringLiteral("1001|1|1|Y|N")});
+        w().cmdSave->click(); // WARD 4's request, saved
+        QVERIFY(texts().isEmpty());
+        testsupport::selectListed(w(), QStringLiteral("7")); // WARD 3's
+        w().cmdNew->click();
+        QCoreApplication::processEvents();
+        QCOMPARE(w().cboTargetLocation->currentText(), QStringLiteral("WARD 4"));
+        QCOMPARE(w().cboTargetLocation->Tag(), QStringLiteral("28"));
+        QCOMPARE(w().cboLocation->Tag(), QStringLiteral("19"));
     }
 
     void supplyingLocationCheck()
@@ -485,6 +513,140 @@ private slots:
         QCOMPARE(w().GetNewDocNumber(), next);
         QCOMPARE(w().Verify_DocumentNumber(QStringLiteral(" 12 ")), next != QLatin1String("1"));
         QVERIFY(!w().Verify_DocumentNumber(QStringLiteral("O'12")));
+    }
+
+    // Every command and field that has an Alt letter has its own among what is on screen, on
+    // either tab and for every client; the filters, the department and the justification have
+    // one.
+    void altLettersAreUnique_data()
+    {
+        QTest::addColumn<QString>("client");
+        QTest::addColumn<int>("tab");
+        for (const char *client : {"", "KVB"}) {
+            QTest::addRow("%s list", *client ? client : "general") << client << 0;
+            QTest::addRow("%s details", *client ? client : "general") << client << 1;
+        }
+    }
+
+    void altLettersAreUnique()
+    {
+        QFETCH(QString, client);
+        QFETCH(int, tab);
+        start(QString(), client);
+        if (tab == 1)
+            w().cmdNew->click();
+        QCoreApplication::processEvents();
+        QHash<QString, QString> owners; // letter -> what answers to it
+        QStringList clashes;
+        const auto letterOf = [](const QString &text) {
+            const QKeySequence key = QKeySequence::mnemonic(text);
+            return key.isEmpty() ? QString() : key.toString();
+        };
+        const auto claim = [&](const QString &letter, const QString &owner) {
+            if (letter.isEmpty())
+                return;
+            if (owners.contains(letter))
+                clashes << letter + QStringLiteral(": ") + owners.value(letter) +
+                               QStringLiteral(" and ") + owner;
+            owners.insert(letter, owner);
+        };
+        for (QAbstractButton *b : w().findChildren<QAbstractButton *>()) {
+            if (b->isVisible())
+                claim(letterOf(b->text()), b->objectName());
+        }
+        for (QLabel *l : w().findChildren<QLabel *>()) {
+            if (l->isVisible() && l->buddy())
+                claim(letterOf(l->text()), l->buddy()->objectName());
+        }
+        QVERIFY2(clashes.isEmpty(), qPrintable(clashes.join(QLatin1String("; "))));
+        const QStringList needed =
+            tab == 0
+                ? QStringList{QStringLiteral("chkverified"), QStringLiteral("optOptions(1)"),
+                              QStringLiteral("cboTargetLocation")}
+                : QStringList{QStringLiteral("cboTargetLocation"), QStringLiteral("txtRemarks"),
+                              QStringLiteral("cmdDelete"), QStringLiteral("cmdVerify")};
+        for (const QString &name : needed)
+            QVERIFY2(owners.values().contains(name), qPrintable(name));
+    }
+
+    // The list from the keyboard: Enter opens the listed request; an empty list says so, and Edit
+    // then does nothing.
+    void listFromTheKeyboard()
+    {
+        start();
+        testsupport::selectListed(w(), QStringLiteral("12"));
+        w().grdListing->setFocus();
+        QTest::keyClick(w().grdListing, Qt::Key_Return);
+        QCoreApplication::processEvents();
+        QCOMPARE(w().SSTab1->currentIndex(), 1);
+        QCOMPARE(w().txtDocNum->text(), QStringLiteral("12"));
+
+        w().cmdList->click();
+        w().optOptions[1]->click(); // no processed request in the fixture
+        QVERIFY(w().lblEmptyList->isVisible());
+        QCOMPARE(w().lblEmptyList->text(), QStringLiteral("No processed requests."));
+        m_messages->clear();
+        w().cmdEdit->click();
+        QCOMPARE(w().SSTab1->currentIndex(), 0);
+        QVERIFY(texts().isEmpty());
+        w().optOptions[0]->click();
+        QVERIFY(!w().lblEmptyList->isVisible());
+    }
+
+    // In the lines grid Delete removes the current line as "." does, Ctrl+Z puts it back, and
+    // the status line says how; a line corrected from the grid sends the focus back to Code on
+    // the empty row.
+    void linesFromTheKeyboard()
+    {
+        start(QStringLiteral("INSERT INTO tbInvUnitOfMeasure VALUES (1, 'BOX', NULL);"
+                             "UPDATE tbInvMaster SET UnitOfMeasureID = 1;"
+                             "INSERT INTO tbInvent (ItemID, LocationID, OnHand) VALUES ('1001', "
+                             "'19', 40), ('1002', '19', 100);"));
+        testsupport::openListed(w(), QStringLiteral("7"));
+        QCOMPARE(w().grdDetails->Rows(), 4);
+        w().grdDetails->setRow(1);
+        w().grdDetails->setFocus();
+        QTest::keyClick(w().grdDetails, Qt::Key_Delete);
+        QCOMPARE(w().grdDetails->Rows(), 3);
+        QCOMPARE(w().grdDetails->TextMatrix(1, 0), QStringLiteral("1002"));
+        QCOMPARE(w().statusBar()->currentMessage(),
+                 QStringLiteral("Line 1 (1001) removed. Ctrl+Z puts it back."));
+        QCOMPARE(w().txtTotalCounter->text(), QStringLiteral("30.0000"));
+        w().grdDetails->setFocus();
+        QTest::keyClick(w().grdDetails, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(w().grdDetails->Rows(), 4);
+        QCOMPARE(w().grdDetails->TextMatrix(1, 0), QStringLiteral("1001"));
+        QCOMPARE(w().grdDetails->TextMatrix(1, 3), QStringLiteral("12.5000"));
+        QCOMPARE(w().txtTotalCounter->text(), QStringLiteral("92.5000"));
+
+        // Enter on a line brings it into the fields; the corrected line is stored, and the focus
+        // is back in Code on the empty row.
+        w().grdDetails->setRow(2);
+        w().grdDetails->setFocus();
+        QTest::keyClick(w().grdDetails, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), w().txtProdCode);
+        w().txtWithdraw->setText(QStringLiteral("4"));
+        w().cmdOK_Click();
+        QCOMPARE(texts(), QStringList());
+        QCOMPARE(w().grdDetails->TextMatrix(2, 2), QStringLiteral("4"));
+        QCOMPARE(w().grdDetails->Row(), w().grdDetails->Rows() - 1);
+        QCOMPARE(QApplication::focusWidget(), w().txtProdCode);
+        QCOMPARE(w().txtProdCode->text(), QString());
+    }
+
+    // The window fits the screen it opens on: here the offscreen screen is smaller than the
+    // window's own size, so it opens maximised, every part of it on the screen.
+    void windowFitsTheScreen()
+    {
+        start();
+        const QRect room = w().screen()->availableGeometry();
+        QVERIFY2(room.contains(w().frameGeometry()) || w().isMaximized(),
+                 qPrintable(QStringLiteral("%1x%2 on %3x%4")
+                                .arg(w().frameGeometry().width())
+                                .arg(w().frameGeometry().height())
+                                .arg(room.width())
+                                .arg(room.height())));
+        QVERIFY(w().width() <= room.width() && w().height() <= room.height());
     }
 
     void unexpectedErrorsAreShown()

@@ -447,7 +447,10 @@ private slots:
                       db::quoted(number) + QStringLiteral(" And VerifiedBy = 'E02'")),
                  QStringList{QStringLiteral("1000")});
 
-        // A one-line save takes as many as a 1,000-line one.
+        // A one-line save takes as many as a 1,000-line one. (The list shows the verified
+        // request now: back to the pending ones.)
+        QVERIFY(w().chkverified->isChecked());
+        w().chkverified->click();
         open(QStringLiteral("7"));
         {
             setLines(manyLines(1));

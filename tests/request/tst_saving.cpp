@@ -27,6 +27,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QStatusBar>
 #include <QTabWidget>
 
 #include <sqlite3.h>
@@ -500,6 +501,8 @@ private slots:
         w().cmdSave->click();
         QVERIFY(m_messages->messages().isEmpty());
         QCOMPARE(w().txtDocNum->text(), number);
+        QCOMPARE(w().statusBar()->currentMessage(), QStringLiteral("Saved as request ") + number);
+        QCOMPARE(w().grdListing->TextMatrix(w().grdListing->Row(), 0), number);
         QCOMPARE(rows(QStringLiteral("Select DocumentNumber, ItemID From tbInvWithdrawRequest "
                                      "Where Remarks = 'WARD STOCK' And TransDate > '2026-12-01'")),
                  (QStringList{number + QStringLiteral("|1001"), number + QStringLiteral("|1003")}));
@@ -678,9 +681,11 @@ private slots:
                 QStringLiteral(
                     "1002|4|3.5|Y|1|2026-12-01 14:00:00|REVISED|<null>|<null>|<null>")}));
         QCOMPARE(rows(allLines()).filter(otherRequests), others);
-        // Now pending and unverified: no longer under the Verified filter the list still shows.
+        // Now pending and unverified: the list it now belongs to shows it, selected.
         QCOMPARE(w().SSTab1->currentIndex(), 0);
-        QVERIFY(w().chkverified->isChecked());
+        QVERIFY(!w().chkverified->isChecked());
+        QCOMPARE(w().grdListing->TextMatrix(w().grdListing->Row(), 0), QStringLiteral("9"));
+        QCOMPARE(w().statusBar()->currentMessage(), QStringLiteral("Request 9 saved"));
         QVERIFY(!listing(true, true).contains(QStringLiteral("9")));
         QVERIFY(listing(true, false).contains(QStringLiteral("9")));
     }
@@ -959,7 +964,11 @@ private slots:
                       QStringLiteral(" From tbInvWithdrawRequest Where DocumentNumber = '7' "
                                      "Order By LineID")),
                  (QStringList{"1001|E02|now", "1002|E02|now"}));
+        // Said in the status line; the verified list shows the request, selected.
+        QCOMPARE(w().statusBar()->currentMessage(), QStringLiteral("Request 7 verified by E02"));
         QCOMPARE(w().SSTab1->currentIndex(), 0);
+        QVERIFY(w().chkverified->isChecked());
+        QCOMPARE(w().grdListing->TextMatrix(w().grdListing->Row(), 0), QStringLiteral("7"));
         QVERIFY(!listing(true, false).contains(QStringLiteral("7")));
         QVERIFY(listing(true, true).contains(QStringLiteral("7")));
     }
