@@ -96,6 +96,8 @@ void frmItemLookup::buildWindow()
     cmdSearch->setObjectName(QStringLiteral("cmdSearch"));
     cmdSearch->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
     cmdSearch->setToolTip(QStringLiteral("Search"));
+    // A picture alone says nothing to a screen reader; the captioned Search beside it is "Search".
+    cmdSearch->setAccessibleName(QStringLiteral("Search products"));
     place(cmdSearch, 4560, 315, 450, 405);
 
     picSearch = new QPushButton(QStringLiteral("S&earch"), vkFrame1);
@@ -112,6 +114,7 @@ void frmItemLookup::buildWindow()
 
     grdLookup = new ui::FlexGrid(vkFrame1);
     grdLookup->setObjectName(QStringLiteral("grdLookup"));
+    grdLookup->setAccessibleName(QStringLiteral("Products"));
     place(grdLookup, 150, 870, 10020, 4980);
 
     lblMore = new QLabel(this);

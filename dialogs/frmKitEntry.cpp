@@ -72,6 +72,7 @@ void frmKitEntry::buildWindow()
 
     flexMSHDetails = new ui::FlexGrid(vkFrame1);
     flexMSHDetails->setObjectName(QStringLiteral("flexMSHDetails"));
+    flexMSHDetails->setAccessibleName(QStringLiteral("Kit items"));
     place(flexMSHDetails, 120, 300, 9000, 3960);
 
     chkAddAllItems = new QCheckBox(QStringLiteral("Add All Items"), this);

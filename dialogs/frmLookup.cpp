@@ -62,6 +62,7 @@ frmLookup::frmLookup(QWidget *parent) : QDialog(parent)
 
     grdLookup = new ui::FlexGrid(this);
     grdLookup->setObjectName(QStringLiteral("grdLookup"));
+    grdLookup->setAccessibleName(QStringLiteral("Search results"));
     grdLookup->setSelectionBehavior(QAbstractItemView::SelectRows);
 
     const QString captions[2] = {QStringLiteral("&Cancel"), QStringLiteral("&Select")};

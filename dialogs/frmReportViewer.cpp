@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFileDialog>
+#include <QGraphicsView>
 #include <QLabel>
 #include <QPrintDialog>
 #include <QPrintPreviewWidget>
@@ -53,6 +54,12 @@ void frmReportViewer::buildWindow()
     CRViewer1 = new QPrintPreviewWidget(m_printer.get(), this);
     CRViewer1->setObjectName(QStringLiteral("CRViewer1"));
     setCentralWidget(CRViewer1); // fills the window whatever its size
+    // The pages are shown by a view inside the preview, and that view takes the focus.
+    CRViewer1->setAccessibleName(QStringLiteral("Report pages"));
+    for (auto *pages : CRViewer1->findChildren<QGraphicsView *>()) {
+        pages->setAccessibleName(CRViewer1->accessibleName());
+        pages->viewport()->setAccessibleName(QStringLiteral("Report page area"));
+    }
 
     tbrViewer = addToolBar(QStringLiteral("Report"));
     tbrViewer->setObjectName(QStringLiteral("tbrViewer"));

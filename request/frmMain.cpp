@@ -3,6 +3,7 @@
 #include "app/modInventory.h"
 #include "platform/db/dberror.h"
 #include "platform/error.h"
+#include "platform/ui/accessiblenames.h"
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/locationcombo.h"
 #include "platform/ui/msgbox.h"
@@ -160,12 +161,14 @@ void frmMain::buildWindow()
     switches->addStretch(1);
     right->addLayout(switches);
     SSTab1 = named(new QTabWidget, "SSTab1");
+    SSTab1->setAccessibleName(QStringLiteral("Requests and their details"));
     SSTab1->addTab(buildListTab(), QStringLiteral("List"));
     SSTab1->addTab(buildDetailsTab(), QStringLiteral("Details"));
     right->addWidget(SSTab1, 1);
     body->addLayout(right, 1);
 
     setCentralWidget(central);
+    ui::nameFromLabels(central);
 }
 
 QWidget *frmMain::buildListTab()
@@ -184,6 +187,7 @@ QWidget *frmMain::buildListTab()
     filters->addStretch(1);
     layout->addLayout(filters);
     grdListing = named(new ui::FlexGrid, "grdListing");
+    grdListing->setAccessibleName(QStringLiteral("Requests"));
     layout->addWidget(grdListing, 1);
     // An empty list says so, under the filters.
     lblEmptyList = label(QString(), "lblEmptyList");
@@ -201,6 +205,7 @@ QWidget *frmMain::buildDetailsTab()
     layout->addWidget(buildItemInformation(), 1, 1);
     // The lines, their buttons and totals, and the request's own buttons.
     grdDetails = named(new ui::FlexGrid, "grdDetails");
+    grdDetails->setAccessibleName(QStringLiteral("Request lines"));
     layout->addWidget(grdDetails, 2, 0);
     layout->addLayout(buildRequestButtons(), 2, 1);
     layout->addLayout(buildLineTotals(), 3, 0);
@@ -248,6 +253,7 @@ QGroupBox *frmMain::buildLineEntry()
     txtProdCode->setMaxLength(50);
     cmdCode = button(QStringLiteral("..."), "cmdCode");
     cmdCode->setFixedWidth(32);
+    cmdCode->setAccessibleName(QStringLiteral("Search products"));
     txtProdName = named(new QLineEdit, "txtProdName");
     txtWithdraw = named(new QLineEdit, "txtWithdraw");
     txtUnitCost = named(new QLineEdit, "txtUnitCost");
@@ -294,11 +300,18 @@ void frmMain::layOutLineEntry()
     entry->addWidget(label(QStringLiteral("Total Cost"), "lblTotalCost", txtTotalCost), 1, 4);
     entry->addWidget(txtTotalCost, 1, 5);
     entry->addWidget(lblForRetail, 2, 0);
-    auto *retail = new QHBoxLayout;
+    // The two answers in a group named with their question, so a screen reader hears "Yes" and
+    // "No" (or the captions a client's load gives them) as answers to it. The group draws nothing.
+    auto *answers = new QGroupBox;
+    answers->setFlat(true);
+    answers->setStyleSheet(QStringLiteral("QGroupBox { border: none; margin: 0; padding: 0; }"));
+    answers->setAccessibleName(QStringLiteral("For Retail?"));
+    auto *retail = new QHBoxLayout(answers);
+    retail->setContentsMargins(0, 0, 0, 0);
     retail->addWidget(optConsumed[0]);
     retail->addWidget(optConsumed[1]);
     retail->addStretch(1);
-    entry->addLayout(retail, 2, 1);
+    entry->addWidget(answers, 2, 1);
     auto *ads = new QHBoxLayout;
     ads->addWidget(chkAdS);
     ads->addWidget(lblADSStock);
@@ -328,15 +341,15 @@ QGroupBox *frmMain::buildItemInformation()
     Text2 = display("Text2");
     Text2->setVisible(false);
     auto *stock = new QGridLayout(fraStock);
-    stock->addWidget(label(QStringLiteral("Current Stock"), "lblOnhand"), 0, 0);
+    stock->addWidget(label(QStringLiteral("Current Stock"), "lblOnhand", txtOnhand), 0, 0);
     stock->addWidget(txtOnhand, 0, 1);
-    stock->addWidget(label(QStringLiteral("Unit of Measure"), "lblUOM"), 1, 0);
+    stock->addWidget(label(QStringLiteral("Unit of Measure"), "lblUOM", txtUOM), 1, 0);
     stock->addWidget(txtUOM, 1, 1);
-    stock->addWidget(label(QStringLiteral("Average Cost"), "lblAverageCost"), 2, 0);
+    stock->addWidget(label(QStringLiteral("Average Cost"), "lblAverageCost", txtAverageCost), 2, 0);
     stock->addWidget(txtAverageCost, 2, 1);
-    stock->addWidget(label(QStringLiteral("List Cost"), "lblListCost"), 3, 0);
+    stock->addWidget(label(QStringLiteral("List Cost"), "lblListCost", txtListCost), 3, 0);
     stock->addWidget(txtListCost, 3, 1);
-    stock->addWidget(label(QStringLiteral("Packing"), "lblPacking"), 4, 0);
+    stock->addWidget(label(QStringLiteral("Packing"), "lblPacking", txtPacking), 4, 0);
     stock->addWidget(txtPacking, 4, 1);
     for (QLineEdit *number : {txtOnhand, txtAverageCost, txtListCost, txtPacking})
         number->setAlignment(Qt::AlignRight);
@@ -367,6 +380,7 @@ QHBoxLayout *frmMain::buildLineTotals()
     auto *totals = new QHBoxLayout;
     cmdAdd = button(QStringLiteral("&Add"), "cmdAdd");
     cmdDelete = button(QStringLiteral("De&lete"), "cmdDelete");
+    cmdDelete->setAccessibleName(QStringLiteral("Delete line")); // beside the request's Delete
     txtLineCounter = display("txtLineCounter");
     txtLineCounter->setMaximumWidth(110);
     txtLineCounter->setAlignment(Qt::AlignCenter);
@@ -381,10 +395,10 @@ QHBoxLayout *frmMain::buildLineTotals()
                        "lblLineKeys");
     hint->setWordWrap(true);
     totals->addWidget(hint, 1);
-    totals->addWidget(label(QStringLiteral("Line"), "lblLine"));
+    totals->addWidget(label(QStringLiteral("Line"), "lblLine", txtLineCounter));
     totals->addWidget(txtLineCounter);
     totals->addSpacing(12);
-    totals->addWidget(label(QStringLiteral("Grand Total"), "lblGrandTotal"));
+    totals->addWidget(label(QStringLiteral("Grand Total"), "lblGrandTotal", txtTotalCounter));
     totals->addWidget(txtTotalCounter);
     return totals;
 }

@@ -1,6 +1,7 @@
 #include "platform/session/databasedialog.h"
 
 #include "platform/error.h"
+#include "platform/ui/accessiblenames.h"
 #include "platform/ui/hourglass.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/named.h"
@@ -97,6 +98,7 @@ DatabaseDialog::DatabaseDialog(const SessionSettings &current, Trial trial, QWid
     cboKind->setCurrentIndex(indexOf(current.kind));
     showKind(cboKind->currentIndex());
     cboKind->setFocus();
+    ui::nameFromLabels(this); // the kind's list by its label, not by the kind it shows
 }
 
 QWidget *DatabaseDialog::buildFilePage()

@@ -76,7 +76,12 @@ public:
 
     QVariant data(const QModelIndex &index, int role) const override
     {
-        if (role != Qt::DisplayRole || !index.isValid())
+        if (!index.isValid())
+            return {};
+        // A screen reader reads a cell's text with its column's header, as the eye reads it.
+        if (role == Qt::AccessibleDescriptionRole)
+            return m_header.at(index.column()).trimmed();
+        if (role != Qt::DisplayRole)
             return {};
         const QVector<QString> &row = m_rows.at(index.row());
         return index.column() < row.size() ? row.at(index.column()) : QString();
@@ -223,6 +228,9 @@ FlexGrid::FlexGrid(QWidget *parent) : QTableView(parent), m_model(new GridModel(
     setSortingEnabled(false);
     setWordWrap(false);
     setItemDelegate(new AlignmentDelegate(this));
+    // Arrows move among the cells; Tab and Shift+Tab leave the grid for the window's next or
+    // previous control, so a keyboard never stays caught in it.
+    setTabKeyNavigation(false);
 
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);

@@ -18,6 +18,10 @@ namespace ui {
 // Row/setRow, Col/setCol and the other members below, not the view's own row and column calls.
 // A row or column index out of range throws AppError 381 "Subscript out of range"; an invalid
 // size or width throws AppError 380 "Invalid property value".
+//
+// The arrow keys move among the cells; Tab and Shift+Tab go on to the window's next or previous
+// control. A screen reader hears each cell's text with its column's header as the description;
+// the window that owns a grid gives it its accessible name.
 class GridModel;
 
 class FlexGrid : public QTableView
