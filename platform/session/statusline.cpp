@@ -5,8 +5,10 @@
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QPlainTextEdit>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -37,6 +39,7 @@ StatusLine::StatusLine(QWidget *parent)
     connect(m_showDetails, &QToolButton::toggled, this, [this](bool open) {
         m_showDetails->setArrowType(open ? Qt::DownArrow : Qt::RightArrow);
         m_details->setVisible(open);
+        fitWindow();
     });
 
     auto *line = new QHBoxLayout;
@@ -64,6 +67,7 @@ void StatusLine::say(Tone tone, const QString &text, const QString &details)
     m_showDetails->setChecked(false);
     m_showDetails->setVisible(!details.isEmpty());
     setVisible(true);
+    fitWindow();
 }
 
 void StatusLine::clear()
@@ -72,6 +76,24 @@ void StatusLine::clear()
     m_details->clear();
     m_showDetails->setChecked(false);
     setVisible(false);
+    fitWindow();
+}
+
+void StatusLine::fitWindow()
+{
+    // A dialog on screen takes the height its text now needs at the width it has; one not shown
+    // yet is sized when it shows. Once the layout has taken in what was shown or hidden.
+    QTimer::singleShot(0, this, [this] {
+        QWidget *dialog = window();
+        QLayout *layout = dialog->layout();
+        if (!dialog->isVisible() || !layout)
+            return;
+        layout->activate();
+        const int height = layout->hasHeightForWidth()
+                               ? layout->totalHeightForWidth(dialog->width())
+                               : layout->totalSizeHint().height();
+        dialog->resize(dialog->width(), qMax(height, dialog->minimumSizeHint().height()));
+    });
 }
 
 QString StatusLine::text() const

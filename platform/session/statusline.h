@@ -26,6 +26,8 @@ public:
     QString details() const;
 
 private:
+    void fitWindow();
+
     QLabel *m_icon;
     QLabel *m_text;
     QToolButton *m_showDetails;
