@@ -80,8 +80,8 @@ OpenProblem describeOpenFailure(const AppError &error, const SessionSettings &se
 
 std::optional<QString> missingTables(db::Connection &connection)
 {
-    // The tables every part of the program reads first: the hospital, the staff, the items and
-    // the requests. Each engine's catalog is asked, so that nothing fails on the way.
+    // The tables the program reads first, wherever it starts: the hospital, the staff, the items
+    // and the requests. Each engine's catalog is asked, so that nothing fails on the way.
     static const char *const Tables[] = {"tbHospitalInfo", "tbPasswordMain", "tbInvMaster",
                                          "tbInvWithdrawRequest"};
     const QString engine = connection.dialect().name();
