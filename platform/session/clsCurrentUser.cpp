@@ -4,9 +4,9 @@
 #include "platform/db/embeddeddatabase.h"
 #include "platform/error.h"
 #include "platform/session/databasedialog.h"
+#include "platform/session/openproblem.h"
 #include "platform/session/serverprobe.h"
 #include "platform/session/signindialog.h"
-#include "platform/ui/msgbox.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -55,11 +55,24 @@ void clsCurrentUser::openDatabase()
     }
 }
 
+std::optional<OpenProblem> clsCurrentUser::tryOpenDatabase()
+{
+    try {
+        openDatabase();
+    } catch (const AppError &e) {
+        m_connection.reset();
+        return describeOpenFailure(e, m_settings);
+    }
+    return std::nullopt;
+}
+
 bool clsCurrentUser::signIn(const QString &employeeId, const QString &password)
 {
-    if (!m_connection)
-        throw AppError(0, QStringLiteral("clsCurrentUser"),
-                       QStringLiteral("No database is open. Choose one with Database..."));
+    // A database that could not be opened is tried again: the server may be back.
+    if (!m_connection) {
+        if (std::optional<OpenProblem> problem = tryOpenDatabase())
+            throw DatabaseUnavailable(std::move(*problem));
+    }
     if (!m_passwordForm)
         throw AppError(0, QStringLiteral("clsCurrentUser"),
                        QStringLiteral("No password form is set."));
@@ -82,23 +95,14 @@ void clsCurrentUser::attach(std::unique_ptr<db::Connection> connection, const QS
     m_signedIn = m_connection != nullptr;
 }
 
-namespace {
-
-void reportUnopened(const AppError &e)
-{
-    ui::MsgBox(QStringLiteral("The database cannot be opened.\n\n") + e.description(),
-               ui::Buttons::OK, ui::Icon::Critical, SignInDialog::Title);
-}
-
-} // namespace
-
-std::optional<QString> clsCurrentUser::chooseDatabase(QWidget *parent)
+std::optional<SignInDialog::Database> clsCurrentUser::chooseDatabase(QWidget *parent)
 {
     DatabaseDialog dialog(
         m_settings,
         [](const SessionSettings &tried) {
             clsCurrentUser probe(tried);
             probe.openDatabase();
+            return missingTables(*probe.sqlconnection());
         },
         parent);
     if (dialog.exec() != QDialog::Accepted)
@@ -106,30 +110,21 @@ std::optional<QString> clsCurrentUser::chooseDatabase(QWidget *parent)
     const QString lastEmployee = m_settings.lastEmployee;
     m_settings = dialog.settings();
     m_settings.lastEmployee = lastEmployee;
-    try {
-        openDatabase();
-    } catch (const AppError &e) {
-        m_connection.reset();
-        reportUnopened(e);
-    }
-    return m_settings.description();
+    return SignInDialog::Database{m_settings.description(), tryOpenDatabase()};
 }
 
 void clsCurrentUser::ShowMain()
 {
     m_signedIn = false;
-    try {
-        openDatabase();
-    } catch (const AppError &e) {
-        // Reported; the sign-in dialog still opens, so that another database can be chosen.
-        m_connection.reset();
-        reportUnopened(e);
-    }
+    // Why the database cannot be opened is said in the sign-in dialog, which opens anyway: Sign
+    // In tries again, and another database can be chosen.
+    const std::optional<OpenProblem> problem = tryOpenDatabase();
 
     SignInDialog dialog(
         m_settings.description(), m_settings.lastEmployee,
         [this](const QString &id, const QString &password) { return signIn(id, password); },
         [this](QWidget *parent) { return chooseDatabase(parent); });
+    dialog.showProblem(problem);
     if (dialog.exec() != QDialog::Accepted || !m_signedIn) {
         m_signedIn = false;
         m_connection.reset();

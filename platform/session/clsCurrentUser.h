@@ -1,6 +1,8 @@
 #pragma once
 
+#include "platform/session/openproblem.h"
 #include "platform/session/sessionsettings.h"
+#include "platform/session/signindialog.h"
 
 #include <QString>
 
@@ -32,8 +34,8 @@ public:
     void setPasswordForm(PasswordForm form) { m_passwordForm = std::move(form); }
 
     // Opens the database and shows the sign-in dialog; returns when the user has signed in or
-    // given up. A database that cannot be opened is reported, and another can be chosen from the
-    // dialog's Database button.
+    // given up. Why a database cannot be opened is said in the dialog: Sign In tries it again,
+    // and another can be chosen from the dialog's Database button.
     void ShowMain();
 
     bool Connected() const;
@@ -47,14 +49,18 @@ public:
     // opens the database the settings name (the embedded file is created with the demo data on
     // first use); throws AppError naming the cause.
     void openDatabase();
-    // checks an employee ID and password against the staff table; true signs the user in.
+    // openDatabase, with why it failed worded for the sign-in; nothing when it is open.
+    std::optional<OpenProblem> tryOpenDatabase();
+    // checks an employee ID and password against the staff table; true signs the user in. With
+    // no database open, opens it first; throws DatabaseUnavailable when it still cannot.
     bool signIn(const QString &employeeId, const QString &password);
     // takes an open connection as it is, signed in as employeeCode.
     void attach(std::unique_ptr<db::Connection> connection, const QString &employeeCode);
     // the sign-in dialog's Database button: the database dialog on the settings in use; on OK the
-    // new settings are saved and opened at once. The description of the database now in use, or
-    // nothing when the dialog was cancelled.
-    std::optional<QString> chooseDatabase(QWidget *parent);
+    // new settings are saved and opened at once. The database now in use (and why it cannot be
+    // opened, when it cannot), or nothing when the dialog was cancelled. The dialog's Test
+    // Connection also checks that the database holds the program's tables.
+    std::optional<SignInDialog::Database> chooseDatabase(QWidget *parent);
     const SessionSettings &settings() const { return m_settings; }
 
 private:

@@ -1,6 +1,8 @@
 #include "platform/session/databasedialog.h"
 
 #include "platform/error.h"
+#include "platform/session/openproblem.h"
+#include "platform/session/statusline.h"
 #include "platform/ui/accessiblenames.h"
 #include "platform/ui/hourglass.h"
 #include "platform/ui/msgbox.h"
@@ -8,6 +10,7 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -36,9 +39,6 @@ constexpr KindChoice Kinds[] = {{Kind::Embedded, "Embedded file", 0},
                                 {Kind::SqlServer, "SQL Server", 1},
                                 {Kind::PostgreSQL, "PostgreSQL", 1},
                                 {Kind::Odbc, "ODBC connection string", 2}};
-
-constexpr int SqlServerPort = 1433;
-constexpr int PostgresPort = 5432;
 
 int indexOf(Kind kind)
 {
@@ -79,10 +79,13 @@ DatabaseDialog::DatabaseDialog(const SessionSettings &current, Trial trial, QWid
     connect(buttons, &QDialogButtonBox::rejected, this, &DatabaseDialog::reject);
     connect(cmdTest, &QPushButton::clicked, this, [this] { testConnection(); });
 
+    status = new StatusLine(this);
+
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(kindRow);
     layout->addWidget(pages);
     layout->addStretch(1);
+    layout->addWidget(status);
     layout->addWidget(buttons);
     setMinimumWidth(480);
 
@@ -97,6 +100,13 @@ DatabaseDialog::DatabaseDialog(const SessionSettings &current, Trial trial, QWid
     connect(cboKind, &QComboBox::currentIndexChanged, this, &DatabaseDialog::showKind);
     cboKind->setCurrentIndex(indexOf(current.kind));
     showKind(cboKind->currentIndex());
+    // What a test said holds for the form as it was tested.
+    connect(cboKind, &QComboBox::currentIndexChanged, status, &StatusLine::clear);
+    for (QLineEdit *field :
+         {txtFile, txtServer, txtName, txtUser, txtPassword, txtConnectionString})
+        connect(field, &QLineEdit::textEdited, status, &StatusLine::clear);
+    connect(spnPort, &QSpinBox::valueChanged, status, &StatusLine::clear);
+    keepPlaceholderReadable();
     cboKind->setFocus();
     ui::nameFromLabels(this); // the kind's list by its label, not by the kind it shows
 }
@@ -122,7 +132,6 @@ QWidget *DatabaseDialog::buildFilePage()
                                   "computer; several workstations share a server."),
                    page);
     note->setWordWrap(true);
-    note->setEnabled(false);
     form->addRow(note);
     return page;
 }
@@ -163,11 +172,41 @@ void DatabaseDialog::showKind(int index)
 {
     const KindChoice &choice = Kinds[index < 0 ? 0 : index];
     pages->setCurrentIndex(choice.page);
-    // The port follows the server's kind unless someone typed another one.
-    if (choice.kind == Kind::PostgreSQL && spnPort->value() == SqlServerPort)
-        spnPort->setValue(PostgresPort);
-    else if (choice.kind == Kind::SqlServer && spnPort->value() == PostgresPort)
-        spnPort->setValue(SqlServerPort);
+    if (choice.kind != Kind::PostgreSQL && choice.kind != Kind::SqlServer)
+        return;
+    // The port, database and user follow the server's kind unless someone typed others.
+    const SessionSettings::ServerDefaults wanted = SessionSettings::defaultsFor(choice.kind);
+    const SessionSettings::ServerDefaults other = SessionSettings::defaultsFor(
+        choice.kind == Kind::PostgreSQL ? Kind::SqlServer : Kind::PostgreSQL);
+    if (spnPort->value() == other.port)
+        spnPort->setValue(wanted.port);
+    if (txtName->text().trimmed().isEmpty() || txtName->text().trimmed() == other.database)
+        txtName->setText(wanted.database);
+    if (txtUser->text().trimmed().isEmpty() || txtUser->text().trimmed() == other.user)
+        txtUser->setText(wanted.user);
+}
+
+void DatabaseDialog::keepPlaceholderReadable()
+{
+    // Qt draws the hint at half the text's strength, about 4:1 against the field; seven parts
+    // text to three parts field reads as well as body text, on a light or a dark desktop.
+    QPalette palette = txtConnectionString->palette();
+    const QColor text = palette.color(QPalette::Active, QPalette::Text);
+    const QColor base = palette.color(QPalette::Active, QPalette::Base);
+    const QColor hint = QColor::fromRgbF(text.redF() * 0.7f + base.redF() * 0.3f,
+                                         text.greenF() * 0.7f + base.greenF() * 0.3f,
+                                         text.blueF() * 0.7f + base.blueF() * 0.3f);
+    if (palette.color(QPalette::PlaceholderText) == hint)
+        return;
+    palette.setColor(QPalette::PlaceholderText, hint);
+    txtConnectionString->setPalette(palette);
+}
+
+void DatabaseDialog::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
+        keepPlaceholderReadable();
 }
 
 void DatabaseDialog::browse()
@@ -234,20 +273,26 @@ bool DatabaseDialog::testConnection()
     }
     const SessionSettings s = settings();
     if (s.kind == Kind::Embedded && !QFileInfo::exists(s.file)) {
-        ui::MsgBox(QStringLiteral("The file does not exist yet: it will be created with the demo "
-                                  "hospital's data at the next sign-in."),
-                   ui::Buttons::OK, ui::Icon::Information, Title);
+        status->say(StatusLine::Tone::Fine,
+                    QStringLiteral("The file does not exist yet: it will be created with the demo "
+                                   "hospital's data at the next sign-in."));
         return false;
     }
+    std::optional<QString> lacking;
     try {
         ui::Hourglass hourglass;
-        m_trial(s);
+        lacking = m_trial(s);
     } catch (const AppError &e) {
-        ui::MsgBox(QStringLiteral("No connection.\n\n") + e.description(), ui::Buttons::OK,
-                   ui::Icon::Critical, Title);
+        const OpenProblem problem = describeOpenFailure(e, s);
+        status->say(StatusLine::Tone::Problem, QStringLiteral("No connection. ") + problem.reason,
+                    problem.details);
         return false;
     }
-    ui::MsgBox(QStringLiteral("Connected"), ui::Buttons::OK, ui::Icon::Information, Title);
+    if (lacking) {
+        status->say(StatusLine::Tone::Problem, *lacking);
+        return false;
+    }
+    status->say(StatusLine::Tone::Fine, QStringLiteral("Connected"));
     return true;
 }
 

@@ -29,6 +29,13 @@ QString SessionSettings::defaultDatabaseFile()
         .filePath(Folder + QStringLiteral("/inventory.db"));
 }
 
+SessionSettings::ServerDefaults SessionSettings::defaultsFor(Kind kind)
+{
+    if (kind == Kind::PostgreSQL)
+        return {5432, QStringLiteral("inventory"), QStringLiteral("inventory_app")};
+    return {1433, QStringLiteral("INVENTORY"), QStringLiteral("sa")};
+}
+
 SessionSettings SessionSettings::load()
 {
     QSettings ini(settingsFile(), QSettings::IniFormat);
@@ -42,10 +49,10 @@ SessionSettings SessionSettings::load()
         s.kind = Kind::Odbc;
     s.file = ini.value(QStringLiteral("Database/File"), defaultDatabaseFile()).toString();
     s.server = ini.value(QStringLiteral("Database/Server")).toString();
-    s.port = ini.value(QStringLiteral("Database/Port"), s.kind == Kind::PostgreSQL ? 5432 : 1433)
-                 .toInt();
-    s.database = ini.value(QStringLiteral("Database/Name"), s.database).toString();
-    s.user = ini.value(QStringLiteral("Database/User"), s.user).toString();
+    const ServerDefaults defaults = defaultsFor(s.kind);
+    s.port = ini.value(QStringLiteral("Database/Port"), defaults.port).toInt();
+    s.database = ini.value(QStringLiteral("Database/Name"), defaults.database).toString();
+    s.user = ini.value(QStringLiteral("Database/User"), defaults.user).toString();
     s.password = ini.value(QStringLiteral("Database/Password")).toString();
     if (ini.value(QStringLiteral("Database/PasswordInKeyring")).toBool())
         s.password = secretstore::load(s.passwordKey()).value_or(QString());

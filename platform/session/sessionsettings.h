@@ -12,9 +12,9 @@
 //   File=...               ; Embedded: the file (default: inventory.db in
 //                          ; $XDG_DATA_HOME/inventory-request/)
 //   Server=dbserver        ; SqlServer: FreeTDS over ODBC; PostgreSQL: its own driver
-//   Port=1433              ; 1433 for SqlServer, 5432 for PostgreSQL when not given
-//   Name=INVENTORY
-//   User=sa
+//   Port=1433              ; when not given: 1433, INVENTORY and sa for SqlServer;
+//   Name=INVENTORY         ; 5432, inventory and inventory_app for PostgreSQL (the names
+//   User=sa                ; sql/postgresql/README.md sets up)
 //   Password=...
 //   Driver=FreeTDS
 //   ConnectionString=...   ; Odbc: a whole ODBC connection string
@@ -36,6 +36,15 @@ struct SessionSettings
     QString connectionString;
     int timeoutSeconds = db::DefaultTimeoutSeconds;
     QString lastEmployee;
+
+    // What a server logon of each kind starts from: the names its scripts in sql/ set up.
+    struct ServerDefaults
+    {
+        int port;
+        QString database;
+        QString user;
+    };
+    static ServerDefaults defaultsFor(Kind kind);
 
     static SessionSettings load();
     // Writes the database keys (not the sign-in's) to the settings file, which only its owner

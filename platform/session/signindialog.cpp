@@ -1,6 +1,7 @@
 #include "platform/session/signindialog.h"
 
 #include "platform/error.h"
+#include "platform/session/statusline.h"
 #include "platform/ui/msgbox.h"
 
 #include <QDialogButtonBox>
@@ -16,7 +17,7 @@ const QString SignInDialog::Title = QStringLiteral("Inventory Request - Sign In"
 SignInDialog::SignInDialog(const QString &database, const QString &lastEmployee, Check check,
                            ChooseDatabase chooseDatabase, QWidget *parent)
     : QDialog(parent), m_employee(new QLineEdit(this)), m_password(new QLineEdit(this)),
-      m_database(new QLabel(this)), m_check(std::move(check)),
+      m_database(new QLabel(this)), m_problem(new StatusLine(this)), m_check(std::move(check)),
       m_chooseDatabase(std::move(chooseDatabase))
 {
     setWindowTitle(Title);
@@ -35,7 +36,6 @@ SignInDialog::SignInDialog(const QString &database, const QString &lastEmployee,
     m_database->setText(QStringLiteral("Database: ") + database);
     m_database->setObjectName(QStringLiteral("lblDatabase"));
     m_database->setWordWrap(true);
-    m_database->setEnabled(false);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("&Sign In"));
@@ -50,9 +50,10 @@ SignInDialog::SignInDialog(const QString &database, const QString &lastEmployee,
         choose->setObjectName(QStringLiteral("cmdDatabase"));
         choose->setAutoDefault(false);
         connect(choose, &QPushButton::clicked, this, [this] {
-            if (const std::optional<QString> now = m_chooseDatabase(this)) {
-                m_database->setText(QStringLiteral("Database: ") + *now);
-                (m_employee->text().isEmpty() ? m_employee : m_password)->setFocus();
+            if (const std::optional<Database> now = m_chooseDatabase(this)) {
+                m_database->setText(QStringLiteral("Database: ") + now->description);
+                showProblem(now->problem);
+                focusNextField();
             }
         });
     }
@@ -62,13 +63,26 @@ SignInDialog::SignInDialog(const QString &database, const QString &lastEmployee,
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(m_database);
+    layout->addWidget(m_problem);
     layout->addWidget(buttons);
     setMinimumWidth(360);
 
-    if (lastEmployee.isEmpty())
-        m_employee->setFocus();
+    focusNextField();
+}
+
+void SignInDialog::focusNextField()
+{
+    (m_employee->text().isEmpty() ? m_employee : m_password)->setFocus();
+}
+
+void SignInDialog::showProblem(const std::optional<OpenProblem> &problem)
+{
+    if (problem)
+        m_problem->say(StatusLine::Tone::Problem,
+                       QStringLiteral("The database cannot be opened. ") + problem->reason,
+                       problem->details);
     else
-        m_password->setFocus();
+        m_problem->clear();
 }
 
 bool SignInDialog::eventFilter(QObject *watched, QEvent *event)
@@ -88,8 +102,15 @@ void SignInDialog::accept()
     bool accepted = false;
     try {
         accepted = m_check(m_employee->text(), m_password->text());
+        showProblem(std::nullopt);
+    } catch (const DatabaseUnavailable &e) {
+        // Said where the clerk is looking; what was typed stays, for the next Sign In.
+        showProblem(e.problem());
+        focusNextField();
+        return;
     } catch (const AppError &e) {
-        ui::MsgBox(e.description(), ui::Buttons::OK, ui::Icon::Critical, Title);
+        m_problem->say(StatusLine::Tone::Problem, e.description());
+        focusNextField();
         return;
     }
     if (accepted) {

@@ -6,7 +6,10 @@
 #include "platform/db/dialect.h"
 #include "platform/session/clsCurrentUser.h"
 #include "platform/session/databasedialog.h"
+#include "platform/session/openproblem.h"
 #include "platform/session/sessionsettings.h"
+#include "platform/session/signindialog.h"
+#include "platform/session/statusline.h"
 #include "platform/ui/locationcombo.h"
 #include "platform/ui/msgbox.h"
 #include "request/frmMain.h"
@@ -19,8 +22,12 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QToolButton>
+
+#include <cmath>
 
 using namespace modInventory;
 
@@ -32,6 +39,152 @@ void signIn(QWidget *dialog, const QString &id, const QString &password)
     dialog->findChild<QLineEdit *>(QStringLiteral("txtEmployeeID"))->setText(id);
     dialog->findChild<QLineEdit *>(QStringLiteral("txtPassword"))->setText(password);
     dialog->findChild<QPushButton *>(QStringLiteral("cmdSignIn"))->click();
+}
+
+// What the dialog's status line says; empty while it is hidden.
+QString statusOf(QWidget *dialog)
+{
+    auto *status = dialog->findChild<StatusLine *>();
+    return status && status->isVisibleTo(dialog) ? status->text() : QString();
+}
+
+// A database of its own on the test server, made from a template (template0: empty), dropped
+// at the end of the test.
+class ServerDatabase
+{
+public:
+    explicit ServerDatabase(const QString &name) : m_name(name) {}
+    ~ServerDatabase()
+    {
+        if (m_made)
+            server()->runScript(
+                QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_name));
+    }
+    ServerDatabase(const ServerDatabase &) = delete;
+    ServerDatabase &operator=(const ServerDatabase &) = delete;
+
+    void make(const QString &from)
+    {
+        server()->runScript(QStringLiteral("CREATE DATABASE %1 TEMPLATE %2").arg(m_name, from));
+        m_made = true;
+    }
+    db::PostgresLogon logon() const { return *testsupport::testServerLogon(m_name); }
+    SessionSettings settings() const
+    {
+        const db::PostgresLogon l = logon();
+        SessionSettings s = SessionSettings::load();
+        s.kind = SessionSettings::Kind::PostgreSQL;
+        s.server = l.host;
+        s.port = l.port;
+        s.database = l.database;
+        s.user = l.user;
+        s.password = l.password;
+        return s;
+    }
+
+private:
+    static std::unique_ptr<db::Connection> server()
+    {
+        return db::Connection::openPostgres(
+            *testsupport::testServerLogon(QStringLiteral("postgres")));
+    }
+    QString m_name;
+    bool m_made = false;
+};
+
+// Skips the running test (or fails it under test.sh) when there is no test server.
+#define REQUIRE_TEST_SERVER()                                                                      \
+    do {                                                                                           \
+        if (!testsupport::testServerLogon(QString())) {                                            \
+            const char *why = "No PostgreSQL test server: INVENTORY_TEST_POSTGRES is not set.";    \
+            if (testsupport::serverRequired())                                                     \
+                QFAIL(why);                                                                        \
+            QSKIP(why);                                                                            \
+        }                                                                                          \
+    } while (false)
+
+QString freshServerDatabaseName()
+{
+    static int made = 0;
+    return QStringLiteral("startup%1_%2").arg(QCoreApplication::applicationPid()).arg(++made);
+}
+
+// WCAG's contrast ratio of text over a background: (L1 + 0.05) / (L2 + 0.05) of their relative
+// luminances, the text blended over the background first when it is translucent.
+double contrast(QColor text, const QColor &background)
+{
+    if (text.alphaF() < 1.0f) {
+        const float a = text.alphaF();
+        text = QColor::fromRgbF(text.redF() * a + background.redF() * (1 - a),
+                                text.greenF() * a + background.greenF() * (1 - a),
+                                text.blueF() * a + background.blueF() * (1 - a));
+    }
+    auto luminance = [](const QColor &c) {
+        auto channel = [](double v) {
+            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
+               0.0722 * channel(c.blueF());
+    };
+    const double a = luminance(text);
+    const double b = luminance(background);
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+}
+
+// Every text the dialog shows, as "object: ratio", where it reads at less than 4.5:1.
+QStringList hardToRead(QWidget *dialog)
+{
+    QStringList found;
+    for (QWidget *w : dialog->findChildren<QWidget *>()) {
+        if (!w->isVisibleTo(dialog))
+            continue;
+        const QPalette p = w->palette();
+        const QPalette::ColorGroup group = w->isEnabled() ? QPalette::Active : QPalette::Disabled;
+        QList<std::pair<QString, double>> texts;
+        auto check = [&](const QString &what, QPalette::ColorRole fg, QPalette::ColorRole bg) {
+            texts.append({what, contrast(p.color(group, fg), p.color(group, bg))});
+        };
+        const QString name = QStringLiteral("%1 %2").arg(
+            QLatin1String(w->metaObject()->className()), w->objectName());
+        if (auto *label = qobject_cast<QLabel *>(w); label && !label->text().isEmpty()) {
+            check(name, QPalette::WindowText, QPalette::Window);
+        } else if (auto *line = qobject_cast<QLineEdit *>(w)) {
+            check(name, QPalette::Text, QPalette::Base);
+            if (line->text().isEmpty() && !line->placeholderText().isEmpty())
+                check(name + QStringLiteral(" (hint)"), QPalette::PlaceholderText, QPalette::Base);
+        } else if (qobject_cast<QPlainTextEdit *>(w) || qobject_cast<QSpinBox *>(w)) {
+            check(name, QPalette::Text, QPalette::Base);
+        } else if (auto *tool = qobject_cast<QToolButton *>(w); tool && tool->autoRaise()) {
+            check(name, QPalette::ButtonText, QPalette::Window);
+        } else if (qobject_cast<QAbstractButton *>(w) || qobject_cast<QComboBox *>(w)) {
+            check(name, QPalette::ButtonText, QPalette::Button);
+        }
+        for (const auto &[what, ratio] : texts)
+            if (ratio < 4.5)
+                found << QStringLiteral("%1: %2").arg(what).arg(ratio, 0, 'f', 2);
+    }
+    return found;
+}
+
+// A dark desktop's palette, the hints at half the text's strength as Qt draws them by default.
+QPalette darkPalette()
+{
+    QPalette p;
+    const QColor window(0x35, 0x35, 0x35), base(0x23, 0x23, 0x23), text(0xee, 0xee, 0xee);
+    for (const QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive}) {
+        p.setColor(g, QPalette::Window, window);
+        p.setColor(g, QPalette::WindowText, text);
+        p.setColor(g, QPalette::Base, base);
+        p.setColor(g, QPalette::Text, text);
+        p.setColor(g, QPalette::Button, window);
+        p.setColor(g, QPalette::ButtonText, text);
+        QColor hint = text;
+        hint.setAlpha(128);
+        p.setColor(g, QPalette::PlaceholderText, hint);
+    }
+    p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x6e, 0x6e, 0x6e));
+    p.setColor(QPalette::Disabled, QPalette::Window, window);
+    return p;
 }
 
 } // namespace
@@ -215,6 +368,7 @@ private slots:
             testsupport::newDatabase(*m_home, db::Contents::DemoData)->databaseName();
         testsupport::useEngine(testsupport::Engine::Sqlite, &why);
         const db::PostgresLogon logon = *testsupport::testServerLogon(name);
+        QStringList said;
         ui::test::whenModal([&](QWidget *signInDialog) {
             ui::test::whenModal([&](QWidget *dialog) {
                 auto *d = static_cast<DatabaseDialog *>(dialog);
@@ -226,8 +380,10 @@ private slots:
                 d->txtUser->setText(logon.user);
                 d->txtPassword->setText(QStringLiteral("wrong"));
                 QVERIFY(!d->testConnection());
+                said << statusOf(d) << d->status->details();
                 d->txtPassword->setText(logon.password);
                 QVERIFY(d->testConnection());
+                said << statusOf(d);
                 d->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
             });
             signInDialog->findChild<QPushButton *>(QStringLiteral("cmdDatabase"))->click();
@@ -237,11 +393,18 @@ private slots:
         QCOMPARE(objCurrentUser->sqlconnection()->dialect().name(), QStringLiteral("PostgreSQL"));
         QCOMPARE(objCurrentUser->EmployeeCode(), QStringLiteral("E01"));
         QVERIFY(!Company.isEmpty());
-        // The refused password's message names no password; then "Connected".
-        QCOMPARE(m_messages->messages().size(), 2);
-        QVERIFY(m_messages->texts().at(0).startsWith(QLatin1String("No connection.")));
-        QVERIFY(!m_messages->texts().at(0).contains(logon.password));
-        QCOMPARE(m_messages->texts().at(1), QStringLiteral("Connected"));
+        // The refused password in a sentence, the server's text behind Details, neither naming
+        // the password; then "Connected". No message box on the way.
+        QCOMPARE(said.size(), 3);
+        QCOMPARE(said.at(0), QStringLiteral("No connection. The server %1:%2 refused the user name "
+                                            "or password.")
+                                 .arg(logon.host)
+                                 .arg(logon.port));
+        QVERIFY2(said.at(1).contains(QLatin1String("password authentication failed")),
+                 qPrintable(said.at(1)));
+        QVERIFY(!said.at(0).contains(logon.password) && !said.at(1).contains(logon.password));
+        QCOMPARE(said.at(2), QStringLiteral("Connected"));
+        QVERIFY(m_messages->messages().isEmpty());
         QCOMPARE(SessionSettings::load().kind, SessionSettings::Kind::PostgreSQL);
     }
 
@@ -269,15 +432,25 @@ private slots:
                      QFileDevice::Permissions());
     }
 
-    // A server that cannot be reached is reported, and the sign-in still lets another be chosen.
+    // A server that cannot be reached is said in the sign-in dialog, which opens at once with
+    // the keyboard in its fields; another database may be chosen, and the reason goes.
     void unreachableServerLeavesTheChoice()
     {
         SessionSettings unreachable = SessionSettings::load();
         unreachable.kind = SessionSettings::Kind::SqlServer;
         unreachable.server = QStringLiteral("127.0.0.1");
         unreachable.port = 9; // nothing listens there
+        unreachable.lastEmployee = QStringLiteral("E02");
         unreachable.save();
+        unreachable.saveLastEmployee();
+        QString first;
+        QString afterChoice;
+        QString typingInto;
         ui::test::whenModal([&](QWidget *signInDialog) {
+            QVERIFY(qobject_cast<SignInDialog *>(signInDialog));
+            first = statusOf(signInDialog);
+            if (QWidget *focus = QApplication::focusWidget())
+                typingInto = focus->objectName();
             ui::test::whenModal([&](QWidget *dialog) {
                 auto *d = static_cast<DatabaseDialog *>(dialog);
                 d->cboKind->setCurrentIndex(0); // Embedded file
@@ -285,31 +458,175 @@ private slots:
                 d->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
             });
             signInDialog->findChild<QPushButton *>(QStringLiteral("cmdDatabase"))->click();
+            afterChoice = statusOf(signInDialog);
             signIn(signInDialog, QStringLiteral("E02"), QStringLiteral("NURSE"));
         });
         QVERIFY(Main());
         QCOMPARE(objCurrentUser->EmployeeCode(), QStringLiteral("E02"));
-        QCOMPARE(m_messages->messages().size(), 1);
-        QVERIFY2(
-            m_messages->texts().first().startsWith(QLatin1String("The database cannot be opened.")),
-            qPrintable(m_messages->texts().first()));
+        QVERIFY2(first.startsWith(QLatin1String("The database cannot be opened. The database "
+                                                "server 127.0.0.1:9 does not answer")),
+                 qPrintable(first));
+        QCOMPARE(typingInto, QStringLiteral("txtPassword"));
+        QCOMPARE(afterChoice, QString());
+        QVERIFY(m_messages->messages().isEmpty());
     }
 
-    // Test Connection says "Connected" or why not, and never writes the settings.
+    // Sign In on a database that could not be opened opens it again before it checks the
+    // employee: while it still cannot, the new reason is said in the dialog and what was typed
+    // stays, the keyboard in the password; once it can, the sign-in goes through.
+    void signInOpensTheDatabaseAgain_data()
+    {
+        QTest::addColumn<bool>("server");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("embedded file") << false << "The database file %1 cannot be read.";
+        QTest::newRow("server") << true << "The server %1 has no database named %2.";
+    }
+
+    void signInOpensTheDatabaseAgain()
+    {
+        QFETCH(bool, server);
+        QFETCH(QString, reason);
+        std::unique_ptr<ServerDatabase> database;
+        QString expected;
+        std::function<void()> bringBack;
+        if (server) {
+            REQUIRE_TEST_SERVER();
+            database = std::make_unique<ServerDatabase>(freshServerDatabaseName());
+            const SessionSettings settings = database->settings();
+            settings.save();
+            expected = reason.arg(QStringLiteral("%1:%2").arg(settings.server).arg(settings.port),
+                                  settings.database);
+            bringBack = [&] { database->make(QStringLiteral("inventory_demo")); };
+        } else {
+            // A folder where the file should be: it cannot be read until it is gone.
+            const QString file = SessionSettings::defaultDatabaseFile();
+            QVERIFY(QDir().mkpath(file));
+            expected = reason.arg(file);
+            bringBack = [file] { QVERIFY(QDir(file).removeRecursively()); };
+        }
+        QStringList said;
+        QStringList typed;
+        QString typingInto;
+        ui::test::whenModal([&](QWidget *dialog) {
+            said << statusOf(dialog);
+            signIn(dialog, QStringLiteral("E01"), QStringLiteral("DEMO"));
+            QVERIFY(dialog->isVisible());
+            said << statusOf(dialog);
+            // Where the keys go once the dialog is the active window again (a server's
+            // "Connecting..." may have been shown over it meanwhile).
+            if (QWidget *focus = dialog->focusWidget())
+                typingInto = focus->objectName();
+            typed << dialog->findChild<QLineEdit *>(QStringLiteral("txtEmployeeID"))->text()
+                  << dialog->findChild<QLineEdit *>(QStringLiteral("txtPassword"))->text();
+            bringBack();
+            dialog->findChild<QPushButton *>(QStringLiteral("cmdSignIn"))->click();
+        });
+        QVERIFY(Main());
+        const QString shown = QStringLiteral("The database cannot be opened. ") + expected;
+        QCOMPARE(said, QStringList({shown, shown}));
+        QCOMPARE(typingInto, QStringLiteral("txtPassword"));
+        QCOMPARE(typed, QStringList({QStringLiteral("E01"), QStringLiteral("DEMO")}));
+        QCOMPARE(objCurrentUser->EmployeeCode(), QStringLiteral("E01"));
+        QVERIFY(MainWindow());
+        QVERIFY(m_messages->messages().isEmpty());
+    }
+
+    // Why a database cannot be opened, from the real failure: one sentence, the server's or the
+    // driver's own text behind Details.
+    void openFailureInOneSentence_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason"); // %1: server:port, %2: database, %3: file
+        QTest::addColumn<QString>("details");
+        QTest::newRow("PostgreSQL stopped")
+            << "PostgreSQL"
+            << "The database server %1 does not answer: it may be stopped, or the server name "
+               "or port may be wrong."
+            << "Connection refused";
+        QTest::newRow("SQL Server stopped")
+            << "SqlServer"
+            << "The database server %1 does not answer: it may be stopped, or the server name "
+               "or port may be wrong."
+            << "Unable to connect";
+        QTest::newRow("not a database file") << "Embedded"
+                                             << "The database file %3 cannot be used."
+                                             << "file is not a database";
+        QTest::newRow("server password refused")
+            << "server password"
+            << "The server %1 refused the user name or password."
+            << "password authentication failed";
+        QTest::newRow("server without the database") << "server database"
+                                                     << "The server %1 has no database named %2."
+                                                     << "does not exist";
+    }
+
+    void openFailureInOneSentence()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        QFETCH(QString, details);
+        SessionSettings settings = SessionSettings::load();
+        if (kind.startsWith(QLatin1String("server"))) {
+            REQUIRE_TEST_SERVER();
+            settings = ServerDatabase(freshServerDatabaseName()).settings();
+            if (kind == QLatin1String("server password"))
+                settings.database = QStringLiteral("postgres");
+            settings.password = QStringLiteral("not-the-password");
+            if (kind == QLatin1String("server database"))
+                settings.password = testsupport::testServerLogon(QString())->password;
+        } else if (kind == QLatin1String("Embedded")) {
+            settings.file = m_home->filePath(QStringLiteral("notes.db"));
+            QFile notes(settings.file);
+            QVERIFY(notes.open(QIODevice::WriteOnly));
+            notes.write(QByteArray(4096, 'x'));
+        } else {
+            settings.kind = kind == QLatin1String("PostgreSQL") ? SessionSettings::Kind::PostgreSQL
+                                                                : SessionSettings::Kind::SqlServer;
+            settings.server = QStringLiteral("127.0.0.1");
+            settings.port = 9; // nothing listens there
+        }
+        clsCurrentUser user(settings);
+        const std::optional<OpenProblem> problem = user.tryOpenDatabase();
+        QVERIFY(problem);
+        reason.replace(QLatin1String("%1"),
+                       QStringLiteral("%1:%2").arg(settings.server).arg(settings.port));
+        reason.replace(QLatin1String("%2"), settings.database);
+        reason.replace(QLatin1String("%3"), settings.file);
+        QCOMPARE(problem->reason, reason);
+        QVERIFY2(problem->details.contains(details, Qt::CaseInsensitive),
+                 qPrintable(problem->details));
+        QVERIFY(!problem->details.contains(QLatin1String("not-the-password")));
+        QVERIFY(!user.sqlconnection());
+    }
+
+    // Test Connection says "Connected" or why not in the dialog (a field left empty in a message
+    // box), a database without the program's tables included, and never writes the settings.
     void testConnection_data()
     {
         QTest::addColumn<int>("kind");       // the list's row
         QTest::addColumn<QString>("target"); // a file, or host:port
         QTest::addColumn<bool>("connected");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("embedded file") << 0 << "existing" << true << "Connected";
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<bool>("details");
+        QTest::newRow("embedded file") << 0 << "existing" << true << "Connected" << false;
         QTest::newRow("file not made yet")
             << 0 << "missing.db" << false
             << "The file does not exist yet: it will be created with the demo hospital's data at "
-               "the next sign-in.";
+               "the next sign-in."
+            << false;
+        QTest::newRow("file of another program")
+            << 0 << "other.db" << false
+            << "Connected, but this file has no Inventory Request tables: run "
+               "sql/sqlite/schema.sql on it, or choose a file that does not exist yet (it is "
+               "made with the demo hospital's data)"
+            << false;
         QTest::newRow("no server named")
-            << 1 << "" << false << "Type the name or address of the database server.";
-        QTest::newRow("server refuses") << 1 << "127.0.0.1:9" << false << "No connection.";
+            << 1 << "" << false << "Type the name or address of the database server." << false;
+        QTest::newRow("server refuses")
+            << 1 << "127.0.0.1:9" << false
+            << "No connection. The database server 127.0.0.1:9 does not answer: it may be "
+               "stopped, or the server name or port may be wrong."
+            << true;
     }
 
     void testConnection()
@@ -317,13 +634,21 @@ private slots:
         QFETCH(int, kind);
         QFETCH(QString, target);
         QFETCH(bool, connected);
-        QFETCH(QString, message);
+        QFETCH(QString, said);
+        QFETCH(bool, details);
         const QString existing = m_home->filePath(QStringLiteral("existing.db"));
         testsupport::newDatabase(*m_home, db::Contents::SchemaOnly, QStringLiteral("existing.db"));
+        {
+            // A database of some other program: a table, none of ours.
+            auto other = db::Connection::openSqlite(m_home->filePath(QStringLiteral("other.db")),
+                                                    db::Connection::Create::IfMissing);
+            other->runScript(QStringLiteral("CREATE TABLE notes (line TEXT);"));
+        }
         clsCurrentUser user;
         DatabaseDialog dialog(user.settings(), [](const SessionSettings &tried) {
             clsCurrentUser probe(tried);
             probe.openDatabase();
+            return missingTables(*probe.sqlconnection());
         });
         dialog.cboKind->setCurrentIndex(kind);
         if (kind == 0) {
@@ -334,11 +659,164 @@ private slots:
             dialog.spnPort->setValue(target.section(QLatin1Char(':'), 1, 1).toInt());
         }
         QCOMPARE(dialog.testConnection(), connected);
-        QCOMPARE(m_messages->messages().size(), 1);
-        QVERIFY2(m_messages->texts().first().startsWith(message),
-                 qPrintable(m_messages->texts().first()));
-        QCOMPARE(m_messages->messages().first().title, QStringLiteral("Database Connection"));
+        const QStringList boxes = m_messages->texts();
+        QCOMPARE(boxes.isEmpty() ? statusOf(&dialog) : boxes.join(QLatin1Char('|')), said);
+        // The server's own text is there for whoever opens Details, and only then.
+        auto *more = dialog.findChild<QToolButton *>(QStringLiteral("cmdDetails"));
+        auto *text = dialog.findChild<QPlainTextEdit *>(QStringLiteral("txtDetails"));
+        QCOMPARE(more->isVisibleTo(&dialog), details);
+        QVERIFY(!text->isVisibleTo(&dialog));
+        if (details) {
+            more->click();
+            QVERIFY(text->isVisibleTo(&dialog));
+            QVERIFY(!text->toPlainText().isEmpty());
+            QVERIFY(!said.contains(text->toPlainText()));
+        }
+        // Changing the form takes back what the test said of it.
+        QTest::keyClicks(dialog.txtFile, QStringLiteral("x"));
+        QTest::keyClicks(dialog.txtServer, QStringLiteral("x"));
+        QCOMPARE(statusOf(&dialog), QString());
         QVERIFY(!QFile::exists(SessionSettings::settingsFile()));
+    }
+
+    // On the test server: a database without the program's tables, or with some of them, is
+    // named for what it lacks and the scripts that make it.
+    void testConnectionOnTheServer_data()
+    {
+        QTest::addColumn<QString>("from"); // the database's template
+        QTest::addColumn<QString>("drop");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("ready") << "inventory_demo"
+                               << ""
+                               << "Connected";
+        QTest::newRow("empty")
+            << "template0"
+            << ""
+            << "Connected, but this database has no Inventory Request tables: run "
+               "sql/postgresql/01 to 03";
+        QTest::newRow("items missing")
+            << "inventory_schema"
+            << "DROP TABLE tbInvMaster CASCADE"
+            << "Connected, but this database lacks the Inventory Request tables tbInvMaster: run "
+               "sql/postgresql/01 to 03";
+    }
+
+    void testConnectionOnTheServer()
+    {
+        QFETCH(QString, from);
+        QFETCH(QString, drop);
+        QFETCH(QString, said);
+        REQUIRE_TEST_SERVER();
+        ServerDatabase database(freshServerDatabaseName());
+        database.make(from);
+        if (!drop.isEmpty())
+            db::Connection::openPostgres(database.logon())->runScript(drop);
+        clsCurrentUser user;
+        DatabaseDialog dialog(database.settings(), [](const SessionSettings &tried) {
+            clsCurrentUser probe(tried);
+            probe.openDatabase();
+            return missingTables(*probe.sqlconnection());
+        });
+        QCOMPARE(dialog.testConnection(),
+                 drop.isEmpty() && from == QLatin1String("inventory_demo"));
+        QCOMPARE(statusOf(&dialog), said);
+        QVERIFY(m_messages->messages().isEmpty());
+    }
+
+    // Choosing a server's kind fills in the logon its scripts set up, unless something else was
+    // typed; the other kind's defaults give way.
+    void serverKindFillsItsLogon_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("typed"); // database/user typed first; "" for none
+        QTest::addColumn<QString>("shown"); // port/database/user
+        QTest::newRow("PostgreSQL") << "PostgreSQL"
+                                    << ""
+                                    << "5432/inventory/inventory_app";
+        QTest::newRow("SQL Server") << "SQL Server"
+                                    << ""
+                                    << "1433/INVENTORY/sa";
+        QTest::newRow("PostgreSQL, names typed") << "PostgreSQL"
+                                                 << "STOCK/clerk"
+                                                 << "5432/STOCK/clerk";
+    }
+
+    void serverKindFillsItsLogon()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        DatabaseDialog dialog(SessionSettings::load(),
+                              [](const SessionSettings &) { return std::optional<QString>(); });
+        // From the other server kind, so that its defaults are what the form holds.
+        const QString other = kind == QLatin1String("PostgreSQL") ? QStringLiteral("SQL Server")
+                                                                  : QStringLiteral("PostgreSQL");
+        dialog.cboKind->setCurrentIndex(dialog.cboKind->findText(other));
+        if (!typed.isEmpty()) {
+            dialog.txtName->setText(typed.section(QLatin1Char('/'), 0, 0));
+            dialog.txtUser->setText(typed.section(QLatin1Char('/'), 1, 1));
+        }
+        dialog.cboKind->setCurrentIndex(dialog.cboKind->findText(kind));
+        QCOMPARE(QStringLiteral("%1/%2/%3")
+                     .arg(dialog.spnPort->value())
+                     .arg(dialog.txtName->text(), dialog.txtUser->text()),
+                 shown);
+    }
+
+    // Every text of the sign-in and the database dialogs reads at 4.5:1 or more against its
+    // background, on a light and on a dark desktop: the database line, the notes, the hints,
+    // the reasons and their details.
+    void dialogTextIsReadable_data()
+    {
+        QTest::addColumn<QString>("dialog");
+        QTest::addColumn<bool>("dark");
+        for (const bool dark : {false, true}) {
+            const char *desktop = dark ? "dark" : "light";
+            for (const char *dialog : {"sign-in", "file", "server", "connection string"})
+                QTest::newRow(qPrintable(
+                    QStringLiteral("%1, %2").arg(QLatin1String(dialog), QLatin1String(desktop))))
+                    << QString::fromLatin1(dialog) << dark;
+        }
+    }
+
+    void dialogTextIsReadable()
+    {
+        QFETCH(QString, dialog);
+        QFETCH(bool, dark);
+        const QPalette before = QApplication::palette();
+        if (dark)
+            QApplication::setPalette(darkPalette());
+        auto restore = qScopeGuard([&] { QApplication::setPalette(before); });
+        SessionSettings settings = SessionSettings::load();
+        settings.server = QStringLiteral("127.0.0.1");
+        settings.port = 9;
+        std::unique_ptr<QDialog> shown;
+        if (dialog == QLatin1String("sign-in")) {
+            auto signIn = std::make_unique<SignInDialog>(
+                settings.description(), QString(),
+                [](const QString &, const QString &) { return false; },
+                [](QWidget *) { return std::optional<SignInDialog::Database>(); });
+            signIn->showProblem(OpenProblem{QStringLiteral("The database server does not answer."),
+                                            QStringLiteral("Connection refused")});
+            shown = std::move(signIn);
+        } else {
+            auto d = std::make_unique<DatabaseDialog>(settings, [](const SessionSettings &) {
+                throw AppError(0, QString(),
+                               QStringLiteral("Cannot connect to the database server: refused"));
+                return std::optional<QString>();
+            });
+            d->cboKind->setCurrentIndex(dialog == QLatin1String("file")     ? 0
+                                        : dialog == QLatin1String("server") ? 2
+                                                                            : 3);
+            d->txtFile->setText(m_home->filePath(QStringLiteral("existing.db")));
+            QFile(d->txtFile->text()).open(QIODevice::WriteOnly);
+            d->testConnection();
+            shown = std::move(d);
+        }
+        if (auto *more = shown->findChild<QToolButton *>(QStringLiteral("cmdDetails")))
+            more->click();
+        const QStringList faint = hardToRead(shown.get());
+        QVERIFY2(faint.isEmpty(), qPrintable(faint.join(QLatin1String("; "))));
     }
 
     void hospitalRow_data()

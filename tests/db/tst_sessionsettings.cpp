@@ -1,5 +1,5 @@
 // The settings file holds a server password: nobody but its owner may ever read it, whatever the
-// umask, from the first write on; and the wait bound it keeps.
+// umask, from the first write on; the wait bound it keeps, and the logon a server kind starts from.
 #include "testsupport.h"
 
 #include "platform/session/sessionsettings.h"
@@ -163,6 +163,43 @@ private slots:
         // Kept when the database dialog saves the settings again.
         loaded.save();
         QCOMPARE(SessionSettings::load().timeoutSeconds, seconds);
+    }
+
+    // A server logon the file leaves out is the one its engine's scripts set up; what the file
+    // gives is kept.
+    void serverLogonDefaults_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("written"); // port/name/user, "" when not written
+        QTest::addColumn<QString>("loaded");
+        QTest::newRow("PostgreSQL") << "PostgreSQL"
+                                    << ""
+                                    << "5432/inventory/inventory_app";
+        QTest::newRow("SQL Server") << "SqlServer"
+                                    << ""
+                                    << "1433/INVENTORY/sa";
+        QTest::newRow("PostgreSQL as written") << "PostgreSQL"
+                                               << "6432/stock/clerk"
+                                               << "6432/stock/clerk";
+    }
+
+    void serverLogonDefaults()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, written);
+        QFETCH(QString, loaded);
+        {
+            QSettings ini(SessionSettings::settingsFile(), QSettings::IniFormat);
+            ini.setValue(QStringLiteral("Database/Kind"), kind);
+            if (!written.isEmpty()) {
+                const QStringList parts = written.split(QLatin1Char('/'));
+                ini.setValue(QStringLiteral("Database/Port"), parts.at(0));
+                ini.setValue(QStringLiteral("Database/Name"), parts.at(1));
+                ini.setValue(QStringLiteral("Database/User"), parts.at(2));
+            }
+        }
+        const SessionSettings s = SessionSettings::load();
+        QCOMPARE(QStringLiteral("%1/%2/%3").arg(s.port).arg(s.database, s.user), loaded);
     }
 };
 

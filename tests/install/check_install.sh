@@ -2,7 +2,8 @@
 # Installs the built program into a staging folder ("staged") or builds its .deb and unpacks it
 # ("package"), then checks what a desktop needs of the result: the program and its templates where
 # the program looks for them, a menu entry and AppStream metadata that pass their validators and
-# agree with each other, and the icon in every size. Exits 77 (skipped) when a tool is missing.
+# agree with each other, the icon in every size, the machine-readable copyright file, and a program
+# that answers --version and --help without a display. Exits 77 (skipped) when a tool is missing.
 #
 #   check_install.sh staged|package <build dir> <app id> <templates folder relative to bin>
 set -euo pipefail
@@ -26,6 +27,7 @@ need desktop-file-validate appstreamcli
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
+version=
 case $mode in
 staged)
     # A prefix of the test's own with a blank in it, under DESTDIR as a packager stages it.
@@ -97,4 +99,54 @@ entry() { sed -n "s/^$1=//p" "$desktop"; }
 grep -q "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" "$metainfo" ||
     fail "the metadata does not launch $app_id.desktop"
 grep -q "<id>$app_id</id>" "$metainfo" || fail "the metadata's id is not $app_id"
+
+# The copyright file where Debian looks for it, in the machine-readable format: the header, a
+# paragraph for every file ("Files: *") with its copyright and licence, and the text of each
+# licence named (a stand-alone License paragraph).
+copyright="$share/doc/inventory-request/copyright"
+[ -f "$copyright" ] || fail "not installed: share/doc/inventory-request/copyright"
+[ "$(head -1 "$copyright")" = \
+    "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" ] ||
+    fail "the copyright file does not start with the format's header"
+problems=$(awk '
+    BEGIN { RS = ""; FS = "\n" }
+    NR == 1 { if ($0 !~ /(^|\n)Upstream-Name: [^\n]+/) print "no Upstream-Name in the header"; next }
+    /^Files:/ {
+        if ($1 == "Files: *") everything = 1
+        if ($0 !~ /\nCopyright: [^\n]+/) print "no Copyright in: " $1
+        if (match($0, /\nLicense: [^\n]+/)) used[substr($0, RSTART + 10, RLENGTH - 10)] = 1
+        else print "no License in: " $1
+        next
+    }
+    /^License: [^\n]+\n / { sub(/^License: /, "", $1); given[$1] = 1; next }
+    { print "a paragraph of neither files nor licence text: " $1 }
+    END {
+        if (!everything) print "no \"Files: *\" paragraph"
+        for (name in used) if (!(name in given)) print "no text for the licence " name
+    }' "$copyright")
+[ -z "$problems" ] || fail "copyright file: $problems"
+
+# --version and --help answer on the terminal and exit, without a display, a window or a database.
+home="$work/home"
+mkdir -p "$home"
+for option in --version --help; do
+    out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM XDG_CONFIG_HOME="$home/config" \
+        XDG_DATA_HOME="$home/data" "$root/bin/prjInventoryRequest" "$option" 2>"$work/stderr") ||
+        fail "prjInventoryRequest $option failed: $(cat "$work/stderr")"
+    [ ! -s "$work/stderr" ] || fail "prjInventoryRequest $option wrote to stderr: $(cat "$work/stderr")"
+    case $option in
+    --version)
+        # The package's version when there is a package; a version of some kind when staged.
+        if [ -n "$version" ]; then
+            [ "$out" = "Inventory Request $version" ] || fail "--version says '$out'"
+        else
+            [[ $out =~ ^Inventory\ Request\ [0-9] ]] || fail "--version says '$out'"
+        fi
+        ;;
+    --help)
+        grep -q -- "--version" <<<"$out" || fail "--help does not list --version: $out"
+        ;;
+    esac
+done
+[ -z "$(ls -A "$home")" ] || fail "--version or --help made files: $(find "$home" -mindepth 1)"
 echo "OK: $mode install of $app_id checked"
