@@ -55,7 +55,9 @@ bool g_lastFoundNothing = false;
 
 bool frmItemLookup::foundNothing() const
 {
-    g_lastFoundNothing = !blnExactMatch && m_searchFoundNothing;
+    // A browse (no text) always shows the dialog: the user searches in it.
+    g_lastFoundNothing =
+        !blnExactMatch && m_searchFoundNothing && !SearchString().trimmed().isEmpty();
     return g_lastFoundNothing;
 }
 

@@ -263,7 +263,8 @@ private slots:
         QTest::addColumn<bool>("result");
         QTest::addColumn<QString>("itemId");
         QTest::newRow("single match loads without the dialog") << "1001" << false << true << "1001";
-        QTest::newRow("dialog closed without a choice") << "ZZZ" << true << false << "";
+        // Nothing to choose from: the caller says so, with no empty dialog first.
+        QTest::newRow("nothing matches, no dialog") << "ZZZ" << false << false << "";
     }
 
     void searchItem()

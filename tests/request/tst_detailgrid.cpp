@@ -109,14 +109,15 @@ private slots:
         w().txtWithdraw->setText(QStringLiteral("4"));
         w().StoreLine();
         QCOMPARE(w().grdDetails->Rows(), 4);
-        QCOMPARE(w().grdDetails->Row(), 1);
-        QCOMPARE(QApplication::focusWidget(), w().grdDetails);
+        // Back to the empty row for the next line, the focus in Code where it shows.
+        QCOMPARE(w().grdDetails->Row(), 3);
+        QCOMPARE(QApplication::focusWidget(), w().txtProdCode);
         QCOMPARE(column(0), (QStringList{"1001", "1002", ""}));
         QCOMPARE(column(2), (QStringList{"4", "1", ""}));
         QCOMPARE(column(5), (QStringList{"Y", "N", ""}));
 
         w().ShowLineCounter();
-        QCOMPARE(w().txtLineCounter->text(), QStringLiteral("1/3"));
+        QCOMPARE(w().txtLineCounter->text(), QStringLiteral("3/3"));
     }
 
     void selectingARowShowsIt_data()

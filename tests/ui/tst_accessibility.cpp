@@ -262,12 +262,14 @@ private:
             m_own = std::make_unique<SignInDialog>(
                 QStringLiteral("/tmp/inventory.db"), QStringLiteral("E01"),
                 [](const QString &, const QString &) { return false; },
-                [](QWidget *) { return std::optional<QString>(); });
+                [](QWidget *) { return std::optional<SignInDialog::Database>(); });
             return shown(m_own.get());
         }
         if (which.startsWith(QLatin1String("database, "))) {
             auto dialog =
-                std::make_unique<DatabaseDialog>(SessionSettings(), [](const SessionSettings &) {});
+                std::make_unique<DatabaseDialog>(SessionSettings(), [](const SessionSettings &) {
+                    return std::optional<QString>();
+                });
             dialog->cboKind->setCurrentIndex(which.section(QLatin1Char(' '), -1).toInt());
             m_own = std::move(dialog);
             return shown(m_own.get());
