@@ -265,9 +265,9 @@ bool frmItemLookup::SearchProducts(const QString &text, int maxRows)
         for (int c = 0; c < int(std::size(ResultColumnTwips)) && c < grdLookup->Cols(); ++c)
             grdLookup->setColWidth(c, ResultColumnTwips[c]);
     } catch (const AppError &e) {
-        ui::MsgBox(e.description());
+        ui::MsgBox(e.description(), ui::Buttons::OK, ui::Icon::Critical);
     } catch (const std::exception &e) {
-        ui::MsgBox(QString::fromLocal8Bit(e.what()));
+        ui::MsgBox(QString::fromLocal8Bit(e.what()), ui::Buttons::OK, ui::Icon::Critical);
     }
     return found;
 }

@@ -133,7 +133,7 @@ void frmKitEntry::LoadKit(const QString &kitCode)
     } catch (const AppError &e) {
         m_rsKit.Close();
         FormatKitGrid();
-        ui::MsgBox(e.description());
+        ui::MsgBox(e.description(), ui::Buttons::OK, ui::Icon::Critical);
     }
     flexMSHDetails->setEnabled(hasMembers);
     cmdSelect->setEnabled(hasMembers);

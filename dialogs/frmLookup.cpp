@@ -161,7 +161,7 @@ bool frmLookup::SearchLookup(const QString &text)
     } catch (const std::exception &error) {
         // Nothing to choose from after a failed search.
         setChoosable(false);
-        ui::MsgBox(objects::describe(error));
+        ui::MsgBox(objects::describe(error), ui::Buttons::OK, ui::Icon::Critical);
         return false;
     }
 

@@ -414,7 +414,7 @@ private slots:
         const ui::Message &message = m_messages->messages().first();
         QVERIFY2(message.text.contains(QLatin1String("tbInvClassification")),
                  qPrintable(message.text));
-        QCOMPARE(message.icon, ui::Icon::None);
+        QCOMPARE(message.icon, ui::Icon::Critical);
         QCOMPARE(message.title, ui::ApplicationTitle);
         QCOMPARE(listedCodes(*dlg.grdLookup), (QStringList{"1234", "123"}));
     }

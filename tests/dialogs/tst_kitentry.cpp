@@ -203,6 +203,7 @@ private slots:
         QCOMPARE(m_messages->count(), 1);
         QVERIFY2(m_messages->texts().first().contains(QLatin1String("tbInvKit")),
                  qPrintable(m_messages->texts().first()));
+        QCOMPARE(m_messages->messages().first().icon, ui::Icon::Critical);
         QVERIFY(!dlg.flexMSHDetails->isEnabled());
         QVERIFY(!dlg.cmdSelect->isEnabled());
         QCOMPARE(dlg.flexMSHDetails->TextMatrix(1, 0), QString());

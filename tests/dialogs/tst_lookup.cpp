@@ -161,6 +161,7 @@ private slots:
         frmLookup &dlg = loaded(7, QStringLiteral("ACME"));
         QCOMPARE(m_messages->texts(), QStringList{"There is no lookup of type 7."});
         QCOMPARE(m_messages->messages().first().title, ui::ApplicationTitle);
+        QCOMPARE(m_messages->messages().first().icon, ui::Icon::Critical);
         QVERIFY(!dlg.blnExactMatch);
         QVERIFY(!button(&dlg, QStringLiteral("cmdOptions(1)"))->isEnabled());
         QCOMPARE(dlg.SearchLookup(QStringLiteral("X")), false);
