@@ -155,8 +155,26 @@ void frmDeletePassword::cmdEnter_Click()
         accept();
         return;
     }
-    ui::MsgBox(QStringLiteral("Password not valid!"), ui::Buttons::OK, ui::Icon::Information);
-    txtPassword->setFocus();
+    QString known;
+    try {
+        known = employeeWithPassword(id, txtPassword->text().trimmed());
+    } catch (const AppError &e) {
+        ui::MsgBox(e.description(), ui::Buttons::OK, ui::Icon::Critical);
+        txtPassword->setFocus();
+        return;
+    }
+    if (known.isEmpty()) {
+        ui::MsgBox(QStringLiteral("Password not valid!"), ui::Buttons::OK, ui::Icon::Information);
+        txtPassword->setFocus();
+        return;
+    }
+    // The password is right, so typing it again cannot help: someone with the right to verify
+    // has to sign in here instead.
+    ui::MsgBox(QStringLiteral("%1 may not verify requests").arg(known), ui::Buttons::OK,
+               ui::Icon::Exclamation);
+    txtPassword->clear();
+    txtUserID->selectAll();
+    txtUserID->setFocus();
 }
 
 bool frmDeletePassword::GetPassword(const QString &strEmployeeID, const QString &strPassword)
@@ -173,4 +191,25 @@ bool frmDeletePassword::GetPassword(const QString &strEmployeeID, const QString 
     const bool found = !rs.Eof();
     rs.Close();
     return found;
+}
+
+QString frmDeletePassword::employeeWithPassword(const QString &strEmployeeID,
+                                                const QString &strPassword)
+{
+    const QString stored =
+        modEncryption::EncryptText(QStringLiteral("E"), modEncryption::PasswordKey, strPassword);
+    db::Recordset rs = sessionConnection().query(
+        QStringLiteral("Select EmployeeId from password..tbpasswordmain where Employeeid = ? and "
+                       "Password = ?"),
+        {strEmployeeID, stored});
+    const QString id = rs.Eof() ? QString() : rs.Fields(QStringLiteral("EmployeeId")).toText();
+    rs.Close();
+    return id;
+}
+
+void frmDeletePassword::setRequest(const QString &number)
+{
+    m_request = number.trimmed();
+    setWindowTitle(m_request.isEmpty() ? QStringLiteral("Password")
+                                       : QStringLiteral("Verify request %1").arg(m_request));
 }
