@@ -7,6 +7,7 @@
 #include "platform/error.h"
 #include "platform/session/clsCurrentUser.h"
 #include "platform/ui/msgbox.h"
+#include "platform/ui/windowplacement.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -96,8 +97,9 @@ void frmDeletePassword::buildWindow()
     buttons->addWidget(cmdEnter);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(fields);
+    layout->addStretch(1);
     layout->addLayout(buttons);
-    setFixedSize(sizeHint());
+    ui::fitToScreen(this, sizeHint());
 
     setTabOrder(txtUserID, txtPassword);
     setTabOrder(txtPassword, cmdEnter);
