@@ -116,6 +116,7 @@ void frmItemLookup::buildWindow()
     frameLayout->addWidget(grdLookup, 1);
     auto *buttonRow = new QHBoxLayout;
     buttonRow->addWidget(lblMore, 1);
+    buttonRow->addStretch(0); // keeps the buttons at the right while the note is hidden
     buttonRow->addWidget(cmdOptions[1]);
     buttonRow->addWidget(cmdOptions[0]);
     auto *layout = new QVBoxLayout(this);

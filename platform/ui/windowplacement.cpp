@@ -60,11 +60,17 @@ private:
             screen = QGuiApplication::primaryScreen();
         if (!screen)
             return;
-        if (QWindow *handle = m_window->windowHandle(); handle && handle->screen() != screen)
-            handle->setScreen(screen);
+        if (QWindow *window = m_window->windowHandle(); window && window->screen() != screen)
+            window->setScreen(screen);
 
         const QRect available = screen->availableGeometry();
-        const QMargins frame = frameMargins(m_window);
+        // Before its first showing, a window's frame is best guessed from the window it opens
+        // over: the same window manager draws both.
+        const QWindow *handle = m_window->windowHandle();
+        const bool frameKnown = handle && !handle->frameMargins().isNull();
+        const bool frameless = m_window->windowFlags() & Qt::FramelessWindowHint;
+        const QMargins frame =
+            frameless || frameKnown || !centreOn ? frameMargins(m_window) : frameMargins(centreOn);
         const QSize room = available.size().shrunkBy(frame);
         QSize size = m_shown ? m_window->size() : m_naturalSize;
         size = size.expandedTo(QSize(titleWidth(m_window), 0)).expandedTo(m_window->minimumSize());
@@ -75,7 +81,11 @@ private:
         m_window->resize(size);
         const QRect target = centredWithin(
             size.grownBy(frame), centreOn ? centreOn->frameGeometry() : available, available);
-        m_window->move(target.topLeft()); // a window's position is its frame's
+        // A window's position is its frame's, placed by the frame Qt knows of; before the window
+        // system has told it (until the first showing) Qt takes the frame as none, so the client
+        // area goes where the allowance puts it.
+        const QPoint knownOffset = m_window->geometry().topLeft() - m_window->pos();
+        m_window->move(target.topLeft() + QPoint(frame.left(), frame.top()) - knownOffset);
         if (!fits && m_tooLarge == TooLarge::Maximise)
             m_window->setWindowState(m_window->windowState() | Qt::WindowMaximized);
     }
