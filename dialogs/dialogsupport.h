@@ -10,9 +10,12 @@ class QWidget;
 namespace db {
 class Connection;
 }
+namespace ui {
+class FlexGrid;
+}
 
 // What the search and kit dialogs share: the one shared instance of each, the session connection
-// they read over, their twips layout, and the way a data class runs a search dialog.
+// they read over, their grids' column widths, and the way a data class runs a search dialog.
 namespace dialogs {
 
 // The one shared instance of a dialog class: created with the given parent when absent, destroyed
@@ -36,8 +39,10 @@ private:
 // the dialog named, when nobody is signed in.
 db::Connection &sessionConnection(const QString &dialogName);
 
-// Sets a widget's geometry from a layout given in twips.
-void place(QWidget *widget, int left, int top, int width, int height);
+// Makes each shown column of the grid as wide as its header and its cells, so that no text is cut.
+// The wide column (the name, say) also takes whatever width the grid has left over, now and
+// whenever the grid is resized. Call it again when the grid's contents change.
+void fitColumns(ui::FlexGrid *grid, int wideColumn);
 
 // Runs a shared search dialog the caller has given its search text: the load searches at once; a
 // single match gives its code without showing the dialog, a dialog with nothing to offer

@@ -7,6 +7,7 @@
 #include "platform/error.h"
 #include "platform/session/clsCurrentUser.h"
 #include "platform/ui/msgbox.h"
+#include "platform/ui/windowplacement.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -96,8 +97,9 @@ void frmDeletePassword::buildWindow()
     buttons->addWidget(cmdEnter);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(fields);
+    layout->addStretch(1);
     layout->addLayout(buttons);
-    setFixedSize(sizeHint());
+    ui::fitToScreen(this, sizeHint());
 
     setTabOrder(txtUserID, txtPassword);
     setTabOrder(txtPassword, cmdEnter);
@@ -155,8 +157,26 @@ void frmDeletePassword::cmdEnter_Click()
         accept();
         return;
     }
-    ui::MsgBox(QStringLiteral("Password not valid!"), ui::Buttons::OK, ui::Icon::Information);
-    txtPassword->setFocus();
+    QString known;
+    try {
+        known = employeeWithPassword(id, txtPassword->text().trimmed());
+    } catch (const AppError &e) {
+        ui::MsgBox(e.description(), ui::Buttons::OK, ui::Icon::Critical);
+        txtPassword->setFocus();
+        return;
+    }
+    if (known.isEmpty()) {
+        ui::MsgBox(QStringLiteral("Password not valid!"), ui::Buttons::OK, ui::Icon::Information);
+        txtPassword->setFocus();
+        return;
+    }
+    // The password is right, so typing it again cannot help: someone with the right to verify
+    // has to sign in here instead.
+    ui::MsgBox(QStringLiteral("%1 may not verify requests").arg(known), ui::Buttons::OK,
+               ui::Icon::Exclamation);
+    txtPassword->clear();
+    txtUserID->selectAll();
+    txtUserID->setFocus();
 }
 
 bool frmDeletePassword::GetPassword(const QString &strEmployeeID, const QString &strPassword)
@@ -173,4 +193,25 @@ bool frmDeletePassword::GetPassword(const QString &strEmployeeID, const QString 
     const bool found = !rs.Eof();
     rs.Close();
     return found;
+}
+
+QString frmDeletePassword::employeeWithPassword(const QString &strEmployeeID,
+                                                const QString &strPassword)
+{
+    const QString stored =
+        modEncryption::EncryptText(QStringLiteral("E"), modEncryption::PasswordKey, strPassword);
+    db::Recordset rs = sessionConnection().query(
+        QStringLiteral("Select EmployeeId from password..tbpasswordmain where Employeeid = ? and "
+                       "Password = ?"),
+        {strEmployeeID, stored});
+    const QString id = rs.Eof() ? QString() : rs.Fields(QStringLiteral("EmployeeId")).toText();
+    rs.Close();
+    return id;
+}
+
+void frmDeletePassword::setRequest(const QString &number)
+{
+    m_request = number.trimmed();
+    setWindowTitle(m_request.isEmpty() ? QStringLiteral("Password")
+                                       : QStringLiteral("Verify request %1").arg(m_request));
 }

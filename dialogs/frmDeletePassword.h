@@ -23,15 +23,25 @@ public:
     static frmDeletePassword &instance();
     static void unload();
 
+    // The request the verification is for: the title names it ("Verify request 13"). It stays
+    // until set again, so the caller sets it before each showing; an empty number gives the plain
+    // title "Password".
+    void setRequest(const QString &number);
+    QString request() const { return m_request; }
+
     bool OKCharge() const { return m_okCharge; }
     const QString &VerifyID() const { return m_verifyId; }
 
     // True when the staff table holds an authorised row with this ID and password. A failing
     // lookup throws AppError.
     bool GetPassword(const QString &strEmployeeID, const QString &strPassword);
+    // The staff table's ID of the employee with this ID and password, whatever the employee's
+    // rights; empty when there is none. A failing lookup throws AppError.
+    QString employeeWithPassword(const QString &strEmployeeID, const QString &strPassword);
 
-    // Checks what was typed: an accepted ID closes the dialog, anything else says
-    // "Password not valid!" and leaves it open for another try.
+    // Checks what was typed: an accepted ID closes the dialog. Otherwise the dialog stays open
+    // for another try, saying "E05 may not verify requests" when the password is right but the
+    // employee has no right to verify, and "Password not valid!" for any other ID or password.
     void cmdEnter_Click();
 
     QLabel *lblUserID = nullptr;
@@ -51,4 +61,5 @@ private:
 
     bool m_okCharge = false;
     QString m_verifyId;
+    QString m_request;
 };

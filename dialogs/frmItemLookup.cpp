@@ -9,25 +9,24 @@
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/twips.h"
+#include "platform/ui/windowplacement.h"
 
 #include <QCoreApplication>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
-
-#include <iterator>
-
-using dialogs::place;
+#include <QVBoxLayout>
 
 namespace {
 
 dialogs::SharedDialog<frmItemLookup> g_shared;
 
-// Widths of the result's first six columns (Code to Out-Patient Markup), in twips.
-constexpr int ResultColumnTwips[] = {1000, 3000, 2000, 3000, 2000, 2000};
+// The result's column that takes the width the others leave.
+constexpr int ProductNameColumn = 1;
 
 } // namespace
 
@@ -81,17 +80,14 @@ void frmItemLookup::buildWindow()
 {
     setObjectName(QStringLiteral("frmItemLookup"));
     setWindowTitle(QStringLiteral("Product Search"));
-    setFixedSize(ui::twipsToPixels(10560), ui::twipsToPixels(6780));
 
     vkFrame1 = new QGroupBox(QStringLiteral("Product Search"), this);
     vkFrame1->setObjectName(QStringLiteral("vkFrame1"));
-    place(vkFrame1, 120, 60, 10320, 6000);
 
     auto *lblSearch = new QLabel(QStringLiteral("&Search"), vkFrame1);
-    place(lblSearch, 150, 390, 720, 285);
     txtSearch = new QLineEdit(vkFrame1);
     txtSearch->setObjectName(QStringLiteral("txtSearch"));
-    place(txtSearch, 900, 345, 3600, 345);
+    txtSearch->setMinimumWidth(ui::twipsToPixels(2400));
     lblSearch->setBuddy(txtSearch);
 
     cmdSearch = new QPushButton(vkFrame1);
@@ -100,37 +96,54 @@ void frmItemLookup::buildWindow()
     cmdSearch->setToolTip(QStringLiteral("Search"));
     // A picture alone says nothing to a screen reader; the captioned Search beside it is "Search".
     cmdSearch->setAccessibleName(QStringLiteral("Search products"));
-    place(cmdSearch, 4560, 315, 450, 405);
 
     picSearch = new QPushButton(QStringLiteral("S&earch"), vkFrame1);
     picSearch->setObjectName(QStringLiteral("picSearch"));
-    place(picSearch, 5070, 315, 1050, 405);
 
     auto *lblLocation = new QLabel(QStringLiteral("&Location"), vkFrame1);
-    place(lblLocation, 6300, 390, 840, 285);
     txtLocation = new QLineEdit(vkFrame1);
     txtLocation->setObjectName(QStringLiteral("txtLocation"));
     txtLocation->setReadOnly(true);
-    place(txtLocation, 7170, 345, 3000, 345);
+    txtLocation->setMinimumWidth(ui::twipsToPixels(1800));
     lblLocation->setBuddy(txtLocation);
 
     grdLookup = new ui::FlexGrid(vkFrame1);
     grdLookup->setObjectName(QStringLiteral("grdLookup"));
     grdLookup->setAccessibleName(QStringLiteral("Products"));
-    place(grdLookup, 150, 870, 10020, 4980);
 
     lblMore = new QLabel(this);
     lblMore->setObjectName(QStringLiteral("lblMore"));
-    place(lblMore, 150, 6180, 7600, 435);
     lblMore->setWordWrap(true);
     lblMore->hide();
 
     cmdOptions[1] = new QPushButton(QStringLiteral("&Select"), this);
     cmdOptions[1]->setObjectName(QStringLiteral("cmdOptions(1)"));
-    place(cmdOptions[1], 7920, 6180, 1200, 435);
     cmdOptions[0] = new QPushButton(QStringLiteral("&Close"), this);
     cmdOptions[0]->setObjectName(QStringLiteral("cmdOptions(0)"));
-    place(cmdOptions[0], 9240, 6180, 1200, 435);
+    for (QPushButton *button : cmdOptions)
+        button->setMinimumWidth(ui::twipsToPixels(1200));
+
+    // The search box and the grid take the width the dialog is given; the grid its height.
+    auto *searchRow = new QHBoxLayout;
+    searchRow->addWidget(lblSearch);
+    searchRow->addWidget(txtSearch, 3);
+    searchRow->addWidget(cmdSearch);
+    searchRow->addWidget(picSearch);
+    searchRow->addSpacing(ui::twipsToPixels(180));
+    searchRow->addWidget(lblLocation);
+    searchRow->addWidget(txtLocation, 2);
+    auto *frameLayout = new QVBoxLayout(vkFrame1);
+    frameLayout->addLayout(searchRow);
+    frameLayout->addWidget(grdLookup, 1);
+    auto *buttonRow = new QHBoxLayout;
+    buttonRow->addWidget(lblMore, 1);
+    buttonRow->addStretch(0); // keeps the buttons at the right while the note is hidden
+    buttonRow->addWidget(cmdOptions[1]);
+    buttonRow->addWidget(cmdOptions[0]);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(vkFrame1, 1);
+    layout->addLayout(buttonRow);
+    ui::fitToScreen(this, QSize(ui::twipsToPixels(10560), ui::twipsToPixels(6780)));
 
     setTabOrder(txtSearch, cmdSearch);
     setTabOrder(cmdSearch, picSearch);
@@ -285,12 +298,11 @@ bool frmItemLookup::SearchProducts(const QString &text, int maxRows)
                           .arg(maxRows));
             lblMore->show();
         }
-        for (int c = 0; c < int(std::size(ResultColumnTwips)) && c < grdLookup->Cols(); ++c)
-            grdLookup->setColWidth(c, ResultColumnTwips[c]);
+        dialogs::fitColumns(grdLookup, ProductNameColumn);
     } catch (const AppError &e) {
-        ui::MsgBox(e.description());
+        ui::MsgBox(e.description(), ui::Buttons::OK, ui::Icon::Critical);
     } catch (const std::exception &e) {
-        ui::MsgBox(QString::fromLocal8Bit(e.what()));
+        ui::MsgBox(QString::fromLocal8Bit(e.what()), ui::Buttons::OK, ui::Icon::Critical);
     }
     return found;
 }

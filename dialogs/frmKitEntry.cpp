@@ -8,18 +8,20 @@
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/twips.h"
+#include "platform/ui/windowplacement.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QPushButton>
-
-#include <cmath>
-
-using dialogs::place;
+#include <QVBoxLayout>
 
 namespace {
 
 dialogs::SharedDialog<frmKitEntry> g_shared;
+
+// The grid's column that takes the width the others leave.
+constexpr int ProductNameColumn = 1;
 
 const QString KitGridFormat =
     QStringLiteral("<Code |>Product Name |>Qty. |<UnitCost |<Packing |For Retail ");
@@ -64,27 +66,36 @@ void frmKitEntry::buildWindow()
 {
     setObjectName(QStringLiteral("frmKitEntry"));
     setWindowTitle(QStringLiteral("View Kit of Items"));
-    setFixedSize(ui::twipsToPixels(9480), ui::twipsToPixels(5100));
 
     vkFrame1 = new QGroupBox(QStringLiteral("View Kit of Items"), this);
     vkFrame1->setObjectName(QStringLiteral("vkFrame1"));
-    place(vkFrame1, 120, 60, 9240, 4380);
 
     flexMSHDetails = new ui::FlexGrid(vkFrame1);
     flexMSHDetails->setObjectName(QStringLiteral("flexMSHDetails"));
     flexMSHDetails->setAccessibleName(QStringLiteral("Kit items"));
-    place(flexMSHDetails, 120, 300, 9000, 3960);
 
     chkAddAllItems = new QCheckBox(QStringLiteral("Add All Items"), this);
     chkAddAllItems->setObjectName(QStringLiteral("chkAddAllItems"));
-    place(chkAddAllItems, 240, 4590, 2400, 330);
 
     cmdSelect = new QPushButton(QStringLiteral("&Select"), this);
     cmdSelect->setObjectName(QStringLiteral("cmdSelect"));
-    place(cmdSelect, 6840, 4530, 1200, 435);
     cmdClose = new QPushButton(QStringLiteral("&Close"), this);
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
-    place(cmdClose, 8160, 4530, 1200, 435);
+    for (QPushButton *button : {cmdSelect, cmdClose})
+        button->setMinimumWidth(ui::twipsToPixels(1200));
+
+    // The grid takes whatever room the dialog is given.
+    auto *frameLayout = new QVBoxLayout(vkFrame1);
+    frameLayout->addWidget(flexMSHDetails);
+    auto *buttonRow = new QHBoxLayout;
+    buttonRow->addWidget(chkAddAllItems);
+    buttonRow->addStretch(1);
+    buttonRow->addWidget(cmdSelect);
+    buttonRow->addWidget(cmdClose);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(vkFrame1, 1);
+    layout->addLayout(buttonRow);
+    ui::fitToScreen(this, QSize(ui::twipsToPixels(9480), ui::twipsToPixels(5100)));
 
     setTabOrder(flexMSHDetails, chkAddAllItems);
     setTabOrder(chkAddAllItems, cmdSelect);
@@ -129,12 +140,14 @@ void frmKitEntry::LoadKit(const QString &kitCode)
                                      db::sqlText(kitCode) + QStringLiteral("'"));
         FormatKitGrid();
         hasMembers = m_rsKit.RecordCount() >= 1;
-        if (hasMembers)
+        if (hasMembers) {
             flexMSHDetails->setRecordset(m_rsKit);
+            dialogs::fitColumns(flexMSHDetails, ProductNameColumn);
+        }
     } catch (const AppError &e) {
         m_rsKit.Close();
         FormatKitGrid();
-        ui::MsgBox(e.description());
+        ui::MsgBox(e.description(), ui::Buttons::OK, ui::Icon::Critical);
     }
     flexMSHDetails->setEnabled(hasMembers);
     cmdSelect->setEnabled(hasMembers);
@@ -149,15 +162,7 @@ void frmKitEntry::FormatKitGrid()
     flexMSHDetails->setFixedRows(1);
     flexMSHDetails->setFormatString(KitGridFormat);
 
-    flexMSHDetails->setColWidth(1, flexMSHDetails->ColWidth(1) * 4);
-    const int seventh =
-        static_cast<int>(std::lround(ui::pixelsToTwips(flexMSHDetails->width()) / 7.0));
-    flexMSHDetails->setColWidth(0, seventh);
-    flexMSHDetails->setColWidth(4, seventh);
-    flexMSHDetails->setColWidth(2, seventh);
-    flexMSHDetails->setColWidth(3, seventh);
-    flexMSHDetails->setColWidth(5, 1000);
-    flexMSHDetails->setColWidth(6, 1000);
+    dialogs::fitColumns(flexMSHDetails, ProductNameColumn);
 }
 
 void frmKitEntry::cmdSelect_Click()

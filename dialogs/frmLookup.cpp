@@ -9,6 +9,7 @@
 #include "platform/error.h"
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/msgbox.h"
+#include "platform/ui/windowplacement.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -22,8 +23,8 @@ using db::sqlText;
 
 namespace {
 
-// The first column's width, 4199.811 twips, to the whole twip.
-constexpr int CodeColumnWidth = 4200;
+// The name comes first and takes the width the code leaves.
+constexpr int NameColumn = 0;
 
 dialogs::SharedDialog<frmLookup> g_shared;
 
@@ -87,7 +88,7 @@ frmLookup::frmLookup(QWidget *parent) : QDialog(parent)
     layout->addLayout(searchRow);
     layout->addWidget(grdLookup, 1);
     layout->addLayout(buttonRow);
-    resize(520, 360);
+    ui::fitToScreen(this, QSize(520, 360));
 
     connect(cmdSearch, &QPushButton::clicked, this, &frmLookup::cmdSearch_Click);
     connect(grdLookup, &ui::FlexGrid::DblClick, this, &frmLookup::grdLookup_DblClick);
@@ -162,7 +163,7 @@ bool frmLookup::SearchLookup(const QString &text)
     } catch (const std::exception &error) {
         // Nothing to choose from after a failed search.
         setChoosable(false);
-        ui::MsgBox(objects::describe(error));
+        ui::MsgBox(objects::describe(error), ui::Buttons::OK, ui::Icon::Critical);
         return false;
     }
 
@@ -175,7 +176,7 @@ bool frmLookup::SearchLookup(const QString &text)
     }
     setChoosable(found);
     grdLookup->setRecordset(m_result);
-    grdLookup->setColWidth(0, CodeColumnWidth);
+    dialogs::fitColumns(grdLookup, NameColumn);
     return found;
 }
 

@@ -7,6 +7,7 @@
 #include "platform/session/clsCurrentUser.h"
 #include "platform/ui/hourglass.h"
 #include "platform/ui/msgbox.h"
+#include "platform/ui/windowplacement.h"
 
 #include <QAction>
 #include <QDir>
@@ -114,7 +115,8 @@ void frmReportViewer::buildWindow()
     connect(CRViewer1, &QPrintPreviewWidget::paintRequested, this,
             [this](QPrinter *printer) { paintPreview(printer); });
     connect(CRViewer1, &QPrintPreviewWidget::previewChanged, this, [this] { updatePageState(); });
-    resize(900, 1000);
+    // A page's width and as much of its height as the screen has room for.
+    ui::fitToScreen(this, QSize(900, 1000), ui::TooLarge::Shrink);
 }
 
 // The viewer takes its report and shows the first page across the window's width.
@@ -223,13 +225,17 @@ void frmReportViewer::PrintReport()
     }
 }
 
+QString frmReportViewer::requestNumber() const
+{
+    return m_report && !m_report->ParameterFields().isEmpty()
+               ? m_report->ParameterFields().first().CurrentValue().toString().trimmed()
+               : QString();
+}
+
 QString frmReportViewer::suggestedFileName() const
 {
     // The request's number names the file; a report without one is named by its title.
-    const QString number =
-        m_report && !m_report->ParameterFields().isEmpty()
-            ? m_report->ParameterFields().first().CurrentValue().toString().trimmed()
-            : QString();
+    const QString number = requestNumber();
     QString name = !number.isEmpty()                          ? QStringLiteral("Request ") + number
                    : m_report && !m_report->title().isEmpty() ? m_report->title()
                                                               : QStringLiteral("Report");
@@ -277,7 +283,9 @@ frmReportViewer *ShowReport(bool ShowGroupTree, const QString &strCaption)
     auto *viewer = new frmReportViewer(PubReport, MainWindow());
     QObject::connect(viewer, &QObject::destroyed, [] { PubReport.reset(); });
     viewer->setShowGroupTree(ShowGroupTree);
-    viewer->setWindowTitle(strCaption);
+    // A request's pages are titled with the request, so that several open viewers tell apart.
+    const QString number = viewer->requestNumber();
+    viewer->setWindowTitle(number.isEmpty() ? strCaption : QStringLiteral("Request ") + number);
     viewer->show();
     return viewer;
 }

@@ -66,6 +66,9 @@ public:
     QAction *actExport = nullptr;
     QAction *actClose = nullptr; // Escape or Ctrl+W
 
+    // The number of the request the report shows (its first parameter); empty when none.
+    QString requestNumber() const;
+
     // Where Export proposes to write: "Request 7.pdf" in the user's documents folder.
     QString suggestedFileName() const;
 
@@ -83,8 +86,9 @@ private:
 namespace modInventory {
 
 // Reads PubReport's rows on the session connection, lays it out, and shows it in a new viewer
-// window with the caption. Nothing is shown when that fails (report::ReportError or AppError).
-// The window belongs to the request window when there is one, so it closes with the program.
+// window titled with its request ("Request 13"), or with the caption when it shows no request.
+// Nothing is shown when that fails (report::ReportError or AppError). The window belongs to the
+// request window when there is one, so it closes with the program.
 frmReportViewer *ShowReport(bool ShowGroupTree, const QString &strCaption);
 
 } // namespace modInventory

@@ -2,6 +2,8 @@
 // the choice handed back, and the keys of the search box and the grid.
 #include "testsupport.h"
 
+#include "gridfit.h"
+
 #include "app/modInventory.h"
 #include "dialogs/frmItemLookup.h"
 #include "platform/ui/flexgrid.h"
@@ -403,6 +405,49 @@ private slots:
             QCOMPARE(dlg.txtSearch->cursorPosition(), 1);
     }
 
+    // The product name takes the width the dialog is given beyond what the columns need, and no
+    // listed text is cut, however long.
+    void widerDialogWidensTheName()
+    {
+        m_session->connection().runScript(QStringLiteral(
+            "INSERT INTO tbInvMaster (ItemID, ItemName, ItemDesc, SupplierID, ItemStatus, "
+            "ItemClassificationID, ListCost) VALUES ('L1', 'PARACETAMOL WITH CODEINE PHOSPHATE "
+            "ORAL SUSPENSION FOR CHILDREN', '120MG/12MG PER 5ML, 100ML AMBER GLASS BOTTLE', 'S1', "
+            "0, 'MED', 1234567.8912);"));
+        frmItemLookup &dlg = dialog();
+        dlg.setSearchString(QStringLiteral("G"));
+        dlg.Form_Load();
+        int before = 0;
+        int after = 0;
+        QStringList cut;
+        const auto watch = ui::test::whenModal([&](QWidget *w) {
+            ui::FlexGrid *grid = dlg.grdLookup;
+            QCOMPARE(listedCodes(*grid), QStringList{"G1"});
+            QCOMPARE(gridfit::unusedWidth(*grid), 0);
+            before = grid->columnWidth(1);
+            // Wide enough for every column, and 80 pixels more.
+            int columns = 0;
+            for (int c = 0; c < grid->Cols(); ++c)
+                columns += grid->columnWidth(c);
+            w->resize(w->width() + std::max(0, columns - grid->viewport()->width()) + 80,
+                      w->height());
+            QCoreApplication::processEvents();
+            after = grid->columnWidth(1);
+            QCOMPARE(gridfit::unusedWidth(*grid), 0);
+
+            dlg.txtSearch->clear();
+            QTest::keyClicks(dlg.txtSearch, QStringLiteral("PARA"), Qt::NoModifier);
+            QCOMPARE(listedCodes(*grid), (QStringList{"1234", "123", "L1"}));
+            cut = gridfit::cutTexts(*grid);
+            w->findChild<QPushButton *>(QStringLiteral("cmdOptions(0)"))->click();
+        });
+        dlg.exec();
+        QVERIFY(watch->acted);
+        QVERIFY2(after >= before + 80,
+                 qPrintable(QStringLiteral("%1 -> %2").arg(before).arg(after)));
+        QCOMPARE(cut, QStringList());
+    }
+
     void failingSearchReportsAndKeepsTheGrid()
     {
         frmItemLookup &dlg = dialog();
@@ -414,7 +459,7 @@ private slots:
         const ui::Message &message = m_messages->messages().first();
         QVERIFY2(message.text.contains(QLatin1String("tbInvClassification")),
                  qPrintable(message.text));
-        QCOMPARE(message.icon, ui::Icon::None);
+        QCOMPARE(message.icon, ui::Icon::Critical);
         QCOMPARE(message.title, ui::ApplicationTitle);
         QCOMPARE(listedCodes(*dlg.grdLookup), (QStringList{"1234", "123"}));
     }

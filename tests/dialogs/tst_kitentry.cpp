@@ -1,6 +1,8 @@
 // The kit items dialog: the members it lists and what it hands back after each way of closing it.
 #include "testsupport.h"
 
+#include "gridfit.h"
+
 #include "app/modInventory.h"
 #include "dialogs/frmKitEntry.h"
 #include "platform/ui/flexgrid.h"
@@ -194,6 +196,35 @@ private slots:
         QCOMPARE(m_messages->count(), 0);
     }
 
+    // Every column is as wide as its texts: the line total of a costly member included.
+    void columnsShowWholeTexts_data()
+    {
+        QTest::addColumn<QString>("kit");
+        QTest::newRow("short texts") << "KIT1";
+        QTest::newRow("long name, large line total") << "KIT2";
+    }
+
+    void columnsShowWholeTexts()
+    {
+        QFETCH(QString, kit);
+        m_session->connection().runScript(QStringLiteral(
+            "INSERT INTO tbInvMaster (ItemID, ItemName, ItemDesc, AverageCost, Packing, KitID) "
+            "VALUES ('KIT2', 'THEATRE KIT', '', 0, 1, 'K2'), ('M9', 'CENTRAL VENOUS CATHETER "
+            "TRIPLE LUMEN', '7FR 20CM WITH GUIDEWIRE AND DILATOR', 987654.3219, 1, NULL);\n"
+            "INSERT INTO tbInvKit (KitID, ItemID, Quantity, RetailType, Active) VALUES "
+            "('K2', 'M9', 12345, 'N', 'A'), ('K2', 'M1', 1, 'N', 'A');"));
+        QStringList cut;
+        int unused = -1;
+        useDialog(kit, [&](frmKitEntry &dlg) {
+            QVERIFY(dlg.flexMSHDetails->isEnabled());
+            cut = gridfit::cutTexts(*dlg.flexMSHDetails);
+            unused = gridfit::unusedWidth(*dlg.flexMSHDetails);
+            dlg.cmdClose->click();
+        });
+        QCOMPARE(cut, QStringList());
+        QCOMPARE(unused, 0);
+    }
+
     void failingStatementIsReported()
     {
         m_session->connection().runScript(QStringLiteral("DROP TABLE tbInvKit;"));
@@ -203,6 +234,7 @@ private slots:
         QCOMPARE(m_messages->count(), 1);
         QVERIFY2(m_messages->texts().first().contains(QLatin1String("tbInvKit")),
                  qPrintable(m_messages->texts().first()));
+        QCOMPARE(m_messages->messages().first().icon, ui::Icon::Critical);
         QVERIFY(!dlg.flexMSHDetails->isEnabled());
         QVERIFY(!dlg.cmdSelect->isEnabled());
         QCOMPARE(dlg.flexMSHDetails->TextMatrix(1, 0), QString());

@@ -2,6 +2,8 @@
 // single-match shortcut, the choice handed back, the keys, and the data classes' Search methods.
 #include "testsupport.h"
 
+#include "gridfit.h"
+
 #include "app/modInventory.h"
 #include "dialogs/frmLookup.h"
 #include "objects/clsSupplier.h"
@@ -141,7 +143,7 @@ private slots:
         QCOMPARE(dlg.blnExactMatch, rows.size() == 1);
         QCOMPARE(dlg.SearchString(), searchString);
         QCOMPARE(button(&dlg, QStringLiteral("cmdOptions(1)"))->isEnabled(), !rows.isEmpty());
-        QCOMPARE(gridOf(&dlg)->ColWidth(0), 4200);
+        QCOMPARE(gridfit::cutTexts(*gridOf(&dlg)), QStringList());
         QCOMPARE(m_messages->count(), 0);
     }
 
@@ -161,6 +163,7 @@ private slots:
         frmLookup &dlg = loaded(7, QStringLiteral("ACME"));
         QCOMPARE(m_messages->texts(), QStringList{"There is no lookup of type 7."});
         QCOMPARE(m_messages->messages().first().title, ui::ApplicationTitle);
+        QCOMPARE(m_messages->messages().first().icon, ui::Icon::Critical);
         QVERIFY(!dlg.blnExactMatch);
         QVERIFY(!button(&dlg, QStringLiteral("cmdOptions(1)"))->isEnabled());
         QCOMPARE(dlg.SearchLookup(QStringLiteral("X")), false);

@@ -235,6 +235,102 @@ private slots:
         QCOMPARE(frmDeletePassword::instance().VerifyID(), QStringLiteral("E02"));
     }
 
+    // A refusal says why: the right password of an employee without the right to verify is no
+    // typing error, and another try with it cannot help. Neither check sends the password.
+    void refusalSaysWhy_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("icon");
+        const int info = int(ui::Icon::Information);
+        const int warning = int(ui::Icon::Exclamation);
+        QTest::newRow("another department") << "E04"
+                                            << "NURSE"
+                                            << "E04 may not verify requests" << warning;
+        QTest::newRow("second right not S") << "E05"
+                                            << "NURSE"
+                                            << "E05 may not verify requests" << warning;
+        QTest::newRow("ID typed in small letters") << " e05 "
+                                                   << "NURSE"
+                                                   << "E05 may not verify requests" << warning;
+        QTest::newRow("wrong password, no right") << "E05"
+                                                  << "NURSES"
+                                                  << "Password not valid!" << info;
+        QTest::newRow("wrong password, right to verify") << "E02"
+                                                         << "NURSES"
+                                                         << "Password not valid!" << info;
+        QTest::newRow("unknown ID") << "E99"
+                                    << "NURSE"
+                                    << "Password not valid!" << info;
+    }
+
+    void refusalSaysWhy()
+    {
+        QFETCH(QString, id);
+        QFETCH(QString, password);
+        QFETCH(QString, message);
+        QFETCH(int, icon);
+        const bool noRight = icon == int(ui::Icon::Exclamation);
+        QStringList logged;
+        const auto watch = show([&](frmDeletePassword &d) {
+            type(d.txtUserID, id);
+            type(d.txtPassword, password);
+            {
+                testsupport::SqlLog log;
+                d.cmdEnter->click();
+                logged = log.statements();
+            }
+            QVERIFY(d.isVisible());
+            QVERIFY(!d.OKCharge());
+            // After a refusal for want of the right, the next person types an ID of their own.
+            QCOMPARE(QApplication::focusWidget(), noRight ? d.txtUserID : d.txtPassword);
+            QCOMPARE(d.txtPassword->text().isEmpty(), noRight);
+            d.reject();
+        });
+        QVERIFY(watch->acted);
+        QCOMPARE(m_messages->count(), 1);
+        QCOMPARE(m_messages->messages().first().text, message);
+        QCOMPARE(int(m_messages->messages().first().icon), icon);
+        QVERIFY(!frmDeletePassword::instance().OKCharge());
+        QCOMPARE(frmDeletePassword::instance().VerifyID(), QString());
+
+        const QString stored =
+            modEncryption::EncryptText(QStringLiteral("E"), modEncryption::PasswordKey, password);
+        QVERIFY(!logged.isEmpty());
+        for (const QString &statement : logged)
+            QVERIFY2(!statement.contains(password) && !statement.contains(stored),
+                     qPrintable(statement));
+    }
+
+    // The title names the request being verified; without one it is the plain "Password".
+    void titleNamesTheRequest_data()
+    {
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("request") << "13"
+                                 << "Verify request 13";
+        QTest::newRow("number with blanks") << " 7 "
+                                            << "Verify request 7";
+        QTest::newRow("no number") << ""
+                                   << "Password";
+    }
+
+    void titleNamesTheRequest()
+    {
+        QFETCH(QString, number);
+        QFETCH(QString, title);
+        frmDeletePassword::instance().setRequest(QStringLiteral("99"));
+        frmDeletePassword::instance().setRequest(number);
+        QString shown;
+        const auto watch = show([&](frmDeletePassword &d) {
+            shown = d.windowTitle();
+            d.reject();
+        });
+        QVERIFY(watch->acted);
+        QCOMPARE(shown, title);
+    }
+
     void typedSqlIsRefused()
     {
         const auto watch = show([](frmDeletePassword &d) {

@@ -115,9 +115,9 @@ private:
         if (open.size() != 1)
             return nullptr;
         frmReportViewer *viewer = open.first();
-        if (viewer->windowTitle() != QLatin1String("Inventory Master File") ||
-            !viewer->isVisible() || viewer->centralWidget() != viewer->CRViewer1 ||
-            !viewer->ReportSource() || viewer->ReportSource()->pageCount() != viewer->pageCount())
+        if (!viewer->windowTitle().startsWith(QLatin1String("Request ")) || !viewer->isVisible() ||
+            viewer->centralWidget() != viewer->CRViewer1 || !viewer->ReportSource() ||
+            viewer->ReportSource()->pageCount() != viewer->pageCount())
             return nullptr;
         return viewer;
     }
@@ -232,6 +232,7 @@ private slots:
         QCOMPARE(QFileInfo(printed->filePath()).fileName(), file);
         QCOMPARE(printed->ParameterFields().size(), 1);
         QCOMPARE(printed->ParameterFields().first().CurrentValue().toString(), number);
+        QCOMPARE(viewer->windowTitle(), QStringLiteral("Request ") + number);
         QVERIFY(printed->document().pageLines(0).contains(QRegularExpression(
             QStringLiteral(".*(Request No\\. \\||PICK SHEET  No\\.) %1( \\|.*)?").arg(number))));
     }
