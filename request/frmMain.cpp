@@ -8,6 +8,7 @@
 #include "platform/ui/locationcombo.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/named.h"
+#include "platform/ui/windowplacement.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -21,7 +22,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -74,24 +74,10 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     qApp->installEventFilter(this);
     // What an action did, said without a message box to dismiss.
     statusBar()->setObjectName(QStringLiteral("statusBar"));
-    fitToScreen();
+    // 1240 x 780 where the screen has room, centred; maximised on a smaller screen (or a larger
+    // scale), where the grids give up their rows first.
+    ui::fitToScreen(this, QSize(1240, 780));
     guarded([this] { Form_Load(); });
-}
-
-void frmMain::fitToScreen()
-{
-    // 1240 x 780 where the screen has room, centred on it; maximised on a smaller screen (or a
-    // larger scale), where the grids give up their rows first.
-    const QRect room = screen()->availableGeometry();
-    const QSize wanted = QSize(1240, 780).expandedTo(minimumSizeHint());
-    if (wanted.width() > room.width() || wanted.height() > room.height()) {
-        resize(room.size());
-        move(room.topLeft());
-        setWindowState(windowState() | Qt::WindowMaximized);
-        return;
-    }
-    resize(wanted);
-    move(room.center() - QPoint(wanted.width() / 2, wanted.height() / 2));
 }
 
 frmMain::~frmMain()

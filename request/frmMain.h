@@ -97,8 +97,6 @@ public:
     void StoreLine();
     // Puts back the line Delete or "." removed last (Ctrl+Z in the lines grid).
     void undoLineRemoval();
-    // Sized and placed for the screen the window opens on.
-    void fitToScreen();
     // After a save or verification: the list it belongs to, the request selected, and what was
     // done in the status line.
     void showSaved(const QString &number, const QString &said);

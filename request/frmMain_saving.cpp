@@ -199,6 +199,9 @@ void frmMain::cmdVerify_Click()
 void frmMain::cmdVerified_Click()
 {
     frmDeletePassword &dialog = frmDeletePassword::instance();
+    dialog.setRequest(txtDocNum->text().trimmed() == QLatin1String("NEW")
+                          ? QString()
+                          : txtDocNum->text().trimmed());
     dialog.exec();
     if (dialog.OKCharge())
         cmdSave_Click();
@@ -329,6 +332,9 @@ bool frmMain::SaveRequest()
     QString verifiedBy;
     if (blnVerifyMode) {
         frmDeletePassword &dialog = frmDeletePassword::instance();
+        dialog.setRequest(txtDocNum->text().trimmed() == QLatin1String("NEW")
+                              ? QString()
+                              : txtDocNum->text().trimmed());
         dialog.exec();
         if (!dialog.OKCharge())
             return false;
