@@ -72,6 +72,10 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     connectPrinting();
     connectKeeping();
     qApp->installEventFilter(this);
+    // The button the keyboard is on is always to be seen, whatever the style draws for focus.
+    setStyleSheet(QStringLiteral("QPushButton:focus { border: 2px solid palette(highlight); "
+                                 "border-radius: 3px; padding: 3px 8px; "
+                                 "background: palette(button); }"));
     // What an action did, said without a message box to dismiss.
     statusBar()->setObjectName(QStringLiteral("statusBar"));
     // 1240 x 780 where the screen has room, centred; maximised on a smaller screen (or a larger

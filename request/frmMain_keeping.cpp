@@ -103,6 +103,13 @@ void frmMain::markSaved()
 {
     m_unsaved = false;
     m_overwriteVersion.reset();
+    // What was typed is stored now: a field left after the save is no new change.
+    for (QLineEdit *box :
+         {txtRemarks, txtDocNum, cboTargetLocation->lineEdit(), cboLocation->lineEdit()}) {
+        if (box)
+            box->setModified(false);
+    }
+    m_dateEdited = false;
     clearJournal();
 }
 

@@ -266,6 +266,27 @@ private slots:
         QCOMPARE(w().isVisible(), !closed);
     }
 
+    // Saved from the keyboard with the focus still in the justification typed: the save stores
+    // it, and leaving the field afterwards is no unsaved change (nothing is asked on Edit).
+    void fieldLeftAfterTheSaveIsNoChange()
+    {
+        start();
+        newRequest();
+        typeLine(QStringLiteral("1001"), QStringLiteral("2"));
+        w().txtRemarks->setFocus();
+        QTest::keyClicks(w().txtRemarks, QStringLiteral("WARD STOCK"));
+        QVERIFY(w().txtRemarks->hasFocus());
+        w().cmdSave->click(); // as Alt+S does: the focus stays where it was until the tab changes
+        QCoreApplication::processEvents();
+        QCOMPARE(w().SSTab1->currentIndex(), 0);
+        QVERIFY(!w().txtRemarks->hasFocus());
+        QVERIFY(!w().hasUnsavedWork());
+        m_messages->clear();
+        w().cmdEdit->click();
+        QCOMPARE(m_messages->texts(), QStringList());
+        QCOMPARE(w().txtRemarks->text(), QStringLiteral("WARD STOCK"));
+    }
+
     // Two workstations open request 7; the other one saves (or verifies) it first. This one's
     // save is refused, says what happened, keeps its lines on screen, and saves over the other
     // only when asked a second time; the stored rows say so at each step.
