@@ -92,6 +92,8 @@ public:
     // --- detail grid (frmMain_grid.cpp) ---------------------------------------------------------
     void LoadDetailRow();
     void ComputeGrandTotal();
+    // Widens the number columns of the lines grid to the texts from the row on.
+    void fitNumberColumns(int fromRow);
     void ShowLineCounter();
     // Writes the entry fields into the current row; appends the next empty row after the last.
     void StoreLine();

@@ -324,12 +324,13 @@ bool frmMain::expandKit(const QString &kitCode)
             const double c = cost.IsNull() ? 0.0 : linevalues::toScale(cost.toDouble());
             grdDetails->setTextMatrix(row, 2, qty.IsNull() ? QString() : vb::plainNumber(q));
             grdDetails->setTextMatrix(row, 3, cost.IsNull() ? QString() : linevalues::money(c));
-            grdDetails->setTextMatrix(row, 4, linevalues::money(linevalues::lineTotal(q, c)));
+            grdDetails->setTextMatrix(row, 4, linevalues::money(linevalues::lineTotalUnits(q, c)));
         }
         for (int c = 0; c < 8; ++c)
             grdDetails->setTextMatrix(grdDetails->Rows() - 1, c, QString());
     }
     grdDetails->setRowCol(int(kept.size()) + 1, 1);
+    fitNumberColumns(int(kept.size()) + 1);
     LoadDetailRow();
     txtTotalCounter->setVisible(true);
     ComputeGrandTotal();
@@ -414,8 +415,7 @@ void frmMain::ComputeTotalCost()
         return vb::isNumeric(box->text()) ? vb::numericValue(box->text()) : 0.0;
     };
     txtTotalCost->setText(
-        vb::formatNumber(linevalues::lineTotal(value(txtWithdraw), value(txtUnitCost)),
-                         QStringLiteral("###,###,##0.0000")));
+        linevalues::money(linevalues::lineTotalUnits(value(txtWithdraw), value(txtUnitCost))));
 }
 
 void frmMain::cmdOK_Click()

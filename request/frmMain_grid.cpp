@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QStyle>
 
 namespace {
 
@@ -127,6 +128,7 @@ void frmMain::StoreLine()
     grdDetails->setTextMatrix(r, 2, txtWithdraw->text());
     grdDetails->setTextMatrix(r, 3, txtUnitCost->text());
     grdDetails->setTextMatrix(r, 4, txtTotalCost->text());
+    fitNumberColumns(r);
     grdDetails->setTextMatrix(
         r, 5, optConsumed[0]->isChecked() ? QStringLiteral("Y") : QStringLiteral("N"));
     if (grdDetails->Cols() > 6)
@@ -214,15 +216,37 @@ void frmMain::grdDetails_DblClick()
     ShowLineCounter();
 }
 
+void frmMain::fitNumberColumns(int fromRow)
+{
+    // The quantity, cost and total columns widen to their longest text, never narrower than
+    // they were: a line's total is never shown cut. Digits are of one width, so the longest text
+    // is the widest.
+    const int padding =
+        2 * (grdDetails->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grdDetails) +
+             1) +
+        8;
+    for (int c : {2, 3, 4}) {
+        QString longest;
+        for (int r = qMax(fromRow, 1); r < grdDetails->Rows(); ++r) {
+            const QString text = grdDetails->TextMatrix(r, c);
+            if (text.size() > longest.size())
+                longest = text;
+        }
+        const int needed = grdDetails->fontMetrics().horizontalAdvance(longest) + padding;
+        if (needed > grdDetails->columnWidth(c))
+            grdDetails->setColumnWidth(c, needed);
+    }
+}
+
 void frmMain::ComputeGrandTotal()
 {
     // From each line's quantity and cost, never from the text of its total.
-    double sum = 0;
+    linevalues::Units sum = 0;
     for (int row = 1; row < grdDetails->Rows(); ++row) {
         const QString quantity = grdDetails->TextMatrix(row, 2);
         const QString cost = grdDetails->TextMatrix(row, 3);
         if (vb::isNumeric(quantity) && vb::isNumeric(cost))
-            sum += linevalues::lineTotal(vb::numericValue(quantity), vb::numericValue(cost));
+            sum += linevalues::lineTotalUnits(vb::numericValue(quantity), vb::numericValue(cost));
     }
     txtTotalCounter->setText(linevalues::money(sum));
 }

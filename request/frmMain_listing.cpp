@@ -316,8 +316,8 @@ void frmMain::loadRequestFrom(const QString &sql)
             grdDetails->setTextMatrix(n, 1, textOf(rs.Fields(QStringLiteral("Description"))));
             grdDetails->setTextMatrix(n, 2, vb::plainNumber(linevalues::toScale(quantity)));
             grdDetails->setTextMatrix(n, 3, linevalues::money(unitCost));
-            grdDetails->setTextMatrix(n, 4,
-                                      linevalues::money(linevalues::lineTotal(quantity, unitCost)));
+            grdDetails->setTextMatrix(
+                n, 4, linevalues::money(linevalues::lineTotalUnits(quantity, unitCost)));
             grdDetails->setTextMatrix(n, 5, textOf(rs.Fields(QStringLiteral("ForRetail"))));
             grdDetails->setTextMatrix(
                 n, 6, !ads.IsNull() && ads.toBool() ? QStringLiteral("Y") : QStringLiteral("N"));
@@ -356,6 +356,7 @@ void frmMain::loadRequestFrom(const QString &sql)
     const int widths[] = {800, 5000, 1000, 1000, 1000, 700, 0};
     for (int c = 0; c < 7; ++c)
         grdDetails->setColWidth(c, widths[c]);
+    fitNumberColumns(1);
     ShowLineCounter();
 }
 

@@ -36,9 +36,44 @@ QString money(double value)
     return vb::formatNumber(value, QStringLiteral("###,###,##0.0000"));
 }
 
-double lineTotal(double quantity, double cost)
+namespace {
+
+// A value of at most four decimals in ten-thousandths: exact for every value within the limits
+// (below 2^53 ten-thousandths).
+Units unitsOf(double value)
 {
-    return toScale(toScale(quantity) * toScale(cost));
+    return Units(std::llround(toScale(value) * 10000.0));
+}
+
+} // namespace
+
+Units lineTotalUnits(double quantity, double cost)
+{
+    if (!std::isfinite(quantity) || !std::isfinite(cost) || std::fabs(quantity) > 9.0e14 ||
+        std::fabs(cost) > 9.0e14)
+        return 0; // never a line's: refused before it becomes one
+    const Units product = unitsOf(quantity) * unitsOf(cost); // in 10^-8
+    const Units half = 5000;
+    return product >= 0 ? (product + half) / 10000 : -((-product + half) / 10000);
+}
+
+QString money(Units units)
+{
+    const bool negative = units < 0;
+    Units magnitude = negative ? -units : units;
+    const int fraction = int(magnitude % 10000);
+    magnitude /= 10000;
+    QString whole;
+    int digits = 0;
+    do {
+        if (digits > 0 && digits % 3 == 0)
+            whole.prepend(QLatin1Char(','));
+        whole.prepend(QLatin1Char(char('0' + int(magnitude % 10))));
+        magnitude /= 10;
+        ++digits;
+    } while (magnitude > 0);
+    return (negative && (units != 0) ? QStringLiteral("-") : QString()) + whole + QLatin1Char('.') +
+           QString::number(fraction).rightJustified(4, QLatin1Char('0'));
 }
 
 } // namespace linevalues

@@ -19,10 +19,16 @@ double toScale(double value);
 QString quantityProblem(double quantity);
 QString costProblem(double cost);
 
-// A line's total, from the two values at their scale.
-double lineTotal(double quantity, double cost);
+// Money in ten-thousandths, exact: a line's total of the largest quantity at the largest cost has
+// 18 digits, more than a double holds, and a request's total is the sum of 32,766 of them.
+__extension__ typedef __int128 Units;
+
+// A line's total, from the two values at their scale, rounded to four decimals half away from
+// zero, exactly.
+Units lineTotalUnits(double quantity, double cost);
 
 // A cost or a total as the window shows money everywhere: grouped, four decimals ("1,234.5000").
 QString money(double value);
+QString money(Units units);
 
 } // namespace linevalues

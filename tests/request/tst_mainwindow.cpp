@@ -634,6 +634,23 @@ private slots:
         QCOMPARE(w().txtProdCode->text(), QString());
     }
 
+    // The lines grid's numbers are never shown cut: the largest line a request may have opens
+    // with its cost and total whole, money in one format.
+    void numbersAreShownWhole()
+    {
+        start(QStringLiteral("UPDATE tbInvWithdrawRequest SET Quantity = 9999999, UnitCost = "
+                             "9999999.9999 WHERE DocumentNumber = '12';"));
+        testsupport::openListed(w(), QStringLiteral("12"));
+        QCOMPARE(w().grdDetails->TextMatrix(1, 3), QStringLiteral("9,999,999.9999"));
+        QCOMPARE(w().grdDetails->TextMatrix(1, 4), QStringLiteral("99,999,989,999,000.0001"));
+        for (int c : {2, 3, 4}) {
+            const QString text = w().grdDetails->TextMatrix(1, c);
+            QVERIFY2(w().grdDetails->fontMetrics().horizontalAdvance(text) <
+                         w().grdDetails->columnWidth(c),
+                     qPrintable(text));
+        }
+    }
+
     // The window fits the screen it opens on: here the offscreen screen is smaller than the
     // window's own size, so it opens maximised, every part of it on the screen.
     void windowFitsTheScreen()
