@@ -1,5 +1,7 @@
 #include "dialogs/frmKitEntry.h"
 
+#include "app/vbformat.h"
+
 #include "app/modInventory.h"
 #include "dialogs/dialogsupport.h"
 #include "platform/db/connection.h"
@@ -142,6 +144,20 @@ void frmKitEntry::LoadKit(const QString &kitCode)
         hasMembers = m_rsKit.RecordCount() >= 1;
         if (hasMembers) {
             flexMSHDetails->setRecordset(m_rsKit);
+            // Money as the request window shows it: grouped, four decimals.
+            {
+                const ui::FlexGrid::Filling filling(*flexMSHDetails);
+                for (int r = 1; r < flexMSHDetails->Rows(); ++r) {
+                    for (int c : {3, 6}) {
+                        const QString cell = flexMSHDetails->TextMatrix(r, c);
+                        if (vb::isNumeric(cell))
+                            flexMSHDetails->setTextMatrix(
+                                r, c,
+                                vb::formatNumber(vb::numericValue(cell),
+                                                 QStringLiteral("###,###,##0.0000")));
+                    }
+                }
+            }
             dialogs::fitColumns(flexMSHDetails, ProductNameColumn);
         }
     } catch (const AppError &e) {

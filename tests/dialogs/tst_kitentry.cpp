@@ -143,6 +143,9 @@ private slots:
         QCOMPARE(grid.TextMatrix(1, 1), QStringLiteral("BANDAGE 2 IN"));
         QCOMPARE(grid.TextMatrix(2, 2), QStringLiteral("5"));
         QCOMPARE(grid.TextMatrix(1, 5), QStringLiteral("Y"));
+        // Money as the request window shows it.
+        QCOMPARE(grid.TextMatrix(2, 3), QStringLiteral("2.5000"));
+        QCOMPARE(grid.TextMatrix(2, 6), QStringLiteral("12.5000"));
         QVERIFY(dlg.cmdSelect->isEnabled());
     }
 
