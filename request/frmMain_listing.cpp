@@ -172,7 +172,7 @@ void frmMain::LoadListing()
             shortenListedDates(*grdListing);
         }
     } catch (const AppError &e) {
-        ui::MsgBox(e.description());
+        ui::MsgBox(e.description(), ui::Buttons::OK, ui::Icon::Critical);
     }
 }
 

@@ -389,7 +389,7 @@ bool frmMain::SaveRequest()
                    ui::Buttons::OK, ui::Icon::Exclamation, QStringLiteral("Message"));
         return settleUnconfirmedSave() == Settled::Stored;
     case SaveRefusal::None:
-        ui::MsgBox(*failure);
+        ui::MsgBox(*failure, ui::Buttons::OK, ui::Icon::Critical);
         break;
     }
     return false;

@@ -241,7 +241,7 @@ private slots:
                      shownMessage.text.contains(QLatin1String("does not exist")),
                  qPrintable(shownMessage.text));
         QCOMPARE(shownMessage.title, ui::ApplicationTitle);
-        QCOMPARE(shownMessage.icon, ui::Icon::None);
+        QCOMPARE(shownMessage.icon, ui::Icon::Critical);
         QVERIFY(QApplication::overrideCursor() == nullptr);
     }
 

@@ -890,7 +890,7 @@ private slots:
         const ui::Message failure = m_messages->messages().first();
         QVERIFY2(failure.text.contains(QLatin1String("item 1002 refused")),
                  qPrintable(failure.text));
-        QCOMPARE(failure.icon, ui::Icon::None);
+        QCOMPARE(failure.icon, ui::Icon::Critical); // an error carries the error icon
         QCOMPARE(failure.title, ui::ApplicationTitle);
         QCOMPARE(writes(capture).last(), QStringLiteral("ROLLBACK"));
         QVERIFY(!db().InTransaction());
