@@ -1,8 +1,12 @@
 #include "platform/ui/msgbox.h"
 
+#include "platform/ui/windowplacement.h"
+
 #include <QApplication>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpacerItem>
 
 namespace ui {
 
@@ -61,6 +65,11 @@ Answer showBox(const Message &message)
     for (Answer a : offered)
         box.addButton(standardButton(a));
     box.setDefaultButton(standardButton(offered.first()));
+    // Never narrower than its title: a short message would have its title cut.
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
+        grid->addItem(
+            new QSpacerItem(ui::titleWidth(&box), 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+            grid->rowCount(), 0, 1, grid->columnCount());
     box.exec();
 
     const QMessageBox::StandardButton pressed = box.standardButton(box.clickedButton());

@@ -8,6 +8,7 @@
 #include "platform/ui/hourglass.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/storableinput.h"
+#include "platform/ui/windowplacement.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -143,6 +144,23 @@ private slots:
         QVERIFY(watch->finished);
         QCOMPARE(watch->failure, QString());
         QCOMPARE(watch->dialogClass, QStringLiteral("QDialog"));
+    }
+
+    // A short message never has its title cut: the box is at least as wide as its title needs.
+    void messageBoxShowsItsWholeTitle()
+    {
+        int width = 0;
+        int needed = 0;
+        ui::test::whenModal([&](QWidget *w) {
+            w->adjustSize();
+            width = w->width();
+            needed = ui::titleWidth(w);
+            static_cast<QMessageBox *>(w)->button(QMessageBox::Ok)->click();
+        });
+        ui::MsgBox(QStringLiteral("No."), ui::Buttons::OK, ui::Icon::Critical,
+                   QStringLiteral("Inventory Request - a title longer than the message"));
+        QVERIFY2(needed > 0 && width >= needed,
+                 qPrintable(QStringLiteral("%1 < %2").arg(width).arg(needed)));
     }
 
     void whenModalAnswersRealMessageBox()
