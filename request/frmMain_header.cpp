@@ -234,7 +234,7 @@ void frmMain::cmdNew_Click()
     const QDateTime now = serverNow();
     txtTransDate->setMaximumDateTime(now);
     txtTransDate->setDateTime(now);
-    cmdOK->setText(QStringLiteral("Add to List"));
+    cmdOK->setText(QStringLiteral("Add &to List"));
     startFromOwnDepartment();
 }
 
@@ -301,7 +301,7 @@ void frmMain::cmdEdit_Click()
     cboLocation->setEnabled(false);
     txtDocNum->setReadOnly(true);
     txtProdCode->setFocus();
-    cmdOK->setText(QStringLiteral("Update"));
+    cmdOK->setText(QStringLiteral("&Update"));
 }
 
 void frmMain::cmdCancel_Click()

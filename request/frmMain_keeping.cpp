@@ -247,7 +247,7 @@ void frmMain::restoreFromJournal()
     cboTargetLocation->setEnabled(!draft->stored);
     if (!draft->stored)
         cboTargetLocation_Validate();
-    cmdOK->setText(draft->stored ? QStringLiteral("Update") : QStringLiteral("Add to List"));
+    cmdOK->setText(draft->stored ? QStringLiteral("&Update") : QStringLiteral("Add &to List"));
     grdDetails->setRow(rows + 1);
     LoadDetailRow();
     ComputeGrandTotal();

@@ -265,7 +265,7 @@ void frmMain::loadStoredRequest(const QString &number)
     txtDocNum->setReadOnly(true);
     cboTargetLocation->setEnabled(false);
     cboLocation->setEnabled(false);
-    cmdOK->setText(QStringLiteral("Update"));
+    cmdOK->setText(QStringLiteral("&Update"));
     if (txtProdCode->isVisible())
         txtProdCode->setFocus();
 }

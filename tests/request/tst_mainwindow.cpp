@@ -200,7 +200,7 @@ private slots:
         QCOMPARE(w().grdDetails->Cols(), 8);
         QCOMPARE(w().grdDetails->TextMatrix(1, 0), QString());
         QCOMPARE(w().grdDetails->ColWidth(6), 0);
-        QCOMPARE(w().cmdOK->text(), QStringLiteral("Add to List"));
+        QCOMPARE(w().cmdOK->text(), QStringLiteral("Add &to List"));
         QCOMPARE(w().txtTotalCounter->text(), QStringLiteral("0.0000")); // not request 7's total
         QVERIFY(!w().txtTotalCounter->isHidden()); // shown for every request, a new one too
         QCOMPARE(w().txtDocNum->text(), autoNumber ? QString() : QStringLiteral("NEW"));
@@ -236,7 +236,7 @@ private slots:
             emit w().grdListing->DblClick();
         QCOMPARE(w().SSTab1->currentIndex(), 1);
         QCOMPARE(w().txtDocNum->text(), QStringLiteral("12"));
-        QCOMPARE(w().cmdOK->text(), QStringLiteral("Update"));
+        QCOMPARE(w().cmdOK->text(), QStringLiteral("&Update"));
         QVERIFY(!w().cboLocation->isEnabled());
         QCOMPARE(w().cboTargetLocation->currentText(), QStringLiteral("WARD 4"));
         QCOMPARE(w().grdDetails->Rows(), 3);
