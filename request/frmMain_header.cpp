@@ -255,7 +255,7 @@ QString frmMain::ownDepartment()
     }
     const db::Recordset &mine = cboTargetLocation->rows();
     const QString own = *m_ownDepartmentId;
-    if (!own.isEmpty() && mine.HasField(QStringLiteral("LocationID"))) {
+    if (!own.isEmpty() && mine.IsOpen() && mine.HasField(QStringLiteral("LocationID"))) {
         for (db::Recordset rs = mine; !rs.Eof(); rs.MoveNext()) {
             if (rs.Fields(QStringLiteral("LocationID"))
                     .toText()
