@@ -13,9 +13,18 @@ namespace {
 
 const QString Service = QStringLiteral("inventory-request");
 
+// INVENTORY_NO_KEYRING set (the test suite sets it) keeps the desktop's keyring out of reach:
+// every call then answers as where no keyring runs.
+bool keyringOff()
+{
+    return qEnvironmentVariableIsSet("INVENTORY_NO_KEYRING");
+}
+
 // Runs a keyring job to its end; the keyring answers over the desktop's message bus.
 template <typename Job> bool run(Job &job, const QString &key)
 {
+    if (keyringOff())
+        return false;
     job.setAutoDelete(false);
     job.setKey(key);
     QEventLoop loop;

@@ -5,7 +5,8 @@
 #include <optional>
 
 // The desktop's keyring, where the program keeps a server password when there is one. Every call
-// answers at once when no keyring service runs (a server without a desktop, say).
+// answers at once when no keyring service runs (a server without a desktop, say), or when
+// INVENTORY_NO_KEYRING is set (the tests set it: they never read or write the user's keyring).
 namespace secretstore {
 
 // True when the keyring took the secret.
