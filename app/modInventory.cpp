@@ -29,12 +29,16 @@ namespace {
 std::unique_ptr<clsCurrentUser> g_currentUser;
 QPointer<QWidget> g_mainWindow;
 
-db::Connection &connection()
-{
-    return *objCurrentUser->sqlconnection();
-}
-
 } // namespace
+
+db::Connection &signedInConnection(const QString &source)
+{
+    db::Connection *connection = objCurrentUser ? objCurrentUser->sqlconnection() : nullptr;
+    if (!connection)
+        throw AppError(91, source,
+                       QStringLiteral("Object variable or With block variable not set"));
+    return *connection;
+}
 
 void ResetSession()
 {
@@ -71,8 +75,9 @@ void registerMainWindow(QWidget *window)
 
 void LoadHospitalInfo()
 {
-    db::Recordset rs = connection().OpenRecordset(
-        QStringLiteral("Select *, GetDate() as CurDate From Inventory..tbHospitalInfo"));
+    db::Recordset rs = signedInConnection(QStringLiteral("modInventory"))
+                           .OpenRecordset(QStringLiteral(
+                               "Select *, GetDate() as CurDate From Inventory..tbHospitalInfo"));
     if (rs.Eof()) {
         ui::MsgBox(QStringLiteral("No Hospital information was found"), ui::Buttons::OK,
                    ui::Icon::Information, QStringLiteral("MESSAGE"));
@@ -122,17 +127,19 @@ void LoadLocation(ui::LocationCombo &cbo, bool blnNotDispensing, bool blnSelectD
                 "Select Location, LocationID From INVENTORY..tbInvLocation Where Not "
                 "Status = 'I' or Status is Null  ORDER BY Location");
 
-        db::Recordset rs = connection().OpenRecordset(sql);
+        db::Recordset rs = signedInConnection(QStringLiteral("modInventory")).OpenRecordset(sql);
         if (!rs.Eof())
             cbo.bind(rs, QStringLiteral("Location"));
         else
             cbo.unbind();
 
         if (blnSelectDefault) {
-            db::Recordset def = connection().Execute(
-                QStringLiteral(
-                    "Select Location From INVENTORY..tbInvLocation Where LocationID = '") +
-                db::sqlText(DefaultLocationID) + QStringLiteral("'"));
+            db::Recordset def =
+                signedInConnection(QStringLiteral("modInventory"))
+                    .Execute(
+                        QStringLiteral(
+                            "Select Location From INVENTORY..tbInvLocation Where LocationID = '") +
+                        db::sqlText(DefaultLocationID) + QStringLiteral("'"));
             if (!def.Eof()) {
                 cbo.setEditText(
                     NullToDefault(def.Fields(QStringLiteral("Location")), QString()).toString());
@@ -149,9 +156,11 @@ bool CheckLocation(const QString &strName, QString &strLocationID, bool &blnReta
                    bool blnCheckAccess)
 {
     try {
-        db::Recordset rs = connection().Execute(
-            QStringLiteral("Select * From INVENTORY..tbInvLocation Where Location = '") +
-            db::sqlText(strName) + QStringLiteral("'"));
+        db::Recordset rs =
+            signedInConnection(QStringLiteral("modInventory"))
+                .Execute(
+                    QStringLiteral("Select * From INVENTORY..tbInvLocation Where Location = '") +
+                    db::sqlText(strName) + QStringLiteral("'"));
         if (rs.Eof()) {
             strLocationID.clear();
             blnRetailAllowed = false;
@@ -186,7 +195,8 @@ QString GetItemIDFromBarcode(const QString &code)
 {
     if (code.isEmpty())
         return code;
-    db::Recordset rs = connection().OpenRecordset(barcodeStatement(code));
+    db::Recordset rs =
+        signedInConnection(QStringLiteral("modInventory")).OpenRecordset(barcodeStatement(code));
     if (rs.Eof())
         return code;
     return NullToDefault(rs.Fields(QStringLiteral("ItemID")), QString()).toString();

@@ -10,6 +10,9 @@
 
 class QWidget;
 class clsCurrentUser;
+namespace db {
+class Connection;
+}
 namespace ui {
 class LocationCombo;
 }
@@ -24,6 +27,10 @@ namespace modInventory {
 extern clsCurrentUser *objCurrentUser;
 // Makes the component the session's own: objCurrentUser until ResetSession.
 void setCurrentUser(std::unique_ptr<clsCurrentUser> user);
+// The signed-in user's connection, the one way every window, dialog and data class reaches it:
+// error 91 ("Object variable or With block variable not set"), raised from source, when nobody
+// is signed in.
+db::Connection &signedInConnection(const QString &source);
 extern QString Company;
 // The server's date and time at start-up (invalid when the hospital row is missing).
 extern QDateTime CurDate;

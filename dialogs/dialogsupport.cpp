@@ -61,10 +61,7 @@ private:
 
 db::Connection &sessionConnection(const QString &dialogName)
 {
-    db::Connection *connection = objects::sessionConnection();
-    if (!connection)
-        objects::objectNotSet(dialogName);
-    return *connection;
+    return modInventory::signedInConnection(dialogName);
 }
 
 void fitColumns(ui::FlexGrid *grid, int wideColumn)

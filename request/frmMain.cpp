@@ -84,6 +84,11 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     guarded([this] { Form_Load(); });
 }
 
+db::Connection &frmMain::connection()
+{
+    return modInventory::signedInConnection(QStringLiteral("frmMain"));
+}
+
 frmMain::~frmMain()
 {
     qApp->removeEventFilter(this);

@@ -77,6 +77,8 @@ public:
     static QString nextNumberStatement();
     bool Verify_DocumentNumber(const QString &strDocNum);
     void cmdNew_Click();
+    // The signed-in connection, as every part of the window reaches it.
+    static db::Connection &connection();
     // The department a new request is from, and the start of a new request from it.
     QString ownDepartment();
     void startFromOwnDepartment();

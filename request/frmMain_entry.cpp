@@ -31,11 +31,6 @@ using namespace modInventory;
 
 namespace {
 
-db::Connection &connection()
-{
-    return *objCurrentUser->sqlconnection();
-}
-
 const QString CostPattern = QStringLiteral("###,###,##0.0000"); // money, as everywhere
 
 // The kit the item code stands for, when it is an active kit's code.

@@ -25,11 +25,6 @@ using namespace modInventory;
 
 namespace {
 
-db::Connection &connection()
-{
-    return *objCurrentUser->sqlconnection();
-}
-
 } // namespace
 
 void frmMain::Form_Load()

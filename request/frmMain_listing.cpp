@@ -28,11 +28,6 @@ using namespace modInventory;
 
 namespace {
 
-db::Connection &connection()
-{
-    return *objCurrentUser->sqlconnection();
-}
-
 QString textOf(const db::Field &field)
 {
     return NullToDefault(field, QString()).toString();

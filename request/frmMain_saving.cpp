@@ -40,11 +40,6 @@ using namespace modInventory;
 
 namespace {
 
-db::Connection &connection()
-{
-    return *objCurrentUser->sqlconnection();
-}
-
 // The transaction date as the statements write it: '12/08/2026 01:13:29 AM' (month/day/year, the
 // 12-hour clock, the English designator), the form the server reads whatever the workstation's
 // language.
