@@ -312,7 +312,9 @@ bool clsItemMaster::Update()
         db::Connection &connection = objects::connectionOf(m_connection);
         // The check, the new code and the insert in one transaction: two workstations saving a
         // new item at once cannot take the same code.
-        objects::WriteTransaction transaction(connection);
+        // One transaction around the read-then-write, so two workstations cannot both take
+        // the same new code; joined when the caller has one open.
+        db::Transaction transaction(connection, db::Transaction::Mode::JoinOpen);
         const db::Recordset rs = connection.Execute(
             QStringLiteral("Select ItemID From INVENTORY..tbInvMaster Where ItemID = '") +
             sqlText(m_itemID) + QStringLiteral("'"));

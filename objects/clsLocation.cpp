@@ -55,7 +55,9 @@ bool clsLocation::Update()
 {
     try {
         db::Connection &connection = objects::connectionOf(m_connection);
-        objects::WriteTransaction transaction(connection);
+        // One transaction around the read-then-write, so two workstations cannot both take
+        // the same new code; joined when the caller has one open.
+        db::Transaction transaction(connection, db::Transaction::Mode::JoinOpen);
         const QString allowFlag = objects::flag(m_allowedForPO);
         const db::Recordset rs = connection.Execute(
             QStringLiteral("Select * From INVENTORY..tbInvLocation Where LocationID = '") +

@@ -84,7 +84,9 @@ bool clsSupplier::Update()
             termsCode == 0 ? QStringLiteral("null") : objects::signedNumber(termsCode);
 
         db::Connection &connection = objects::connectionOf(m_connection);
-        objects::WriteTransaction transaction(connection);
+        // One transaction around the read-then-write, so two workstations cannot both take
+        // the same new code; joined when the caller has one open.
+        db::Transaction transaction(connection, db::Transaction::Mode::JoinOpen);
         const db::Recordset rs = connection.Execute(
             QStringLiteral("Select SupplierID From INVENTORY..tbInvSupplier Where SupplierID = '") +
             sqlText(m_supplierID) + QStringLiteral("'"));

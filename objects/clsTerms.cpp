@@ -58,7 +58,9 @@ bool clsTerms::Update()
 {
     try {
         db::Connection &connection = objects::connectionOf(m_connection);
-        objects::WriteTransaction transaction(connection);
+        // One transaction around the read-then-write, so two workstations cannot both take
+        // the same new code; joined when the caller has one open.
+        db::Transaction transaction(connection, db::Transaction::Mode::JoinOpen);
         const db::Recordset rs = connection.Execute(
             QStringLiteral("Select * From INVENTORY..tbInvTerms Where TermsID = ") +
             QString::number(m_code));

@@ -132,32 +132,4 @@ qint16 nextSmallCode(db::Connection &connection, const QString &newCodeSql, cons
     return next.Fields(column).toInteger();
 }
 
-WriteTransaction::WriteTransaction(db::Connection &connection) : m_connection(connection)
-{
-    if (!m_connection.InTransaction()) {
-        m_connection.BeginTrans();
-        m_owner = true;
-        m_open = true;
-    }
-}
-
-WriteTransaction::~WriteTransaction()
-{
-    if (!m_open)
-        return;
-    try {
-        m_connection.RollbackTrans();
-    } catch (const std::exception &) {
-        // The transaction went with the failure that brought us here.
-    }
-}
-
-void WriteTransaction::commit()
-{
-    if (m_owner && m_open) {
-        m_connection.CommitTrans();
-        m_open = false;
-    }
-}
-
 } // namespace objects

@@ -84,22 +84,4 @@ QString nextNumericCode(db::Connection &connection, const QString &newCodeSql,
 // in the column `column`; no row or Null gives 1.
 qint16 nextSmallCode(db::Connection &connection, const QString &newCodeSql, const QString &column);
 
-// One transaction around a read-then-write, so two workstations cannot both take the same new
-// code; joins (does nothing) when the caller already has one open. Rolls back unless committed.
-class WriteTransaction
-{
-public:
-    explicit WriteTransaction(db::Connection &connection);
-    ~WriteTransaction();
-    WriteTransaction(const WriteTransaction &) = delete;
-    WriteTransaction &operator=(const WriteTransaction &) = delete;
-
-    void commit();
-
-private:
-    db::Connection &m_connection;
-    bool m_owner = false;
-    bool m_open = false;
-};
-
 } // namespace objects

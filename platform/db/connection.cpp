@@ -1153,8 +1153,13 @@ Prefetch::~Prefetch()
     m_connection.endPrefetch();
 }
 
-Transaction::Transaction(Connection &connection) : m_connection(connection)
+Transaction::Transaction(Connection &connection, Mode mode) : m_connection(connection)
 {
+    if (mode == Mode::JoinOpen && m_connection.InTransaction()) {
+        m_owner = false;
+        m_open = false;
+        return;
+    }
     m_connection.BeginTrans();
 }
 
@@ -1171,6 +1176,8 @@ Transaction::~Transaction()
 
 void Transaction::commit()
 {
+    if (!m_owner)
+        return;
     m_connection.CommitTrans();
     m_open = false;
 }

@@ -179,7 +179,10 @@ private:
 class Transaction
 {
 public:
-    explicit Transaction(Connection &connection);
+    // JoinOpen joins a transaction the caller already has open (a data class's read-then-write
+    // inside a larger save): this guard then neither commits nor rolls back, the caller's does.
+    enum class Mode { Own, JoinOpen };
+    explicit Transaction(Connection &connection, Mode mode = Mode::Own);
     ~Transaction();
     Transaction(const Transaction &) = delete;
     Transaction &operator=(const Transaction &) = delete;
@@ -188,6 +191,7 @@ public:
 
 private:
     Connection &m_connection;
+    bool m_owner = true;
     bool m_open = true;
 };
 

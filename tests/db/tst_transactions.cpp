@@ -59,6 +59,45 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(DbError, c->RollbackTrans());
     }
 
+    // A guard that joins the caller's transaction neither commits nor rolls back: the caller's
+    // outcome is the outcome of both; on its own it is an ordinary guard.
+    void joinedGuardLeavesTheOutcomeToTheCaller()
+    {
+        QTemporaryDir dir;
+        auto c = testsupport::newDatabase(dir);
+        const auto insert = [&c](int id) {
+            c->Execute(QStringLiteral("Insert INVENTORY..tbInvTerms (TermsID, Terms) Values (%1, "
+                                      "'T')")
+                           .arg(id));
+        };
+        const auto ids = [&c] {
+            return testsupport::rows(
+                *c, QStringLiteral("Select TermsID From INVENTORY..tbInvTerms Order By TermsID"));
+        };
+        {
+            Transaction outer(*c);
+            {
+                Transaction joined(*c, Transaction::Mode::JoinOpen);
+                insert(1);
+                joined.commit(); // not the end of the caller's transaction
+            }
+            QVERIFY(c->InTransaction());
+            {
+                Transaction joined(*c, Transaction::Mode::JoinOpen);
+                insert(2);
+            } // left without commit: nothing rolled back yet
+            QVERIFY(c->InTransaction());
+        } // the caller rolls back: both go
+        QCOMPARE(ids(), QStringList());
+        {
+            Transaction alone(*c, Transaction::Mode::JoinOpen);
+            insert(3);
+            alone.commit();
+        }
+        QVERIFY(!c->InTransaction());
+        QCOMPARE(ids(), QStringList{QStringLiteral("3")});
+    }
+
     void twoProcessesNeverTakeTheSameNumber_data()
     {
         QTest::addColumn<bool>("overOdbc");
