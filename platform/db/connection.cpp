@@ -983,8 +983,7 @@ Recordset Connection::query(const QString &written, const QVariantList &given)
     refuseWhileWaiting(sql);
     qCDebug(lcSql).noquote() << withoutSecrets(sql) << "-- with" << params.size()
                              << "bound value(s)";
-    const Statement statement =
-        d->statements ? d->statements->translate(sql, params) : d->dialect->translate(sql, params);
+    const Statement statement = translated(sql, params);
     return run(sql, statement, nullptr);
 }
 
@@ -995,8 +994,7 @@ int Connection::execute(const QString &written, const QVariantList &given)
     refuseWhileWaiting(sql);
     qCDebug(lcSql).noquote() << withoutSecrets(sql) << "-- with" << params.size()
                              << "bound value(s)";
-    const Statement statement =
-        d->statements ? d->statements->translate(sql, params) : d->dialect->translate(sql, params);
+    const Statement statement = translated(sql, params);
     int affected = 0;
     run(sql, statement, &affected);
     return affected;

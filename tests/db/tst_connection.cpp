@@ -260,6 +260,16 @@ private slots:
         QVERIFY2(entries.at(2).startsWith(QStringLiteral("warning failed: ") + bad),
                  qPrintable(entries.at(2)));
         QVERIFY2(entries.at(2).contains(QLatin1String("tbNoSuchTable")), qPrintable(entries.at(2)));
+
+        // A statement of the program's own, with bound values, that cannot be translated is
+        // logged as failed too, as the written statements are.
+        testsupport::SqlLog bound;
+        const QString untranslatable = QStringLiteral("Inventory..sp_Inv_UserLocation ?");
+        QVERIFY_THROWS_EXCEPTION(DbError, c->query(untranslatable, {QStringLiteral("E01")}));
+        const QStringList said = bound.entries();
+        QVERIFY2(said.size() == 1 &&
+                     said.first().startsWith(QStringLiteral("warning failed: ") + untranslatable),
+                 qPrintable(said.join(QLatin1Char('\n'))));
     }
 
     // The next number counts request numbers only (1 to 9 digits, blanks around them), alike on
