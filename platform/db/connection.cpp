@@ -808,7 +808,8 @@ Recordset Connection::run(const QString &written, const QString &sql, const QVar
         if (sql.isEmpty())
             return Recordset();
     }
-    reopenIfLost();
+    // The QtSql drivers (ODBC): PostgreSQL has returned above, so no connection here is made
+    // again after a loss.
     QSqlQuery q(d->db);
     q.setForwardOnly(true);
     bool ok;
@@ -824,11 +825,6 @@ Recordset Connection::run(const QString &written, const QString &sql, const QVar
     }
     if (!ok) {
         const QString message = errorText(q.lastError());
-        if (d->postgres) {
-            PGconn *handle = postgresHandle(d->db);
-            if (!handle || PQstatus(handle) == CONNECTION_BAD)
-                connectionLost(written, sql, message);
-        }
         qCWarning(lcSql).noquote()
             << "failed:" << withoutSecrets(written.isEmpty() ? sql : written) << "--" << message;
         throw DbError(message, written.isEmpty() ? sql : written);
