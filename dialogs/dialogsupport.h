@@ -48,18 +48,22 @@ void fitColumns(ui::FlexGrid *grid, int wideColumn);
 // single match gives its code without showing the dialog, a dialog with nothing to offer
 // (foundNothing()) is not shown either, otherwise the user chooses. The dialog is unloaded on
 // every way out, a failure included; PubLookupCode then holds the chosen code, "" when none was
-// chosen.
-template <class Dialog> void chooseCode(Dialog &dialog)
+// chosen. True when there was nothing to choose from.
+template <class Dialog> bool chooseCode(Dialog &dialog)
 {
     const struct Unload
     {
         ~Unload() { Dialog::unload(); }
     } unload;
     dialog.Form_Load();
-    if (dialog.blnExactMatch)
+    if (dialog.blnExactMatch) {
         modInventory::PubLookupCode = dialog.SearchString();
-    else if (!dialog.foundNothing())
-        dialog.exec();
+        return false;
+    }
+    if (dialog.foundNothing())
+        return true;
+    dialog.exec();
+    return false;
 }
 
 } // namespace dialogs

@@ -55,9 +55,7 @@ bool g_lastFoundNothing = false;
 bool frmItemLookup::foundNothing() const
 {
     // A browse (no text) always shows the dialog: the user searches in it.
-    g_lastFoundNothing =
-        !blnExactMatch && m_searchFoundNothing && !SearchString().trimmed().isEmpty();
-    return g_lastFoundNothing;
+    return !blnExactMatch && m_searchFoundNothing && !SearchString().trimmed().isEmpty();
 }
 
 bool frmItemLookup::lastChoiceFoundNothing()
@@ -68,12 +66,12 @@ bool frmItemLookup::lastChoiceFoundNothing()
 void frmItemLookup::choose(const QString &text, const QString &locationName,
                            const QString &locationCode)
 {
-    g_lastFoundNothing = false;
     frmItemLookup &lookup = instance();
     lookup.setLocationName(locationName);
     lookup.setLocationCode(locationCode);
     lookup.setSearchString(text);
-    dialogs::chooseCode(lookup);
+    g_lastFoundNothing = false; // a failure in the search found nothing to say
+    g_lastFoundNothing = dialogs::chooseCode(lookup);
 }
 
 void frmItemLookup::buildWindow()

@@ -31,8 +31,6 @@ using namespace modInventory;
 
 namespace {
 
-const QString CostPattern = QStringLiteral("###,###,##0.0000"); // money, as everywhere
-
 // The kit the item code stands for, when it is an active kit's code.
 QString kitStatement(const QString &code)
 {
@@ -178,14 +176,14 @@ void frmMain::showItem(clsItem &item, bool offerAverageCost)
     txtListCost->setText(vb::plainNumber(master->ListCost()));
     txtPacking->setText(QString::number(master->Packing()));
     txtOnhand->setText(vb::plainNumber(item.OnHand()));
-    txtAverageCost->setText(vb::formatNumber(master->AverageCost(), CostPattern));
+    txtAverageCost->setText(linevalues::money(master->AverageCost()));
     txtUOM->setText(item.UOMDescription());
     txtMax->setText(vb::plainNumber(item.MaxStock()));
     txtMin->setText(vb::plainNumber(item.MinimumStockLevel()));
     if (offerAverageCost) {
         const QString cost = txtUnitCost->text().trimmed();
         if (cost.isEmpty() || cost == QLatin1String("0.00"))
-            txtUnitCost->setText(vb::formatNumber(master->AverageCost(), CostPattern));
+            txtUnitCost->setText(linevalues::money(master->AverageCost()));
     }
     const bool ads = item.IsADSStock();
     chkAdS->setVisible(ads);

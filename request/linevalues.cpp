@@ -10,6 +10,12 @@ double toScale(double value)
 {
     if (!std::isfinite(value))
         return value;
+    // A value already at the scale (every stored one, nearly every typed one) is the nearest
+    // double to a number of four decimals: kept as it is, without going through text. This runs
+    // several times for each line of a request being opened.
+    const double units = std::round(value * 10000.0);
+    if (std::fabs(units) < 1e14 && units / 10000.0 == value)
+        return value == 0 ? 0 : value;
     // The same rounding the window shows numbers with, so the value is the one shown.
     const double scaled = vb::numericValue(vb::formatNumber(value, QStringLiteral("0.0000")));
     return scaled == 0 ? 0 : scaled; // no negative zero
