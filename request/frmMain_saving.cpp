@@ -220,11 +220,9 @@ struct StoredRequest
 // with the read that follows.
 void lockLines(db::Connection &c, const QString &docNum)
 {
-    if (!c.dialect().isSqlite()) {
-        c.Queue(QStringLiteral("Select Count(*) From INVENTORY..tbInvWithdrawRequest WITH "
-                               "(UPDLOCK, HOLDLOCK) Where DocumentNumber = '") +
-                docNum + QStringLiteral("'"));
-    }
+    c.Lock(QStringLiteral("Select Count(*) From INVENTORY..tbInvWithdrawRequest WITH "
+                          "(UPDLOCK, HOLDLOCK) Where DocumentNumber = '") +
+           docNum + QStringLiteral("'"));
 }
 
 // The request read as opening it reads it, so its version compares with the one taken then.
@@ -454,11 +452,9 @@ QString frmMain::writeRequest(const QString &verifiedBy, SaveRefusal &refusal, Q
     number = txtDocNum->text();
     StoredRequest stored;
     if (number == QLatin1String("NEW")) {
-        if (!c.dialect().isSqlite()) {
-            // A server holds the lock from the first read of the table to the commit.
-            c.Queue(QStringLiteral("Select Count(*) From INVENTORY..tbInvWithdrawRequest WITH "
-                                   "(UPDLOCK, HOLDLOCK)"));
-        }
+        // The lock is held from the first read of the table to the commit.
+        c.Lock(QStringLiteral("Select Count(*) From INVENTORY..tbInvWithdrawRequest WITH "
+                              "(UPDLOCK, HOLDLOCK)"));
         try {
             number = takeNewNumber(c);
         } catch (const db::DbError &e) {

@@ -13,6 +13,10 @@ namespace db {
 
 class Dialect;
 struct Statement;
+namespace backend {
+class Backend;
+struct Outgoing;
+} // namespace backend
 
 // How long the program waits for a server, in seconds, unless the settings say otherwise.
 inline constexpr int DefaultTimeoutSeconds = 30;
@@ -69,6 +73,9 @@ public:
     // OutcomeUnknown when it carried a commit), the connection is dropped and made again for the
     // next statement.
     static std::unique_ptr<Connection> openPostgres(const PostgresLogon &logon);
+    // A connection over a backend of the database layer's own making (platform/db/backend.h):
+    // another engine, or a test's stand-in that records what would be sent.
+    static std::unique_ptr<Connection> over(std::unique_ptr<backend::Backend> engine);
 
     // Who is told about long waits for a server (a window shows them); one for the program, called
     // on the thread that waits. While it runs, the connection that waits refuses other statements.
@@ -94,6 +101,10 @@ public:
     // message; a failure is reported there, as a DbError naming this statement, and the whole
     // transaction rolls back. Elsewhere it runs at once.
     void Queue(const QString &sql);
+    // A read made only for the locks its hints take (WITH (UPDLOCK, HOLDLOCK)), inside a
+    // transaction: it goes as Queue() does, unless the engine's transaction already holds the
+    // database's write lock from its start (SQLite), when nothing need be sent.
+    void Lock(const QString &sql);
     // Reads that belong together, sent to a server in one message (with whatever is queued): one
     // recordset per statement, in order. The embedded engine runs them one after another.
     QVector<Recordset> ExecuteAll(const QStringList &statements);
@@ -128,31 +139,16 @@ private:
     explicit Connection(std::unique_ptr<Private> d);
     void beginPrefetch(const QStringList &statements);
     void endPrefetch();
-    Recordset run(const QString &written, const QString &sql, const QVariantList &params,
-                  int *recordsAffected, const QHash<QString, QString> *spellings = nullptr);
     Recordset run(const QString &written, const Statement &statement, int *recordsAffected);
-    struct Pending;
-    Recordset runPostgres(const QString &written, const QString &sql, const QVariantList &params,
-                          int *recordsAffected, const QHash<QString, QString> *spellings);
-    QVector<Recordset> sendPostgres(const QVector<Pending> &batch, int *recordsAffected);
-    Recordset runSqlServerBatch(const QString &written, const QString &sql, int *recordsAffected);
-    void enqueue(const QString &written, const Statement &statement);
-    static void append(QVector<Pending> &batch, const QString &written, const Statement &statement,
-                       bool resultWanted);
-    // What waits to be sent (the transaction's BEGIN first, when it has not gone yet), taken.
-    QVector<Pending> takeWaiting();
-    bool batching() const;
+    // Everything waiting to be sent (the transaction's BEGIN first, when it has not gone yet),
+    // taken, with statement's locks when a transaction is open and then statement itself.
+    QVector<backend::Outgoing> withWaiting(const QString &written, const Statement &statement,
+                                           bool wanted);
+    // The statements to the engine, in as few messages as it takes; one result per wanted one.
+    QVector<Recordset> transmit(const QVector<backend::Outgoing> &message, int *recordsAffected);
     Statement translated(const QString &sql, const QVariantList &params = {}) const;
-    [[noreturn]] void connectionLost(const QString &written, const QString &sql,
-                                     const QString &message);
-    void reopenIfLost();
-    void prepareServerSession();
     void refuseWhileWaiting(const QString &statement) const;
-    [[noreturn]] void timedOut(const QString &statement, bool committing);
-    void abandonTransaction();
-    void enableWal();
     void refreshTextColumns();
-    void upgradeIfWritable();
 
     std::unique_ptr<Private> d;
 };

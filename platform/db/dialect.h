@@ -32,6 +32,9 @@ public:
 
     virtual QString name() const = 0;
     virtual bool isSqlite() const { return false; }
+    // Every transaction holds the database's write lock from its start (SQLite's BEGIN
+    // IMMEDIATE): a read made only for the locks its hints take has nothing left to do.
+    virtual bool transactionsHoldTheWriteLock() const { return false; }
     // Throws DbError (with the statement) when the statement cannot be carried over faithfully.
     virtual Statement translate(const QString &tsql, const QVariantList &params = {}) const = 0;
 };
@@ -59,6 +62,9 @@ public:
     // them joins strings.
     void setTextColumns(QSet<QString> lowerCaseNames) { m_textColumns = std::move(lowerCaseNames); }
     const QSet<QString> &textColumns() const { return m_textColumns; }
+    // A query of the database's catalog whose rows are a column's name in lower case and
+    // whether it holds text in every table that has it (true or 1).
+    virtual QString textColumnsQuery() const = 0;
 
 protected:
     explicit TranslatingDialect(std::shared_ptr<const ProcedureCatalog> procedures)
@@ -80,6 +86,8 @@ public:
 
     QString name() const override { return QStringLiteral("SQLite"); }
     bool isSqlite() const override { return true; }
+    bool transactionsHoldTheWriteLock() const override { return true; }
+    QString textColumnsQuery() const override;
     Statement translate(const QString &tsql, const QVariantList &params) const override;
 
 private:
@@ -95,6 +103,7 @@ public:
     explicit PostgresDialect(std::shared_ptr<const ProcedureCatalog> procedures);
 
     QString name() const override { return QStringLiteral("PostgreSQL"); }
+    QString textColumnsQuery() const override;
     Statement translate(const QString &tsql, const QVariantList &params) const override;
 };
 

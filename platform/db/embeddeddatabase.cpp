@@ -1,6 +1,8 @@
 #include "platform/db/embeddeddatabase.h"
 
 #include "platform/db/dberror.h"
+#include "platform/db/dialect.h"
+#include "platform/db/sqllog.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -108,6 +110,18 @@ void upgradeSchema(Connection &connection)
                                             "(ItemName, ItemDesc, ItemID, ItemStatus);"));
     }
     transaction.commit();
+}
+
+void bringUpToDate(Connection &connection)
+{
+    if (!connection.dialect().isSqlite())
+        return;
+    try {
+        upgradeSchema(connection);
+    } catch (const DbError &e) {
+        qCWarning(lcSql).noquote()
+            << "the database could not be brought up to date:" << e.description();
+    }
 }
 
 std::unique_ptr<Connection> createEmbeddedDatabase(const QString &path, Contents contents)

@@ -200,6 +200,19 @@ private:
 
 } // namespace
 
+QString PostgresDialect::textColumnsQuery() const
+{
+    // Text in every table of the schema that has a column of that name.
+    return QStringLiteral("SELECT lower(a.attname), bool_and(t.typcategory = 'S') "
+                          "FROM pg_attribute a "
+                          "JOIN pg_class c ON c.oid = a.attrelid "
+                          "JOIN pg_type t ON t.oid = a.atttypid "
+                          "WHERE c.relkind IN ('r', 'v', 'p') AND a.attnum > 0 "
+                          "AND NOT a.attisdropped "
+                          "AND c.relnamespace = current_schema()::regnamespace "
+                          "GROUP BY 1");
+}
+
 Statement PostgresDialect::translate(const QString &tsql, const QVariantList &params) const
 {
     PostgresTranslator translator(tsql, m_textColumns, m_procedures.get());

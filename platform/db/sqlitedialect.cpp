@@ -111,6 +111,16 @@ private:
 
 } // namespace
 
+QString SqliteDialect::textColumnsQuery() const
+{
+    // A column's declared type holds text by SQLite's rule of type affinity.
+    return QStringLiteral(
+        "SELECT lower(p.name), min(upper(coalesce(p.type, '')) LIKE '%CHAR%' OR "
+        "upper(coalesce(p.type, '')) LIKE '%TEXT%' OR upper(coalesce(p.type, '')) LIKE '%CLOB%') "
+        "FROM sqlite_master m JOIN pragma_table_info(m.name) p WHERE m.type = 'table' "
+        "GROUP BY 1");
+}
+
 Statement SqliteDialect::translate(const QString &tsql, const QVariantList &params) const
 {
     SqliteTranslator translator(tsql, m_textColumns, m_procedures.get(), m_nativeFunctions);

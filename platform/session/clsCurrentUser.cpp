@@ -53,6 +53,7 @@ void clsCurrentUser::openDatabase()
     } else {
         m_connection = db::createEmbeddedDatabase(m_settings.file, db::Contents::DemoData);
     }
+    db::bringUpToDate(*m_connection);
 }
 
 std::optional<OpenProblem> clsCurrentUser::tryOpenDatabase()

@@ -341,6 +341,7 @@ private slots:
             transport == QLatin1String("odbc")
                 ? Connection::openOdbc(QStringLiteral("DRIVER=SQLite3;Database=%1").arg(m_path))
                 : Connection::openSqlite(m_path);
+        db::bringUpToDate(*c);
         const QString next = QStringLiteral(
             "Select (max(DocumentNo) + 1) as DocNum From INVENTORY..tbInvWithdrawRequest");
         QCOMPARE(testsupport::rows(*c, next), QStringList{QStringLiteral("13")});
