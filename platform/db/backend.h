@@ -96,6 +96,11 @@ public:
     virtual bool abandonedWorkSettled() { return true; }
 };
 
+// Each engine's traits: the embedded file (and SQLite over ODBC), a PostgreSQL server, SQL Server.
+Traits sqliteTraits();
+Traits postgresTraits();
+Traits sqlServerTraits();
+
 // Each engine's backend, connected; a failure throws DbError with a message for the user.
 std::unique_ptr<Backend> openSqliteFile(const QString &path, Connection::Create create,
                                         int busyTimeoutMs);

@@ -73,17 +73,7 @@ public:
         }
     }
 
-    Traits traits() const override
-    {
-        Traits traits;
-        if (m_sqlite) {
-            traits.begin = QStringLiteral("BEGIN IMMEDIATE");
-        } else {
-            traits.batches = Traits::Batches::WithoutBoundValues;
-            traits.queues = true;
-        }
-        return traits;
-    }
+    Traits traits() const override { return m_sqlite ? sqliteTraits() : sqlServerTraits(); }
 
     const Dialect &dialect() const override { return *m_dialect; }
     TranslatingDialect *translating() override { return m_sqlite; }
@@ -208,6 +198,14 @@ private:
 };
 
 } // namespace
+
+Traits sqlServerTraits()
+{
+    Traits traits;
+    traits.batches = Traits::Batches::WithoutBoundValues;
+    traits.queues = true;
+    return traits; // the driver begins and ends transactions
+}
 
 std::unique_ptr<Backend> openOdbc(const QString &connectionString, int timeoutSeconds)
 {

@@ -119,16 +119,7 @@ public:
         refreshTextColumns(*this);
     }
 
-    Traits traits() const override
-    {
-        Traits traits;
-        traits.batches = Traits::Batches::Yes;
-        traits.queues = true;
-        traits.readsAhead = true;
-        traits.begin = QStringLiteral("BEGIN");
-        traits.beginWithFirstMessage = true;
-        return traits;
-    }
+    Traits traits() const override { return postgresTraits(); }
 
     const Dialect &dialect() const override { return m_dialect; }
     TranslatingDialect *translating() override { return &m_dialect; }
@@ -410,6 +401,17 @@ private:
 };
 
 } // namespace
+
+Traits postgresTraits()
+{
+    Traits traits;
+    traits.batches = Traits::Batches::Yes;
+    traits.queues = true;
+    traits.readsAhead = true;
+    traits.begin = QStringLiteral("BEGIN");
+    traits.beginWithFirstMessage = true;
+    return traits;
+}
 
 std::unique_ptr<Backend> openPostgres(const PostgresLogon &logon)
 {

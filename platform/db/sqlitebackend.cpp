@@ -70,14 +70,7 @@ public:
         }
     }
 
-    Traits traits() const override
-    {
-        Traits traits;
-        // The write lock is held from the start, so two writers queue instead of failing
-        // half-way.
-        traits.begin = QStringLiteral("BEGIN IMMEDIATE");
-        return traits;
-    }
+    Traits traits() const override { return sqliteTraits(); }
 
     const Dialect &dialect() const override { return m_dialect; }
     TranslatingDialect *translating() override { return &m_dialect; }
@@ -109,6 +102,14 @@ private:
 };
 
 } // namespace
+
+Traits sqliteTraits()
+{
+    Traits traits;
+    // The write lock is held from the start, so two writers queue instead of failing half-way.
+    traits.begin = QStringLiteral("BEGIN IMMEDIATE");
+    return traits;
+}
 
 std::unique_ptr<Backend> openSqliteFile(const QString &path, Connection::Create create,
                                         int busyTimeoutMs)
