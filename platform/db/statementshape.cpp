@@ -44,6 +44,14 @@ public:
         return p >= 0 && p < count() && at(p).kind == Token::Punct && text(p) == punct;
     }
 
+    template <std::size_t N> bool isAnyWord(int p, const char *const (&words)[N]) const
+    {
+        for (const char *word : words)
+            if (isWord(p, QLatin1String(word)))
+                return true;
+        return false;
+    }
+
     // A plain value's operator: the comparisons (LIKE is not one here).
     bool isComparison(int p) const
     {
@@ -60,12 +68,8 @@ public:
         static const char *const keywords[] = {"and",    "or",    "then",  "else",
                                                "when",   "end",   "order", "group",
                                                "having", "union", "from",  "where"};
-        if (p >= count() || isPunct(p, QLatin1String(")")) || isPunct(p, QLatin1String(",")))
-            return true;
-        for (const char *keyword : keywords)
-            if (isWord(p, QLatin1String(keyword)))
-                return true;
-        return false;
+        return p >= count() || isPunct(p, QLatin1String(")")) || isPunct(p, QLatin1String(",")) ||
+               isAnyWord(p, keywords);
     }
 
     // A word that ends a select list.
@@ -73,10 +77,7 @@ public:
     {
         static const char *const keywords[] = {"from",   "where", "group",  "order",
                                                "having", "union", "except", "intersect"};
-        for (const char *keyword : keywords)
-            if (isWord(p, QLatin1String(keyword)))
-                return true;
-        return false;
+        return isAnyWord(p, keywords);
     }
 
     // The elements of an Insert's Values rows that are one literal each (a number may have its
