@@ -7,6 +7,7 @@
 
 #include "app/modInventory.h"
 #include "dialogs/frmKitEntry.h"
+#include "objects/clsItem.h"
 #include "platform/ui/locationcombo.h"
 #include "request/frmMain.h"
 
@@ -48,6 +49,20 @@ private:
     std::unique_ptr<testsupport::Session> m_session;
     std::unique_ptr<ui::ScopedRecordingResponder> m_messages;
     std::unique_ptr<frmMain> m_window;
+
+    // A new request from WARD 3 to CENTRAL SUPPLY, the focus in the product code.
+    void start(const QString &client = QString(), bool allowZero = false)
+    {
+        m_session = std::make_unique<testsupport::Session>(QString::fromLatin1(Fixture));
+        ClientName = client;
+        AllowWDZeroOnHand = allowZero;
+        m_window = testsupport::openWindow();
+        QVERIFY(testsupport::isActive(*m_window));
+        m_window->cmdNew->click();
+        m_window->cboTargetLocation->setEditText(QStringLiteral("WARD 3"));
+        QVERIFY(m_window->cboTargetLocation_Validate());
+        m_window->txtProdCode->setFocus();
+    }
 
 private slots:
     void initTestCase_data() { testsupport::addEngineRows(); }
@@ -93,17 +108,8 @@ private slots:
         QFETCH(bool, allowZero);
         QFETCH(QString, typed);
         QFETCH(QString, code);
-        m_session = std::make_unique<testsupport::Session>(QString::fromLatin1(Fixture));
-        ClientName = client;
-        AllowWDZeroOnHand = allowZero;
-        m_window = testsupport::openWindow();
+        start(client, allowZero);
         frmMain &w = *m_window;
-        QVERIFY(testsupport::isActive(w));
-        w.cmdNew->click();
-        w.cboTargetLocation->setEditText(QStringLiteral("WARD 3"));
-        QVERIFY(w.cboTargetLocation_Validate());
-        w.txtProdCode->setFocus();
-
         const QStringList reads = w.itemCodeReads(code);
         QVERIFY(!reads.isEmpty());
         const QStringList expected = QStringList{barcodeStatement(typed)} + reads;
@@ -115,6 +121,21 @@ private slots:
         const QStringList sent = log.statements();
         QCOMPARE(sent.first(), barcodeStatement(typed));
         QCOMPARE(sorted(sent.mid(0, expected.size())), sorted(expected));
+    }
+
+    // Showing the item of a code (a line chosen in the grid) reads the item at the supplying
+    // location and its master record.
+    void itemInfoReads()
+    {
+        start();
+        frmMain &w = *m_window;
+        w.txtProdCode->setText(QStringLiteral("1003"));
+        const QStringList expected =
+            clsItem::loadReads(QStringLiteral("1003"), w.cboLocation->Tag());
+        testsupport::SqlLog log;
+        w.ShowItemInfo();
+        QCOMPARE(w.txtProdName->text(), QStringLiteral("SYRINGE 5CC DISPOSABLE"));
+        QCOMPARE(sorted(log.statements().mid(0, expected.size())), sorted(expected));
     }
 };
 
