@@ -242,16 +242,20 @@ QString frmItemLookup::productSearchStatement(const QString &text, bool location
 
 QString frmItemLookup::searchStatement(const QString &text, int maxRows) const
 {
-    // One row more than is listed tells whether there are more.
-    return productSearchStatement(text, !m_locationCode.trimmed().isEmpty(), m_supplyingCode,
-                                  m_requestingCode, maxRows + 1);
+    return searchStatementAt(text, m_locationCode, maxRows);
 }
 
-QString frmItemLookup::chooseStatement(const QString &text, const QString &locationCode,
-                                       const QString &supplyingCode, const QString &requestingCode)
+QString frmItemLookup::chooseStatement(const QString &text, const QString &locationCode) const
 {
-    return productSearchStatement(text, !locationCode.trimmed().isEmpty(), supplyingCode,
-                                  requestingCode, KeystrokeRows + 1);
+    return searchStatementAt(text, locationCode, KeystrokeRows); // Form_Load's search
+}
+
+QString frmItemLookup::searchStatementAt(const QString &text, const QString &locationCode,
+                                         int maxRows) const
+{
+    // One row more than is listed tells whether there are more.
+    return productSearchStatement(text, !locationCode.trimmed().isEmpty(), m_supplyingCode,
+                                  m_requestingCode, maxRows + 1);
 }
 
 bool frmItemLookup::SearchProducts(const QString &text, int maxRows)

@@ -78,9 +78,9 @@ public:
     // The statement SearchProducts sends for the text with the dialog's location settings: one
     // row more than it lists, which tells whether there are more.
     QString searchStatement(const QString &text, int maxRows = KeystrokeRows) const;
-    // The statement choose() searches with first, for the same arguments and request locations.
-    static QString chooseStatement(const QString &text, const QString &locationCode,
-                                   const QString &supplyingCode, const QString &requestingCode);
+    // The statement choose() searches with first, for the same text and location code, at the
+    // request locations set on this dialog.
+    QString chooseStatement(const QString &text, const QString &locationCode) const;
 
     // The statement SearchProducts runs. With locationForm the products must be held at
     // supplyingCode and present with status 0 at requestingCode. With maxRows it returns at
@@ -108,6 +108,7 @@ protected:
 
 private:
     void buildWindow();
+    QString searchStatementAt(const QString &text, const QString &locationCode, int maxRows) const;
     void txtSearch_Change();
     bool grdLookup_KeyDown(QKeyEvent *event);
     bool txtSearch_KeyPress(QKeyEvent *event);

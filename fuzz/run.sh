@@ -13,7 +13,7 @@ esac
 
 here=$(cd "$(dirname "$0")" && pwd)
 build=$here/../build-fuzz
-targets="translator vbformat template"
+targets="translator shape vbformat template"
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
     CC=clang CXX=clang++ cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

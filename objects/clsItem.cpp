@@ -110,6 +110,16 @@ QString clsItem::loadStatement(const QString &ItemID, const QString &LocationID)
            QStringLiteral("','") + sqlText(LocationID) + QStringLiteral("'");
 }
 
+QStringList clsItem::loadReads(const QString &ItemID, const QString &LocationID)
+{
+    return {loadStatement(ItemID, LocationID), clsItemMaster::loadStatement(ItemID)};
+}
+
+QStringList clsItem::searchReads(const QString &ItemCode, const QString &LocationID)
+{
+    return lookups::productSearchReads(ItemCode, LocationID) + loadReads(ItemCode, LocationID);
+}
+
 bool clsItem::LoadItem(const QString &ItemID, const QString &LocationID)
 {
     try {

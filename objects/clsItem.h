@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -75,6 +76,12 @@ public:
     bool LoadItem(const QString &ItemID, const QString &LocationID);
     // The statement LoadItem reads with.
     static QString loadStatement(const QString &ItemID, const QString &LocationID);
+    // What showing a loaded item reads, to be read ahead: LoadItem's statement and its master
+    // record's (ItemMaster()).
+    static QStringList loadReads(const QString &ItemID, const QString &LocationID);
+    // What SearchItem reads for a code its search finds at once, to be read ahead: the search's
+    // statements, then loadReads().
+    static QStringList searchReads(const QString &ItemCode, const QString &LocationID);
 
     double MinimumStockLevel() const { return m_minimumStockLevel; }
     void setMinimumStockLevel(double value) { m_minimumStockLevel = value; }

@@ -17,6 +17,11 @@ void chooseProduct(const QString &text, const QString &locationName, const QStri
         g_choosers.product(text, locationName, locationCode);
 }
 
+QStringList productSearchReads(const QString &text, const QString &locationCode)
+{
+    return g_choosers.productReads ? g_choosers.productReads(text, locationCode) : QStringList();
+}
+
 void chooseCode(CodeKind kind, const QString &text)
 {
     modInventory::PubLookupCode.clear();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -16,6 +17,9 @@ enum CodeKind : qint16 { Supplier = 1, Terms = 2, UnitOfMeasure = 3 };
 // The product search for text (the start of a name, or a code); with a location code, among the
 // products held at the request's locations, the location's name shown.
 void chooseProduct(const QString &text, const QString &locationName, const QString &locationCode);
+// The statements chooseProduct sends first for the same arguments (its search), to be read
+// ahead; none while nothing is connected.
+QStringList productSearchReads(const QString &text, const QString &locationCode);
 // The code lookup of one kind of record for text.
 void chooseCode(CodeKind kind, const QString &text);
 
@@ -24,6 +28,7 @@ struct Choosers
     std::function<void(const QString &text, const QString &locationName,
                        const QString &locationCode)>
         product;
+    std::function<QStringList(const QString &text, const QString &locationCode)> productReads;
     std::function<void(CodeKind kind, const QString &text)> code;
 };
 

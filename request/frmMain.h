@@ -117,6 +117,9 @@ public:
     // --- line entry (frmMain_entry.cpp) ---------------------------------------------------------
     void ShowItemInfo();
     bool txtProdCode_Validate();
+    // What looking up an item code reads ahead, in one message, beside its bar code's read: the
+    // product search, the item at its location, its master record, the kit it may stand for.
+    QStringList itemCodeReads(const QString &code) const;
     bool txtWithdraw_Validate();
     bool txtUnitCost_Validate();
     void ComputeTotalCost();
@@ -268,6 +271,16 @@ private:
     // The loaded request's date and justification, from the first of its lines.
     void loadHeader(const db::Recordset &rs);
     void showItem(clsItem &item, bool offerAverageCost);
+    // The location the typed item is looked up and shown at.
+    ui::LocationCombo *itemLocation() const;
+    // txtProdCode_Validate when the search chose nothing for the typed text: its result.
+    bool noItemChosen(const QString &typed, const QString &search);
+    // txtProdCode_Validate with the item found: the kit it stands for expanded, or the item
+    // shown and the focus on the quantity (or refused for nothing on hand, where that rule holds).
+    bool takeItem(clsItem &item, const ui::LocationCombo *location);
+    void refuseZeroOnHand();
+    // The code of the active kit the item code stands for; "" when none.
+    QString kitCodeOf(const QString &code);
     // The entry panel shows the item now resolved at a location: only such a code becomes a line.
     void markResolved(const QString &code, const ui::LocationCombo *at);
     bool entryResolved() const;

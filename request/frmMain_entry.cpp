@@ -73,100 +73,118 @@ bool frmMain::ownEnterRule(QWidget *target)
     return false;
 }
 
+ui::LocationCombo *frmMain::itemLocation() const
+{
+    // KVB shows the item at the requesting department, everyone else at the supplying location.
+    return ClientName == QLatin1String("KVB") ? cboTargetLocation : cboLocation;
+}
+
+QStringList frmMain::itemCodeReads(const QString &code) const
+{
+    if (blnBrowseItem)
+        return {};
+    QStringList reads = clsItem::searchReads(code, itemLocation()->Tag());
+    if (!AllowWDZeroOnHand)
+        reads << kitStatement(code);
+    return reads;
+}
+
 bool frmMain::txtProdCode_Validate()
 {
     // The focus moves on from inside the check: that is no leaving of the field to check again.
     const QScopedValueRollback<bool> checking(m_validating, true);
     try {
-        if (txtProdCode->text().trimmed().isEmpty()) {
+        const QString typed = txtProdCode->text().trimmed();
+        if (typed.isEmpty()) {
             txtProdName->clear();
             blnBrowseItem = false;
             return true;
         }
-        // KVB shows the item at the requesting department, everyone else at the supplying location.
-        ui::LocationCombo *location =
-            ClientName == QLatin1String("KVB") ? cboTargetLocation : cboLocation;
-        // The reads of a typed item code, asked in one message: the bar code, the search, the
-        // item at the location, its master record, the kit. The code a bar code stands for is
-        // asked for in a second; a name, or a browse, reads the rest as it comes.
-        const auto itemReads = [&](const QString &code) {
-            QStringList reads;
-            if (blnBrowseItem)
-                return reads;
-            reads << frmItemLookup::chooseStatement(code, location->Tag(), cboLocation->Tag(),
-                                                    cboTargetLocation->Tag())
-                  << clsItem::loadStatement(code, location->Tag())
-                  << clsItemMaster::loadStatement(code);
-            if (!AllowWDZeroOnHand)
-                reads << kitStatement(code);
-            return reads;
-        };
-        const QString typed = txtProdCode->text().trimmed();
+        // The reads of a typed item code are asked in one message with its bar code's; those of
+        // the code a bar code stands for in a second. A name, or a browse, reads as it comes.
         const db::Prefetch ahead(connection(),
-                                 QStringList{barcodeStatement(typed)} + itemReads(typed));
+                                 QStringList{barcodeStatement(typed)} + itemCodeReads(typed));
         const QString code = GetItemIDFromBarcode(typed);
         std::optional<db::Prefetch> aheadOfBarcode;
         if (code != typed)
-            aheadOfBarcode.emplace(connection(), itemReads(code));
+            aheadOfBarcode.emplace(connection(), itemCodeReads(code));
         txtProdCode->setText(code);
 
+        ui::LocationCombo *location = itemLocation();
         clsItem item;
         item.setActiveConnection(objCurrentUser->sqlconnection());
         const QString search = blnBrowseItem ? QString() : txtProdCode->text();
         const bool found = item.SearchItem(search, location->currentText(), location->Tag());
         activateWindow(); // the keyboard comes back here when the search list closes
         blnBrowseItem = false;
-        if (!found) {
-            // Nothing chosen: a code no item answers to keeps no other item's values beside it.
-            // When nothing answers to it at all, the clerk is told at once, with no empty search
-            // window first, and types the code again.
-            const bool nothing = frmItemLookup::lastChoiceFoundNothing() && !entryResolved();
-            forgetUnresolvedCode();
-            if (nothing && !search.isEmpty()) {
-                ui::MsgBox(QStringLiteral("No product %1 at %2 for %3")
-                               .arg(typed, cboLocation->currentText().trimmed(),
-                                    cboTargetLocation->currentText().trimmed()),
-                           ui::Buttons::OK, ui::Icon::Exclamation, QStringLiteral("MESSAGE"));
-                txtProdCode->setText(typed);
-                txtProdCode->setFocus();
-                txtProdCode->selectAll();
-                return false;
-            }
-            return true;
-        }
-        txtProdCode->setText(item.ItemID());
-
-        QString kitCode;
-        if (AllowWDZeroOnHand) {
-            if (item.OnHand() <= 0) {
-                // Refused: neither the code nor the values of the item shown before stay.
-                clearItemFields(true);
-                ui::MsgBox(QStringLiteral("Zero Item Onhand"), ui::Buttons::OK, ui::Icon::Critical,
-                           QStringLiteral("HEY!"));
-                ui::MsgBox(QStringLiteral("Enter another item"), ui::Buttons::OK,
-                           ui::Icon::Information, QStringLiteral("OK"));
-                txtProdCode->setFocus();
-                return true;
-            }
-        } else {
-            db::Recordset rs = connection().OpenRecordset(kitStatement(txtProdCode->text()));
-            if (!rs.Eof())
-                kitCode = NullToDefault(rs.Fields(QStringLiteral("Code")), QString()).toString();
-        }
-
-        if (kitCode == txtProdCode->text() && expandKit(kitCode))
-            return true; // the kit's lines are in the grid, its first one in the entry fields
-        // An ordinary item, or a kit taken as one item.
-        showItem(item, true);
-        markResolved(item.ItemID(), location);
-        txtWithdraw->setFocus();
-        return true;
+        if (!found)
+            return noItemChosen(typed, search);
+        return takeItem(item, location);
     } catch (const AppError &) {
         // Whatever failed, the code stays to be corrected.
         blnBrowseItem = false;
         forgetUnresolvedCode();
         return false;
     }
+}
+
+bool frmMain::noItemChosen(const QString &typed, const QString &search)
+{
+    // A code no item answers to keeps no other item's values beside it. When nothing answers to
+    // it at all, the clerk is told at once, with no empty search window first, and types the code
+    // again.
+    const bool nothing = frmItemLookup::lastChoiceFoundNothing() && !entryResolved();
+    forgetUnresolvedCode();
+    if (!nothing || search.isEmpty())
+        return true;
+    ui::MsgBox(QStringLiteral("No product %1 at %2 for %3")
+                   .arg(typed, cboLocation->currentText().trimmed(),
+                        cboTargetLocation->currentText().trimmed()),
+               ui::Buttons::OK, ui::Icon::Exclamation, QStringLiteral("MESSAGE"));
+    txtProdCode->setText(typed);
+    txtProdCode->setFocus();
+    txtProdCode->selectAll();
+    return false;
+}
+
+bool frmMain::takeItem(clsItem &item, const ui::LocationCombo *location)
+{
+    txtProdCode->setText(item.ItemID());
+    QString kitCode;
+    if (AllowWDZeroOnHand) {
+        if (item.OnHand() <= 0) {
+            refuseZeroOnHand();
+            return true;
+        }
+    } else {
+        kitCode = kitCodeOf(txtProdCode->text());
+    }
+    if (kitCode == txtProdCode->text() && expandKit(kitCode))
+        return true; // the kit's lines are in the grid, its first one in the entry fields
+    // An ordinary item, or a kit taken as one item.
+    showItem(item, true);
+    markResolved(item.ItemID(), location);
+    txtWithdraw->setFocus();
+    return true;
+}
+
+void frmMain::refuseZeroOnHand()
+{
+    // Neither the code nor the values of the item shown before stay.
+    clearItemFields(true);
+    ui::MsgBox(QStringLiteral("Zero Item Onhand"), ui::Buttons::OK, ui::Icon::Critical,
+               QStringLiteral("HEY!"));
+    ui::MsgBox(QStringLiteral("Enter another item"), ui::Buttons::OK, ui::Icon::Information,
+               QStringLiteral("OK"));
+    txtProdCode->setFocus();
+}
+
+QString frmMain::kitCodeOf(const QString &code)
+{
+    db::Recordset rs = connection().OpenRecordset(kitStatement(code));
+    if (rs.Eof())
+        return QString();
+    return NullToDefault(rs.Fields(QStringLiteral("Code")), QString()).toString();
 }
 
 void frmMain::showItem(clsItem &item, bool offerAverageCost)
@@ -337,11 +355,9 @@ void frmMain::ShowItemInfo()
     ui::Hourglass hourglass;
     // The item at the location and its master record, asked in one message.
     const QString code = txtProdCode->text();
-    const db::Prefetch ahead(connection(),
-                             code.trimmed().isEmpty()
-                                 ? QStringList()
-                                 : QStringList{clsItem::loadStatement(code, cboLocation->Tag()),
-                                               clsItemMaster::loadStatement(code)});
+    const db::Prefetch ahead(connection(), code.trimmed().isEmpty()
+                                               ? QStringList()
+                                               : clsItem::loadReads(code, cboLocation->Tag()));
     clsItem item;
     item.setActiveConnection(objCurrentUser->sqlconnection());
     if (item.LoadItem(txtProdCode->text(), cboLocation->Tag())) {

@@ -19,16 +19,24 @@ namespace modInventory {
 
 void installLookups()
 {
-    lookups::Choosers choosers;
-    choosers.product = [](const QString &text, const QString &locationName,
-                          const QString &locationCode) {
+    // The product search, at the request locations of the request window when there is one.
+    const auto productSearch = []() -> frmItemLookup & {
         frmItemLookup &search = frmItemLookup::instance();
         if (const auto *window = qobject_cast<const frmMain *>(MainWindow())) {
             search.setRequestLocationCodes(
                 window->cboLocation ? window->cboLocation->Tag() : QString(),
                 window->cboTargetLocation ? window->cboTargetLocation->Tag() : QString());
         }
+        return search;
+    };
+    lookups::Choosers choosers;
+    choosers.product = [productSearch](const QString &text, const QString &locationName,
+                                       const QString &locationCode) {
+        productSearch();
         frmItemLookup::choose(text, locationName, locationCode);
+    };
+    choosers.productReads = [productSearch](const QString &text, const QString &locationCode) {
+        return QStringList{productSearch().chooseStatement(text, locationCode)};
     };
     choosers.code = [](lookups::CodeKind kind, const QString &text) {
         frmLookup::choose(kind, text);

@@ -2,10 +2,12 @@
 // literals become bound values, the same rows, value types and stored values as the same
 // statements through QtSql's SQLite driver, a shape reused with other values, the kept statements
 // after a schema change or a failure, and a clean close.
+#include "support/translatedform.h"
 #include "testsupport.h"
 
 #include "platform/db/dberror.h"
 #include "platform/db/dialect.h"
+#include "platform/db/procedures.h"
 #include "platform/db/sqlitefunctions.h"
 #include "platform/db/sqlitestatements.h"
 
@@ -151,6 +153,14 @@ QString q(const char *text)
     return QString::fromUtf8(text);
 }
 
+// Columns that hold text, as the connection reads them from the embedded file.
+template <typename D> D withTextColumns(D dialect)
+{
+    dialect.setTextColumns({q("itemid"), q("itemname"), q("itemdesc"), q("location"),
+                            q("locationid"), q("remarks"), q("documentnumber"), q("userid")});
+    return dialect;
+}
+
 } // namespace
 
 class TestSqliteStatements : public QObject
@@ -233,6 +243,100 @@ private slots:
             QCOMPARE(made.values.at(i).typeId(), values.at(i).typeId());
             QCOMPARE(made.values.at(i), values.at(i));
         }
+    }
+
+    // A statement's shape, with its lifted values bound, translates as the statement as written
+    // (a refusal of both counts as the same): a literal the translator reads (a date, a string
+    // joined by "+", a procedure's argument) must stay in the text.
+    void shapeTranslatesAsWritten_data()
+    {
+        QTest::addColumn<QString>("dialect");
+        QTest::addColumn<QString>("tsql");
+        QTest::addColumn<QVariantList>("params");
+        QTest::addColumn<bool>("lifts");
+        const auto row = [](const char *name, const QString &tsql, const QVariantList &params,
+                            bool lifts) {
+            for (const char *dialect : {"SQLite", "PostgreSQL"})
+                QTest::addRow("%s, %s", name, dialect) << q(dialect) << tsql << params << lifts;
+        };
+        row("doubled quotes",
+            q("Select ItemName From tbInvMaster Where ItemID = 'O''Brien' And ItemStatus = 0"), {},
+            true);
+        row("N strings", q("Select A From T Where B = N'caf\u00e9 ''x''' Or C <> N''"), {}, true);
+        row("comments", q("Select A /* B = 'x' */ From T -- C = 'y'\nWhere C = 'z' And D = /**/ 5"),
+            {}, true);
+        row("bracketed names",
+            q("Select [Item Name] From [tbInvMaster] Where [ItemID] = '12' And [ListCost] >= 1.25"),
+            {}, true);
+        row("negative and decimal numbers",
+            q("Delete T Where A = -5 And B <> - 0.5 And C > .5 And D = 007 And E = 1.0 And F = "
+              "10."),
+            {}, true);
+        row("numbers that stay",
+            q("Delete T Where A = 99999999999999999999 And B = 1.0000000000000001 And C = 1.1 "
+              "And D = 1.2.3"),
+            {}, false);
+        row("exponents", q("Select A From T Where B = 1e3 And C < 2.5E-2 And D = 1"), {}, true);
+        row("dates", q("Update T Set D = '12/08/2026 01:13:29 PM' Where K = 3 And E > '1/2/2027'"),
+            {}, true);
+        row("ISO dates against a date column",
+            q("Select DocumentNumber From tbInvWithdrawRequest Where TransDate >= '2026-03-02' And "
+              "TransDate < '2026-03-03 00:00:00'"),
+            {}, true);
+        row("like", q("Select A From T Where B Like 'x%' And C = 'y' And D Not Like N'%z'"), {},
+            true);
+        row("top", q("Select Top 5 A From T Where B = 2 Order By A"), {}, true);
+        row("plus",
+            q("Select A From T Where ItemName = 'x' + ItemDesc And D = C + 'y' And E = 1 + 2 "
+              "And F = 'z'"),
+            {}, true);
+        row("insert values",
+            q("Insert INVENTORY..tbInvWithdrawRequest (DocumentNumber, ItemID, Quantity, UnitCost, "
+              "TransDate, Remarks) Values ('8', '12', -3, 12.5, '12/08/2026 01:13:29 PM', "
+              "'for O''Brien''s ward'), ('9', N'13', (1), 'a' + 'b', GetDate(), Null)"),
+            {}, true);
+        row("insert of a select",
+            q("Insert T (A, B) Select B, 'k' From U Where C = 3 And D <> 'x' Order By 1"), {},
+            true);
+        row("update",
+            q("Update tbInvMaster Set ItemName = 'PARA', ListCost = 1.5 Where ItemID = 'P0007'"),
+            {}, true);
+        row("select list and case",
+            q("Select A = 1, Case When B = 'x' Then 1 Else 2 End As C, (Select D From U Where "
+              "E = 2) From T Where F = 'z' And IsNull(G, '') = 'w'"),
+            {}, true);
+        row("subquery and having",
+            q("Select A, Count(*) From T Where B In (Select C From U Where D = 'x') Group By A "
+              "Having Count(*) > 2 Order By 2"),
+            {}, true);
+        row("date conversion",
+            q("Select A From T Where Convert(datetime, D) >= '12/01/2026' And E = 'x'"), {}, true);
+        row("procedure call", q("Inventory..sp_Inv_UserLocation 'E01'"), {}, false);
+        row("procedure call with exec", q("EXEC Inventory..sp_Inv_KitofItems_PerItem 'K001', 12"),
+            {}, false);
+        row("values already bound",
+            q("Select A From T Where B = ? And C = 'x' And D = ? And E = -1"), {1, q("y")}, true);
+        row("insert with values already bound", q("Insert T (A, B, C, D) Values (?, 'x', ?, 4)"),
+            {q("a"), 2.5}, true);
+        row("unterminated string", q("Select A From T Where B = 'x"), {}, false);
+        row("nothing to lift", q("Select A From T"), {}, false);
+    }
+
+    void shapeTranslatesAsWritten()
+    {
+        QFETCH(QString, dialect);
+        QFETCH(QString, tsql);
+        QFETCH(QVariantList, params);
+        QFETCH(bool, lifts);
+        const auto procedures = ProcedureCatalog::builtIn();
+        const SqliteDialect sqlite = withTextColumns(SqliteDialect(procedures, true));
+        const PostgresDialect postgres = withTextColumns(PostgresDialect(procedures));
+        const Dialect &d = dialect == q("SQLite") ? static_cast<const Dialect &>(sqlite)
+                                                  : static_cast<const Dialect &>(postgres);
+        const StatementShape shape = statementShape(tsql, params);
+        QCOMPARE(shape.lifted, lifts);
+        QCOMPARE(testsupport::translatedForm(d, shape.text, shape.values),
+                 testsupport::translatedForm(d, tsql, params));
     }
 
     // Each statement through the connection and through QtSql on a twin of the same file: the

@@ -1,0 +1,1 @@
+Insert INVENTORY..tbInvWithdrawRequest (DocumentNumber, ItemID, Quantity, UnitCost, TransDate, Remarks) Values ('8', N'12', -3, 12.5, '12/08/2026 01:13:29 PM', 'for O''Brien''s ward'), (?, 'x' + 'y', (1), ?, GetDate(), Null)

@@ -1,0 +1,1 @@
+EXEC Inventory..sp_Inv_KitofItems_PerItem P0010,-12

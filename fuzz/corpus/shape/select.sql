@@ -1,0 +1,1 @@
+Select ItemName From INVENTORY..tbInvMaster Where ItemID = 'O''Brien' And ItemStatus = 0 And ListCost >= -1.25

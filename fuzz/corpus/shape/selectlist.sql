@@ -1,0 +1,1 @@
+Select Top 5 A = 1, Case When B = 'x' Then 1 End From T Where C In (Select D From U Where E = .5) Order By 1
