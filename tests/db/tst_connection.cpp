@@ -1,9 +1,9 @@
 // The connection over both transports of the embedded database (QtSql's SQLite driver and the
 // SQLite ODBC driver) and on the PostgreSQL test server: quoting, procedures, functions, logging,
 // and the failures a user can meet.
-#include "testsupport.h"
+#include "support/testsupport.h"
 
-#include "serverdatabase.h"
+#include "support/serverdatabase.h"
 
 #include "platform/db/dberror.h"
 #include "platform/db/dialect.h"

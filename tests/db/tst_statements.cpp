@@ -1,8 +1,10 @@
 // Every statement the program sends, built exactly as the program concatenates it, run on a small
-// database over both transports of the embedded file (QtSql's SQLite driver, where GetDate() and
-// PatIndex() are registered functions, and the SQLite ODBC driver, where the translator writes
-// SQLite's own expressions instead). Each row answers with the rows SQL Server would give.
-#include "testsupport.h"
+// database on every engine the machine has (testsupport.h): the embedded file over both of its
+// transports (QtSql's SQLite driver, where GetDate() and PatIndex() are registered functions, and
+// the SQLite ODBC driver, where the translator writes SQLite's own expressions instead), the
+// PostgreSQL test server, and SQL Server when one is configured. Each row answers with the rows
+// SQL Server would give.
+#include "support/testsupport.h"
 
 #include "dialogs/frmItemLookup.h"
 #include "dialogs/frmLookup.h"
@@ -291,31 +293,20 @@ private:
     QTemporaryDir m_dir;
     int m_files = 0;
 
-    // A fresh fixture file (written natively), opened again over the row's transport.
+    // A fresh fixture database on the row's engine (the fixture written natively).
     std::unique_ptr<db::Connection> open(const QString &setup)
     {
-        QFETCH_GLOBAL(QString, transport);
         const QString name = QStringLiteral("statements%1.db").arg(++m_files);
-        {
-            auto writer = testsupport::newDatabase(m_dir, db::Contents::SchemaOnly, name);
-            writer->runScript(QString::fromUtf8(Fixture));
-            if (!setup.isEmpty())
-                writer->runScript(setup);
-        }
-        const QString path = m_dir.filePath(name);
-        if (transport == QLatin1String("odbc"))
-            return db::Connection::openOdbc(
-                QStringLiteral("DRIVER=SQLite3;Database=%1;Timeout=5000").arg(path));
-        return db::Connection::openSqlite(path);
+        auto connection = testsupport::newDatabase(m_dir, db::Contents::SchemaOnly, name);
+        connection->runScript(QString::fromUtf8(Fixture));
+        if (!setup.isEmpty())
+            connection->runScript(setup);
+        return connection;
     }
 
 private slots:
-    void initTestCase_data()
-    {
-        QTest::addColumn<QString>("transport");
-        QTest::newRow("qsqlite") << QStringLiteral("qsqlite");
-        QTest::newRow("odbc") << QStringLiteral("odbc");
-    }
+    void initTestCase_data() { testsupport::addEngineRows(); }
+    void init() { INVENTORY_USE_ENGINE_OF_ROW(); }
 
     void statements_data()
     {

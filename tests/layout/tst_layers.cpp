@@ -1,7 +1,7 @@
 // The folders are layers and the includes point down only: platform <- app <- objects <- dialogs
 // <- request <- startup. The product includes nothing of the tests, and only platform/ speaks to
 // QtSql.
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include <QDir>
 #include <QDirIterator>
