@@ -30,7 +30,7 @@
 #include "gen_large.h"
 #include "rawpostgres.h"
 #include "rawsqlite.h"
-#include "serverdatabase.h"
+#include "support/serverdatabase.h"
 
 #include "app/modInventory.h"
 #include "dialogs/frmItemLookup.h"

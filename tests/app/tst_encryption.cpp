@@ -1,5 +1,5 @@
 // The password transform: its exact stored form, and the demo staff's passwords held in that form.
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include "app/modEncryption.h"
 

@@ -1,6 +1,6 @@
 // The workstation's journal of an unsaved request: what it keeps comes back exactly, one file per
 // employee and database, owner-only from its creation, and a damaged file is no journal.
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include "app/requestjournal.h"
 

@@ -1,5 +1,5 @@
 // Location lists and the typed-location check, on a fixture of every kind of location.
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include "app/modInventory.h"
 #include "platform/session/clsCurrentUser.h"

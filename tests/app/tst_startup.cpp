@@ -1,5 +1,5 @@
 // Start-up: the sign-in through the current-user component, the hospital row and its Null rules.
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include "app/modInventory.h"
 #include "platform/db/dberror.h"
@@ -13,8 +13,8 @@
 #include "platform/ui/locationcombo.h"
 #include "platform/ui/msgbox.h"
 #include "request/frmMain.h"
-#include "serverdatabase.h"
 #include "startup/startup.h"
+#include "support/serverdatabase.h"
 
 #include <QClipboard>
 #include <QComboBox>

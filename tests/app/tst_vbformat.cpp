@@ -1,6 +1,6 @@
 // The shared value helpers: digit patterns, the numeric test and its value, the leading-number
 // reading, plain number text and the rounding integer conversions.
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include "app/vbformat.h"
 #include "platform/error.h"

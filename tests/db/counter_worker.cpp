@@ -6,7 +6,7 @@
 // it asks for the write lock, and once it has read its number waits at "read" before writing it.
 #include "platform/db/connection.h"
 #include "platform/error.h"
-#include "serverdatabase.h"
+#include "support/serverdatabase.h"
 #include "support/workerprotocol.h"
 
 #include <QCoreApplication>

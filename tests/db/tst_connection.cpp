@@ -1,9 +1,9 @@
-// The connection over both transports of the embedded database (QtSql's SQLite driver and the
-// SQLite ODBC driver) and on the PostgreSQL test server: quoting, procedures, functions, logging,
-// and the failures a user can meet.
-#include "testsupport.h"
+// The connection on every engine the machine has (the embedded file over QtSql's SQLite driver
+// and over the SQLite ODBC driver, the PostgreSQL test server): quoting, procedures, functions,
+// logging, and the failures a user can meet.
+#include "support/testsupport.h"
 
-#include "serverdatabase.h"
+#include "support/serverdatabase.h"
 
 #include "platform/db/dberror.h"
 #include "platform/db/dialect.h"
@@ -39,54 +39,32 @@ private:
     QString m_path;
     int m_fixtures = 0;
 
-    // A new fixture file, opened over the transport the test row names.
+    // A new fixture database on the row's engine (a file of its own on the embedded ones).
     std::unique_ptr<Connection> open()
     {
-        QFETCH_GLOBAL(QString, transport);
-        if (transport == QLatin1String("postgresql")) {
-            auto c = testsupport::newDatabase(m_dir);
-            c->runScript(QString::fromLatin1(Fixture));
-            return c;
-        }
         m_path = m_dir.filePath(QStringLiteral("conn%1.db").arg(++m_fixtures));
-        testsupport::newDatabase(m_dir, Contents::SchemaOnly, QFileInfo(m_path).fileName())
-            ->runScript(QString::fromLatin1(Fixture));
-        if (transport == QLatin1String("odbc"))
-            return Connection::openOdbc(
-                QStringLiteral("DRIVER=SQLite3;Database=%1;Timeout=5000").arg(m_path));
-        return Connection::openSqlite(m_path);
+        auto c =
+            testsupport::newDatabase(m_dir, Contents::SchemaOnly, QFileInfo(m_path).fileName());
+        c->runScript(QString::fromLatin1(Fixture));
+        return c;
+    }
+
+    static bool overOdbc()
+    {
+        return testsupport::currentEngine() == testsupport::Engine::SqliteOdbc;
     }
 
 private slots:
-    void initTestCase_data()
-    {
-        QTest::addColumn<QString>("transport");
-        QTest::newRow("qsqlite") << QStringLiteral("qsqlite");
-        QTest::newRow("odbc") << QStringLiteral("odbc");
-        QTest::newRow("postgresql") << QStringLiteral("postgresql");
-    }
+    void initTestCase_data() { testsupport::addEngineRows(); }
 
-    void init()
-    {
-        QFETCH_GLOBAL(QString, transport);
-        QString whyNot;
-        if (!testsupport::useEngine(transport == QLatin1String("postgresql")
-                                        ? testsupport::Engine::PostgreSQL
-                                        : testsupport::Engine::Sqlite,
-                                    &whyNot)) {
-            if (testsupport::serverRequired())
-                QFAIL(qPrintable(whyNot));
-            QSKIP(qPrintable(whyNot));
-        }
-    }
+    void init() { INVENTORY_USE_ENGINE_OF_ROW(); }
 
     void cleanup() { testsupport::useEngine(testsupport::Engine::Sqlite, nullptr); }
 
     void dialectChosenByServer()
     {
-        QFETCH_GLOBAL(QString, transport);
         auto c = open();
-        const bool server = transport == QLatin1String("postgresql");
+        const bool server = !testsupport::onEmbeddedFile();
         QCOMPARE(c->dialect().isSqlite(), !server);
         QCOMPARE(c->dbmsName(), server ? QStringLiteral("PostgreSQL") : QStringLiteral("SQLite"));
     }
@@ -150,8 +128,7 @@ private slots:
     {
         QFETCH(QString, value);
         QFETCH(QString, stored);
-        QFETCH_GLOBAL(QString, transport);
-        if (transport == QLatin1String("odbc") &&
+        if (overOdbc() &&
             std::any_of(stored.cbegin(), stored.cend(), [](QChar c) { return c.isSurrogate(); }))
             QSKIP("The SQLite ODBC driver misreads a character beyond the first 65,536 even when "
                   "it is written as a proper pair.");
@@ -323,8 +300,7 @@ private slots:
     void olderFileIsBroughtUpToDate()
     {
         QFETCH(QString, numbered);
-        QFETCH_GLOBAL(QString, transport);
-        if (transport == QLatin1String("postgresql"))
+        if (!testsupport::onEmbeddedFile())
             QSKIP("an embedded file's upgrade; the server's schema is the DBA's scripts'");
         {
             auto c = open();
@@ -338,9 +314,8 @@ private slots:
                          numbered);
         }
         std::unique_ptr<Connection> c =
-            transport == QLatin1String("odbc")
-                ? Connection::openOdbc(QStringLiteral("DRIVER=SQLite3;Database=%1").arg(m_path))
-                : Connection::openSqlite(m_path);
+            overOdbc() ? Connection::openOdbc(testsupport::sqliteOdbcString(m_path))
+                       : Connection::openSqlite(m_path);
         db::bringUpToDate(*c);
         const QString next = QStringLiteral(
             "Select (max(DocumentNo) + 1) as DocNum From INVENTORY..tbInvWithdrawRequest");
@@ -363,8 +338,7 @@ private slots:
     // whatever the case the name is typed in, and the search still finds every case.
     void serverPlansUseIndexes()
     {
-        QFETCH_GLOBAL(QString, transport);
-        if (transport != QLatin1String("postgresql"))
+        if (testsupport::currentEngine() != testsupport::Engine::PostgreSQL)
             QSKIP("the embedded file's plans are checked above and in the benchmarks");
         auto c = open();
         c->runScript(QStringLiteral("INSERT INTO tbInvMaster (ItemID, ItemName) VALUES ('1', "

@@ -1,8 +1,8 @@
 // Failures of the embedded file itself and of the server's logon, which no transport row
 // shares: a missing file, a file that is no database, a locked one, a refused logon.
-#include "testsupport.h"
+#include "support/testsupport.h"
 
-#include "serverdatabase.h"
+#include "support/serverdatabase.h"
 
 #include "platform/db/dberror.h"
 #include "platform/db/dialect.h"

@@ -1,5 +1,5 @@
 // The snapshot recordset and its fields: navigation, names, Null and the typed conversions.
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include "platform/db/dberror.h"
 

@@ -1,5 +1,5 @@
 // Secrets stay out of logs and error texts, and a server password may hold any character.
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include "platform/db/dberror.h"
 #include "platform/db/sqllog.h"

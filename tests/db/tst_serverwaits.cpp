@@ -2,9 +2,9 @@
 // outright) never holds the program longer than its bound; what failed says so, and the connection
 // works again afterwards. Also: the program's literals mean the same whatever the server's
 // default for backslashes in strings.
-#include "testsupport.h"
+#include "support/testsupport.h"
 
-#include "serverdatabase.h"
+#include "support/serverdatabase.h"
 
 #include "platform/db/dberror.h"
 #include "platform/db/sqlquote.h"

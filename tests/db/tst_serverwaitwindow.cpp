@@ -1,8 +1,8 @@
 // What the user sees while the program waits for a server: the connecting dialog, which can be
 // cancelled and gives up at the bound, and the note on the active window during a long answer.
-#include "testsupport.h"
+#include "support/testsupport.h"
 
-#include "serverdatabase.h"
+#include "support/serverdatabase.h"
 
 #include "platform/db/dberror.h"
 #include "platform/session/serverprobe.h"

@@ -1,6 +1,6 @@
 // The settings file holds a server password: nobody but its owner may ever read it, whatever the
 // umask, from the first write on; the wait bound it keeps, and the logon a server kind starts from.
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include "platform/session/sessionsettings.h"
 

@@ -1,6 +1,6 @@
 // The T-SQL to SQLite translation, rewrite by rewrite, and the statements it refuses; what the
 // PostgreSQL translation does differently; SQL Server's numbering on a table without DocumentNo.
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include "platform/db/dberror.h"
 #include "platform/db/dialect.h"

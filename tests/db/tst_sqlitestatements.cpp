@@ -2,8 +2,8 @@
 // literals become bound values, the same rows, value types and stored values as the same
 // statements through QtSql's SQLite driver, a shape reused with other values, the kept statements
 // after a schema change or a failure, and a clean close.
+#include "support/testsupport.h"
 #include "support/translatedform.h"
-#include "testsupport.h"
 
 #include "platform/db/dberror.h"
 #include "platform/db/dialect.h"

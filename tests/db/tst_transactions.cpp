@@ -1,7 +1,7 @@
 // Transactions: the guard rolls back on a throw, and writers on separate processes queue behind
 // the lock (BEGIN IMMEDIATE on SQLite, the table lock a locking read takes on the server)
 // instead of taking the same number. Every case on every engine.
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include "platform/db/dberror.h"
 #include "support/workstation.h"
@@ -98,25 +98,12 @@ private slots:
         QCOMPARE(ids(), QStringList{QStringLiteral("3")});
     }
 
-    void twoProcessesNeverTakeTheSameNumber_data()
-    {
-        QTest::addColumn<bool>("overOdbc");
-        QTest::newRow("embedded") << false;
-        QTest::newRow("odbc") << true;
-    }
-
     void twoProcessesNeverTakeTheSameNumber()
     {
-        QFETCH(bool, overOdbc);
-        if (overOdbc && testsupport::currentEngine() != testsupport::Engine::Sqlite)
-            QSKIP("ODBC is a transport of the embedded file");
         QTemporaryDir dir;
         auto c = testsupport::newDatabase(dir);
         c->runScript(QStringLiteral("CREATE TABLE Counter (Number INTEGER, Worker TEXT)"));
-        const QString path = testsupport::targetOf(*c);
-        const QString target =
-            overOdbc ? QStringLiteral("odbc:DRIVER=SQLite3;Database=%1;Timeout=30000").arg(path)
-                     : path;
+        const QString target = testsupport::targetOf(*c);
 
         // The two take turns, each asking for the write lock while the other holds it with the
         // number read and not yet written: the asker must wait, then read the number written.

@@ -1,7 +1,7 @@
 // Where the dialogs open on a small screen: each one whole on the screen, centred on the window
 // it belongs to (maximised when the screen is too small for it), resizable, and wide enough for
 // its title. The test runs on a fake screen of 1000 x 440 pixels, lower than the product search.
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include "app/modInventory.h"
 #include "dialogs/frmDeletePassword.h"

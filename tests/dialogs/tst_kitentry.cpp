@@ -1,5 +1,5 @@
 // The kit items dialog: the members it lists and what it hands back after each way of closing it.
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include "gridfit.h"
 
@@ -64,8 +64,11 @@ private:
     }
 
 private slots:
+    void initTestCase_data() { testsupport::addEngineRows(); }
+
     void init()
     {
+        INVENTORY_USE_ENGINE_OF_ROW();
         m_messages = std::make_unique<ui::ScopedRecordingResponder>();
         m_session = std::make_unique<testsupport::Session>(QString::fromLatin1(Fixture));
     }

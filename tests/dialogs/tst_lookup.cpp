@@ -1,6 +1,6 @@
 // The code lookup: the three kinds of record, numeric and name searches, inactive records, the
 // single-match shortcut, the choice handed back, the keys, and the data classes' Search methods.
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include "gridfit.h"
 
@@ -73,8 +73,11 @@ private:
     }
 
 private slots:
+    void initTestCase_data() { testsupport::addEngineRows(); }
+
     void init()
     {
+        INVENTORY_USE_ENGINE_OF_ROW();
         m_messages = std::make_unique<ui::ScopedRecordingResponder>();
         m_session = std::make_unique<testsupport::Session>(QString::fromLatin1(Fixture));
     }

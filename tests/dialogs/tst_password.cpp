@@ -1,8 +1,8 @@
 // The authorization dialog: who is accepted, the keys, the retry after a wrong password, a fresh
 // start on every showing, typed SQL that stays a value, and a password that never travels in a
 // statement's text. Every case runs on the embedded file and on the PostgreSQL test server.
-#include "serverdatabase.h"
-#include "testsupport.h"
+#include "support/serverdatabase.h"
+#include "support/testsupport.h"
 
 #include "app/modEncryption.h"
 #include "dialogs/frmDeletePassword.h"

@@ -3,7 +3,7 @@
 // <- dialogs <- request <- startup. The product includes nothing of the tests, and only
 // platform/db speaks to QtSql and to the engines' own libraries. That the database layer knows no
 // widgets the build keeps: its library links neither Qt's widgets nor its GUI.
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,6 +1,6 @@
 // clsGeneric's classification found through the node key, and colGeneric's keys, positions,
 // errors and rounding.
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include "app/modInventory.h"
 #include "objects/clsGeneric.h"

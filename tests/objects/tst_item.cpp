@@ -1,6 +1,6 @@
 // The item at a location: loading over the session connection with its shortcuts and defaults,
 // the failure that keeps what was read, the linked records and the product search.
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include "app/modInventory.h"
 #include "dialogs/frmItemLookup.h"

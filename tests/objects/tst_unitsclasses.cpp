@@ -1,6 +1,6 @@
 // clsUnitOfMeasure and clsItemClass: loading with their shortcuts and defaults, saving under a new
 // number or letter.
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include "app/modInventory.h"
 #include "objects/clsItemClass.h"
@@ -48,6 +48,9 @@ private:
     testsupport::Databases m_databases;
 
 private slots:
+    void initTestCase_data() { testsupport::addEngineRows(); }
+    void init() { INVENTORY_USE_ENGINE_OF_ROW(); }
+
     // --- clsUnitOfMeasure -------------------------------------------------------------------
 
     void loadUnit_data()

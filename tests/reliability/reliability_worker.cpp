@@ -30,9 +30,9 @@
 #include "platform/ui/locationcombo.h"
 #include "platform/ui/msgbox.h"
 #include "request/frmMain.h"
-#include "serverdatabase.h"
 #include "support/messages.h"
 #include "support/modal.h"
+#include "support/serverdatabase.h"
 #include "support/sqllog.h"
 #include "support/workerprotocol.h"
 

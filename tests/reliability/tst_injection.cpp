@@ -2,7 +2,7 @@
 // a statement of its own, very long text, non-Latin letters, backslashes, LIKE wildcards. Nothing
 // the text says is ever run: the database ends as it began, apart from the request saved with the
 // text stored exactly as the box held it.
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include "app/modEncryption.h"
 #include "app/modInventory.h"

@@ -2,14 +2,14 @@
 // TCP), a workstation killed in the middle of a save, and the server restarted under a signed-in
 // workstation: the numbers stay unique, each request keeps exactly the lines its last save wrote,
 // nobody is told the database is locked, and a save cut short leaves the request as it was before.
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include "app/modInventory.h"
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/locationcombo.h"
 #include "platform/ui/msgbox.h"
 #include "request/frmMain.h"
-#include "serverdatabase.h"
+#include "support/serverdatabase.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -1,6 +1,6 @@
 // Printing a request from the request window: the template and the request chosen, the viewer
 // windows, the printed text, PDF export, and what the user is told when printing cannot go on.
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include "app/modInventory.h"
 #include "app/modReports.h"

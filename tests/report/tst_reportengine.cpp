@@ -1,6 +1,6 @@
 // The report engine: reading templates, re-pointing tables, parameter rules, bound queries,
 // value formats and page breaks.
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include "app/modInventory.h"
 #include "app/modReports.h"

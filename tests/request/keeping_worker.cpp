@@ -17,9 +17,9 @@
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/locationcombo.h"
 #include "request/frmMain.h"
-#include "serverdatabase.h"
 #include "startup/startup.h"
 #include "support/messages.h"
+#include "support/serverdatabase.h"
 #include "support/workerprotocol.h"
 
 #include <QApplication>

@@ -11,8 +11,8 @@
 #include "platform/ui/locationcombo.h"
 #include "platform/ui/msgbox.h"
 #include "request/frmMain.h"
-#include "serverdatabase.h"
 #include "support/messages.h"
+#include "support/serverdatabase.h"
 #include "support/workerprotocol.h"
 
 #include <QApplication>

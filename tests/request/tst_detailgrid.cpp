@@ -1,6 +1,6 @@
 // The detail grid of the request window: storing, appending, replacing, scrolling, deleting, the
 // grand total and the line counter.
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include "app/modInventory.h"
 #include "platform/session/clsCurrentUser.h"

@@ -2,7 +2,7 @@
 // looking at, closing the window asks about unsaved work, a second workstation's save, verification
 // or cancellation is never overwritten unasked, a crash leaves the request in the journal, the
 // verified lists can be browsed and printed from, and a new request is dated when it is started.
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include "app/modEncryption.h"
 #include "app/modInventory.h"
@@ -14,7 +14,7 @@
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/locationcombo.h"
 #include "request/frmMain.h"
-#include "serverdatabase.h"
+#include "support/serverdatabase.h"
 #include "support/workstation.h"
 
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 // Line entry in the request window: resolving what the clerk types, the item's values, the
 // quantity and cost checks, the line button's checks in order, and kits.
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include "app/modInventory.h"
 #include "dialogs/frmKitEntry.h"

@@ -1,6 +1,6 @@
 // The List tab: the four listings of the requests addressed to the user's locations, the filter
 // controls and what they enable, loading a listed request back, and cancelling one.
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include "app/modInventory.h"
 #include "platform/session/clsCurrentUser.h"

@@ -1,6 +1,6 @@
 // The request window: load per client, rights, the commands and their prompts, the tab rule, the
 // location checks, the keyboard rule and the document numbers.
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include "app/modInventory.h"
 #include "platform/session/clsCurrentUser.h"

@@ -3,7 +3,7 @@
 // any order but gives up at the first statement not among them, so what is sent first must be
 // exactly that list; on the embedded engine nothing is read ahead, and the statements sent are
 // compared all the same.
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include "app/modInventory.h"
 #include "dialogs/frmKitEntry.h"

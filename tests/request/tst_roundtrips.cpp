@@ -4,9 +4,9 @@
 // listing, an opening, a search keystroke, an item's look-up: one). Values read and written
 // through libpq directly are the ones the Qt driver reads and writes. No SQLite row: the embedded
 // engine has no round trips.
-#include "testsupport.h"
+#include "support/testsupport.h"
 
-#include "serverdatabase.h"
+#include "support/serverdatabase.h"
 
 #include "app/modEncryption.h"
 #include "app/modInventory.h"

@@ -1,7 +1,7 @@
 // Saving a request: the Save button's refusals, numbering, the statements as written, replacing a
 // stored request, verification through the authorization dialog, one transaction per save (a
 // failure midway leaves the stored request as it was), and several workstations saving at once.
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include "app/modEncryption.h"
 #include "app/modInventory.h"
@@ -912,10 +912,9 @@ private slots:
         // Only the numbering's own report (on the server the locking read before it is the
         // statement that fails, reported as any failed save); no delete or insert went out.
         QCOMPARE(m_messages->count(), 1);
-        QCOMPARE(m_messages->messages().first().title,
-                 testsupport::currentEngine() == testsupport::Engine::Sqlite
-                     ? QStringLiteral("Error Message")
-                     : ui::ApplicationTitle);
+        QCOMPARE(m_messages->messages().first().title, testsupport::onEmbeddedFile()
+                                                           ? QStringLiteral("Error Message")
+                                                           : ui::ApplicationTitle);
         QCOMPARE(writes(capture),
                  (QStringList{QStringLiteral("BEGIN TRANSACTION"), QStringLiteral("ROLLBACK")}));
         QCOMPARE(w().txtDocNum->text(), QStringLiteral("NEW"));
@@ -1294,26 +1293,13 @@ private slots:
         frmKitEntry::unload();
     }
 
-    void concurrentSaves_data()
-    {
-        QTest::addColumn<bool>("overOdbc");
-        QTest::newRow("embedded") << false;
-        QTest::newRow("odbc") << true;
-    }
-
     void concurrentSaves()
     {
-        QFETCH(bool, overOdbc);
-        if (overOdbc && testsupport::currentEngine() != testsupport::Engine::Sqlite)
-            QSKIP("ODBC is a transport of the embedded file");
         QTemporaryDir dir;
         auto c =
             testsupport::newDatabase(dir, db::Contents::SchemaOnly, QStringLiteral("shared.db"));
         c->runScript(fixture());
-        const QString path = testsupport::targetOf(*c);
-        const QString target =
-            overOdbc ? QStringLiteral("odbc:DRIVER=SQLite3;Database=%1;Timeout=60000").arg(path)
-                     : path;
+        const QString target = testsupport::targetOf(*c);
 
         const int processes = 4;
         const int saves = 15;

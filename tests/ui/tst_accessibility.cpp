@@ -1,7 +1,7 @@
 // What a screen reader meets in every window and dialog, walked through QAccessible as an assistive
 // technology walks it: each control it can reach named for what it is, each grid named and its
 // cells read with their column's header, nothing hidden in its way; and Tab leaving every grid.
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include "app/modInventory.h"
 #include "app/modReports.h"

@@ -1,7 +1,7 @@
 // The UI seams: the message service and its recording responder, the helper that answers modal
 // dialogs, the grid wrapper with its header row, twips and current cell, the hourglass guard, and
 // the edge where typed text enters the program.
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include "platform/error.h"
 #include "platform/ui/flexgrid.h"

@@ -40,6 +40,18 @@ inline std::optional<db::PostgresLogon> testServerLogon(const QString &database)
     return logon;
 }
 
+// The ODBC connection string of the embedded file at path, through the SQLite ODBC driver.
+inline QString sqliteOdbcString(const QString &path, int busyTimeoutMs = 5000)
+{
+    return QStringLiteral("DRIVER=SQLite3;Database=%1;Timeout=%2").arg(path).arg(busyTimeoutMs);
+}
+
+// The SQL Server connection string of the tests, or empty when none is configured.
+inline QString testSqlServerString()
+{
+    return qEnvironmentVariable("INVENTORY_TEST_SQLSERVER").trimmed();
+}
+
 inline std::unique_ptr<db::Connection> openTarget(const QString &target, int busyTimeoutMs = 60000)
 {
     if (target.startsWith(QLatin1String("odbc:")))

@@ -1,9 +1,9 @@
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include "app/modEncryption.h"
 #include "platform/db/sqlquote.h"
 
-#include "serverdatabase.h"
+#include "support/serverdatabase.h"
 
 #include "app/modInventory.h"
 #include "objects/clsItemClass.h"
@@ -15,11 +15,14 @@
 #include "request/frmMain.h"
 
 #include <QDialog>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QPointer>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace testsupport {
 
@@ -49,6 +52,55 @@ void dropServerDatabases()
     serverDatabases().clear();
 }
 
+// Lines of a SQL Server script up to each "GO", one batch each.
+QStringList batchesOf(const QString &script)
+{
+    QStringList batches;
+    QString batch;
+    for (const QString &line : script.split(QLatin1Char('\n'))) {
+        if (line.trimmed().compare(QLatin1String("GO"), Qt::CaseInsensitive) == 0) {
+            if (!batch.trimmed().isEmpty())
+                batches << batch;
+            batch.clear();
+        } else {
+            batch += line + QLatin1Char('\n');
+        }
+    }
+    if (!batch.trimmed().isEmpty())
+        batches << batch;
+    return batches;
+}
+
+// SQL Server's statements name their databases (INVENTORY.., Password..), so a fixture cannot
+// have a database of its own there: the two databases are dropped and made again with
+// sql/mssql/ for each one.
+std::unique_ptr<db::Connection> newSqlServerDatabase(db::Contents contents)
+{
+    const QString connectionString = testSqlServerString();
+    if (connectionString.isEmpty())
+        throw db::DbError(QStringLiteral("No SQL Server test server is configured."));
+    QStringList scripts{QStringLiteral("01_create_databases.sql"), QStringLiteral("02_schema.sql")};
+    if (contents == db::Contents::DemoData)
+        scripts << QStringLiteral("03_demo_data.sql");
+    scripts << QStringLiteral("04_procedures.sql");
+    {
+        auto server = db::Connection::openOdbc(connectionString);
+        for (const char *name : {"INVENTORY", "Password"})
+            server->runScript(QStringLiteral("IF DB_ID(N'%1') IS NOT NULL BEGIN ALTER DATABASE "
+                                             "[%1] SET SINGLE_USER WITH ROLLBACK IMMEDIATE; DROP "
+                                             "DATABASE [%1]; END")
+                                  .arg(QLatin1String(name)));
+        for (const QString &name : scripts) {
+            QFile file(QStringLiteral(INVENTORY_SQL_DIR "/mssql/") + name);
+            if (!file.open(QIODevice::ReadOnly))
+                throw db::DbError(QStringLiteral("%1 cannot be read.").arg(file.fileName()));
+            for (const QString &batch : batchesOf(QString::fromUtf8(file.readAll())))
+                server->runScript(batch);
+        }
+    }
+    return db::Connection::openOdbc(connectionString);
+}
+
 std::unique_ptr<db::Connection> newServerDatabase(db::Contents contents)
 {
     const auto logon = testServerLogon(QStringLiteral("postgres"));
@@ -76,8 +128,51 @@ std::unique_ptr<db::Connection> newServerDatabase(db::Contents contents)
 void addEngineRows()
 {
     QTest::addColumn<Engine>("engine");
-    QTest::newRow("sqlite") << Engine::Sqlite;
-    QTest::newRow("postgresql") << Engine::PostgreSQL;
+    for (const Engine engine :
+         {Engine::Sqlite, Engine::SqliteOdbc, Engine::PostgreSQL, Engine::SqlServer}) {
+        if (engine == Engine::SqliteOdbc && !hasSqliteOdbcDriver())
+            continue;
+        if (engine == Engine::SqlServer && testSqlServerString().isEmpty())
+            continue;
+        QTest::newRow(qPrintable(engineName(engine))) << engine;
+    }
+}
+
+QString engineName(Engine engine)
+{
+    switch (engine) {
+    case Engine::Sqlite:
+        return QStringLiteral("sqlite");
+    case Engine::SqliteOdbc:
+        return QStringLiteral("sqlite-odbc");
+    case Engine::PostgreSQL:
+        return QStringLiteral("postgresql");
+    case Engine::SqlServer:
+        return QStringLiteral("sqlserver");
+    }
+    return QString();
+}
+
+bool hasSqliteOdbcDriver()
+{
+    static const bool present = [] {
+        // unixODBC's list of drivers: the system's (or ODBCSYSINI's) and the user's own.
+        const QString system = qEnvironmentVariableIsSet("ODBCSYSINI")
+                                   ? qEnvironmentVariable("ODBCSYSINI")
+                                   : QStringLiteral("/etc");
+        for (const QString &path : {system + QStringLiteral("/odbcinst.ini"),
+                                    QDir::homePath() + QStringLiteral("/.odbcinst.ini")}) {
+            QFile file(path);
+            if (file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+                for (const QByteArray &line : file.readAll().split('\n')) {
+                    if (line.trimmed() == "[SQLite3]")
+                        return true;
+                }
+            }
+        }
+        return false;
+    }();
+    return present;
 }
 
 Engine currentEngine()
@@ -88,13 +183,26 @@ Engine currentEngine()
 bool useEngine(Engine engine, QString *why)
 {
     g_engine = engine;
-    if (engine == Engine::PostgreSQL && !testServerLogon(QString())) {
-        *why = QStringLiteral("No PostgreSQL test server: INVENTORY_TEST_POSTGRES is not set "
-                              "(test.sh starts one and sets it).");
-        g_engine = Engine::Sqlite;
-        return false;
-    }
-    return true;
+    QString missing;
+    if (engine == Engine::PostgreSQL && !testServerLogon(QString()))
+        missing = QStringLiteral("No PostgreSQL test server: INVENTORY_TEST_POSTGRES is not set "
+                                 "(test.sh starts one and sets it).");
+    else if (engine == Engine::SqliteOdbc && !hasSqliteOdbcDriver())
+        missing = QStringLiteral("The SQLite ODBC driver (SQLite3) is not installed.");
+    else if (engine == Engine::SqlServer && testSqlServerString().isEmpty())
+        missing = QStringLiteral("No SQL Server: INVENTORY_TEST_SQLSERVER holds no connection "
+                                 "string.");
+    if (missing.isEmpty())
+        return true;
+    if (why)
+        *why = missing;
+    g_engine = Engine::Sqlite;
+    return false;
+}
+
+bool onEmbeddedFile()
+{
+    return g_engine == Engine::Sqlite || g_engine == Engine::SqliteOdbc;
 }
 
 bool serverRequired()
@@ -106,14 +214,30 @@ QString targetOf(const db::Connection &connection)
 {
     if (connection.dbmsName() == QLatin1String("PostgreSQL"))
         return QStringLiteral("postgresql:") + connection.databaseName();
+    if (g_engine == Engine::SqlServer)
+        return QStringLiteral("odbc:") + testSqlServerString();
+    // A worker waits as long for the file as the test programs' own workers do.
+    if (g_engine == Engine::SqliteOdbc)
+        return QStringLiteral("odbc:") + sqliteOdbcString(connection.databaseName(), 60000);
     return connection.databaseName();
 }
 
 std::unique_ptr<db::Connection> newDatabase(const QTemporaryDir &dir, db::Contents contents,
                                             const QString &fileName)
 {
-    if (g_engine == Engine::PostgreSQL)
+    switch (g_engine) {
+    case Engine::PostgreSQL:
         return newServerDatabase(contents);
+    case Engine::SqlServer:
+        return newSqlServerDatabase(contents);
+    case Engine::SqliteOdbc: {
+        const QString path = dir.filePath(fileName);
+        db::createEmbeddedDatabase(path, contents);
+        return db::Connection::openOdbc(sqliteOdbcString(path));
+    }
+    case Engine::Sqlite:
+        break;
+    }
     return db::createEmbeddedDatabase(dir.filePath(fileName), contents);
 }
 
@@ -131,6 +255,10 @@ QString nowOr(const QString &column)
         return QStringLiteral("Case When %1 Is Null Then '<null>' When abs(extract(epoch from %1 - "
                               "localtimestamp)) < 172 Then 'now' Else to_char(%1, "
                               "'YYYY-MM-DD HH24:MI:SS') End")
+            .arg(column);
+    if (g_engine == Engine::SqlServer)
+        return QStringLiteral("Case When %1 Is Null Then '<null>' When abs(DateDiff(second, %1, "
+                              "GetDate())) < 172 Then 'now' Else Convert(varchar(19), %1, 120) End")
             .arg(column);
     return QStringLiteral("Case When %1 Is Null Then '<null>' When abs(julianday(%1) - "
                           "julianday('now', 'localtime')) < 0.002 Then 'now' Else %1 End")
@@ -160,6 +288,16 @@ QStringList rows(db::Connection &connection, const QString &sql)
         out << cells.join(QLatin1Char('|'));
     }
     return out;
+}
+
+QStringList byCode(QStringList rows)
+{
+    std::stable_sort(rows.begin(), rows.end(), [](const QString &a, const QString &b) {
+        const QString codeA = a.section(QLatin1Char('|'), 0, 0);
+        const QString codeB = b.section(QLatin1Char('|'), 0, 0);
+        return codeA.size() != codeB.size() ? codeA.size() < codeB.size() : codeA < codeB;
+    });
+    return rows;
 }
 
 void checkRaised(const std::optional<AppError> &error, const QString &source)

@@ -23,22 +23,33 @@ class clsItemMaster;
 namespace testsupport {
 
 // The engines the data tests run on, as Qt's own SQL tests do: the same tables of cases on each.
-// SQLite always; PostgreSQL on the test server test.sh starts (serverdatabase.h). By hand, without
-// a server, the PostgreSQL rows skip and say why; under test.sh (INVENTORY_TEST_REQUIRE_SERVER=1)
-// they fail instead.
-enum class Engine { Sqlite, PostgreSQL };
+//   sqlite       the embedded file through QtSql's SQLite driver, always;
+//   sqlite-odbc  the same file through the SQLite ODBC driver, when the machine has that driver;
+//   postgresql   the test server test.sh starts (serverdatabase.h), always listed: by hand,
+//                without a server, its rows skip and say why; under test.sh
+//                (INVENTORY_TEST_REQUIRE_SERVER=1) they fail instead;
+//   sqlserver    a SQL Server through ODBC, only when INVENTORY_TEST_SQLSERVER holds a connection
+//                string to one (its fixtures are made with sql/mssql/).
+enum class Engine { Sqlite, SqliteOdbc, PostgreSQL, SqlServer };
 
-// For initTestCase_data(): the global column "engine" and one row per engine.
+// For initTestCase_data(): the global column "engine" and one row per engine this machine has.
 void addEngineRows();
+// The row name of engine ("sqlite", "sqlite-odbc", "postgresql", "sqlserver").
+QString engineName(Engine engine);
 // The engine the fixtures of the running test are made on (SQLite unless useEngine() said).
 Engine currentEngine();
 // Makes the running test's fixtures on engine; false, with the reason, when it cannot run here.
 bool useEngine(Engine engine, QString *why);
 bool serverRequired();
+// Whether the current engine is the embedded file, over either of its transports.
+bool onEmbeddedFile();
+// Whether the SQLite ODBC driver ("DRIVER=SQLite3") is installed.
+bool hasSqliteOdbcDriver();
 
 // A fresh database with the program's schema (and the demo data when asked), on the current
-// engine: a file in dir for SQLite, a database of its own on the test server for PostgreSQL
-// (dropped when the test program ends).
+// engine: a file in dir for SQLite (opened through the ODBC driver on sqlite-odbc), a database of
+// its own on the test server for PostgreSQL (dropped when the test program ends), the INVENTORY
+// and Password databases made again for SQL Server.
 std::unique_ptr<db::Connection> newDatabase(const QTemporaryDir &dir,
                                             db::Contents contents = db::Contents::SchemaOnly,
                                             const QString &fileName = QStringLiteral("test.db"));
@@ -65,6 +76,11 @@ QString staffRow(const QString &id, const QString &lastName, const QString &pass
 
 // Rows of a query as text, one "a|b|c" string per row, NULL shown as <null>.
 QStringList rows(db::Connection &connection, const QString &sql);
+
+// Rows of rows() in the order of their first cell read as a code number: shorter codes first.
+// For tables whose codes are text, sorted here because a server refuses to read a code such as
+// "W1" as a number in an Order By.
+QStringList byCode(QStringList rows);
 
 // The AppError the call raised; none when it went through.
 template <typename F> std::optional<AppError> raised(F &&f)
