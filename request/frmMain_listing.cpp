@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
+#include <QVarLengthArray>
 
 using namespace modInventory;
 
@@ -363,15 +364,21 @@ QString frmMain::requestVersion(db::Recordset &rs, int *lines)
     static const char *const columns[] = {
         "ItemID",           "Quantity",  "UnitCost", "ForRetail", "isADS",  "LocationID",
         "TargetLocationID", "TransDate", "Remarks",  "UserID",    "Status", "VerifiedBy"};
-    QStringList present;
+    // Each column looked up once by its name (the first of that name), not at every line.
+    QVarLengthArray<int, std::size(columns)> present;
+    const QStringList &names = rs.FieldNames();
     for (const char *column : columns) {
-        if (rs.HasField(QLatin1String(column)))
-            present << QLatin1String(column);
+        for (int i = 0; i < names.size(); ++i) {
+            if (names.at(i).compare(QLatin1String(column), Qt::CaseInsensitive) == 0) {
+                present << i;
+                break;
+            }
+        }
     }
     QCryptographicHash hash(QCryptographicHash::Sha1);
     int count = 0;
     for (; !rs.Eof(); rs.MoveNext(), ++count) {
-        for (const QString &column : std::as_const(present)) {
+        for (const int column : std::as_const(present)) {
             const db::Field f = rs.Fields(column);
             const QByteArray value = f.IsNull() ? QByteArrayLiteral("\\N") : f.toText().toUtf8();
             hash.addData(value);
