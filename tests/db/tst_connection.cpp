@@ -1,7 +1,8 @@
 // The connection on every engine the machine has (the embedded file over QtSql's SQLite driver
 // and over the SQLite ODBC driver, the PostgreSQL test server): quoting, procedures, functions,
 // logging, and the failures a user can meet.
-#include "support/testsupport.h"
+#include "support/databases.h"
+#include "support/sqllog.h"
 
 #include "support/serverdatabase.h"
 
@@ -415,6 +416,6 @@ private slots:
     }
 };
 
-INVENTORY_TEST_MAIN(TestConnection)
+INVENTORY_DB_TEST_MAIN(TestConnection)
 
 #include "tst_connection.moc"

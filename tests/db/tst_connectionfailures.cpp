@@ -1,6 +1,6 @@
 // Failures of the embedded file itself and of the server's logon, which no transport row
 // shares: a missing file, a file that is no database, a locked one, a refused logon.
-#include "support/testsupport.h"
+#include "support/databases.h"
 
 #include "support/serverdatabase.h"
 
@@ -114,6 +114,6 @@ private slots:
     }
 };
 
-INVENTORY_TEST_MAIN(TestConnectionFailures)
+INVENTORY_DB_TEST_MAIN(TestConnectionFailures)
 
 #include "tst_connectionfailures.moc"

@@ -1,5 +1,5 @@
 // The snapshot recordset and its fields: navigation, names, Null and the typed conversions.
-#include "support/testsupport.h"
+#include "support/databases.h"
 
 #include "platform/db/dberror.h"
 
@@ -156,5 +156,5 @@ private slots:
     }
 };
 
-INVENTORY_TEST_MAIN(TestRecordset)
+INVENTORY_DB_TEST_MAIN(TestRecordset)
 #include "tst_recordset.moc"

@@ -2,7 +2,7 @@
 // outright) never holds the program longer than its bound; what failed says so, and the connection
 // works again afterwards. Also: the program's literals mean the same whatever the server's
 // default for backslashes in strings.
-#include "support/testsupport.h"
+#include "support/databases.h"
 
 #include "support/serverdatabase.h"
 
@@ -345,5 +345,5 @@ private slots:
     }
 };
 
-INVENTORY_TEST_MAIN(TestServerWaits)
+INVENTORY_DB_TEST_MAIN(TestServerWaits)
 #include "tst_serverwaits.moc"

@@ -1,6 +1,6 @@
 // The T-SQL to SQLite translation, rewrite by rewrite, and the statements it refuses; what the
 // PostgreSQL translation does differently; SQL Server's numbering on a table without DocumentNo.
-#include "support/testsupport.h"
+#include "support/databases.h"
 
 #include "platform/db/dberror.h"
 #include "platform/db/dialect.h"
@@ -272,5 +272,5 @@ private slots:
     }
 };
 
-INVENTORY_TEST_MAIN(TestSqliteDialect)
+INVENTORY_DB_TEST_MAIN(TestSqliteDialect)
 #include "tst_sqlitedialect.moc"

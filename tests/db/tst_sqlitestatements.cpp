@@ -2,7 +2,7 @@
 // literals become bound values, the same rows, value types and stored values as the same
 // statements through QtSql's SQLite driver, a shape reused with other values, the kept statements
 // after a schema change or a failure, and a clean close.
-#include "support/testsupport.h"
+#include "support/databases.h"
 #include "support/translatedform.h"
 
 #include "platform/db/dberror.h"
@@ -568,5 +568,5 @@ private slots:
     }
 };
 
-INVENTORY_TEST_MAIN(TestSqliteStatements)
+INVENTORY_DB_TEST_MAIN(TestSqliteStatements)
 #include "tst_sqlitestatements.moc"

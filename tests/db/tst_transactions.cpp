@@ -1,7 +1,7 @@
 // Transactions: the guard rolls back on a throw, and writers on separate processes queue behind
 // the lock (BEGIN IMMEDIATE on SQLite, the table lock a locking read takes on the server)
 // instead of taking the same number. Every case on every engine.
-#include "support/testsupport.h"
+#include "support/databases.h"
 
 #include "platform/db/dberror.h"
 #include "support/workstation.h"
@@ -136,5 +136,5 @@ private slots:
     }
 };
 
-INVENTORY_TEST_MAIN(TestTransactions)
+INVENTORY_DB_TEST_MAIN(TestTransactions)
 #include "tst_transactions.moc"
