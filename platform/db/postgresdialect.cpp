@@ -88,7 +88,12 @@ protected:
             return QStringLiteral("smallint");
         if (name == QLatin1String("money"))
             return QStringLiteral("numeric(19,4)");
-        if (name == QLatin1String("nvarchar") || name == QLatin1String("nchar"))
+        // A conversion to text never cuts: for a number too long for the length, T-SQL writes
+        // "*" where PostgreSQL would keep the first characters (10000 as VarChar(4) would read
+        // as code 1000). The program checks the length of what it reads.
+        if (name == QLatin1String("varchar") || name == QLatin1String("nvarchar"))
+            return QStringLiteral("varchar");
+        if (name == QLatin1String("nchar"))
             return name.mid(1) + size;
         if (name == QLatin1String("ntext"))
             return QStringLiteral("text");
