@@ -284,8 +284,7 @@ void Connection::Lock(const QString &sql)
 {
     if (d->inTransaction && dialect().transactionsHoldTheWriteLock()) {
         refuseWhileWaiting(sql);
-        qCDebug(lcSql).noquote() << withoutSecrets(sql) << "-- held already by the transaction";
-        return;
+        return; // nothing is sent, so nothing is logged as sent
     }
     Queue(sql);
 }
