@@ -199,7 +199,7 @@ private slots:
             QCOMPARE(d.windowTitle(), QStringLiteral("Password"));
             QCOMPARE(d.lblUserID->text(), QStringLiteral("ID"));
             QCOMPARE(d.cmdEnter->text(), QStringLiteral("&Enter"));
-            QCOMPARE(QApplication::focusWidget(), d.txtUserID);
+            QTRY_COMPARE(QApplication::focusWidget(), d.txtUserID);
             type(d.txtPassword, QStringLiteral("AB C"));
             QCOMPARE(d.txtPassword->displayText(), QString(4, QChar(0xB7))); // middle dots
             QCOMPARE(d.txtPassword->text(), QStringLiteral("AB C"));
@@ -215,12 +215,12 @@ private slots:
         const auto watch = show([this](frmDeletePassword &d) {
             type(d.txtUserID, QStringLiteral("  E02 "));
             QTest::keyClick(d.txtUserID, Qt::Key_Return);
-            QCOMPARE(QApplication::focusWidget(), d.txtPassword);
+            QTRY_COMPARE(QApplication::focusWidget(), d.txtPassword);
             type(d.txtPassword, QStringLiteral("NURSES"));
             QTest::keyClick(d.txtPassword, Qt::Key_Return);
             QVERIFY(d.isVisible());
             QVERIFY(!d.OKCharge());
-            QCOMPARE(QApplication::focusWidget(), d.txtPassword);
+            QTRY_COMPARE(QApplication::focusWidget(), d.txtPassword);
             QTest::keyClick(d.txtPassword, Qt::Key_Backspace);
             QTest::keyClick(d.txtPassword, Qt::Key_Return);
         });
@@ -284,7 +284,7 @@ private slots:
             QVERIFY(d.isVisible());
             QVERIFY(!d.OKCharge());
             // After a refusal for want of the right, the next person types an ID of their own.
-            QCOMPARE(QApplication::focusWidget(), noRight ? d.txtUserID : d.txtPassword);
+            QTRY_COMPARE(QApplication::focusWidget(), noRight ? d.txtUserID : d.txtPassword);
             QCOMPARE(d.txtPassword->text().isEmpty(), noRight);
             d.reject();
         });
@@ -388,7 +388,7 @@ private slots:
             QCOMPARE(d.VerifyID(), QString());
             QCOMPARE(d.txtUserID->text(), QString());
             QCOMPARE(d.txtPassword->text(), QString());
-            QCOMPARE(QApplication::focusWidget(), d.txtUserID);
+            QTRY_COMPARE(QApplication::focusWidget(), d.txtUserID);
             d.cmdEnter->click(); // the empty ID and password are looked up and refused
             QVERIFY(d.isVisible());
             d.reject();
@@ -406,7 +406,7 @@ private slots:
             type(d.txtPassword, QStringLiteral("NURSE"));
             d.cmdEnter->click();
             QVERIFY(d.isVisible());
-            QCOMPARE(QApplication::focusWidget(), d.txtPassword);
+            QTRY_COMPARE(QApplication::focusWidget(), d.txtPassword);
             d.reject();
         });
         QVERIFY(watch->acted);
