@@ -344,8 +344,17 @@ bool measureSave(frmMain &w, const Raw &raw, const QStringList &sent, int lines)
         return false;
     }
     std::vector<db::Statement> replay;
-    for (const QString &written : sent)
-        replay.push_back(session().dialect().translate(written, {}));
+    for (const QString &written : sent) {
+        const db::Statement statement = session().dialect().translate(written, {});
+        // A read made only for its locks goes as its locks alone where the engine takes them by
+        // statements of their own (Connection::Lock, which logs it so).
+        if (written.endsWith(QLatin1String("-- its locks only"))) {
+            for (const QString &lock : statement.lockFirst)
+                replay.push_back(db::Statement{lock, {}, {}, {}});
+            continue;
+        }
+        replay.push_back(statement);
+    }
     const Spread direct = timeIt([&] {
         raw.begin();
         for (const db::Statement &statement : replay)

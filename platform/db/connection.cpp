@@ -280,13 +280,32 @@ void Connection::Queue(const QString &written)
     d->queue << Outgoing{sql, statement.sql, statement.params, statement.spellings, false};
 }
 
-void Connection::Lock(const QString &sql)
+void Connection::Lock(const QString &written)
 {
-    if (d->inTransaction && dialect().transactionsHoldTheWriteLock()) {
-        refuseWhileWaiting(sql);
-        return; // nothing is sent, so nothing is logged as sent
+    if (!d->inTransaction) {
+        Queue(written);
+        return;
     }
-    Queue(sql);
+    const QString sql = storableText(written);
+    refuseWhileWaiting(sql);
+    if (dialect().transactionsHoldTheWriteLock())
+        return; // nothing is sent, so nothing is logged as sent
+    const Statement statement = translated(sql);
+    if (statement.lockFirst.isEmpty()) {
+        Queue(sql); // the hints in the read take the locks
+        return;
+    }
+    // The engine takes the locks by statements of their own: the read itself would only count
+    // rows nobody asked for (a whole table's, 85 ms at 3 million lines).
+    qCDebug(lcSql).noquote() << withoutSecrets(sql) << "-- its locks only";
+    d->prefetched.clear();
+    for (const QString &lock : statement.lockFirst) {
+        const Outgoing outgoing{sql, lock, {}, {}, false};
+        if (d->traits.queues)
+            d->queue << outgoing;
+        else
+            transmit(withWaiting(sql, Statement{lock, {}, {}, {}}, false), nullptr);
+    }
 }
 
 QVector<Recordset> Connection::ExecuteAll(const QStringList &written)

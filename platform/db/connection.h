@@ -102,8 +102,9 @@ public:
     // transaction rolls back. Elsewhere it runs at once.
     void Queue(const QString &sql);
     // A read made only for the locks its hints take (WITH (UPDLOCK, HOLDLOCK)), inside a
-    // transaction: it goes as Queue() does, unless the engine's transaction already holds the
-    // database's write lock from its start (SQLite), when nothing need be sent.
+    // transaction: it goes as Queue() does where the hints take the locks (SQL Server); where
+    // the engine takes them by statements of their own (PostgreSQL's LOCK TABLE), only those go;
+    // where the transaction holds the database's write lock from its start (SQLite), nothing.
     void Lock(const QString &sql);
     // Reads that belong together, sent to a server in one message (with whatever is queued): one
     // recordset per statement, in order. The embedded engine runs them one after another.

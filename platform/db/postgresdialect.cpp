@@ -90,9 +90,12 @@ protected:
             return QStringLiteral("numeric(19,4)");
         // A conversion to text never cuts: for a number too long for the length, T-SQL writes
         // "*" where PostgreSQL would keep the first characters (10000 as VarChar(4) would read
-        // as code 1000). The program checks the length of what it reads.
+        // as code 1000). The program checks the length of what it reads. And it is text as the
+        // schema's columns hold it, compared without regard to case as on SQL Server: compared
+        // with a column, the column's index answers (as plain text the column was converted
+        // and every row read: 165 ms for the next number's lines at 3 million lines).
         if (name == QLatin1String("varchar") || name == QLatin1String("nvarchar"))
-            return QStringLiteral("varchar");
+            return QStringLiteral("citext");
         if (name == QLatin1String("nchar"))
             return name.mid(1) + size;
         if (name == QLatin1String("ntext"))

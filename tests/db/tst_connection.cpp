@@ -358,6 +358,15 @@ private slots:
         QCOMPARE(testsupport::rows(*c, next), QStringList{QStringLiteral("42")});
         QVERIFY2(plan(next).contains(QLatin1String("ixinvwithdrawrequest_no")),
                  qPrintable(plan(next)));
+        // The lines already under the next number (written in a form the numbering does not
+        // count) are found through the number's index, not by reading every line.
+        const QString nextLines = QStringLiteral(
+            "Select Count(*) From INVENTORY..tbInvWithdrawRequest Where DocumentNumber = "
+            "(Select Cast(IsNull(max(DocumentNo), 0) + 1 As varchar(10)) From "
+            "INVENTORY..tbInvWithdrawRequest)");
+        QCOMPARE(testsupport::rows(*c, nextLines), QStringList{QStringLiteral("0")});
+        QVERIFY2(plan(nextLines).contains(QLatin1String("Index Cond: (documentnumber = ")),
+                 qPrintable(plan(nextLines)));
         const QString search = QStringLiteral("Select ItemID From INVENTORY..tbInvMaster A "
                                               "Where A.ItemName Like 'gAuZ%' Order by A.ItemName");
         QCOMPARE(testsupport::rows(*c, search),
