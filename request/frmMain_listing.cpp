@@ -364,16 +364,11 @@ QString frmMain::requestVersion(db::Recordset &rs, int *lines)
     static const char *const columns[] = {
         "ItemID",           "Quantity",  "UnitCost", "ForRetail", "isADS",  "LocationID",
         "TargetLocationID", "TransDate", "Remarks",  "UserID",    "Status", "VerifiedBy"};
-    // Each column looked up once by its name (the first of that name), not at every line.
+    // Each column looked up once, not at every line.
     QVarLengthArray<int, std::size(columns)> present;
-    const QStringList &names = rs.FieldNames();
     for (const char *column : columns) {
-        for (int i = 0; i < names.size(); ++i) {
-            if (names.at(i).compare(QLatin1String(column), Qt::CaseInsensitive) == 0) {
-                present << i;
-                break;
-            }
-        }
+        if (const int index = rs.FieldIndex(QLatin1String(column)); index >= 0)
+            present << index;
     }
     QCryptographicHash hash(QCryptographicHash::Sha1);
     int count = 0;

@@ -326,13 +326,10 @@ QVector<Recordset> Connection::ExecuteAll(const QStringList &written)
             results << run(statements[i], translatedStatements[i], nullptr);
         return results;
     }
+    // What waits goes first, with the first statement.
     QVector<Outgoing> message;
-    for (qsizetype i = 0; i < statements.size(); ++i) {
-        if (i == 0)
-            message = withWaiting(statements[i], translatedStatements[i], true);
-        else
-            message += withWaiting(statements[i], translatedStatements[i], true);
-    }
+    for (qsizetype i = 0; i < statements.size(); ++i)
+        message += withWaiting(statements[i], translatedStatements[i], true);
     return transmit(message, nullptr);
 }
 

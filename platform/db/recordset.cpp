@@ -327,19 +327,28 @@ bool Recordset::HasField(const QString &name) const
     return m_data && m_data->columns->m_index.contains(name.toLower());
 }
 
-int Recordset::columnOf(const QString &name) const
+int Recordset::FieldIndex(const QString &name) const
 {
+    if (!m_data)
+        return -1;
     // Readers mostly spell a name as the result does: found without a lower-case copy.
-    const Columns &columns = *data().columns;
+    const Columns &columns = *m_data->columns;
     const auto exact = columns.m_exact.constFind(name);
     if (exact != columns.m_exact.constEnd())
         return exact.value();
     const auto it = columns.m_index.constFind(name.toLower());
-    if (it == columns.m_index.constEnd())
+    return it == columns.m_index.constEnd() ? -1 : it.value();
+}
+
+int Recordset::columnOf(const QString &name) const
+{
+    data(); // a closed recordset says so
+    const int index = FieldIndex(name);
+    if (index < 0)
         throw DbError(QStringLiteral("Item cannot be found in the collection corresponding to the "
                                      "requested name or ordinal: ") +
                       name);
-    return it.value();
+    return index;
 }
 
 Field Recordset::Fields(const QString &name) const

@@ -83,6 +83,9 @@ public:
     bool HasField(const QString &name) const;
     // Looked up without regard to case; the first column of that name wins.
     Field Fields(const QString &name) const;
+    // The position of the column Fields(name) reads, for reading it row after row without
+    // looking it up again; -1 when there is none.
+    int FieldIndex(const QString &name) const;
     Field Fields(int index) const;
 
     // Direct access for grids bound to the result.
