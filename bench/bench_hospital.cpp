@@ -217,8 +217,9 @@ void measureKeystrokes(const benchgen::Contents &made, const Raw &raw, const QSt
     for (const bool locationForm : {false, true}) {
         lookup.setLocationCode(locationForm ? made.supplyingLocation : QString());
         const auto measure = [&](const char *what, const QString &text, int maxRows) {
-            const QString sql = frmItemLookup::productSearchStatement(
-                text, locationForm, made.supplyingLocation, made.requestingLocation, maxRows + 1);
+            // The statement the dialog sends (on a server that keeps its stock rows by name, the
+            // location form's search by name walks them).
+            const QString sql = lookup.searchStatement(text, maxRows);
             const db::Statement translated = session().dialect().translate(sql, {});
             const QString detail =
                 QStringLiteral("%1 \"%2\"")
@@ -571,7 +572,8 @@ int main(int argc, char **argv)
                                : "keystroke, master form \"PA\"",
                   dialect.translate(frmItemLookup::productSearchStatement(
                                         QStringLiteral("PA"), locationForm, made.supplyingLocation,
-                                        made.requestingLocation, frmItemLookup::KeystrokeRows + 1),
+                                        made.requestingLocation, frmItemLookup::KeystrokeRows + 1,
+                                        dialect.stockNamesKept()),
                                     {}));
     }
     raw->plan(

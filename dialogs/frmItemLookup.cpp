@@ -4,8 +4,10 @@
 #include "app/vbformat.h"
 #include "dialogs/dialogsupport.h"
 #include "platform/db/connection.h"
+#include "platform/db/dialect.h"
 #include "platform/db/sqlquote.h"
 #include "platform/error.h"
+#include "platform/session/clsCurrentUser.h"
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/twips.h"
@@ -182,7 +184,8 @@ void frmItemLookup::Form_Load()
 
 QString frmItemLookup::productSearchStatement(const QString &text, bool locationForm,
                                               const QString &supplyingCode,
-                                              const QString &requestingCode, int maxRows)
+                                              const QString &requestingCode, int maxRows,
+                                              bool stockNamesKept)
 {
     // The first rows in name order: the order follows the name index, so the server stops
     // reading once it has them.
@@ -203,6 +206,35 @@ QString frmItemLookup::productSearchStatement(const QString &text, bool location
                               "ON A.ItemClassificationID = C.ItemClassificationID ") +
                QStringLiteral(" Where ( A.ItemStatus = 0 or A.ItemStatus is Null ) "
                               "and IsNull(C.IsFixedAsset,0) <> 1 and ");
+    } else if (stockNamesKept && !vb::isNumeric(text)) {
+        // The department's stock rows in name order, from the typed start of the name: each is
+        // joined to its item and the store's stock row, and the search stops once it has the
+        // rows it lists, however many names of the range the department does not hold. The
+        // rows are those of the statement below, in its order (the code orders equal names).
+        sql += QStringLiteral("A.ItemID as Code, A.ItemName As [Product Name], ") +
+               QStringLiteral("A.ItemDesc As Description, B.SupplierName As Supplier, "
+                              "D.Markup_In As [In-Patient Markup], "
+                              "D.Markup_Out As [Out-Patient Markup],") +
+               QStringLiteral("Case when D.ItemStatus = 1 then 'Inactive' Else 'Active' end  "
+                              "As Status, A.Packing, A.ListCost,  ") +
+               QStringLiteral("C.ItemClassificationName ") +
+               QStringLiteral("From INVENTORY..tbInvStockName R ") +
+               QStringLiteral("Inner Join INVENTORY..tbInvMaster A ON A.ItemID = R.ItemID ") +
+               QStringLiteral("Inner Join INVENTORY..tbInvent D ON D.ItemID = A.ItemID "
+                              "And D.LocationID = '") +
+               db::sqlText(supplyingCode) + QStringLiteral("' ") +
+               QStringLiteral("Left Outer Join INVENTORY..tbInvSupplier B "
+                              "ON A.SupplierID = B.SupplierID ") +
+               QStringLiteral("Left Outer join INVENTORY..tbInvClassification C "
+                              "ON A.ItemClassificationID = C.ItemClassificationID ") +
+               QStringLiteral("Where R.LocationID = '") + db::sqlText(requestingCode) +
+               QStringLiteral("' And R.ItemStatus = 0 ") +
+               QStringLiteral("And ( D.ItemStatus = 0 or D.ItemStatus is Null ) "
+                              "and ( A.ItemStatus = 0 or A.ItemStatus is Null ) "
+                              "and IsNull(C.IsFixedAsset,0) <> 1 and ") +
+               QStringLiteral(" R.ItemName Like '") + db::sqlText(text.trimmed().toUpper()) +
+               QStringLiteral("%' Order by R.ItemName, R.ItemDesc, R.ItemID");
+        return sql;
     } else {
         sql += QStringLiteral("A.ItemID as Code, A.ItemName As [Product Name], ") +
                QStringLiteral("A.ItemDesc As Description, B.SupplierName As Supplier, "
@@ -254,8 +286,11 @@ QString frmItemLookup::searchStatementAt(const QString &text, const QString &loc
                                          int maxRows) const
 {
     // One row more than is listed tells whether there are more.
+    const db::Connection *session =
+        modInventory::objCurrentUser ? modInventory::objCurrentUser->sqlconnection() : nullptr;
     return productSearchStatement(text, !locationCode.trimmed().isEmpty(), m_supplyingCode,
-                                  m_requestingCode, maxRows + 1);
+                                  m_requestingCode, maxRows + 1,
+                                  session && session->dialect().stockNamesKept());
 }
 
 bool frmItemLookup::SearchProducts(const QString &text, int maxRows)

@@ -84,10 +84,13 @@ public:
 
     // The statement SearchProducts runs. With locationForm the products must be held at
     // supplyingCode and present with status 0 at requestingCode. With maxRows it returns at
-    // most that many rows, in name order.
+    // most that many rows, in name order. stockNamesKept: the database keeps its stock rows
+    // under their items' names (db::Dialect::stockNamesKept()), and the location form's search
+    // by name walks those of requestingCode; the rows and their order are the same.
     static QString productSearchStatement(const QString &text, bool locationForm,
                                           const QString &supplyingCode,
-                                          const QString &requestingCode, int maxRows = 0);
+                                          const QString &requestingCode, int maxRows = 0,
+                                          bool stockNamesKept = false);
 
     // Select (index 1) takes the current row's code; both close the dialog.
     void cmdOptions_Click(int index);

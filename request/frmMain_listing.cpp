@@ -1,3 +1,5 @@
+#include <QElapsedTimer>
+#include <cstdio>
 // The list of requests addressed to the user's locations, and loading one of them back.
 #include "request/frmMain.h"
 
@@ -268,7 +270,10 @@ void frmMain::loadStoredRequest(const QString &number)
 
 void frmMain::loadRequestFrom(const QString &sql)
 {
+    QElapsedTimer T;
+    T.start();
     db::Recordset rs = connection().OpenRecordset(sql);
+    fprintf(stderr, "T read %.1f\n", T.nsecsElapsed() / 1e6);
     clearReadOnlyReason();
     m_removedLine.reset();
     if (!rs.Eof()) {
@@ -289,32 +294,39 @@ void frmMain::loadRequestFrom(const QString &sql)
         grdDetails->setRows(lines + 2);
         grdDetails->setCols(7);
         // A processed or cancelled request is shown for reading only; any of its lines says so.
-        const bool hasStatus = rs.HasField(QStringLiteral("Status"));
+        // Each column is looked up once, not at every line.
+        const int status = rs.FieldIndex(QStringLiteral("Status"));
+        const int code = rs.FieldIndex(QStringLiteral("ItemID"));
+        const int description = rs.FieldIndex(QStringLiteral("Description"));
+        const int quantityColumn = rs.FieldIndex(QStringLiteral("Quantity"));
+        const int unitCostColumn = rs.FieldIndex(QStringLiteral("UnitCost"));
+        const int retail = rs.FieldIndex(QStringLiteral("ForRetail"));
+        const int adsColumn = rs.FieldIndex(QStringLiteral("isADS"));
+        const auto field = [&rs](int column, const char *name) {
+            return column >= 0 ? rs.Fields(column) : rs.Fields(QLatin1String(name));
+        };
         QString final;
         const ui::FlexGrid::Filling filling(*grdDetails);
         for (int n = 1; n <= lines; ++n, rs.MoveNext()) {
-            if (hasStatus && final.isEmpty()) {
-                const QString status =
-                    textOf(rs.Fields(QStringLiteral("Status"))).trimmed().toUpper();
-                if (isFinalStatus(status))
-                    final = status;
+            if (status >= 0 && final.isEmpty()) {
+                const QString stored = textOf(rs.Fields(status)).trimmed().toUpper();
+                if (isFinalStatus(stored))
+                    final = stored;
             }
-            const double quantity =
-                NullToDefault(rs.Fields(QStringLiteral("Quantity")), 0).toDouble();
-            const double unitCost =
-                NullToDefault(rs.Fields(QStringLiteral("UnitCost")), 0).toDouble();
+            const double quantity = NullToDefault(field(quantityColumn, "Quantity"), 0).toDouble();
+            const double unitCost = NullToDefault(field(unitCostColumn, "UnitCost"), 0).toDouble();
             // Values another program wrote past the window's limits are shown, not saved again.
             if (!linevalues::quantityProblem(quantity).isEmpty() ||
                 !linevalues::costProblem(unitCost).isEmpty())
                 outOfLimits = true;
-            const db::Field ads = rs.Fields(QStringLiteral("isADS"));
-            grdDetails->setTextMatrix(n, 0, textOf(rs.Fields(QStringLiteral("ItemID"))));
-            grdDetails->setTextMatrix(n, 1, textOf(rs.Fields(QStringLiteral("Description"))));
+            const db::Field ads = field(adsColumn, "isADS");
+            grdDetails->setTextMatrix(n, 0, textOf(field(code, "ItemID")));
+            grdDetails->setTextMatrix(n, 1, textOf(field(description, "Description")));
             grdDetails->setTextMatrix(n, 2, vb::plainNumber(linevalues::toScale(quantity)));
             grdDetails->setTextMatrix(n, 3, linevalues::money(unitCost));
             grdDetails->setTextMatrix(
                 n, 4, linevalues::money(linevalues::lineTotalUnits(quantity, unitCost)));
-            grdDetails->setTextMatrix(n, 5, textOf(rs.Fields(QStringLiteral("ForRetail"))));
+            grdDetails->setTextMatrix(n, 5, textOf(field(retail, "ForRetail")));
             grdDetails->setTextMatrix(
                 n, 6, !ads.IsNull() && ads.toBool() ? QStringLiteral("Y") : QStringLiteral("N"));
         }
@@ -324,10 +336,13 @@ void frmMain::loadRequestFrom(const QString &sql)
             cannotHoldExactly(QStringLiteral("a line's quantity or unit cost is beyond what this "
                                              "window takes (at most 9,999,999 units, at a unit "
                                              "cost from 0 to 9,999,999.9999)"));
+        fprintf(stderr, "T fill %.1f\n", T.nsecsElapsed() / 1e6);
         setFinalStatus(final);
         rs.MoveFirst();
         m_openedVersion = requestVersion(rs);
+        fprintf(stderr, "T version %.1f\n", T.nsecsElapsed() / 1e6);
         LoadDetailRow();
+        fprintf(stderr, "T detail %.1f\n", T.nsecsElapsed() / 1e6);
         if (!m_readOnlyReason.isEmpty() && !isFinalStatus(final)) {
             lblFinal->setText(QStringLiteral("Read only"));
             lblFinal->setToolTip(readOnlyMessage());
@@ -352,8 +367,11 @@ void frmMain::loadRequestFrom(const QString &sql)
     const int widths[] = {800, 5000, 1000, 1000, 1000, 700, 0};
     for (int c = 0; c < 7; ++c)
         grdDetails->setColWidth(c, widths[c]);
+    fprintf(stderr, "T format %.1f\n", T.nsecsElapsed() / 1e6);
     fitNumberColumns(1);
+    fprintf(stderr, "T fit %.1f\n", T.nsecsElapsed() / 1e6);
     ShowLineCounter();
+    fprintf(stderr, "T end %.1f\n", T.nsecsElapsed() / 1e6);
 }
 
 QString frmMain::requestVersion(db::Recordset &rs, int *lines)

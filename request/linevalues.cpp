@@ -39,6 +39,11 @@ QString costProblem(double cost)
 
 QString money(double value)
 {
+    // A value at the scale (every stored cost) is written from its ten-thousandths, as a total
+    // is: the general format reads its pattern again for every one of a request's lines.
+    const double units = std::round(value * 10000.0);
+    if (value != 0 && std::fabs(units) < 1e14 && units / 10000.0 == value)
+        return money(Units(units));
     return vb::formatNumber(value, QStringLiteral("###,###,##0.0000"));
 }
 

@@ -35,6 +35,9 @@ public:
     // Every transaction holds the database's write lock from its start (SQLite's BEGIN
     // IMMEDIATE): a read made only for the locks its hints take has nothing left to do.
     virtual bool transactionsHoldTheWriteLock() const { return false; }
+    // The database keeps every stock row under its item's name (tbInvStockName, kept by its own
+    // triggers: sql/postgresql/01_schema.sql), so a location's products can be read in name order.
+    virtual bool stockNamesKept() const { return false; }
     // Throws DbError (with the statement) when the statement cannot be carried over faithfully.
     virtual Statement translate(const QString &tsql, const QVariantList &params = {}) const = 0;
 };
@@ -105,6 +108,12 @@ public:
     QString name() const override { return QStringLiteral("PostgreSQL"); }
     QString textColumnsQuery() const override;
     Statement translate(const QString &tsql, const QVariantList &params) const override;
+
+    bool stockNamesKept() const override { return m_stockNamesKept; }
+    void setStockNamesKept(bool kept) { m_stockNamesKept = kept; }
+
+private:
+    bool m_stockNamesKept = false;
 };
 
 } // namespace db

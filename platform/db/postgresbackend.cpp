@@ -171,8 +171,19 @@ private:
             // patience.
             {QString(), QStringLiteral("SET statement_timeout = ") + ms, {}, {}, false},
             {QString(), QStringLiteral("SET lock_timeout = ") + ms, {}, {}, false},
+            // The program's statements are short: compiling one to machine code (10 to 20 ms,
+            // and more when the planner overestimates a join) costs more than it ever saves.
+            {QString(), QStringLiteral("SET jit = off"), {}, {}, false},
+            // Whether the database keeps its stock rows by name (a schema of this version).
+            {QString(),
+             QStringLiteral("SELECT to_regclass('tbinvstockname') IS NOT NULL"),
+             {},
+             {},
+             true},
         };
-        sendMessage(settings, false, nullptr);
+        const QVector<Recordset> answers = sendMessage(settings, false, nullptr);
+        m_dialect.setStockNamesKept(!answers.isEmpty() && !answers.constLast().Eof() &&
+                                    answers.constLast().Fields(0).toBool());
         // libpq follows the setting as the server reports it; a server that keeps it off (an old
         // one, or a pooler that drops settings) would read a backslash in a value as an escape.
         PGconn *connection = handle();

@@ -163,6 +163,97 @@ CREATE TABLE IF NOT EXISTS tbInvent (
 );
 CREATE INDEX IF NOT EXISTS ixInvent_Location ON tbInvent (LocationID, ItemID, ItemStatus);
 
+-- Every stock row under its item's name: a location's products in name order. The product search
+-- of the request window walks them from the typed start of a name and stops at the rows it lists,
+-- where the item master's name index would have it check every name of the range against the
+-- location's stock. Kept by the triggers below in the transaction of each change, and made whole
+-- again by inv_stock_names_refresh() (run here, and by whoever loads tables with triggers off).
+-- The program only reads it; its rows are those of tbInvent, with the item's name beside each.
+-- One transaction: a program that finds the table finds it filled and kept.
+BEGIN;
+CREATE TABLE IF NOT EXISTS tbInvStockName (
+    ItemID                      nocase NOT NULL,
+    LocationID                  nocase NOT NULL,
+    ItemStatus                  smallint,
+    ItemName                    nocase,
+    ItemDesc                    nocase,
+    PRIMARY KEY (ItemID, LocationID)
+);
+CREATE INDEX IF NOT EXISTS ixInvStockName_Name
+    ON tbInvStockName (LocationID, ItemStatus, ItemName, ItemDesc, ItemID);
+
+CREATE OR REPLACE FUNCTION inv_stock_names_refresh() RETURNS void LANGUAGE sql AS $$
+    DELETE FROM tbInvStockName S
+     WHERE NOT EXISTS (SELECT 1 FROM tbInvent I
+                        WHERE I.ItemID = S.ItemID AND I.LocationID = S.LocationID);
+    INSERT INTO tbInvStockName (ItemID, LocationID, ItemStatus, ItemName, ItemDesc)
+    SELECT I.ItemID, I.LocationID, I.ItemStatus, M.ItemName, M.ItemDesc
+      FROM tbInvent I LEFT JOIN tbInvMaster M ON M.ItemID = I.ItemID
+    ON CONFLICT (ItemID, LocationID) DO UPDATE
+       SET ItemID = EXCLUDED.ItemID, LocationID = EXCLUDED.LocationID,
+           ItemStatus = EXCLUDED.ItemStatus, ItemName = EXCLUDED.ItemName,
+           ItemDesc = EXCLUDED.ItemDesc;
+$$;
+
+-- A stock row added, changed or taken away.
+CREATE OR REPLACE FUNCTION inv_stock_names_of_stock() RETURNS trigger LANGUAGE plpgsql AS $$
+BEGIN
+    IF TG_OP = 'TRUNCATE' THEN
+        TRUNCATE tbInvStockName;
+        RETURN NULL;
+    END IF;
+    IF TG_OP IN ('UPDATE', 'DELETE') THEN
+        DELETE FROM tbInvStockName WHERE ItemID = OLD.ItemID AND LocationID = OLD.LocationID;
+    END IF;
+    IF TG_OP IN ('INSERT', 'UPDATE') THEN
+        INSERT INTO tbInvStockName (ItemID, LocationID, ItemStatus, ItemName, ItemDesc)
+        SELECT NEW.ItemID, NEW.LocationID, NEW.ItemStatus, M.ItemName, M.ItemDesc
+          FROM (SELECT 1) AS One LEFT JOIN tbInvMaster M ON M.ItemID = NEW.ItemID
+        ON CONFLICT (ItemID, LocationID) DO UPDATE
+           SET ItemID = EXCLUDED.ItemID, LocationID = EXCLUDED.LocationID,
+               ItemStatus = EXCLUDED.ItemStatus, ItemName = EXCLUDED.ItemName,
+               ItemDesc = EXCLUDED.ItemDesc;
+    END IF;
+    RETURN NULL;
+END
+$$;
+
+-- An item added, renamed, given another code or taken away: its stock rows follow.
+CREATE OR REPLACE FUNCTION inv_stock_names_of_item() RETURNS trigger LANGUAGE plpgsql AS $$
+BEGIN
+    IF TG_OP = 'TRUNCATE' THEN
+        UPDATE tbInvStockName SET ItemName = NULL, ItemDesc = NULL;
+        RETURN NULL;
+    END IF;
+    IF TG_OP = 'DELETE' OR (TG_OP = 'UPDATE' AND OLD.ItemID::text <> NEW.ItemID::text) THEN
+        UPDATE tbInvStockName SET ItemName = NULL, ItemDesc = NULL WHERE ItemID = OLD.ItemID;
+    END IF;
+    IF TG_OP IN ('INSERT', 'UPDATE') THEN
+        UPDATE tbInvStockName SET ItemName = NEW.ItemName, ItemDesc = NEW.ItemDesc
+         WHERE ItemID = NEW.ItemID;
+    END IF;
+    RETURN NULL;
+END
+$$;
+
+DROP TRIGGER IF EXISTS trInvent_StockName ON tbInvent;
+CREATE TRIGGER trInvent_StockName
+    AFTER INSERT OR DELETE OR UPDATE OF ItemID, LocationID, ItemStatus ON tbInvent
+    FOR EACH ROW EXECUTE FUNCTION inv_stock_names_of_stock();
+DROP TRIGGER IF EXISTS trInvent_StockNameTruncate ON tbInvent;
+CREATE TRIGGER trInvent_StockNameTruncate AFTER TRUNCATE ON tbInvent
+    FOR EACH STATEMENT EXECUTE FUNCTION inv_stock_names_of_stock();
+DROP TRIGGER IF EXISTS trInvMaster_StockName ON tbInvMaster;
+CREATE TRIGGER trInvMaster_StockName
+    AFTER INSERT OR DELETE OR UPDATE OF ItemID, ItemName, ItemDesc ON tbInvMaster
+    FOR EACH ROW EXECUTE FUNCTION inv_stock_names_of_item();
+DROP TRIGGER IF EXISTS trInvMaster_StockNameTruncate ON tbInvMaster;
+CREATE TRIGGER trInvMaster_StockNameTruncate AFTER TRUNCATE ON tbInvMaster
+    FOR EACH STATEMENT EXECUTE FUNCTION inv_stock_names_of_item();
+
+SELECT inv_stock_names_refresh();
+COMMIT;
+
 -- Member items of a kit; the kit item itself carries the KitID in tbInvMaster.
 CREATE TABLE IF NOT EXISTS tbInvKit (
     KitID                       nocase NOT NULL,

@@ -3,6 +3,7 @@
 #include "support/testsupport.h"
 
 #include "app/modInventory.h"
+#include "app/vbformat.h"
 #include "dialogs/frmKitEntry.h"
 #include "objects/clsItemClass.h"
 #include "objects/clsItemMaster.h"
@@ -12,6 +13,7 @@
 #include "platform/ui/locationcombo.h"
 #include "platform/ui/msgbox.h"
 #include "request/frmMain.h"
+#include "request/linevalues.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -221,6 +223,23 @@ private slots:
         w().txtUnitCost->setText(QStringLiteral("1,234.5"));
         QVERIFY(w().txtUnitCost_Validate());
         QCOMPARE(w().txtTotalCost->text(), QStringLiteral("4,938.0000"));
+    }
+
+    // A cost is written from its ten-thousandths when it has no more decimals than that, and by
+    // the general format otherwise: the two must never write a value differently.
+    void moneyAsTheGeneralFormat_data()
+    {
+        QTest::addColumn<double>("value");
+        for (const double value :
+             {0.0, -0.0, 0.0001, 0.5, 12.25, 1234.5, -12.3456, 999.9999, 9999999.9999,
+              123456789012.3456, 0.00005, 1.23456, -0.00004, 1e15, 2.5e-9, 98765.43215})
+            QTest::addRow("%.10g", value) << value;
+    }
+    void moneyAsTheGeneralFormat()
+    {
+        QFETCH(double, value);
+        QCOMPARE(linevalues::money(value),
+                 vb::formatNumber(value, QStringLiteral("###,###,##0.0000")));
     }
 
     // Values past a hospital's line are refused with a message, never shown cut; a cost is kept
