@@ -1,5 +1,3 @@
-#include <QElapsedTimer>
-#include <cstdio>
 // The list of requests addressed to the user's locations, and loading one of them back.
 #include "request/frmMain.h"
 
@@ -270,10 +268,7 @@ void frmMain::loadStoredRequest(const QString &number)
 
 void frmMain::loadRequestFrom(const QString &sql)
 {
-    QElapsedTimer T;
-    T.start();
     db::Recordset rs = connection().OpenRecordset(sql);
-    fprintf(stderr, "T read %.1f\n", T.nsecsElapsed() / 1e6);
     clearReadOnlyReason();
     m_removedLine.reset();
     if (!rs.Eof()) {
@@ -336,13 +331,10 @@ void frmMain::loadRequestFrom(const QString &sql)
             cannotHoldExactly(QStringLiteral("a line's quantity or unit cost is beyond what this "
                                              "window takes (at most 9,999,999 units, at a unit "
                                              "cost from 0 to 9,999,999.9999)"));
-        fprintf(stderr, "T fill %.1f\n", T.nsecsElapsed() / 1e6);
         setFinalStatus(final);
         rs.MoveFirst();
         m_openedVersion = requestVersion(rs);
-        fprintf(stderr, "T version %.1f\n", T.nsecsElapsed() / 1e6);
         LoadDetailRow();
-        fprintf(stderr, "T detail %.1f\n", T.nsecsElapsed() / 1e6);
         if (!m_readOnlyReason.isEmpty() && !isFinalStatus(final)) {
             lblFinal->setText(QStringLiteral("Read only"));
             lblFinal->setToolTip(readOnlyMessage());
@@ -367,11 +359,8 @@ void frmMain::loadRequestFrom(const QString &sql)
     const int widths[] = {800, 5000, 1000, 1000, 1000, 700, 0};
     for (int c = 0; c < 7; ++c)
         grdDetails->setColWidth(c, widths[c]);
-    fprintf(stderr, "T format %.1f\n", T.nsecsElapsed() / 1e6);
     fitNumberColumns(1);
-    fprintf(stderr, "T fit %.1f\n", T.nsecsElapsed() / 1e6);
     ShowLineCounter();
-    fprintf(stderr, "T end %.1f\n", T.nsecsElapsed() / 1e6);
 }
 
 QString frmMain::requestVersion(db::Recordset &rs, int *lines)
