@@ -246,7 +246,8 @@ void measureKeystrokes(const benchgen::Contents &made, const Raw &raw, const QSt
 void measureListings(const Raw &raw, const std::vector<std::pair<bool, bool>> &filters)
 {
     for (const auto &[processed, verified] : filters) {
-        const QString sql = frmMain::listingStatement(QStringLiteral("E01"), processed, verified);
+        const QString sql = frmMain::listingStatement(QStringLiteral("E01"), processed, verified,
+                                                      session().dialect().distinctAfterJoins());
         const db::Statement translated = session().dialect().translate(sql, {});
         int rows = 0;
         const Spread ours = timeIt([&] { rows = session().OpenRecordset(sql).RecordCount(); });
@@ -576,11 +577,14 @@ int main(int argc, char **argv)
                                         dialect.stockNamesKept()),
                                     {}));
     }
-    raw->plan(
-        "listing, open unverified",
-        dialect.translate(frmMain::listingStatement(QStringLiteral("E01"), false, false), {}));
+    raw->plan("listing, open unverified",
+              dialect.translate(frmMain::listingStatement(QStringLiteral("E01"), false, false,
+                                                          dialect.distinctAfterJoins()),
+                                {}));
     raw->plan("listing, processed verified",
-              dialect.translate(frmMain::listingStatement(QStringLiteral("E01"), true, true), {}));
+              dialect.translate(frmMain::listingStatement(QStringLiteral("E01"), true, true,
+                                                          dialect.distinctAfterJoins()),
+                                {}));
     raw->plan("open", dialect.translate(openStatement(made), {}));
     raw->plan("next number", dialect.translate(frmMain::nextNumberStatement(), {}));
     std::printf("    (%s)\n",

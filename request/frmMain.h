@@ -128,7 +128,10 @@ public:
     // --- list of requests (frmMain_listing.cpp) -------------------------------------------------
     void LoadListing();
     // The list's statement for an employee: open or processed, unverified or verified requests.
-    static QString listingStatement(const QString &employee, bool processed, bool verified);
+    // distinctFirst: the requests are made distinct from their lines before the locations and
+    // the requester's name are looked up (db::Dialect::distinctAfterJoins()); the same rows.
+    static QString listingStatement(const QString &employee, bool processed, bool verified,
+                                    bool distinctFirst = false);
     void LoadRequest(bool blnFromList);
     // Shows the stored request of that number on the Details tab, as Edit does.
     void loadStoredRequest(const QString &number);

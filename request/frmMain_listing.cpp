@@ -6,6 +6,7 @@
 #include "app/modInventory.h"
 #include "app/vbformat.h"
 #include "platform/db/connection.h"
+#include "platform/db/dialect.h"
 #include "platform/db/sqlquote.h"
 #include "platform/error.h"
 #include "platform/session/clsCurrentUser.h"
@@ -106,8 +107,32 @@ void frmMain::chkverified_Click()
     cmdDetails->setEnabled(!verified);
 }
 
-QString frmMain::listingStatement(const QString &employee, bool processed, bool verified)
+QString frmMain::listingStatement(const QString &employee, bool processed, bool verified,
+                                  bool distinctFirst)
 {
+    const QString status = !processed ? QStringLiteral(" isnull(A.Status,'') = '' ")
+                                      : QStringLiteral(" A.Status = 'P' ");
+    const QString verification = verified ? QStringLiteral(" and isnull(verifiedby,'')<> '' ")
+                                          : QStringLiteral(" and isnull(verifiedby,'') = '' ");
+    if (distinctFirst) {
+        // Each request once from its lines (a request's lines share what is read of them), and
+        // only then its locations and requester: the rows of the statement below, without
+        // looking the requester up for every line. The outer distinct keeps two requests apart
+        // only where the list shows them apart, as that statement does.
+        return QStringLiteral("Select distinct A.DocumentNumber , B.Location , C.Location ,"
+                              "A.TransDate , (Select Top 1 LastName + ', ' + FirstName From "
+                              "Password..tbPasswordMain Where EmployeeID = A.UserID) "
+                              "from (Select distinct A.DocumentNumber, A.TargetLocationID, "
+                              "A.LocationID, A.TransDate, A.UserID "
+                              "from INVENTORY..tbinvwithdrawrequest A "
+                              "Inner Join INVENTORY..tbinvUserLocation D "
+                              "On A.LocationID = D.LocationID Where D.UserID = '") +
+               db::sqlText(employee) + QStringLiteral("' and ") + status + verification +
+               QStringLiteral(") A Left Outer Join INVENTORY..tbinvlocation B "
+                              "On A.TargetLocationID = B.LocationID "
+                              "Left Outer Join INVENTORY..tbinvLocation C "
+                              "On A.LocationId = C.LocationID Order By Transdate");
+    }
     return QStringLiteral("Select distinct A.DocumentNumber , B.Location ,") +
            QStringLiteral(" C.Location ,A.TransDate ,") +
            QStringLiteral(
@@ -121,19 +146,16 @@ QString frmMain::listingStatement(const QString &employee, bool processed, bool 
            QStringLiteral(" Left Outer Join INVENTORY..tbinvUserLocation D") +
            QStringLiteral(" On A.LocationID = D.LocationID") +
            QStringLiteral(" Where D.UserID = '") + db::sqlText(employee) +
-           QStringLiteral("' and ") +
-           (!processed ? QStringLiteral(" isnull(A.Status,'') = '' ")
-                       : QStringLiteral(" A.Status = 'P' ")) +
-           (verified ? QStringLiteral(" and isnull(verifiedby,'')<> '' Order By Transdate")
-                     : QStringLiteral(" and isnull(verifiedby,'') = '' Order By Transdate"));
+           QStringLiteral("' and ") + status + verification + QStringLiteral("Order By Transdate");
 }
 
 void frmMain::LoadListing()
 {
     ui::Hourglass hourglass;
     try {
-        const QString sql = listingStatement(objCurrentUser->EmployeeCode(),
-                                             !optOptions[0]->isChecked(), chkverified->isChecked());
+        const QString sql =
+            listingStatement(objCurrentUser->EmployeeCode(), !optOptions[0]->isChecked(),
+                             chkverified->isChecked(), connection().dialect().distinctAfterJoins());
         // A refresh keeps the request the user had selected, wherever it now stands.
         const QString selected =
             grdListing->Rows() > 1 ? grdListing->TextMatrix(grdListing->Row(), 0) : QString();

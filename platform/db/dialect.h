@@ -38,6 +38,10 @@ public:
     // The database keeps every stock row under its item's name (tbInvStockName, kept by its own
     // triggers: sql/postgresql/01_schema.sql), so a location's products can be read in name order.
     virtual bool stockNamesKept() const { return false; }
+    // The engine makes a distinct list's rows distinct only after every join and every column's
+    // subquery, line by line (PostgreSQL): a list of requests read from their many lines is
+    // better made distinct first.
+    virtual bool distinctAfterJoins() const { return false; }
     // Throws DbError (with the statement) when the statement cannot be carried over faithfully.
     virtual Statement translate(const QString &tsql, const QVariantList &params = {}) const = 0;
 };
@@ -110,6 +114,7 @@ public:
     Statement translate(const QString &tsql, const QVariantList &params) const override;
 
     bool stockNamesKept() const override { return m_stockNamesKept; }
+    bool distinctAfterJoins() const override { return true; }
     void setStockNamesKept(bool kept) { m_stockNamesKept = kept; }
 
 private:

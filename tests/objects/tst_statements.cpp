@@ -135,9 +135,9 @@ QString q(const char *text)
 }
 
 // The listing of the request window for one filter combination, as the window builds it.
-QString listing(bool pending, bool verified)
+QString listing(bool pending, bool verified, bool distinctFirst = false)
 {
-    return frmMain::listingStatement(Employee, !pending, verified);
+    return frmMain::listingStatement(Employee, !pending, verified, distinctFirst);
 }
 
 // The saving insert of one grid line as the window builds it (code, quantity, unit cost, retail
@@ -468,6 +468,17 @@ private slots:
         query("listing processed, not verified", listing(false, false),
               {q("3|WARD 3|O'BRIEN WARD|2026-02-10 08:00:00|<null>")});
         query("listing processed, verified", listing(false, true),
+              {q("10|WARD 3|MAIN STORE|2026-02-01 11:00:00|DELA CRUZ, JUAN")});
+        // The same lists made distinct from the lines first, as a server that joins before it
+        // makes rows distinct is sent them.
+        query("listing pending, not verified, distinct first", listing(true, false, true),
+              {q("12|O'BRIEN WARD|MAIN STORE|2025-12-30 14:00:00|SANTOS, MARIA"),
+               q("7|WARD 3|MAIN STORE|2026-03-02 09:00:00|DELA CRUZ, JUAN")});
+        query("listing pending, verified, distinct first", listing(true, true, true),
+              {q("9|MAIN STORE|WARD 3|2026-01-15 10:30:00|SANTOS, MARIA")});
+        query("listing processed, not verified, distinct first", listing(false, false, true),
+              {q("3|WARD 3|O'BRIEN WARD|2026-02-10 08:00:00|<null>")});
+        query("listing processed, verified, distinct first", listing(false, true, true),
               {q("10|WARD 3|MAIN STORE|2026-02-01 11:00:00|DELA CRUZ, JUAN")});
         query("load a request procedure",
               q("Inventory..sp_Inv_LoadWithdrawalRequest '") + sqlText(q("7")) + q("'"),
