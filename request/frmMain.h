@@ -25,6 +25,7 @@ class clsItem;
 
 namespace db {
 class Connection;
+class Prefetch;
 class Recordset;
 } // namespace db
 
@@ -80,6 +81,8 @@ public:
     // The largest stored document number plus one (Null when none is stored).
     static QString nextNumberStatement();
     bool Verify_DocumentNumber(const QString &strDocNum);
+    // The statement Verify_DocumentNumber reads.
+    static QString verifyNumberStatement(const QString &strDocNum);
     void cmdNew_Click();
     // The signed-in connection, as every part of the window reaches it.
     static db::Connection &connection();
@@ -292,6 +295,9 @@ private:
     bool unseenDuplicates(db::Recordset &rows, const QString &except);
     // Asks again after a save rolled back for a request saved meanwhile; true to save anyway.
     bool duplicatesAcceptedAgain();
+    // Before Save or Verify/Save of a "NEW" request: its number check and its look for requests
+    // alike are asked of a server in one message.
+    void readAheadForSave(std::optional<db::Prefetch> &ahead);
     // The loaded request's date and justification, from the first of its lines.
     void loadHeader(const db::Recordset &rs);
     void showItem(clsItem &item, bool offerAverageCost);
@@ -447,7 +453,8 @@ private:
     // save's lock.
     QStringList m_duplicatesShown;
     QList<duplicaterequests::Request> m_duplicatesFound;
-    bool m_keyPreview = true; // off while the detail grid has the focus
+    QDateTime m_duplicatesSince; // the look's cut-off, kept for one save
+    bool m_keyPreview = true;    // off while the detail grid has the focus
     int m_currentTab = 0;
     bool m_editing = false; // cmdEdit_Click is switching to the Details tab itself
 };

@@ -37,7 +37,20 @@ bool frmMain::isNewRequest() const
 QString frmMain::duplicatesStatement(bool underLock) const
 {
     return duplicaterequests::statement(cboTargetLocation->Tag(), cboLocation->Tag(),
-                                        serverNow().addDays(-duplicaterequests::Days), underLock);
+                                        m_duplicatesSince.isValid()
+                                            ? m_duplicatesSince
+                                            : serverNow().addDays(-duplicaterequests::Days),
+                                        underLock);
+}
+
+void frmMain::readAheadForSave(std::optional<db::Prefetch> &ahead)
+{
+    m_duplicatesSince = QDateTime();
+    if (txtDocNum->text() != QLatin1String("NEW"))
+        return;
+    m_duplicatesSince = serverNow().addDays(-duplicaterequests::Days);
+    ahead.emplace(connection(), QStringList{verifyNumberStatement(txtDocNum->text()),
+                                            duplicatesStatement(false)});
 }
 
 namespace {

@@ -198,12 +198,16 @@ QString frmMain::GetNewDocNumber()
     }
 }
 
+QString frmMain::verifyNumberStatement(const QString &strDocNum)
+{
+    return QStringLiteral("Select DocumentNumber from Inventory..tbinvWithdrawRequest where "
+                          "DocumentNumber = '") +
+           db::sqlText(strDocNum.trimmed()) + QStringLiteral("'");
+}
+
 bool frmMain::Verify_DocumentNumber(const QString &strDocNum)
 {
-    db::Recordset rs = connection().OpenRecordset(
-        QStringLiteral("Select DocumentNumber from Inventory..tbinvWithdrawRequest where "
-                       "DocumentNumber = '") +
-        db::sqlText(strDocNum.trimmed()) + QStringLiteral("'"));
+    db::Recordset rs = connection().OpenRecordset(verifyNumberStatement(strDocNum));
     return !rs.Eof();
 }
 

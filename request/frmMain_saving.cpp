@@ -32,6 +32,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStatusBar>
 #include <QTabWidget>
 
@@ -144,6 +145,8 @@ void frmMain::connectSaving()
 
 void frmMain::cmdSave_Click()
 {
+    std::optional<db::Prefetch> ahead;
+    readAheadForSave(ahead);
     if (headerRefused(*this))
         return;
     blnVerifyMode = false;
@@ -182,6 +185,8 @@ void frmMain::cmdVerify_Click()
 {
     // The same refusals as Save: without them a typed number that already exists would have its
     // stored request replaced, and an empty number would be saved as one.
+    std::optional<db::Prefetch> ahead;
+    readAheadForSave(ahead);
     if (headerRefused(*this))
         return;
     blnVerifyMode = true;
@@ -331,6 +336,8 @@ bool frmMain::refusedAsEmpty()
 
 bool frmMain::SaveRequest()
 {
+    // The look for requests alike keeps one cut-off for the whole save.
+    const auto forgetCutOff = qScopeGuard([this] { m_duplicatesSince = QDateTime(); });
     // Refused before anyone is asked for a password, and before a number is taken.
     if (refusedAsReadOnly() || refusedAsEmpty())
         return false;
