@@ -79,7 +79,7 @@ frmRequestHistory::frmRequestHistory(const QString &number,
     cmdPrint->setAutoDefault(false);
     cmdClose->setAutoDefault(false);
 
-    resize(820, 480);
+    resize(m_rows.isEmpty() ? QSize(560, 150) : QSize(820, 480));
     if (m_rows.isEmpty()) {
         cmdClose->setFocus();
     } else {
