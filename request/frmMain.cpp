@@ -70,6 +70,7 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     connectListing();
     connectSaving();
     connectPrinting();
+    connectHistory();
     connectKeeping();
     qApp->installEventFilter(this);
     // The button the keyboard is on is always to be seen, whatever the style draws for focus.
@@ -133,11 +134,14 @@ void frmMain::buildWindow()
     cmdDeleteReq = button(QStringLiteral("&Delete"), "cmdDeleteReq");
     cmdExit = button(QStringLiteral("E&xit"), "cmdExit");
     cmdView = button(QStringLiteral("&View"), "cmdView");
+    // The history of the listed or the opened request, by its function key.
+    cmdHistory = button(QStringLiteral("History (F7)"), "cmdHistory");
+    cmdHistory->setShortcut(QKeySequence(Qt::Key_F7));
     chkPrint = named(new QCheckBox(QStringLiteral("Print S&hort")), "chkPrint");
     chkPrint->setVisible(false);
     for (QWidget *w : {static_cast<QWidget *>(cmdNew), static_cast<QWidget *>(cmdEdit),
                        static_cast<QWidget *>(cmdDeleteReq), static_cast<QWidget *>(cmdExit),
-                       static_cast<QWidget *>(cmdView)}) {
+                       static_cast<QWidget *>(cmdView), static_cast<QWidget *>(cmdHistory)}) {
         w->setMinimumHeight(40);
         commands->addWidget(w);
     }
@@ -402,12 +406,12 @@ QHBoxLayout *frmMain::buildLineTotals()
 void frmMain::setTabOrder()
 {
     const QList<QWidget *> order = {
-        cboTargetLocation, cboLocation, txtDocNum,      txtTransDate,   txtRemarks, txtProdCode,
-        txtWithdraw,       txtUnitCost, optConsumed[0], optConsumed[1], chkAdS,     cmdOK,
-        grdDetails,        cmdAdd,      cmdDelete,      cmdSave,        cmdVerify,  cmdCancel,
-        cmdCode,           txtProdName, txtTotalCost,   cmdNew,         cmdEdit,    cmdDeleteReq,
-        cmdView,           cmdExit,     chkPrint,       cmdList,        cmdDetails, optOptions[0],
-        optOptions[1],     chkverified, grdListing};
+        cboTargetLocation, cboLocation,   txtDocNum,      txtTransDate,   txtRemarks, txtProdCode,
+        txtWithdraw,       txtUnitCost,   optConsumed[0], optConsumed[1], chkAdS,     cmdOK,
+        grdDetails,        cmdAdd,        cmdDelete,      cmdSave,        cmdVerify,  cmdCancel,
+        cmdCode,           txtProdName,   txtTotalCost,   cmdNew,         cmdEdit,    cmdDeleteReq,
+        cmdView,           cmdHistory,    cmdExit,        chkPrint,       cmdList,    cmdDetails,
+        optOptions[0],     optOptions[1], chkverified,    grdListing};
     for (int i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order.at(i - 1), order.at(i));
 }

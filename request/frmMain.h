@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/duplicaterequests.h"
+
 #include <QDateTime>
 #include <QMainWindow>
 
@@ -23,6 +25,7 @@ class clsItem;
 
 namespace db {
 class Connection;
+class Prefetch;
 class Recordset;
 } // namespace db
 
@@ -41,6 +44,8 @@ class LocationCombo;
 //   frmMain_listing.cpp  the list of requests and loading one back
 //   frmMain_saving.cpp   saving, verifying and cancelling requests
 //   frmMain_printing.cpp printing a request
+//   frmMain_history.cpp  a request's versions, one key away
+//   frmMain_duplicates.cpp the warning before saving a request like an open one
 //
 // The controls carry the names the rest of the program (and the tests) know them by; option and
 // label arrays are named like "optConsumed(0)".
@@ -76,6 +81,8 @@ public:
     // The largest stored document number plus one (Null when none is stored).
     static QString nextNumberStatement();
     bool Verify_DocumentNumber(const QString &strDocNum);
+    // The statement Verify_DocumentNumber reads.
+    static QString verifyNumberStatement(const QString &strDocNum);
     void cmdNew_Click();
     // The signed-in connection, as every part of the window reaches it.
     static db::Connection &connection();
@@ -163,6 +170,10 @@ public:
     // --- printing (frmMain_printing.cpp) --------------------------------------------------------
     void cmdView_Click();
 
+    // --- history (frmMain_history.cpp) ---------------------------------------------------------
+    // The versions of the listed request (List tab) or of the stored request shown (Details tab).
+    void cmdHistory_Click();
+
     // --- keeping what the clerk wrote (frmMain_keeping.cpp) --------------------------------------
     // True when the Details tab holds work that no save has stored: lines or header values the
     // clerk entered or changed since the request was started, opened or saved.
@@ -189,6 +200,7 @@ public:
     QPushButton *cmdDeleteReq = nullptr;
     QPushButton *cmdExit = nullptr;
     QPushButton *cmdView = nullptr;
+    QPushButton *cmdHistory = nullptr; // "History (F7)"
     QCheckBox *chkPrint = nullptr;
     QPushButton *cmdList = nullptr;
     QPushButton *cmdDetails = nullptr;
@@ -271,6 +283,24 @@ private:
     void connectListing();
     void connectSaving();
     void connectPrinting();
+    void connectHistory();
+
+    // --- the warning before a duplicate (frmMain_duplicates.cpp) --------------------------------
+    // True when the request shown is saved as a new one (its number is "NEW" or typed).
+    bool isNewRequest() const;
+    // Before a new request's save, outside any transaction: the open requests like it are shown
+    // (if any); true when the user goes on (Enter), false to go back (Escape).
+    bool duplicatesAccepted();
+    // The read of the open requests like the one shown; underLock inside the save's transaction.
+    QString duplicatesStatement(bool underLock) const;
+    // Inside the save's transaction: true when the rows of duplicatesStatement hold a request the
+    // user was not shown; they are kept for the question asked after the rollback.
+    bool unseenDuplicates(db::Recordset &rows, const QString &except);
+    // Asks again after a save rolled back for a request saved meanwhile; true to save anyway.
+    bool duplicatesAcceptedAgain();
+    // Before Save or Verify/Save of a "NEW" request: its number check and its look for requests
+    // alike are asked of a server in one message.
+    void readAheadForSave(std::optional<db::Prefetch> &ahead);
     // The loaded request's date and justification, from the first of its lines.
     void loadHeader(const db::Recordset &rs);
     void showItem(clsItem &item, bool offerAverageCost);
@@ -294,7 +324,9 @@ private:
     QString nextDocumentNumber(); // GetNewDocNumber without its message: failures are thrown
     // The number a NEW request is saved under, taken inside the save's transaction: the next
     // number, checked to hold no lines, or the next free one after it. Failures are thrown.
-    QString takeNewNumber(db::Connection &c);
+    // `alsoRead`, when given, is read in the same message; its rows go to `alsoReadRows`.
+    QString takeNewNumber(db::Connection &c, const QString &alsoRead = {},
+                          db::Recordset *alsoReadRows = nullptr);
     // How many lines are stored under the number that comes after the largest one.
     static QString nextNumberLinesStatement();
 
@@ -317,7 +349,15 @@ private:
     // A request without any coded line is not saved: true (after telling the user) when so.
     bool refusedAsEmpty();
     // The save's writes, in one transaction; returns the number the request was stored under.
-    enum class SaveRefusal { None, Numbering, NumberTaken, Final, Changed, Unconfirmed };
+    enum class SaveRefusal {
+        None,
+        Numbering,
+        NumberTaken,
+        Final,
+        Changed,
+        Unconfirmed,
+        Duplicates
+    };
     QString writeRequest(const QString &verifiedBy, SaveRefusal &refusal, QString &number);
     // After a save refused because the stored request changed: reopen it, or keep the lines.
     void offerReopen(const QString &why);
@@ -412,7 +452,12 @@ private:
         QString versionBefore;
     };
     std::optional<UnconfirmedSave> m_unconfirmed;
-    bool m_keyPreview = true; // off while the detail grid has the focus
+    // The requests like the new one the user was last asked about, and those found under the
+    // save's lock.
+    QStringList m_duplicatesShown;
+    QList<duplicaterequests::Request> m_duplicatesFound;
+    QDateTime m_duplicatesSince; // the look's cut-off, kept for one save
+    bool m_keyPreview = true;    // off while the detail grid has the focus
     int m_currentTab = 0;
     bool m_editing = false; // cmdEdit_Click is switching to the Details tab itself
 };

@@ -135,11 +135,18 @@ std::optional<qint64> frmMain::typedRequestNumber(const QString &typed)
     return number;
 }
 
-QString frmMain::takeNewNumber(db::Connection &c)
+QString frmMain::takeNewNumber(db::Connection &c, const QString &alsoRead,
+                               db::Recordset *alsoReadRows)
 {
     const QString source = QStringLiteral("frmMain:SaveRequest");
-    // Both asked in one message: the next number, and whether anything is stored under it.
-    QVector<db::Recordset> read = c.ExecuteAll({nextNumberStatement(), nextNumberLinesStatement()});
+    // Both asked in one message: the next number, and whether anything is stored under it (and
+    // what the caller reads with them).
+    QStringList reads{nextNumberStatement(), nextNumberLinesStatement()};
+    if (!alsoRead.isEmpty())
+        reads << alsoRead;
+    QVector<db::Recordset> read = c.ExecuteAll(reads);
+    if (!alsoRead.isEmpty() && alsoReadRows)
+        *alsoReadRows = read[2];
     qint64 number = 1;
     if (!read[0].Eof() && !read[0].Fields(QStringLiteral("DocNum")).IsNull())
         number = read[0].Fields(QStringLiteral("DocNum")).toText().toLongLong();
@@ -191,12 +198,16 @@ QString frmMain::GetNewDocNumber()
     }
 }
 
+QString frmMain::verifyNumberStatement(const QString &strDocNum)
+{
+    return QStringLiteral("Select DocumentNumber from Inventory..tbinvWithdrawRequest where "
+                          "DocumentNumber = '") +
+           db::sqlText(strDocNum.trimmed()) + QStringLiteral("'");
+}
+
 bool frmMain::Verify_DocumentNumber(const QString &strDocNum)
 {
-    db::Recordset rs = connection().OpenRecordset(
-        QStringLiteral("Select DocumentNumber from Inventory..tbinvWithdrawRequest where "
-                       "DocumentNumber = '") +
-        db::sqlText(strDocNum.trimmed()) + QStringLiteral("'"));
+    db::Recordset rs = connection().OpenRecordset(verifyNumberStatement(strDocNum));
     return !rs.Eof();
 }
 

@@ -9,6 +9,7 @@
 #include "request/frmMain.h"
 
 #include "app/modInventory.h"
+#include "app/requesthistory.h"
 #include "app/vbformat.h"
 #include "dialogs/frmDeletePassword.h"
 #include "platform/db/connection.h"
@@ -31,6 +32,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStatusBar>
 #include <QTabWidget>
 
@@ -143,6 +145,8 @@ void frmMain::connectSaving()
 
 void frmMain::cmdSave_Click()
 {
+    std::optional<db::Prefetch> ahead;
+    readAheadForSave(ahead);
     if (headerRefused(*this))
         return;
     blnVerifyMode = false;
@@ -181,6 +185,8 @@ void frmMain::cmdVerify_Click()
 {
     // The same refusals as Save: without them a typed number that already exists would have its
     // stored request replaced, and an empty number would be saved as one.
+    std::optional<db::Prefetch> ahead;
+    readAheadForSave(ahead);
     if (headerRefused(*this))
         return;
     blnVerifyMode = true;
@@ -213,6 +219,7 @@ struct StoredRequest
     QString status;
     QString version;
     int lines = 0;
+    requesthistory::Version snapshot; // the header and lines as stored
 };
 
 // On a server the lock is held from this read of the number's lines to the commit; the embedded
@@ -248,6 +255,35 @@ StoredRequest storedRequest(db::Connection &c, const QString &docNum)
     }
     rs.MoveFirst();
     stored.version = frmMain::requestVersion(rs, &stored.lines);
+    // What the history keeps of it when it is cancelled.
+    rs.MoveFirst();
+    const auto text = [&rs](const char *field) {
+        return rs.HasField(QLatin1String(field))
+                   ? NullToDefault(rs.Fields(QLatin1String(field)), QString()).toString()
+                   : QString();
+    };
+    stored.snapshot.number = text("DocumentNumber").trimmed();
+    stored.snapshot.location = text("LocationID");
+    stored.snapshot.target = text("TargetLocationID");
+    stored.snapshot.requester = stored.requester;
+    stored.snapshot.remarks = text("Remarks");
+    stored.snapshot.verifiedBy = text("VerifiedBy").trimmed();
+    if (rs.HasField(QStringLiteral("TransDate")) &&
+        !rs.Fields(QStringLiteral("TransDate")).IsNull())
+        stored.snapshot.transDate = rs.Fields(QStringLiteral("TransDate")).toDate();
+    for (; !rs.Eof(); rs.MoveNext()) {
+        const auto number = [&rs](const char *field) {
+            const db::Field f = rs.Fields(QLatin1String(field));
+            return f.IsNull() ? QStringLiteral("0") : vb::plainNumber(f.toDouble());
+        };
+        stored.snapshot.lines.append(
+            requesthistory::Line{.code = text("ItemID"),
+                                 .quantity = number("Quantity"),
+                                 .unitCost = number("UnitCost"),
+                                 .retail = text("ForRetail"),
+                                 .ads = !rs.Fields(QStringLiteral("isADS")).IsNull() &&
+                                        rs.Fields(QStringLiteral("isADS")).toDouble() != 0});
+    }
     return stored;
 }
 
@@ -300,6 +336,8 @@ bool frmMain::refusedAsEmpty()
 
 bool frmMain::SaveRequest()
 {
+    // The look for requests alike keeps one cut-off for the whole save.
+    const auto forgetCutOff = qScopeGuard([this] { m_duplicatesSince = QDateTime(); });
     // Refused before anyone is asked for a password, and before a number is taken.
     if (refusedAsReadOnly() || refusedAsEmpty())
         return false;
@@ -322,6 +360,10 @@ bool frmMain::SaveRequest()
                    ui::Buttons::YesNo, ui::Icon::Exclamation,
                    QStringLiteral("Message")) != ui::Answer::Yes)
         return false;
+    // A new request like an open one is saved only when the user says so; nothing is locked
+    // while the question waits.
+    if (isNewRequest() && !duplicatesAccepted())
+        return false;
     QString verifiedBy;
     if (blnVerifyMode) {
         frmDeletePassword &dialog = frmDeletePassword::instance();
@@ -339,7 +381,10 @@ bool frmMain::SaveRequest()
     SaveRefusal refusal = SaveRefusal::None;
     const QString versionBefore = m_openedVersion;
     QString number;
-    {
+    // Saved again when the user, told of a request like this one saved meanwhile, goes on.
+    do {
+        failure.reset();
+        refusal = SaveRefusal::None;
         ui::Hourglass hourglass;
         try {
             txtDocNum->setText(writeRequest(verifiedBy, refusal, number));
@@ -354,7 +399,7 @@ bool frmMain::SaveRequest()
         } catch (const AppError &e) {
             failure = e.description();
         }
-    }
+    } while (refusal == SaveRefusal::Duplicates && duplicatesAcceptedAgain());
     // Shown once the transaction is rolled back: no lock is held while the message waits.
     if (!failure) {
         markSaved();
@@ -381,6 +426,8 @@ bool frmMain::SaveRequest()
                                              "again; your lines stay on screen."),
                    ui::Buttons::OK, ui::Icon::Exclamation, QStringLiteral("Message"));
         return settleUnconfirmedSave() == Settled::Stored;
+    case SaveRefusal::Duplicates: // the user went back to the request
+        break;
     case SaveRefusal::None:
         ui::MsgBox(*failure, ui::Buttons::OK, ui::Icon::Critical);
         break;
@@ -451,12 +498,15 @@ QString frmMain::writeRequest(const QString &verifiedBy, SaveRefusal &refusal, Q
     // once the request is stored under it.
     number = txtDocNum->text();
     StoredRequest stored;
+    // The open requests like a new one, read again under the lock: one saved since the user was
+    // asked is shown before this one is saved.
+    db::Recordset duplicates;
     if (number == QLatin1String("NEW")) {
         // The lock is held from the first read of the table to the commit.
         c.Lock(QStringLiteral("Select Count(*) From INVENTORY..tbInvWithdrawRequest WITH "
                               "(UPDLOCK, HOLDLOCK)"));
         try {
-            number = takeNewNumber(c);
+            number = takeNewNumber(c, duplicatesStatement(true), &duplicates);
         } catch (const db::DbError &e) {
             // The locking read goes out with the numbering's: its failure is a failed save.
             if (e.statement() == nextNumberStatement() ||
@@ -466,6 +516,11 @@ QString frmMain::writeRequest(const QString &verifiedBy, SaveRefusal &refusal, Q
         } catch (const AppError &) {
             refusal = SaveRefusal::Numbering;
             throw;
+        }
+        if (unseenDuplicates(duplicates, QString())) {
+            refusal = SaveRefusal::Duplicates;
+            throw AppError(0, source,
+                           QStringLiteral("A request like this one was saved meanwhile."));
         }
     } else {
         const QString docNum = db::sqlText(number.trimmed());
@@ -497,6 +552,14 @@ QString frmMain::writeRequest(const QString &verifiedBy, SaveRefusal &refusal, Q
                                           "saved; your lines are still on screen.")
                                .arg(number.trimmed(), change));
         }
+        if (!txtDocNum->isReadOnly()) {
+            duplicates = c.OpenRecordset(duplicatesStatement(true));
+            if (unseenDuplicates(duplicates, number)) {
+                refusal = SaveRefusal::Duplicates;
+                throw AppError(0, source,
+                               QStringLiteral("A request like this one was saved meanwhile."));
+            }
+        }
     }
     // A stored request keeps the employee who requested it; a new one is the signed-in user's.
     const QString requester = stored.exists && !stored.requester.trimmed().isEmpty()
@@ -526,6 +589,32 @@ QString frmMain::writeRequest(const QString &verifiedBy, SaveRefusal &refusal, Q
                 QStringLiteral("', verifiedDate = GetDate() where DocumentNumber = '") + docNum +
                 QStringLiteral("'"));
     }
+    // What the request became, kept as its next version with the same commit.
+    requesthistory::Version version;
+    version.number = number.trimmed();
+    version.action = blnVerifyMode ? requesthistory::Verified : requesthistory::Saved;
+    version.employee = objCurrentUser->EmployeeCode();
+    version.location = header.location;
+    version.target = header.target;
+    version.transDate = header.transDate;
+    version.requester = requester;
+    version.remarks = header.remarks;
+    version.verifiedBy = blnVerifyMode ? verifiedBy.trimmed() : QString();
+    for (int r = 1; r < grdDetails->Rows(); ++r) {
+        if (grdDetails->TextMatrix(r, 0).trimmed().isEmpty())
+            continue;
+        const auto stored = [&](int column, const QString &what) {
+            return vb::plainNumber(
+                vb::numericValue(numberCell(grdDetails->TextMatrix(r, column), r, what)));
+        };
+        version.lines.append(requesthistory::Line{
+            .code = grdDetails->TextMatrix(r, 0),
+            .quantity = stored(2, QStringLiteral("quantity")),
+            .unitCost = stored(3, QStringLiteral("unit cost")),
+            .retail = grdDetails->TextMatrix(r, 5),
+            .ads = grdDetails->TextMatrix(r, 6).trimmed() == QLatin1String("Y")});
+    }
+    c.Queue(requesthistory::insertStatement(version));
     transaction.commit();
     return number;
 }
@@ -636,6 +725,11 @@ void frmMain::cmdDeleteReq_Click()
                                    "ProcessDate = getdate(), ProcessBy = '") +
                     db::sqlText(objCurrentUser->EmployeeCode()) +
                     QStringLiteral("'  where DocumentNumber = '") + docNum + QStringLiteral("'"));
+            requesthistory::Version version = stored.snapshot;
+            version.number = target.number;
+            version.action = requesthistory::Cancelled;
+            version.employee = objCurrentUser->EmployeeCode();
+            c.Queue(requesthistory::insertStatement(version));
             transaction.commit();
         }
     }

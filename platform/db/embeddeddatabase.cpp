@@ -83,10 +83,38 @@ const char DocumentNoColumn[] =
     "VIRTUAL;\n"
     "CREATE INDEX IF NOT EXISTS ixInvWithdrawRequest_No ON tbInvWithdrawRequest (DocumentNo);";
 
+// Files made before requests kept their versions have no history table: it is added as a new file
+// has it.
+bool hasHistory(Connection &connection)
+{
+    Recordset rs = connection.query(
+        QStringLiteral("SELECT count(*) FROM sqlite_schema WHERE type = 'table' AND "
+                       "name = 'tbInvRequestHistory'"),
+        {});
+    return rs.Fields(0).toLong() > 0;
+}
+
+const char HistoryTable[] =
+    "CREATE TABLE tbInvRequestHistory (\n"
+    "    DocumentNumber              VARCHAR(10)  COLLATE NOCASE NOT NULL,\n"
+    "    Version                     INTEGER NOT NULL,\n"
+    "    Action                      VARCHAR(10)  COLLATE NOCASE NOT NULL,\n"
+    "    EmployeeID                  VARCHAR(20)  COLLATE NOCASE NOT NULL,\n"
+    "    ActionDate                  DATETIME NOT NULL,\n"
+    "    LocationID                  VARCHAR(10)  COLLATE NOCASE,\n"
+    "    TargetLocationID            VARCHAR(10)  COLLATE NOCASE,\n"
+    "    TransDate                   DATETIME,\n"
+    "    UserID                      VARCHAR(20)  COLLATE NOCASE,\n"
+    "    Remarks                     VARCHAR(500) COLLATE NOCASE,\n"
+    "    VerifiedBy                  VARCHAR(20)  COLLATE NOCASE,\n"
+    "    Lines                       TEXT NOT NULL,\n"
+    "    PRIMARY KEY (DocumentNumber, Version)\n"
+    ");";
+
 bool upToDate(Connection &connection)
 {
     return hasDocumentNo(connection) && !hasLooseDocumentNo(connection) &&
-           !hasShortNameIndex(connection);
+           !hasShortNameIndex(connection) && hasHistory(connection);
 }
 
 } // namespace
@@ -109,6 +137,8 @@ void upgradeSchema(Connection &connection)
                                             "CREATE INDEX ixInvMaster_Name ON tbInvMaster "
                                             "(ItemName, ItemDesc, ItemID, ItemStatus);"));
     }
+    if (!hasHistory(connection))
+        connection.runScript(QString::fromLatin1(HistoryTable));
     transaction.commit();
 }
 

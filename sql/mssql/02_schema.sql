@@ -278,6 +278,37 @@ IF NOT EXISTS (SELECT 1 FROM sys.indexes
     CREATE INDEX ixInvWithdrawRequest_No ON dbo.tbInvWithdrawRequest (DocumentNo);
 GO
 
+-- Every version of a request, one row per save, verification or cancellation, written in the same
+-- transaction as the change: the header as it became and its lines as stored (a JSON array of
+-- {code, quantity, unitCost, retail, ads}). Versions count 1, 2, 3... per request number; the
+-- primary key (number, version) is the index the history is read by. Rows are only ever added:
+-- the trigger refuses UPDATE and DELETE.
+IF OBJECT_ID(N'dbo.tbInvRequestHistory', N'U') IS NULL
+    CREATE TABLE dbo.tbInvRequestHistory (
+        DocumentNumber          varchar(10) NOT NULL,
+        Version                 int NOT NULL,
+        Action                  varchar(10) NOT NULL,
+        EmployeeID              varchar(20) NOT NULL,
+        ActionDate              datetime NOT NULL,
+        LocationID              varchar(10) NULL,
+        TargetLocationID        varchar(10) NULL,
+        TransDate               datetime NULL,
+        UserID                  varchar(20) NULL,
+        Remarks                 varchar(500) NULL,
+        VerifiedBy              varchar(20) NULL,
+        Lines                   nvarchar(max) NOT NULL,
+        CONSTRAINT PK_tbInvRequestHistory PRIMARY KEY (DocumentNumber, Version)
+    );
+GO
+IF OBJECT_ID(N'dbo.tbInvRequestHistory_AppendOnly', N'TR') IS NULL
+    EXEC (N'CREATE TRIGGER dbo.tbInvRequestHistory_AppendOnly ON dbo.tbInvRequestHistory
+INSTEAD OF UPDATE, DELETE
+AS
+BEGIN
+    RAISERROR (N''A request''''s history is never changed or removed.'', 16, 1);
+END');
+GO
+
 -- Generic names. The program reads these two without a database prefix, from the logon's
 -- default database, so they live in INVENTORY.
 IF OBJECT_ID(N'dbo.tbforClassification', N'U') IS NULL

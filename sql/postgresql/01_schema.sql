@@ -303,6 +303,42 @@ CREATE INDEX IF NOT EXISTS ixInvWithdrawRequest_Open
 CREATE STATISTICS IF NOT EXISTS stInvWithdrawRequest_Open
     ON (coalesce(Status, '')), (coalesce(VerifiedBy, '')) FROM tbInvWithdrawRequest;
 
+-- Every version of a request, one row per save, verification or cancellation, written in the same
+-- transaction as the change: the header as it became and its lines as stored (a JSON array of
+-- {code, quantity, unitCost, retail, ads}). Versions count 1, 2, 3... per request number; rows are
+-- only ever added: the triggers refuse UPDATE, DELETE and TRUNCATE.
+CREATE TABLE IF NOT EXISTS tbInvRequestHistory (
+    DocumentNumber              nocase NOT NULL,
+    Version                     integer NOT NULL,
+    Action                      nocase NOT NULL,
+    EmployeeID                  nocase NOT NULL,
+    ActionDate                  timestamp(3) NOT NULL,
+    LocationID                  nocase,
+    TargetLocationID            nocase,
+    TransDate                   timestamp(3),
+    UserID                      nocase,
+    Remarks                     nocase,
+    VerifiedBy                  nocase,
+    Lines                       text NOT NULL,
+    PRIMARY KEY (DocumentNumber, Version)
+);
+CREATE OR REPLACE FUNCTION tbInvRequestHistory_Refuse() RETURNS trigger
+    LANGUAGE plpgsql AS $$
+BEGIN
+    RAISE EXCEPTION 'A request''s history is never changed or removed.';
+END
+$$;
+DO $$
+BEGIN
+    CREATE TRIGGER tbInvRequestHistory_AppendOnly BEFORE UPDATE OR DELETE ON tbInvRequestHistory
+        FOR EACH ROW EXECUTE FUNCTION tbInvRequestHistory_Refuse();
+    CREATE TRIGGER tbInvRequestHistory_NoTruncate BEFORE TRUNCATE ON tbInvRequestHistory
+        FOR EACH STATEMENT EXECUTE FUNCTION tbInvRequestHistory_Refuse();
+EXCEPTION WHEN duplicate_object THEN
+    NULL;
+END
+$$;
+
 -- Generic names, in the default database of the hospital's server.
 CREATE TABLE IF NOT EXISTS tbforClassification (
     Node_Key                    nocase PRIMARY KEY,

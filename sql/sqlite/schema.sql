@@ -181,6 +181,26 @@ CREATE INDEX ixInvWithdrawRequest_Document ON tbInvWithdrawRequest (DocumentNumb
 CREATE INDEX ixInvWithdrawRequest_No ON tbInvWithdrawRequest (DocumentNo);
 CREATE INDEX ixInvWithdrawRequest_Location ON tbInvWithdrawRequest (LocationID, Status, TransDate);
 
+-- Every version of a request, one row per save, verification or cancellation, written in the same
+-- transaction as the change: the header as it became and its lines as stored (a JSON array of
+-- {code, quantity, unitCost, retail, ads}). Versions count 1, 2, 3... per request number; rows are
+-- only ever added: the program never updates or deletes them.
+CREATE TABLE tbInvRequestHistory (
+    DocumentNumber              VARCHAR(10)  COLLATE NOCASE NOT NULL,
+    Version                     INTEGER NOT NULL,
+    Action                      VARCHAR(10)  COLLATE NOCASE NOT NULL,
+    EmployeeID                  VARCHAR(20)  COLLATE NOCASE NOT NULL,
+    ActionDate                  DATETIME NOT NULL,
+    LocationID                  VARCHAR(10)  COLLATE NOCASE,
+    TargetLocationID            VARCHAR(10)  COLLATE NOCASE,
+    TransDate                   DATETIME,
+    UserID                      VARCHAR(20)  COLLATE NOCASE,
+    Remarks                     VARCHAR(500) COLLATE NOCASE,
+    VerifiedBy                  VARCHAR(20)  COLLATE NOCASE,
+    Lines                       TEXT NOT NULL,
+    PRIMARY KEY (DocumentNumber, Version)
+);
+
 -- Generic names, in the default database of the hospital's server.
 CREATE TABLE tbforClassification (
     Node_Key                    VARCHAR(20)  COLLATE NOCASE PRIMARY KEY,

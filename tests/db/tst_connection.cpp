@@ -305,14 +305,15 @@ private slots:
             QSKIP("an embedded file's upgrade; the server's schema is the DBA's scripts'");
         {
             auto c = open();
-            c->runScript(QStringLiteral(
-                             "INSERT INTO tbInvWithdrawRequest (DocumentNumber, ItemID) VALUES "
-                             "('9', '1'), (' 12', '2'), ('007', '3'), ('12345678901', '4');"
-                             "DROP INDEX ixInvWithdrawRequest_No;"
-                             "ALTER TABLE tbInvWithdrawRequest DROP COLUMN DocumentNo;"
-                             "DROP INDEX ixInvMaster_Name;"
-                             "CREATE INDEX ixInvMaster_Name ON tbInvMaster (ItemName, ItemDesc);") +
-                         numbered);
+            c->runScript(
+                QStringLiteral("INSERT INTO tbInvWithdrawRequest (DocumentNumber, ItemID) VALUES "
+                               "('9', '1'), (' 12', '2'), ('007', '3'), ('12345678901', '4');"
+                               "DROP INDEX ixInvWithdrawRequest_No;"
+                               "ALTER TABLE tbInvWithdrawRequest DROP COLUMN DocumentNo;"
+                               "DROP INDEX ixInvMaster_Name;"
+                               "CREATE INDEX ixInvMaster_Name ON tbInvMaster (ItemName, ItemDesc);"
+                               "DROP TABLE tbInvRequestHistory;") +
+                numbered);
         }
         std::unique_ptr<Connection> c =
             overOdbc() ? Connection::openOdbc(testsupport::sqliteOdbcString(m_path))
@@ -333,6 +334,23 @@ private slots:
         QCOMPARE(testsupport::rows(*c, QStringLiteral("SELECT name FROM "
                                                       "pragma_index_info('ixInvMaster_Name')")),
                  (QStringList{"ItemName", "ItemDesc", "ItemID", "ItemStatus"}));
+        // The requests' history table, as a new file has it, and usable.
+        const QString historyTable = QStringLiteral(
+            "SELECT sql FROM sqlite_schema WHERE tbl_name = 'tbInvRequestHistory' ORDER BY name");
+        QTemporaryDir fresh;
+        const QStringList made =
+            testsupport::rows(*db::createEmbeddedDatabase(fresh.filePath(QStringLiteral("new.db")),
+                                                          db::Contents::SchemaOnly),
+                              historyTable);
+        QCOMPARE(made.size(), 2); // the table and its primary key
+        QCOMPARE(testsupport::rows(*c, historyTable), made);
+        c->Execute(QStringLiteral("Insert INVENTORY..tbInvRequestHistory (DocumentNumber, Version, "
+                                  "Action, EmployeeID, ActionDate, Lines) Values ('9', 1, "
+                                  "'saved', 'E01', GetDate(), '[]')"));
+        db::bringUpToDate(*c); // once up to date, nothing is made again
+        QCOMPARE(testsupport::rows(*c, QStringLiteral("Select Count(*) From "
+                                                      "INVENTORY..tbInvRequestHistory")),
+                 QStringList{QStringLiteral("1")});
     }
 
     // On the server the next number and a search for the start of a name read their indexes,

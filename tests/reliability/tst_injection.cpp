@@ -66,7 +66,8 @@ QStringList snapshot(db::Connection &c, const QString &except = QString())
          testsupport::rows(c, QStringLiteral("Select name From sqlite_master Where type = 'table' "
                                              "Order By name"))) {
         QString sql = QStringLiteral("Select * From ") + table;
-        if (table.compare(QLatin1String("tbInvWithdrawRequest"), Qt::CaseInsensitive) == 0 &&
+        if ((table.compare(QLatin1String("tbInvWithdrawRequest"), Qt::CaseInsensitive) == 0 ||
+             table.compare(QLatin1String("tbInvRequestHistory"), Qt::CaseInsensitive) == 0) &&
             !except.isEmpty())
             sql += QStringLiteral(" Where DocumentNumber <> ") + db::quoted(except);
         const QStringList rows = testsupport::rows(c, sql + QStringLiteral(" Order By rowid"));

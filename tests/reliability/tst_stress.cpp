@@ -361,21 +361,22 @@ private slots:
         ui::ScopedRecordingResponder messages;
         auto window = testsupport::openWindow();
         frmMain &w = *window;
-        const auto fill = [&w](const QString &remarks) {
+        // Two requests of different items: the second is no duplicate of the first.
+        const auto fill = [&w](const QString &remarks, int firstItem) {
             w.cmdNew->click();
             w.cboTargetLocation->setEditText(QStringLiteral("WARD 3"));
             w.cboTargetLocation_Validate();
             w.txtRemarks->setText(remarks);
             w.grdDetails->setRows(4);
             for (int r = 1; r <= 2; ++r) {
-                w.grdDetails->setTextMatrix(r, 0, QString::number(1000 + r));
+                w.grdDetails->setTextMatrix(r, 0, QString::number(firstItem + r - 1));
                 w.grdDetails->setTextMatrix(r, 2, QString::number(r));
                 w.grdDetails->setTextMatrix(r, 3, QStringLiteral("1.5000"));
                 w.grdDetails->setTextMatrix(r, 5, QStringLiteral("N"));
                 w.grdDetails->setTextMatrix(r, 6, QStringLiteral("N"));
             }
         };
-        fill(QStringLiteral("BEFORE"));
+        fill(QStringLiteral("BEFORE"), 1001);
         w.cmdSave->click();
         QCOMPARE(messages.texts(), QStringList());
 
@@ -387,7 +388,7 @@ private slots:
         QVERIFY2(messages.texts().first().contains(
                      QLatin1String("connection to the database server was lost")),
                  qPrintable(messages.texts().first()));
-        fill(QStringLiteral("AFTER"));
+        fill(QStringLiteral("AFTER"), 1003);
         w.cmdSave->click();
         QCOMPARE(messages.count(), 1);
         QCOMPARE(w.txtDocNum->text(), QStringLiteral("2"));
