@@ -47,11 +47,14 @@ QString frmMain::chooseExportFile(const QString &proposed)
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(QStringLiteral("CSV files (*.csv)"));
     dialog.setDefaultSuffix(QStringLiteral("csv"));
+    // Where the last export went, else the user's documents (or home, when there is no such
+    // folder), never the program's working folder.
     QString folder = m_exportFolder;
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (!folder.isEmpty())
-        dialog.setDirectory(folder);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QDir::homePath();
+    dialog.setDirectory(folder);
     dialog.selectFile(proposed);
     const bool chosen = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
     activateWindow(); // the keyboard comes back here when the dialog closes
