@@ -72,6 +72,8 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     connectPrinting();
     connectHistory();
     connectKeeping();
+    connectCopying();
+    connectExporting();
     qApp->installEventFilter(this);
     // The button the keyboard is on is always to be seen, whatever the style draws for focus.
     setStyleSheet(QStringLiteral("QPushButton:focus { border: 2px solid palette(highlight); "
@@ -145,6 +147,7 @@ void frmMain::buildWindow()
         w->setMinimumHeight(40);
         commands->addWidget(w);
     }
+    addCopyAndExportButtons(commands);
     commands->addWidget(chkPrint);
     commands->addStretch(1);
     vkFrame1->setFixedWidth(150);

@@ -46,6 +46,8 @@ class LocationCombo;
 //   frmMain_printing.cpp printing a request
 //   frmMain_history.cpp  a request's versions, one key away
 //   frmMain_duplicates.cpp the warning before saving a request like an open one
+//   frmMain_copying.cpp  Copy as New: a stored request started again as a new one
+//   frmMain_exporting.cpp the list or the lines written to a file a spreadsheet opens
 //
 // The controls carry the names the rest of the program (and the tests) know them by; option and
 // label arrays are named like "optConsumed(0)".
@@ -173,6 +175,20 @@ public:
     // --- history (frmMain_history.cpp) ---------------------------------------------------------
     // The versions of the listed request (List tab) or of the stored request shown (Details tab).
     void cmdHistory_Click();
+    // --- Copy as New (frmMain_copying.cpp) -------------------------------------------------------
+    // Starts a new request from the request chosen in the list or shown stored on the Details
+    // tab: the same departments, lines and quantities, each line's item read again at the
+    // supplying location (today's cost and stock); the lines that cannot be are named in one
+    // message. Unsaved work is asked about first; nothing is saved until Save.
+    void cmdCopyNew_Click();
+
+    // --- export to a spreadsheet (frmMain_exporting.cpp) ----------------------------------------
+    // Writes the list (on the List tab) or the request's lines (on the Details tab) to a CSV
+    // file the user chooses.
+    void cmdExport_Click();
+    // The file name the export of the tab shown proposes: "Requests.csv", "Request 13.csv", or
+    // "Request.csv" for a request not saved yet.
+    QString exportFileName() const;
 
     // --- keeping what the clerk wrote (frmMain_keeping.cpp) --------------------------------------
     // True when the Details tab holds work that no save has stored: lines or header values the
@@ -204,6 +220,8 @@ public:
     QCheckBox *chkPrint = nullptr;
     QPushButton *cmdList = nullptr;
     QPushButton *cmdDetails = nullptr;
+    QPushButton *cmdCopyNew = nullptr; // "Copy as New", Alt+W
+    QPushButton *cmdExport = nullptr;  // the list or the lines to a CSV file, F8
     QTabWidget *SSTab1 = nullptr;
     // list tab
     QRadioButton *optOptions[2] = {};
@@ -301,6 +319,14 @@ private:
     // Before Save or Verify/Save of a "NEW" request: its number check and its look for requests
     // alike are asked of a server in one message.
     void readAheadForSave(std::optional<db::Prefetch> &ahead);
+    // Copy as New and Export, in the command column under View.
+    void addCopyAndExportButtons(QVBoxLayout *commands);
+    void connectCopying();
+    void connectExporting();
+    // The stored request Copy as New copies; empty, after telling the user, when there is none.
+    QString requestToCopy();
+    // The path the user chose for an export, proposing the name; empty when cancelled.
+    QString chooseExportFile(const QString &proposed);
     // The loaded request's date and justification, from the first of its lines.
     void loadHeader(const db::Recordset &rs);
     void showItem(clsItem &item, bool offerAverageCost);
@@ -460,4 +486,5 @@ private:
     bool m_keyPreview = true;    // off while the detail grid has the focus
     int m_currentTab = 0;
     bool m_editing = false; // cmdEdit_Click is switching to the Details tab itself
+    QString m_exportFolder; // where the last export went: the next one is proposed there
 };

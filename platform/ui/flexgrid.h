@@ -115,6 +115,7 @@ public:
     // grid is cleared, bound to a result or loses a row. A cell without one that is cut short by
     // its column shows its whole text as its tooltip.
     void setCellToolTip(int row, int col, const QString &text);
+    QString cellToolTip(int row, int col) const { return m_toolTips.value({row, col}); }
     // The tooltip of the cell at a point of the viewport: its own, or its whole text when cut.
     QString toolTipAt(const QPoint &viewportPos) const;
 
