@@ -17,6 +17,7 @@
 
 #include <QCheckBox>
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDateTimeEdit>
 #include <QLabel>
 #include <QLineEdit>
@@ -399,16 +400,43 @@ QString frmMain::requestVersion(db::Recordset &rs, int *lines)
         if (const int index = rs.FieldIndex(QLatin1String(column)); index >= 0)
             present << index;
     }
+    // Values whose text is the same for certain: a text, or a date and time of the same kind.
+    const auto sameText = [](const QVariant &a, const QVariant &b) {
+        if (a.typeId() != b.typeId() || b.isNull())
+            return false;
+        if (a.typeId() == QMetaType::QString)
+            return *static_cast<const QString *>(a.constData()) ==
+                   *static_cast<const QString *>(b.constData());
+        if (a.typeId() == QMetaType::QDateTime) {
+            const QDateTime &x = *static_cast<const QDateTime *>(a.constData());
+            const QDateTime &y = *static_cast<const QDateTime *>(b.constData());
+            return x.timeSpec() == y.timeSpec() && x == y;
+        }
+        return false;
+    };
     QCryptographicHash hash(QCryptographicHash::Sha1);
+    // A line's header values are those of the line before: their text is made once.
+    QVarLengthArray<QVariant, std::size(columns)> lastValue(present.size());
+    QVarLengthArray<QByteArray, std::size(columns)> lastText(present.size());
+    QByteArray line;
     int count = 0;
     for (; !rs.Eof(); rs.MoveNext(), ++count) {
-        for (const int column : std::as_const(present)) {
-            const db::Field f = rs.Fields(column);
-            const QByteArray value = f.IsNull() ? QByteArrayLiteral("\\N") : f.toText().toUtf8();
-            hash.addData(value);
-            hash.addData(QByteArrayView("\x1f"));
+        line.clear();
+        for (qsizetype i = 0; i < present.size(); ++i) {
+            const db::Field f = rs.Fields(present[i]);
+            if (f.IsNull()) {
+                line += QByteArrayView("\\N");
+            } else {
+                if (!sameText(f.Value(), lastValue[i])) {
+                    lastValue[i] = f.Value();
+                    lastText[i] = f.toText().toUtf8();
+                }
+                line += lastText[i];
+            }
+            line += '\x1f';
         }
-        hash.addData(QByteArrayView("\x1e"));
+        line += '\x1e';
+        hash.addData(line);
     }
     if (lines)
         *lines = count;
