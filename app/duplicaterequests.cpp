@@ -3,6 +3,7 @@
 #include "platform/db/recordset.h"
 #include "platform/db/sqlquote.h"
 
+#include <QHash>
 #include <QLocale>
 #include <QSet>
 
@@ -27,12 +28,33 @@ QString text(const db::Recordset &rs, const char *field)
 // At most this many requests are listed, and this many shared items of each.
 constexpr int ListedRequests = 8;
 constexpr int ListedItems = 6;
+// The item codes in one list of the statement's condition.
+constexpr int CodesInAList = 500;
 
 } // namespace
 
 QString statement(const QString &target, const QString &location, const QDateTime &since,
-                  bool underLock)
+                  bool underLock, const QStringList &items)
 {
+    // Only the lines of the request's own items come back: the warning is about those, and a
+    // busy store's open lines of the week are many. The codes go as literals, in lists of a few
+    // hundred (no engine's limit on a statement's values applies to them).
+    QStringList codes;
+    QSet<QString> seen;
+    for (const QString &item : items) {
+        const QString code = item.trimmed();
+        if (!code.isEmpty() && !seen.contains(code.toUpper())) {
+            seen.insert(code.toUpper());
+            codes << QLatin1Char('\'') + db::sqlText(code) + QLatin1Char('\'');
+        }
+    }
+    QStringList lists;
+    for (qsizetype i = 0; i < codes.size(); i += CodesInAList)
+        lists << QStringLiteral("A.ItemID In (") +
+                     codes.mid(i, CodesInAList).join(QLatin1Char(',')) + QLatin1Char(')');
+    const QString ofTheItems =
+        lists.isEmpty() ? QStringLiteral("1 = 0")
+                        : QLatin1Char('(') + lists.join(QLatin1String(" Or ")) + QLatin1Char(')');
     return QStringLiteral("Select A.DocumentNumber, A.TransDate, A.ItemID, A.UserID, (Select Top 1 "
                           "LastName + ', ' + FirstName From Password..tbPasswordMain Where "
                           "EmployeeID = A.UserID) As Requester From "
@@ -42,7 +64,8 @@ QString statement(const QString &target, const QString &location, const QDateTim
            QStringLiteral("' And A.TargetLocationID = '") + db::sqlText(target) +
            QStringLiteral("' And IsNull(A.Status,'') = '' And A.TransDate >= '") +
            english().toString(since, QStringLiteral("MM/dd/yyyy hh:mm:ss AP")) +
-           QStringLiteral("' Order By A.TransDate, A.DocumentNumber");
+           QStringLiteral("' And ") + ofTheItems +
+           QStringLiteral(" Order By A.TransDate, A.DocumentNumber");
 }
 
 QList<Request> sharing(db::Recordset &rs, const QStringList &items, const QString &except)
@@ -51,6 +74,10 @@ QList<Request> sharing(db::Recordset &rs, const QStringList &items, const QStrin
     for (const QString &item : items)
         wanted.insert(item.trimmed().toUpper());
     QList<Request> found;
+    // Each request's place in the list, and the items already named for it: a request of
+    // thousands of lines is read in one pass.
+    QHash<QString, qsizetype> at;
+    QList<QSet<QString>> named;
     for (; !rs.Eof(); rs.MoveNext()) {
         const QString number = text(rs, "DocumentNumber");
         if (number.isEmpty() || number.compare(except.trimmed(), Qt::CaseInsensitive) == 0)
@@ -58,19 +85,21 @@ QList<Request> sharing(db::Recordset &rs, const QStringList &items, const QStrin
         const QString item = text(rs, "ItemID");
         if (!wanted.contains(item.toUpper()))
             continue;
-        auto it = std::find_if(found.begin(), found.end(),
-                               [&number](const Request &r) { return r.number == number; });
-        if (it == found.end()) {
+        auto it = at.constFind(number);
+        if (it == at.constEnd()) {
             const QString name = text(rs, "Requester");
             const db::Field date = rs.Fields(QStringLiteral("TransDate"));
             found.append(Request{.number = number,
                                  .transDate = date.IsNull() ? QDateTime() : date.toDate(),
                                  .requester = name.isEmpty() ? text(rs, "UserID") : name,
                                  .sharedItems = {}});
-            it = found.end() - 1;
+            named.append(QSet<QString>());
+            it = at.insert(number, found.size() - 1);
         }
-        if (!it->sharedItems.contains(item, Qt::CaseInsensitive))
-            it->sharedItems << item;
+        if (!named[*it].contains(item.toUpper())) {
+            named[*it].insert(item.toUpper());
+            found[*it].sharedItems << item;
+        }
     }
     return found;
 }

@@ -24,11 +24,11 @@ struct Request
     QStringList sharedItems;
 };
 
-// The open lines (not processed, not cancelled) from the department to the location dated at or
-// after `since`. Under a save's lock the read takes the lock hints, so that on a server another
-// save of such a request waits for this one's commit.
+// The open lines (not processed, not cancelled) of `items` from the department to the location
+// dated at or after `since`. Under a save's lock the read takes the lock hints, so that on a
+// server another save of such a request waits for this one's commit.
 QString statement(const QString &target, const QString &location, const QDateTime &since,
-                  bool underLock);
+                  bool underLock, const QStringList &items);
 
 // The requests among the statement's rows that share an item with `items`, in the rows' order;
 // `except` (the request being saved, when it has a number) left out.

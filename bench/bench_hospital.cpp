@@ -314,11 +314,30 @@ bool prepareNewRequest(frmMain &w, const benchgen::Contents &made, const benchge
     return true;
 }
 
+// The warning before saving a request like an open one, answered with Enter: the runs save the
+// same request again and again.
+class SaveAnyway : public ui::MessageResponder
+{
+public:
+    explicit SaveAnyway(ui::MessageResponder &next) : m_next(next) {}
+    ui::Answer respond(const ui::Message &message) override
+    {
+        if (message.text.contains(QLatin1String("Save this request anyway?")))
+            return ui::Answer::OK;
+        return m_next.respond(message);
+    }
+
+private:
+    ui::MessageResponder &m_next;
+};
+
 // The statements a save of the window's request sends, as the program wrote them, between the
 // transaction's edges.
 QStringList statementsOfASave(frmMain &w)
 {
     ui::ScopedRecordingResponder messages;
+    SaveAnyway saveAnyway(messages);
+    const ui::ResponderScope answeringWarnings(saveAnyway);
     testsupport::SqlLog log;
     w.txtDocNum->setText(QStringLiteral("NEW"));
     w.SaveRequest();
@@ -336,6 +355,8 @@ QStringList statementsOfASave(frmMain &w)
 bool measureSave(frmMain &w, const Raw &raw, const QStringList &sent, int lines)
 {
     ui::ScopedRecordingResponder messages;
+    SaveAnyway saveAnyway(messages);
+    const ui::ResponderScope answeringWarnings(saveAnyway);
     bool saved = true;
     const Spread ours = timeIt([&] { saved = w.SaveRequest() && saved; },
                                [&] { w.txtDocNum->setText(QStringLiteral("NEW")); });

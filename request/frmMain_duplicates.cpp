@@ -29,30 +29,6 @@ QStringList numbersOf(const QList<duplicaterequests::Request> &found)
 
 } // namespace
 
-bool frmMain::isNewRequest() const
-{
-    return !txtDocNum->isReadOnly() || txtDocNum->text() == QLatin1String("NEW");
-}
-
-QString frmMain::duplicatesStatement(bool underLock) const
-{
-    return duplicaterequests::statement(cboTargetLocation->Tag(), cboLocation->Tag(),
-                                        m_duplicatesSince.isValid()
-                                            ? m_duplicatesSince
-                                            : serverNow().addDays(-duplicaterequests::Days),
-                                        underLock);
-}
-
-void frmMain::readAheadForSave(std::optional<db::Prefetch> &ahead)
-{
-    m_duplicatesSince = QDateTime();
-    if (txtDocNum->text() != QLatin1String("NEW"))
-        return;
-    m_duplicatesSince = serverNow().addDays(-duplicaterequests::Days);
-    ahead.emplace(connection(), QStringList{verifyNumberStatement(txtDocNum->text()),
-                                            duplicatesStatement(false)});
-}
-
 namespace {
 
 QStringList itemCodes(const ui::FlexGrid &grid)
@@ -67,6 +43,30 @@ QStringList itemCodes(const ui::FlexGrid &grid)
 }
 
 } // namespace
+
+bool frmMain::isNewRequest() const
+{
+    return !txtDocNum->isReadOnly() || txtDocNum->text() == QLatin1String("NEW");
+}
+
+QString frmMain::duplicatesStatement(bool underLock) const
+{
+    return duplicaterequests::statement(cboTargetLocation->Tag(), cboLocation->Tag(),
+                                        m_duplicatesSince.isValid()
+                                            ? m_duplicatesSince
+                                            : serverNow().addDays(-duplicaterequests::Days),
+                                        underLock, itemCodes(*grdDetails));
+}
+
+void frmMain::readAheadForSave(std::optional<db::Prefetch> &ahead)
+{
+    m_duplicatesSince = QDateTime();
+    if (txtDocNum->text() != QLatin1String("NEW"))
+        return;
+    m_duplicatesSince = serverNow().addDays(-duplicaterequests::Days);
+    ahead.emplace(connection(), QStringList{verifyNumberStatement(txtDocNum->text()),
+                                            duplicatesStatement(false)});
+}
 
 bool frmMain::duplicatesAccepted()
 {

@@ -4,6 +4,7 @@
 // only when the user says so, also when two workstations save such requests at the same moment.
 #include "support/testsupport.h"
 
+#include "app/duplicaterequests.h"
 #include "app/modInventory.h"
 #include "app/requesthistory.h"
 #include "dialogs/frmDeletePassword.h"
@@ -619,6 +620,38 @@ private slots:
         w().cmdSave->click();
         QCOMPARE(m_messages->count(), 1);
         QCOMPARE(w().txtDocNum->text(), QStringLiteral("41"));
+    }
+
+    // The look reads only the lines of the request's own items, however many it has: the codes
+    // go in lists of a few hundred, and a quote mark in one stays a value.
+    void duplicateLookOfManyItems()
+    {
+        const QString dated = QDateTime::currentDateTime().addDays(-1).toString(
+            QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        start(QStringLiteral("INSERT INTO tbInvWithdrawRequest (DocumentNumber, ItemID, Quantity, "
+                             "UnitCost, LocationID, TargetLocationID, TransDate, UserID) VALUES "
+                             "('40', 'X1100', 1, 1, '19', '27', '%1', 'E02'), "
+                             "('40', 'O''B', 1, 1, '19', '27', '%1', 'E02'), "
+                             "('40', 'OTHER', 1, 1, '19', '27', '%1', 'E02');")
+                  .arg(dated));
+        QStringList items;
+        for (int i = 0; i < 1200; ++i)
+            items << QStringLiteral("X%1").arg(i);
+        items << QStringLiteral("o'b");
+        db::Recordset rs = db().OpenRecordset(duplicaterequests::statement(
+            QStringLiteral("27"), QStringLiteral("19"),
+            QDateTime::currentDateTime().addDays(-duplicaterequests::Days), false, items));
+        QCOMPARE(rs.RecordCount(), 2);
+        const QList<duplicaterequests::Request> found = duplicaterequests::sharing(rs, items);
+        QCOMPARE(found.size(), 1);
+        QCOMPARE(found.first().sharedItems,
+                 (QStringList{QStringLiteral("X1100"), QStringLiteral("O'B")}));
+        // No item: nothing to share.
+        QCOMPARE(db().OpenRecordset(
+                         duplicaterequests::statement(QStringLiteral("27"), QStringLiteral("19"),
+                                                      QDateTime::currentDateTime(), false, {}))
+                     .RecordCount(),
+                 0);
     }
 
     // A request alike saved by another workstation after the first look (here while the
