@@ -38,19 +38,21 @@ QString statement(const QString &target, const QString &location, const QDateTim
 {
     // Only the lines of the request's own items come back: the warning is about those, and a
     // busy store's open lines of the week are many. The codes go as literals, in lists of a few
-    // hundred (no engine's limit on a statement's values applies to them).
+    // hundred (no engine's limit on a statement's values applies to them), in capitals and
+    // compared with the line's code in capitals: a server estimates a list against the column's
+    // statistics element by element, which for a thousand codes took longer than the read.
     QStringList codes;
     QSet<QString> seen;
     for (const QString &item : items) {
         const QString code = item.trimmed();
         if (!code.isEmpty() && !seen.contains(code.toUpper())) {
             seen.insert(code.toUpper());
-            codes << QLatin1Char('\'') + db::sqlText(code) + QLatin1Char('\'');
+            codes << QLatin1Char('\'') + db::sqlText(code.toUpper()) + QLatin1Char('\'');
         }
     }
     QStringList lists;
     for (qsizetype i = 0; i < codes.size(); i += CodesInAList)
-        lists << QStringLiteral("A.ItemID In (") +
+        lists << QStringLiteral("Upper(A.ItemID) In (") +
                      codes.mid(i, CodesInAList).join(QLatin1Char(',')) + QLatin1Char(')');
     const QString ofTheItems =
         lists.isEmpty() ? QStringLiteral("1 = 0")
