@@ -70,6 +70,15 @@ frmRequestHistory::frmRequestHistory(const QString &number,
     cmdPrint = buttons->addButton(QStringLiteral("&Print"), QDialogButtonBox::ActionRole);
     cmdPrint->setObjectName(QStringLiteral("cmdPrint"));
     cmdPrint->setEnabled(!m_rows.isEmpty());
+    cmdExport = buttons->addButton(QStringLiteral("&Export CSV"), QDialogButtonBox::ActionRole);
+    cmdExport->setObjectName(QStringLiteral("cmdExport"));
+    cmdExport->setEnabled(!m_rows.isEmpty());
+    cmdExport->setVisible(false);
+    connect(cmdExport, &QPushButton::clicked, this, [this] {
+        if (m_exporter)
+            m_exporter(this->headers(), m_rows);
+    });
+    cmdExport->setAutoDefault(false);
     cmdClose = buttons->addButton(QStringLiteral("Close"), QDialogButtonBox::RejectRole);
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
     layout->addWidget(buttons);
@@ -112,6 +121,13 @@ void frmRequestHistory::fillDocument(QTextDocument &document) const
         for (int c = 0; c < headers.size(); ++c)
             table->cellAt(r + 1, c).firstCursorPosition().insertText(m_rows.at(r).value(c));
     }
+}
+
+void frmRequestHistory::setExporter(
+    std::function<void(const QStringList &, const QList<QStringList> &)> exporter)
+{
+    m_exporter = std::move(exporter);
+    cmdExport->setVisible(bool(m_exporter));
 }
 
 void frmRequestHistory::cmdPrint_Click()

@@ -327,6 +327,8 @@ private:
     QString requestToCopy();
     // The path the user chose for an export, proposing the name; empty when cancelled.
     QString chooseExportFile(const QString &proposed);
+    // A request number as part of a file name: what no file name may hold becomes "_".
+    static QString fileNamePart(const QString &number);
     // The loaded request's date and justification, from the first of its lines.
     void loadHeader(const db::Recordset &rs);
     void showItem(clsItem &item, bool offerAverageCost);

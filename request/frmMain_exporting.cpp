@@ -32,11 +32,16 @@ QString frmMain::exportFileName() const
     const QString number = txtDocNum->text().trimmed();
     if (!txtDocNum->isReadOnly() || number.isEmpty() || number == QLatin1String("NEW"))
         return QStringLiteral("Request.csv");
+    return QStringLiteral("Request %1.csv").arg(fileNamePart(number));
+}
+
+QString frmMain::fileNamePart(const QString &number)
+{
     // A number another program stored may hold what a file name cannot.
     static const QRegularExpression unsafe(QStringLiteral("[\\\\/:*?\"<>|\\x00-\\x1f]"));
     QString safe = number;
     safe.replace(unsafe, QStringLiteral("_"));
-    return QStringLiteral("Request %1.csv").arg(safe);
+    return safe;
 }
 
 QString frmMain::chooseExportFile(const QString &proposed)

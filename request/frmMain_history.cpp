@@ -3,11 +3,14 @@
 
 #include "app/requesthistory.h"
 #include "dialogs/frmRequestHistory.h"
+#include "platform/csvwriter.h"
 #include "platform/error.h"
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/hourglass.h"
 #include "platform/ui/msgbox.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -48,5 +51,29 @@ void frmMain::cmdHistory_Click()
         return;
     }
     frmRequestHistory dialog(number, versions, this);
+    dialog.setExporter([this, &dialog, number](const QStringList &headers,
+                                               const QList<QStringList> &rows) {
+        const QString path =
+            chooseExportFile(QStringLiteral("Request %1 history.csv").arg(fileNamePart(number)));
+        dialog.activateWindow();
+        if (path.isEmpty())
+            return;
+        QList<QVariantList> values;
+        for (const QStringList &row : rows) {
+            QVariantList cells;
+            for (const QString &cell : row)
+                cells << cell;
+            values << cells;
+        }
+        QString error;
+        if (!csv::writeFile(path, headers, values, &error)) {
+            ui::MsgBox(QStringLiteral("The file %1 could not be written: %2\n\nNothing was "
+                                      "exported.")
+                           .arg(QDir::toNativeSeparators(path), error),
+                       ui::Buttons::OK, ui::Icon::Critical, QStringLiteral("Error Message"));
+            return;
+        }
+        m_exportFolder = QFileInfo(path).absolutePath();
+    });
     dialog.exec();
 }

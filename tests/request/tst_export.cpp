@@ -7,6 +7,7 @@
 #include "support/csvreadback.h"
 
 #include "app/modInventory.h"
+#include "dialogs/frmRequestHistory.h"
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/msgbox.h"
 #include "request/frmMain.h"
@@ -73,7 +74,10 @@ private:
     }
 
     // Export pressed, the save dialog answered with path; the name it proposed.
-    QString exportTo(const QString &path)
+    QString exportTo(const QString &path) { return answeredSaveDialog(path, w().cmdExport); }
+
+    // The save dialog that pressing `button` opens, answered with path; the name it proposed.
+    QString answeredSaveDialog(const QString &path, QPushButton *button)
     {
         QString proposed, chosen;
         const auto watch = ui::test::whenModal([&](QWidget *modal) {
@@ -90,7 +94,7 @@ private:
             chosen = dialog->selectedFiles().value(0);
             static_cast<QDialog *>(dialog)->accept(); // as the Save button does
         });
-        w().cmdExport->click();
+        button->click();
         if (!watch->acted)
             return QStringLiteral("(no dialog)");
         if (chosen != path)
@@ -138,6 +142,39 @@ private slots:
         QCOMPARE(kindsOf(read.value(1)), (QStringList{"number", "text", "text", "date", "text"}));
         QVERIFY(w().statusBar()->currentMessage().startsWith(
             QStringLiteral("2 requests exported to ")));
+    }
+
+    // The history window's Export writes its rows under their headers, through the same save
+    // dialog, proposing the request's name.
+    void historyReadBack()
+    {
+        start();
+        testsupport::openListed(w(), QStringLiteral("7"));
+        w().grdDetails->setTextMatrix(1, 2, QStringLiteral("120"));
+        w().cmdSave->click(); // its first version
+        QCOMPARE(m_messages->texts(), QStringList());
+        testsupport::selectListed(w(), QStringLiteral("7"));
+        const QString path = fileIn(QStringLiteral("history.csv"));
+        QString proposed;
+        QStringList headers;
+        QList<QStringList> rows;
+        const auto watch = ui::test::whenModal([&](QWidget *modal) {
+            auto *history = qobject_cast<frmRequestHistory *>(modal);
+            if (!history)
+                return;
+            headers = history->headers();
+            rows = history->rows();
+            QVERIFY(history->cmdExport->isVisible());
+            proposed = answeredSaveDialog(path, history->cmdExport);
+            history->reject();
+        });
+        w().cmdHistory->click();
+        QVERIFY(watch->acted);
+        QCOMPARE(proposed, QStringLiteral("Request 7 history.csv"));
+        QCOMPARE(m_messages->texts(), QStringList());
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(testsupport::cellTexts(testsupport::readCsvWithPython(path)),
+                 QList<QStringList>{headers} + rows);
     }
 
     // The lines of the request shown: the shown columns only, money without its grouping.
