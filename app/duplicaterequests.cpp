@@ -64,7 +64,11 @@ QString statement(const QString &target, const QString &location, const QDateTim
            (underLock ? QStringLiteral(" WITH (UPDLOCK, HOLDLOCK)") : QString()) +
            QStringLiteral(" Where A.LocationID = '") + db::sqlText(location) +
            QStringLiteral("' And A.TargetLocationID = '") + db::sqlText(target) +
-           QStringLiteral("' And IsNull(A.Status,'') = '' And A.TransDate >= '") +
+           // No status yet, said twice: the first as the open-lines index of a server is made
+           // for, the second so that an index on the location, status and date is searched for
+           // each of the two ways a line has no status.
+           QStringLiteral("' And IsNull(A.Status,'') = '' And (A.Status Is Null Or A.Status = '') "
+                          "And A.TransDate >= '") +
            english().toString(since, QStringLiteral("MM/dd/yyyy hh:mm:ss AP")) +
            QStringLiteral("' And ") + ofTheItems +
            QStringLiteral(" Order By A.TransDate, A.DocumentNumber");

@@ -516,7 +516,9 @@ int main(int argc, char **argv)
                 qPrintable(made.supplyingLocation), qPrintable(made.requestingLocation),
                 qPrintable(made.sampleItem), g_repeats);
 
-    // The session: the first user signed in on the generated database.
+    // The session: the first user signed in on the generated database, brought up to date as
+    // the program's sign-in does (a file kept from an earlier build).
+    db::bringUpToDate(*created);
     clsCurrentUser user;
     user.attach(std::move(created), QStringLiteral("E01"));
     modInventory::objCurrentUser = &user;
