@@ -51,18 +51,23 @@ void frmMain::cmdHistory_Click()
         return;
     }
     frmRequestHistory dialog(number, versions, this);
-    dialog.setExporter([this, &dialog, number](const QStringList &headers,
-                                               const QList<QStringList> &rows) {
+    dialog.setExporter([this, &dialog, &versions, number](const QStringList &headers,
+                                                          const QList<QStringList> &rows) {
         const QString path =
             chooseExportFile(QStringLiteral("Request %1 history.csv").arg(fileNamePart(number)));
         dialog.activateWindow();
         if (path.isEmpty())
             return;
+        // As shown, but the version a number and its time a date, as a spreadsheet reads them.
         QList<QVariantList> values;
-        for (const QStringList &row : rows) {
+        for (qsizetype r = 0; r < rows.size(); ++r) {
             QVariantList cells;
-            for (const QString &cell : row)
+            for (const QString &cell : rows.at(r))
                 cells << cell;
+            if (r < versions.size() && cells.size() > 3) {
+                cells[0] = versions.at(r).version;
+                cells[3] = versions.at(r).at;
+            }
             values << cells;
         }
         QString error;
