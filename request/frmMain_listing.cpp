@@ -27,6 +27,8 @@
 #include <QStyle>
 #include <QVarLengthArray>
 
+#include <cstring>
+
 using namespace modInventory;
 
 namespace {
@@ -400,13 +402,19 @@ QString frmMain::requestVersion(db::Recordset &rs, int *lines)
         if (const int index = rs.FieldIndex(QLatin1String(column)); index >= 0)
             present << index;
     }
-    // Values whose text is the same for certain: a text, or a date and time of the same kind.
+    // Values whose text is the same for certain: a text, a whole number, a double of the same
+    // bits, or a date and time of the same kind.
     const auto sameText = [](const QVariant &a, const QVariant &b) {
         if (a.typeId() != b.typeId() || b.isNull())
             return false;
         if (a.typeId() == QMetaType::QString)
             return *static_cast<const QString *>(a.constData()) ==
                    *static_cast<const QString *>(b.constData());
+        if (a.typeId() == QMetaType::LongLong)
+            return *static_cast<const qlonglong *>(a.constData()) ==
+                   *static_cast<const qlonglong *>(b.constData());
+        if (a.typeId() == QMetaType::Double) // the same bits: not 0 for -0
+            return std::memcmp(a.constData(), b.constData(), sizeof(double)) == 0;
         if (a.typeId() == QMetaType::QDateTime) {
             const QDateTime &x = *static_cast<const QDateTime *>(a.constData());
             const QDateTime &y = *static_cast<const QDateTime *>(b.constData());
@@ -422,14 +430,16 @@ QString frmMain::requestVersion(db::Recordset &rs, int *lines)
     int count = 0;
     for (; !rs.Eof(); rs.MoveNext(), ++count) {
         line.clear();
+        const int row = rs.AbsolutePosition();
         for (qsizetype i = 0; i < present.size(); ++i) {
-            const db::Field f = rs.Fields(present[i]);
-            if (f.IsNull()) {
+            // The cell itself, as Fields() would give it and without a copy.
+            const QVariant &value = rs.value(row, present[i]);
+            if (!value.isValid() || value.isNull()) {
                 line += QByteArrayView("\\N");
             } else {
-                if (!sameText(f.Value(), lastValue[i])) {
-                    lastValue[i] = f.Value();
-                    lastText[i] = f.toText().toUtf8();
+                if (!sameText(value, lastValue[i])) {
+                    lastValue[i] = value;
+                    lastText[i] = db::Field::textOf(value).toUtf8();
                 }
                 line += lastText[i];
             }
