@@ -68,9 +68,8 @@ QString statement(const QString &target, const QString &location, const QDateTim
            // for, the second so that an index on the location, status and date is searched for
            // each of the two ways a line has no status.
            QStringLiteral("' And IsNull(A.Status,'') = '' And (A.Status Is Null Or A.Status = '') "
-                          "And A.TransDate >= '") +
-           english().toString(since, QStringLiteral("MM/dd/yyyy hh:mm:ss AP")) +
-           QStringLiteral("' And ") + ofTheItems +
+                          "And A.TransDate >= ") +
+           db::dateLiteral(since) + QStringLiteral(" And ") + ofTheItems +
            QStringLiteral(" Order By A.TransDate, A.DocumentNumber");
 }
 

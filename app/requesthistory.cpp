@@ -20,13 +20,10 @@ const QLocale &english()
     return locale;
 }
 
-// A date as the statements write it, month/day/year on the 12-hour clock.
-QString dateLiteral(const QDateTime &when)
+// A date as the statements write it, or NULL.
+QString dateOrNull(const QDateTime &when)
 {
-    if (!when.isValid())
-        return QStringLiteral("NULL");
-    return QLatin1Char('\'') + english().toString(when, QStringLiteral("MM/dd/yyyy hh:mm:ss AP")) +
-           QLatin1Char('\'');
+    return when.isValid() ? db::dateLiteral(when) : QStringLiteral("NULL");
 }
 
 QString textOrNull(const QString &value)
@@ -69,26 +66,39 @@ QString actionName(const QString &action)
 
 // Each line keyed by its code and its occurrence of that code (a request may hold an item twice):
 // the n-th line of a code is compared with the n-th line of that code before.
-QList<QPair<QString, int>> keysOf(const QList<Line> &lines)
+using LineKey = QPair<QString, int>;
+QList<LineKey> keysOf(const QList<Line> &lines)
 {
     QHash<QString, int> seen;
-    QList<QPair<QString, int>> keys;
+    QList<LineKey> keys;
     for (const Line &line : lines)
         keys.append({line.code.trimmed().toUpper(), seen[line.code.trimmed().toUpper()]++});
     return keys;
+}
+
+// Where each key stands: a request of thousands of lines is compared in one pass.
+QHash<LineKey, qsizetype> positionsOf(const QList<LineKey> &keys)
+{
+    QHash<LineKey, qsizetype> at;
+    at.reserve(keys.size());
+    for (qsizetype i = 0; i < keys.size(); ++i)
+        at.insert(keys.at(i), i);
+    return at;
 }
 
 void lineChanges(const QList<Line> &before, const QList<Line> &after, QStringList &out)
 {
     const auto beforeKeys = keysOf(before);
     const auto afterKeys = keysOf(after);
+    const auto beforeAt = positionsOf(beforeKeys);
+    const auto afterAt = positionsOf(afterKeys);
     for (qsizetype i = 0; i < before.size(); ++i) {
-        if (!afterKeys.contains(beforeKeys.at(i)))
+        if (!afterAt.contains(beforeKeys.at(i)))
             out << QStringLiteral("Line removed: ") + lineText(before.at(i));
     }
     for (qsizetype i = 0; i < after.size(); ++i) {
         const Line &now = after.at(i);
-        const qsizetype j = beforeKeys.indexOf(afterKeys.at(i));
+        const qsizetype j = beforeAt.value(afterKeys.at(i), -1);
         if (j < 0) {
             out << QStringLiteral("Line added: ") + lineText(now);
             continue;
@@ -158,7 +168,7 @@ QString insertStatement(const Version &v)
            number + QStringLiteral("'), '") + db::sqlText(v.action) + QStringLiteral("', '") +
            db::sqlText(v.employee) + QStringLiteral("', GetDate(), ") + textOrNull(v.location) +
            QStringLiteral(", ") + textOrNull(v.target) + QStringLiteral(", ") +
-           dateLiteral(v.transDate) + QStringLiteral(", ") + textOrNull(v.requester) +
+           dateOrNull(v.transDate) + QStringLiteral(", ") + textOrNull(v.requester) +
            QStringLiteral(", ") + textOrNull(v.remarks) + QStringLiteral(", ") +
            textOrNull(v.verifiedBy.trimmed()) + QStringLiteral(", '") +
            db::sqlText(linesJson(v.lines)) + QStringLiteral("')");

@@ -329,6 +329,10 @@ private:
     QString chooseExportFile(const QString &proposed);
     // A request number as part of a file name: what no file name may hold becomes "_".
     static QString fileNamePart(const QString &number);
+    // The table written to the file the user chooses (proposing the name), a failure told; the
+    // path written, empty when cancelled or failed.
+    QString exportTable(const QString &proposed, const QStringList &headers,
+                        const QList<QVariantList> &rows);
     // The loaded request's date and justification, from the first of its lines.
     void loadHeader(const db::Recordset &rs);
     void showItem(clsItem &item, bool offerAverageCost);

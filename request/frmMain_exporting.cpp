@@ -66,6 +66,23 @@ QString frmMain::chooseExportFile(const QString &proposed)
     return chosen ? dialog.selectedFiles().constFirst() : QString();
 }
 
+QString frmMain::exportTable(const QString &proposed, const QStringList &headers,
+                             const QList<QVariantList> &rows)
+{
+    const QString path = chooseExportFile(proposed);
+    if (path.isEmpty())
+        return QString();
+    QString error;
+    if (!csv::writeFile(path, headers, rows, &error)) {
+        ui::MsgBox(QStringLiteral("The file %1 could not be written: %2\n\nNothing was exported.")
+                       .arg(QDir::toNativeSeparators(path), error),
+                   ui::Buttons::OK, ui::Icon::Critical, QStringLiteral("Error Message"));
+        return QString();
+    }
+    m_exportFolder = QFileInfo(path).absolutePath();
+    return path;
+}
+
 void frmMain::cmdExport_Click()
 {
     using ui::ColumnKind;
@@ -81,17 +98,9 @@ void frmMain::cmdExport_Click()
                    ui::Buttons::OK, ui::Icon::Information, QStringLiteral("MESSAGE"));
         return;
     }
-    const QString path = chooseExportFile(exportFileName());
+    const QString path = exportTable(exportFileName(), table.headers, table.rows);
     if (path.isEmpty())
         return;
-    QString error;
-    if (!csv::writeFile(path, table.headers, table.rows, &error)) {
-        ui::MsgBox(QStringLiteral("The file %1 could not be written: %2\n\nNothing was exported.")
-                       .arg(QDir::toNativeSeparators(path), error),
-                   ui::Buttons::OK, ui::Icon::Critical, QStringLiteral("Error Message"));
-        return;
-    }
-    m_exportFolder = QFileInfo(path).absolutePath();
     const qsizetype rows = table.rows.size();
     statusBar()->showMessage(
         QStringLiteral("%1 exported to %2")

@@ -3,14 +3,11 @@
 
 #include "app/requesthistory.h"
 #include "dialogs/frmRequestHistory.h"
-#include "platform/csvwriter.h"
 #include "platform/error.h"
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/hourglass.h"
 #include "platform/ui/msgbox.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -53,11 +50,6 @@ void frmMain::cmdHistory_Click()
     frmRequestHistory dialog(number, versions, this);
     dialog.setExporter([this, &dialog, &versions, number](const QStringList &headers,
                                                           const QList<QStringList> &rows) {
-        const QString path =
-            chooseExportFile(QStringLiteral("Request %1 history.csv").arg(fileNamePart(number)));
-        dialog.activateWindow();
-        if (path.isEmpty())
-            return;
         // As shown, but the version a number and its time a date, as a spreadsheet reads them.
         QList<QVariantList> values;
         for (qsizetype r = 0; r < rows.size(); ++r) {
@@ -70,15 +62,9 @@ void frmMain::cmdHistory_Click()
             }
             values << cells;
         }
-        QString error;
-        if (!csv::writeFile(path, headers, values, &error)) {
-            ui::MsgBox(QStringLiteral("The file %1 could not be written: %2\n\nNothing was "
-                                      "exported.")
-                           .arg(QDir::toNativeSeparators(path), error),
-                       ui::Buttons::OK, ui::Icon::Critical, QStringLiteral("Error Message"));
-            return;
-        }
-        m_exportFolder = QFileInfo(path).absolutePath();
+        exportTable(QStringLiteral("Request %1 history.csv").arg(fileNamePart(number)), headers,
+                    values);
+        dialog.activateWindow();
     });
     dialog.exec();
 }

@@ -42,16 +42,6 @@ using namespace modInventory;
 
 namespace {
 
-// The transaction date as the statements write it: '12/08/2026 01:13:29 AM' (month/day/year, the
-// 12-hour clock, the English designator), the form the server reads whatever the workstation's
-// language.
-QString dateLiteral(const QDateTime &when)
-{
-    static const QLocale english(QLocale::English, QLocale::UnitedStates);
-    return QLatin1Char('\'') + english.toString(when, QStringLiteral("MM/dd/yyyy hh:mm:ss AP")) +
-           QLatin1Char('\'');
-}
-
 // A quantity or unit cost cell as it goes, unquoted, into the insert. Plain numbers of at most
 // four decimals ("5", "12.5000") go as they are; other numeric text ("1,234.50", "(12)", more
 // decimals) as its plain number at the columns' scale, so a grouping comma cannot split the value
@@ -130,7 +120,7 @@ QString frmMain::lineStatement(const ui::FlexGrid &grid, int row, const LineHead
            numberCell(grid.TextMatrix(row, 3), row, QStringLiteral("unit cost")) +
            QStringLiteral(",'") + db::sqlText(grid.TextMatrix(row, 5)) + QStringLiteral("', '") +
            ads + QStringLiteral("', '") + db::sqlText(header.location) + QStringLiteral("', '") +
-           db::sqlText(header.target) + QStringLiteral("', ") + dateLiteral(header.transDate) +
+           db::sqlText(header.target) + QStringLiteral("', ") + db::dateLiteral(header.transDate) +
            QStringLiteral(", '") + db::sqlText(header.employee) + QStringLiteral("', '") +
            db::sqlText(header.remarks) + QStringLiteral("')");
 }
@@ -219,7 +209,6 @@ struct StoredRequest
     QString status;
     QString version;
     int lines = 0;
-    requesthistory::Version snapshot; // the header and lines as stored
 };
 
 // On a server the lock is held from this read of the number's lines to the commit; the embedded
@@ -232,8 +221,44 @@ void lockLines(db::Connection &c, const QString &docNum)
            docNum + QStringLiteral("'"));
 }
 
+// The header and lines as stored, as the history keeps them, from the first row of rs on.
+requesthistory::Version snapshotOf(db::Recordset &rs, const QString &requester)
+{
+    requesthistory::Version snapshot;
+    const auto text = [&rs](const char *field) {
+        return rs.HasField(QLatin1String(field))
+                   ? NullToDefault(rs.Fields(QLatin1String(field)), QString()).toString()
+                   : QString();
+    };
+    snapshot.number = text("DocumentNumber").trimmed();
+    snapshot.location = text("LocationID");
+    snapshot.target = text("TargetLocationID");
+    snapshot.requester = requester;
+    snapshot.remarks = text("Remarks");
+    snapshot.verifiedBy = text("VerifiedBy").trimmed();
+    if (rs.HasField(QStringLiteral("TransDate")) &&
+        !rs.Fields(QStringLiteral("TransDate")).IsNull())
+        snapshot.transDate = rs.Fields(QStringLiteral("TransDate")).toDate();
+    for (; !rs.Eof(); rs.MoveNext()) {
+        const auto number = [&rs](const char *field) {
+            const db::Field f = rs.Fields(QLatin1String(field));
+            return f.IsNull() ? QStringLiteral("0") : vb::plainNumber(f.toDouble());
+        };
+        snapshot.lines.append(
+            requesthistory::Line{.code = text("ItemID"),
+                                 .quantity = number("Quantity"),
+                                 .unitCost = number("UnitCost"),
+                                 .retail = text("ForRetail"),
+                                 .ads = !rs.Fields(QStringLiteral("isADS")).IsNull() &&
+                                        rs.Fields(QStringLiteral("isADS")).toDouble() != 0});
+    }
+    return snapshot;
+}
+
 // The request read as opening it reads it, so its version compares with the one taken then.
-StoredRequest storedRequest(db::Connection &c, const QString &docNum)
+// snapshot, when given, takes what the history keeps of it (only a cancellation needs it).
+StoredRequest storedRequest(db::Connection &c, const QString &docNum,
+                            requesthistory::Version *snapshot = nullptr)
 {
     db::Recordset rs = c.OpenRecordset(QStringLiteral("Inventory..sp_Inv_LoadWithdrawalRequest '") +
                                        docNum + QStringLiteral("'"));
@@ -255,34 +280,9 @@ StoredRequest storedRequest(db::Connection &c, const QString &docNum)
     }
     rs.MoveFirst();
     stored.version = frmMain::requestVersion(rs, &stored.lines);
-    // What the history keeps of it when it is cancelled.
-    rs.MoveFirst();
-    const auto text = [&rs](const char *field) {
-        return rs.HasField(QLatin1String(field))
-                   ? NullToDefault(rs.Fields(QLatin1String(field)), QString()).toString()
-                   : QString();
-    };
-    stored.snapshot.number = text("DocumentNumber").trimmed();
-    stored.snapshot.location = text("LocationID");
-    stored.snapshot.target = text("TargetLocationID");
-    stored.snapshot.requester = stored.requester;
-    stored.snapshot.remarks = text("Remarks");
-    stored.snapshot.verifiedBy = text("VerifiedBy").trimmed();
-    if (rs.HasField(QStringLiteral("TransDate")) &&
-        !rs.Fields(QStringLiteral("TransDate")).IsNull())
-        stored.snapshot.transDate = rs.Fields(QStringLiteral("TransDate")).toDate();
-    for (; !rs.Eof(); rs.MoveNext()) {
-        const auto number = [&rs](const char *field) {
-            const db::Field f = rs.Fields(QLatin1String(field));
-            return f.IsNull() ? QStringLiteral("0") : vb::plainNumber(f.toDouble());
-        };
-        stored.snapshot.lines.append(
-            requesthistory::Line{.code = text("ItemID"),
-                                 .quantity = number("Quantity"),
-                                 .unitCost = number("UnitCost"),
-                                 .retail = text("ForRetail"),
-                                 .ads = !rs.Fields(QStringLiteral("isADS")).IsNull() &&
-                                        rs.Fields(QStringLiteral("isADS")).toDouble() != 0});
+    if (snapshot) {
+        rs.MoveFirst();
+        *snapshot = snapshotOf(rs, stored.requester);
     }
     return stored;
 }
@@ -711,7 +711,8 @@ void frmMain::cmdDeleteReq_Click()
         lockLines(c, docNum);
         // Checked again under the lock: it may have been processed, cancelled or changed since
         // the question was asked.
-        const StoredRequest stored = storedRequest(c, docNum);
+        requesthistory::Version snapshot;
+        const StoredRequest stored = storedRequest(c, docNum, &snapshot);
         if (stored.status == QLatin1String("P")) {
             refused = QStringLiteral("This request has been processed and cannot be cancelled.");
         } else if (stored.status == QLatin1String("D")) {
@@ -725,7 +726,7 @@ void frmMain::cmdDeleteReq_Click()
                                    "ProcessDate = getdate(), ProcessBy = '") +
                     db::sqlText(objCurrentUser->EmployeeCode()) +
                     QStringLiteral("'  where DocumentNumber = '") + docNum + QStringLiteral("'"));
-            requesthistory::Version version = stored.snapshot;
+            requesthistory::Version version = snapshot;
             version.number = target.number;
             version.action = requesthistory::Cancelled;
             version.employee = objCurrentUser->EmployeeCode();

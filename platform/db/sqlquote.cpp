@@ -1,5 +1,8 @@
 #include "platform/db/sqlquote.h"
 
+#include <QDateTime>
+#include <QLocale>
+
 namespace db {
 
 QString sqlText(const QString &value)
@@ -14,6 +17,13 @@ QString sqlText(const QString &value)
 QString quoted(const QString &value)
 {
     return QLatin1Char('\'') + sqlText(value) + QLatin1Char('\'');
+}
+
+QString dateLiteral(const QDateTime &when)
+{
+    static const QLocale english(QLocale::English, QLocale::UnitedStates);
+    return QLatin1Char('\'') + english.toString(when, QStringLiteral("MM/dd/yyyy hh:mm:ss AP")) +
+           QLatin1Char('\'');
 }
 
 } // namespace db
