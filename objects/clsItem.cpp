@@ -115,6 +115,13 @@ QStringList clsItem::loadReads(const QString &ItemID, const QString &LocationID)
     return {loadStatement(ItemID, LocationID), clsItemMaster::loadStatement(ItemID)};
 }
 
+QStringList clsItem::loadReadsOf(const QString &itemQuery, const QString &locationQuery)
+{
+    return {QStringLiteral("Inventory..sp_Inv_SearchItem_In_Invent (") + itemQuery +
+                QStringLiteral("), (") + locationQuery + QStringLiteral(")"),
+            clsItemMaster::loadStatementOf(itemQuery)};
+}
+
 QStringList clsItem::searchReads(const QString &ItemCode, const QString &LocationID)
 {
     return lookups::productSearchReads(ItemCode, LocationID) + loadReads(ItemCode, LocationID);

@@ -79,6 +79,10 @@ public:
     // What showing a loaded item reads, to be read ahead: LoadItem's statement and its master
     // record's (ItemMaster()).
     static QStringList loadReads(const QString &ItemID, const QString &LocationID);
+    // loadReads() for the code and location two queries of one value give ("Select Top 1 ItemID
+    // From ..."), in the same order: the stand-ins read ahead before the code is known
+    // (db::Prefetch).
+    static QStringList loadReadsOf(const QString &itemQuery, const QString &locationQuery);
     // What SearchItem reads for a code its search finds at once, to be read ahead: the search's
     // statements, then loadReads().
     static QStringList searchReads(const QString &ItemCode, const QString &LocationID);

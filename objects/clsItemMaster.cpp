@@ -160,6 +160,12 @@ QString clsItemMaster::loadStatement(const QString &code)
            QStringLiteral("'");
 }
 
+QString clsItemMaster::loadStatementOf(const QString &codeQuery)
+{
+    return QStringLiteral("Select * From INVENTORY..tbInvMaster Where ItemID = (") + codeQuery +
+           QStringLiteral(")");
+}
+
 bool clsItemMaster::LoadItem(const QString &code)
 {
     try {

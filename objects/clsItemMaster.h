@@ -79,6 +79,8 @@ public:
     bool LoadItem(const QString &code);
     // The statement LoadItem reads with.
     static QString loadStatement(const QString &code);
+    // The same for the code a query of one value gives.
+    static QString loadStatementOf(const QString &codeQuery);
 
     qint16 VAT() const { return m_vat; }
     void setVAT(qint16 value) { m_vat = value; }

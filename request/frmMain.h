@@ -144,7 +144,8 @@ public:
     void LoadRequest(bool blnFromList);
     // Shows the stored request of that number on the Details tab, as Edit does.
     void loadStoredRequest(const QString &number);
-    void loadRequestFrom(const QString &sql);
+    // Shows the request of that number ("NEW": none) from its first line.
+    void loadRequestFrom(const QString &number);
     void optOptions_Click(int index);
     void chkverified_Click();
 

@@ -5,6 +5,7 @@
 
 #include "app/modInventory.h"
 #include "app/vbformat.h"
+#include "objects/clsItem.h"
 #include "platform/db/connection.h"
 #include "platform/db/dialect.h"
 #include "platform/db/sqlquote.h"
@@ -24,6 +25,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QVarLengthArray>
 
@@ -268,20 +270,16 @@ QString frmMain::readOnlyMessage() const
 
 void frmMain::LoadRequest(bool blnFromList)
 {
-    const QString number = blnFromList && grdListing->Rows() > 1
-                               ? grdListing->TextMatrix(grdListing->Row(), 0)
-                               : QString();
-    const QString sql = blnFromList
-                            ? QStringLiteral("Inventory..sp_Inv_LoadWithdrawalRequest '") +
-                                  db::sqlText(number) + QStringLiteral("'")
-                            : QStringLiteral("Inventory..sp_Inv_LoadWithdrawalRequest 'NEW'");
-    loadRequestFrom(sql);
+    if (!blnFromList)
+        loadRequestFrom(QStringLiteral("NEW"));
+    else
+        loadRequestFrom(grdListing->Rows() > 1 ? grdListing->TextMatrix(grdListing->Row(), 0)
+                                               : QString());
 }
 
 void frmMain::loadStoredRequest(const QString &number)
 {
-    loadRequestFrom(QStringLiteral("Inventory..sp_Inv_LoadWithdrawalRequest '") +
-                    db::sqlText(number) + QStringLiteral("'"));
+    loadRequestFrom(number);
     ComputeGrandTotal();
     txtDocNum->setReadOnly(true);
     cboTargetLocation->setEnabled(false);
@@ -291,12 +289,32 @@ void frmMain::loadStoredRequest(const QString &number)
         txtProdCode->setFocus();
 }
 
-void frmMain::loadRequestFrom(const QString &sql)
+void frmMain::loadRequestFrom(const QString &number)
 {
+    const QString sql = QStringLiteral("Inventory..sp_Inv_LoadWithdrawalRequest '") +
+                        db::sqlText(number) + QStringLiteral("'");
+    // The request and the item of its first line, which the entry fields show, in one message
+    // to a server: the item's reads stand in with the first line's code and location read by
+    // queries of their own, and answer once the lines have given them.
+    QStringList standIns;
+    if (!number.trimmed().isEmpty() && number != QLatin1String("NEW")) {
+        const QString firstLine =
+            QStringLiteral("Select Top 1 %1 From INVENTORY..tbInvWithdrawRequest Where "
+                           "DocumentNumber = '") +
+            db::sqlText(number) + QStringLiteral("' Order By LineID");
+        standIns = clsItem::loadReadsOf(firstLine.arg(QLatin1String("ItemID")),
+                                        firstLine.arg(QLatin1String("LocationID")));
+    }
+    db::Prefetch ahead(connection(), {sql}, standIns);
     db::Recordset rs = connection().OpenRecordset(sql);
     clearReadOnlyReason();
     m_removedLine.reset();
     if (!rs.Eof()) {
+        const QStringList firstItemReads =
+            clsItem::loadReads(textOf(rs.Fields(QStringLiteral("ItemID"))),
+                               textOf(rs.Fields(QStringLiteral("LocationID"))));
+        for (qsizetype i = 0; i < firstItemReads.size(); ++i)
+            ahead.standsFor(i, firstItemReads[i]);
         cboLocation->setTag(textOf(rs.Fields(QStringLiteral("LocationID"))));
         cboLocation->setEditText(textOf(rs.Fields(QStringLiteral("Location"))));
         cboTargetLocation->setTag(textOf(rs.Fields(QStringLiteral("TargetLocationID"))));
@@ -359,6 +377,11 @@ void frmMain::loadRequestFrom(const QString &sql)
         setFinalStatus(final);
         rs.MoveFirst();
         m_openedVersion = requestVersion(rs);
+        {
+            // A request opens on its first line, shown once (the row's change is not heard).
+            const QSignalBlocker quiet(grdDetails);
+            grdDetails->setRow(1);
+        }
         LoadDetailRow();
         if (!m_readOnlyReason.isEmpty() && !isFinalStatus(final)) {
             lblFinal->setText(QStringLiteral("Read only"));

@@ -52,6 +52,9 @@ struct Traits
     bool queues = false;
     // Reads that belong together are asked in one message (Prefetch, ExecuteAll).
     bool readsAhead = false;
+    // The statement that, first in a message outside a transaction, makes the message's reads
+    // see one snapshot of the data; empty where there is none (Prefetch's stand-ins need it).
+    QString oneSnapshot;
     // The statement that begins a transaction; empty when the driver begins and ends it
     // (beginTransaction(), commitTransaction(), rollbackTransaction()).
     QString begin;

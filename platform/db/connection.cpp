@@ -63,9 +63,18 @@ struct Connection::Private
     // message.
     bool beginPending = false;
     QVector<Outgoing> queue;
-    // Reads asked ahead (Prefetch), by their text as written, while a Prefetch lives.
+    // Reads asked ahead (Prefetch), by their text as written, while a Prefetch lives; and the
+    // answers of its stand-ins, in order, until they are named (Prefetch::standsFor).
     int prefetchDepth = 0;
     QHash<QString, Recordset> prefetched;
+    QVector<Recordset> standIns;
+
+    // What was read ahead may be out of date after any other statement.
+    void forgetReadsAhead()
+    {
+        prefetched.clear();
+        standIns.clear();
+    }
 
     // The transaction is gone with a failure (the connection lost, a wait ended).
     void dropTransaction()
@@ -73,7 +82,7 @@ struct Connection::Private
         inTransaction = false;
         beginPending = false;
         queue.clear();
-        prefetched.clear();
+        forgetReadsAhead();
     }
 };
 
@@ -202,7 +211,7 @@ QVector<Recordset> Connection::transmit(const QVector<Outgoing> &message, int *r
 
 Recordset Connection::run(const QString &written, const Statement &statement, int *recordsAffected)
 {
-    d->prefetched.clear(); // what was read ahead may be out of date after any other statement
+    d->forgetReadsAhead();
     return transmit(withWaiting(written, statement, true), recordsAffected).constLast();
 }
 
@@ -220,12 +229,12 @@ Recordset Connection::Execute(const QString &written, int *recordsAffected)
                 *recordsAffected = 0;
             return rs;
         }
-        d->prefetched.clear();
+        d->forgetReadsAhead();
     }
     return run(sql, translated(sql), recordsAffected);
 }
 
-void Connection::beginPrefetch(const QStringList &statements)
+void Connection::beginPrefetch(const QStringList &statements, const QStringList &standIns)
 {
     ++d->prefetchDepth;
     if (!d->traits.readsAhead || d->inTransaction || d->waiting)
@@ -236,19 +245,31 @@ void Connection::beginPrefetch(const QStringList &statements)
         if (!d->prefetched.contains(sql) && !missing.contains(sql))
             missing << sql;
     }
-    if (missing.isEmpty())
+    // A stand-in's answer is only the answer to the statement it stands for when both read the
+    // same data: they are asked only where the message's reads share one snapshot.
+    const bool withStandIns = !standIns.isEmpty() && !d->traits.oneSnapshot.isEmpty();
+    if (missing.isEmpty() && !withStandIns)
         return;
     try {
         QVector<Outgoing> message;
-        for (const QString &sql : missing) {
+        if (withStandIns)
+            message << Outgoing{QString(), d->traits.oneSnapshot, {}, {}, false};
+        QStringList asked = missing;
+        if (withStandIns) {
+            for (const QString &written : standIns)
+                asked << storableText(written);
+        }
+        for (const QString &sql : std::as_const(asked)) {
             const Statement statement = d->engine->translate(sql, {});
             message << Outgoing{sql, statement.sql, statement.params, statement.spellings, true};
         }
         const QVector<Recordset> results = transmit(message, nullptr);
         for (qsizetype i = 0; i < missing.size() && i < results.size(); ++i)
             d->prefetched.insert(missing[i], results[i]);
+        if (withStandIns && results.size() == asked.size())
+            d->standIns = results.mid(missing.size());
     } catch (const DbError &e) {
-        d->prefetched.clear();
+        d->forgetReadsAhead();
         // A server that does not answer is not asked again statement by statement.
         if (e.kind() == DbError::Kind::TimedOut) {
             --d->prefetchDepth;
@@ -261,7 +282,16 @@ void Connection::beginPrefetch(const QStringList &statements)
 void Connection::endPrefetch()
 {
     if (--d->prefetchDepth == 0)
-        d->prefetched.clear();
+        d->forgetReadsAhead();
+}
+
+void Connection::standInFor(qsizetype index, const QString &written)
+{
+    if (index < 0 || index >= d->standIns.size())
+        return;
+    const QString sql = storableText(written);
+    if (!d->prefetched.contains(sql))
+        d->prefetched.insert(sql, d->standIns.at(index));
 }
 
 void Connection::Queue(const QString &written)
@@ -269,7 +299,7 @@ void Connection::Queue(const QString &written)
     const QString sql = storableText(written);
     refuseWhileWaiting(sql);
     qCDebug(lcSql).noquote() << withoutSecrets(sql);
-    d->prefetched.clear();
+    d->forgetReadsAhead();
     const Statement statement = translated(sql);
     if (!d->traits.queues || !d->inTransaction) {
         run(sql, statement, nullptr);
@@ -298,7 +328,7 @@ void Connection::Lock(const QString &written)
     // The engine takes the locks by statements of their own: the read itself would only count
     // rows nobody asked for (a whole table's, 85 ms at 3 million lines).
     qCDebug(lcSql).noquote() << withoutSecrets(sql) << "-- its locks only";
-    d->prefetched.clear();
+    d->forgetReadsAhead();
     for (const QString &lock : statement.lockFirst) {
         const Outgoing outgoing{sql, lock, {}, {}, false};
         if (d->traits.queues)
@@ -319,7 +349,7 @@ QVector<Recordset> Connection::ExecuteAll(const QStringList &written)
         qCDebug(lcSql).noquote() << withoutSecrets(sql);
         translatedStatements << translated(sql);
     }
-    d->prefetched.clear();
+    d->forgetReadsAhead();
     QVector<Recordset> results;
     if (!d->traits.readsAhead) {
         for (qsizetype i = 0; i < statements.size(); ++i)
@@ -363,7 +393,7 @@ void Connection::BeginTrans()
     if (d->inTransaction)
         throw DbError(QStringLiteral("A transaction is already open on this connection."));
     qCDebug(lcSql) << "BEGIN TRANSACTION";
-    d->prefetched.clear();
+    d->forgetReadsAhead();
     if (d->traits.begin.isEmpty())
         d->engine->beginTransaction();
     else if (d->traits.beginWithFirstMessage)
@@ -419,7 +449,7 @@ bool Connection::InTransaction() const
 void Connection::runScript(const QString &script)
 {
     refuseWhileWaiting(script);
-    d->prefetched.clear();
+    d->forgetReadsAhead();
     for (const QString &statement : splitStatements(script))
         transmit(withWaiting(QString(), Statement{storableText(statement), {}, {}, {}}, false),
                  nullptr);
@@ -436,9 +466,11 @@ void Connection::refreshTextColumns()
                              transmit(withWaiting(QString(), catalog, true), nullptr).constLast());
 }
 
-Prefetch::Prefetch(Connection &connection, const QStringList &statements) : m_connection(connection)
+Prefetch::Prefetch(Connection &connection, const QStringList &statements,
+                   const QStringList &standIns)
+    : m_connection(connection)
 {
-    m_connection.beginPrefetch(statements);
+    m_connection.beginPrefetch(statements, standIns);
 }
 
 Prefetch::~Prefetch()

@@ -138,8 +138,9 @@ private:
     friend class Prefetch;
     struct Private;
     explicit Connection(std::unique_ptr<Private> d);
-    void beginPrefetch(const QStringList &statements);
+    void beginPrefetch(const QStringList &statements, const QStringList &standIns);
     void endPrefetch();
+    void standInFor(qsizetype index, const QString &written);
     Recordset run(const QString &written, const Statement &statement, int *recordsAffected);
     // Everything waiting to be sent (the transaction's BEGIN first, when it has not gone yet),
     // taken, with statement's locks when a transaction is open and then statement itself.
@@ -159,11 +160,22 @@ private:
 // written here. The first statement that is not among them (another code read, a write) drops
 // the rest, and it and whatever follows go to the server as usual; so does everything when the
 // message fails. On the embedded engine, and inside a transaction, nothing is read ahead.
+//
+// A read that needs a value the others give (the item of a request's first line, read with the
+// request) can go in the same message as a stand-in: written with that value taken by a query
+// of its own, and asked in one snapshot with the others (only where the engine can give one).
+// Once the program has the value, standsFor() names the statement it would write with it, and
+// the stand-in's answer is that statement's; the caller vouches that the two read the same.
 class Prefetch
 {
 public:
-    Prefetch(Connection &connection, const QStringList &statements);
+    Prefetch(Connection &connection, const QStringList &statements,
+             const QStringList &standIns = {});
     ~Prefetch();
+    void standsFor(qsizetype standIn, const QString &statement)
+    {
+        m_connection.standInFor(standIn, statement);
+    }
     Prefetch(const Prefetch &) = delete;
     Prefetch &operator=(const Prefetch &) = delete;
 

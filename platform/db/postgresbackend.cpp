@@ -419,6 +419,10 @@ Traits postgresTraits()
     traits.batches = Traits::Batches::Yes;
     traits.queues = true;
     traits.readsAhead = true;
+    // A message of several statements is one transaction on the server; this makes it one
+    // snapshot too.
+    traits.oneSnapshot =
+        QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY");
     traits.begin = QStringLiteral("BEGIN");
     traits.beginWithFirstMessage = true;
     return traits;

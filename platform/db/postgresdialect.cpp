@@ -55,13 +55,25 @@ protected:
                                  const QVariantList &arguments) const override
     {
         QStringList marks;
-        for (qsizetype i = 0; i < arguments.size(); ++i)
-            marks << QStringLiteral("?");
+        QVariantList bound;
+        for (const QVariant &argument : arguments) {
+            if (argument.metaType() == QMetaType::fromType<QueryArgument>()) {
+                marks << QLatin1Char('(') + argument.value<QueryArgument>().sql + QLatin1Char(')');
+            } else {
+                marks << QStringLiteral("?");
+                bound << argument;
+            }
+        }
         return {QStringLiteral("SELECT * FROM %1(%2)")
                     .arg(procedure.name, marks.join(QLatin1String(", "))),
-                arguments,
+                bound,
                 {},
                 {}};
+    }
+
+    Statement queryArgument(const QString &query) const override
+    {
+        return PostgresTranslator(query, textColumns(), procedures()).run({});
     }
 
     void lockHint(const QString &table) override

@@ -319,6 +319,19 @@ bool TsqlTranslator::procedureCall(Statement &out) const
     bool negative = false;
     for (; j < size(); j = nextSig(j)) {
         const Token &t = m_t[j];
+        if (expectArgument && t.isPunct(QLatin1String("(")) && !negative) {
+            const int close = matchingClose(j);
+            const int first = nextSig(j);
+            if (first >= close || !m_t[first].isWord(QLatin1String("select")))
+                fail(QStringLiteral("unexpected argument ") + text(j, close + 1));
+            const Statement query = queryArgument(text(j + 1, close));
+            if (!query.params.isEmpty())
+                fail(QStringLiteral("a query as a procedure's argument binds no values"));
+            args << QVariant::fromValue(QueryArgument{query.sql});
+            j = close;
+            expectArgument = false;
+            continue;
+        }
         if (expectArgument && t.isPunct(QLatin1String("-")) && !negative) {
             negative = true;
             continue;
@@ -351,6 +364,11 @@ bool TsqlTranslator::procedureCall(Statement &out) const
                  .arg(args.size()));
     out = procedureStatement(*proc, args);
     return true;
+}
+
+Statement TsqlTranslator::queryArgument(const QString &query) const
+{
+    fail(QStringLiteral("a query as a procedure's argument (") + query + QStringLiteral(")"));
 }
 
 void TsqlTranslator::dropLockHints()

@@ -39,9 +39,13 @@ public:
 protected:
     // --- what an engine decides ------------------------------------------------------------
     virtual QString engineName() const = 0;
-    // The statement that runs a known procedure with the arguments as written in the call.
+    // The statement that runs a known procedure with the arguments as written in the call (an
+    // argument written as a query of one value comes as a QueryArgument).
     virtual Statement procedureStatement(const ProcedureCatalog::Procedure &procedure,
                                          const QVariantList &arguments) const = 0;
+    // A procedure's argument written as a query of one value, "(Select ...)", in the engine's
+    // language; an engine that cannot take one in a call fails.
+    virtual Statement queryArgument(const QString &query) const;
     // A lock hint was on this table (as the statement names it, prefix removed).
     virtual void lockHint(const QString &table) { Q_UNUSED(table); }
     // The function call whose name is at word, its parentheses at open and close, appended to
@@ -70,6 +74,8 @@ protected:
     QString text(int from, int to) const;
     QString render(int from, int to) const;
     bool isTextColumn(const Token &t) const;
+    const QSet<QString> &textColumns() const { return m_textColumns; }
+    const ProcedureCatalog *procedures() const { return m_procedures; }
 
     const QString &m_sql;
 
@@ -108,6 +114,13 @@ private:
     QSet<int> m_textLiterals; // string literals bound for a text column: never rewritten
 };
 
+// A procedure's argument that is a query of one value, in the engine's language: the call reads
+// the value where it runs ("sp_Name (Select Top 1 ItemID From ...), 'x'").
+struct QueryArgument
+{
+    QString sql;
+};
+
 // Shared by the engines' translators.
 bool isName(const Token &t);      // a word or a quoted name
 QString bareName(const Token &t); // without its brackets or quotes
@@ -115,3 +128,5 @@ bool isDateType(const QString &type);
 bool isTextType(const QString &type);
 
 } // namespace db
+
+Q_DECLARE_METATYPE(db::QueryArgument)

@@ -145,6 +145,38 @@ private slots:
         QCOMPARE(named(m_backend->messages), expected);
     }
 
+    // A stand-in asked with the reads ahead answers the statement it is named for, once; another
+    // statement in between drops it. Where reads are not asked ahead it is never sent.
+    void standInsAnswerWhatTheyAreNamedFor_data()
+    {
+        const QString together =
+            QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY | S1 | S2");
+        addRows({"S1", "S3", "S3", "S1", "S3", "S3"}, {together, "S3", together, "S3", "S3"},
+                {"S1", "S3", "S3", "S1", "S3", "S3"});
+    }
+    void standInsAnswerWhatTheyAreNamedFor()
+    {
+        QFETCH(Engine, engine);
+        QFETCH(QStringList, expected);
+        db::Connection &c = connect(engine);
+        const bool readsAhead = engine == Engine::PostgreSQL;
+        {
+            db::Prefetch ahead(c, {S1}, {S2});
+            QCOMPARE(c.Execute(S1).Fields(0).toText(), S1);
+            ahead.standsFor(0, S3);
+            QCOMPARE(c.Execute(S3).Fields(0).toText(), readsAhead ? S2 : S3);
+            QCOMPARE(c.Execute(S3).Fields(0).toText(), S3);
+        }
+        {
+            db::Prefetch ahead(c, {S1}, {S2});
+            c.Execute(S1);
+            c.Execute(S3);
+            ahead.standsFor(0, S3);
+            QCOMPARE(c.Execute(S3).Fields(0).toText(), S3);
+        }
+        QCOMPARE(named(m_backend->messages), expected);
+    }
+
     // Reads that belong together, with what waits.
     void readsTogether_data()
     {

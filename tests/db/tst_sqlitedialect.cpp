@@ -31,6 +31,13 @@ private slots:
             << "INVENTORY..sp_Inv_KitofItems_PerItem '0010', 0020"
             << "SELECT * FROM sp_Inv_KitofItems_PerItem(?, ?)"
             << "";
+        QTest::newRow("procedure, an argument read by a query")
+            << "INVENTORY..sp_Inv_KitofItems_PerItem (Select Top 1 ItemID From "
+               "INVENTORY..tbInvWithdrawRequest Where DocumentNumber = '7' Order By LineID), "
+               "0020"
+            << "SELECT * FROM sp_Inv_KitofItems_PerItem((Select ItemID From tbInvWithdrawRequest "
+               "Where DocumentNumber = '7' Order By LineID LIMIT 1), ?)"
+            << "";
         QTest::newRow("IsNull and brackets")
             << "Select IsNull(ItemName, '') As [Item Name] From INVENTORY..tbInvMaster"
             << "Select coalesce(ItemName, '') As \"Item Name\" From tbInvMaster"
@@ -70,7 +77,10 @@ private slots:
         QCOMPARE(s.sql, postgres);
         QCOMPARE(s.lockFirst.join(QLatin1Char(';')), lockFirst);
         if (tsql.contains(QLatin1String("PerItem")))
-            QCOMPARE(s.params, (QVariantList{QStringLiteral("0010"), QStringLiteral("0020")}));
+            QCOMPARE(s.params,
+                     tsql.contains(QLatin1String("Select"))
+                         ? (QVariantList{QStringLiteral("0020")})
+                         : (QVariantList{QStringLiteral("0010"), QStringLiteral("0020")}));
     }
 
     void sqlServerNumbersWithoutTheNumberedColumn()
@@ -234,6 +244,8 @@ private slots:
             << "Select * From T Where A = '' ; Drop Table T --'";
         QTest::newRow("unknown procedure") << "INVENTORY..sp_Nothing 'x'";
         QTest::newRow("wrong argument count") << "Inventory..sp_Inv_SearchItem_In_Invent 'A100'";
+        QTest::newRow("query as an argument")
+            << "Inventory..sp_Inv_SearchItem_In_Invent (Select Top 1 ItemID From T), 'A100'";
         QTest::newRow("variable") << "Select @@IDENTITY";
         QTest::newRow("declare") << "Declare @x int";
         QTest::newRow("temp table") << "Select * From #work";

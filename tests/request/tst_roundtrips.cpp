@@ -403,11 +403,13 @@ private slots:
         start();
         openWindow();
 
-        // The listing, and opening the 10,000-line request from it: its lines, then its first
-        // line's item in the entry fields (a look-up of that item, which needs the lines first).
+        // The listing, and opening the 10,000-line request from it: its lines and its first
+        // line's item in the entry fields, in one message.
         QCOMPARE(tripsOf([&] { w().LoadListing(); }), 1);
-        QCOMPARE(tripsOf([&] { open(QStringLiteral("50")); }), 2);
+        QCOMPARE(tripsOf([&] { open(QStringLiteral("50")); }), 1);
         QCOMPARE(w().grdDetails->Rows(), 10002);
+        QCOMPARE(w().txtProdCode->text(), QStringLiteral("1002"));
+        QCOMPARE(w().txtOnhand->text().toDouble(), 100.0);
 
         // A new request of 1,000 lines: the number check, the save, the listing.
         {
