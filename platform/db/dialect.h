@@ -121,4 +121,42 @@ private:
     bool m_stockNamesKept = false;
 };
 
+// The PostgreSQL dialect's translations kept by the statement's shape (statementshape.h): each
+// shape is translated once, with its lifted literals as "?", and a statement of that shape is its
+// translation with the literals written back in at those places as the translator writes them.
+// The text sent is the dialect's own translation of the statement, to the byte: a literal stays
+// a literal (the server types a literal 1.5 as numeric, the same value bound as a parameter by
+// the column it is compared with). The most recently used shapes are kept; all of them are
+// forgotten when the dialect's text columns or its stock rows by name change.
+class PostgresTranslations
+{
+public:
+    explicit PostgresTranslations(const PostgresDialect &dialect) : m_dialect(dialect) {}
+
+    // What dialect.translate(tsql, params) gives.
+    Statement translate(const QString &tsql, const QVariantList &params = {});
+
+    // How many shapes are kept (for the tests).
+    int kept() const { return static_cast<int>(m_kept.size()); }
+
+    static constexpr int Capacity = 256;
+
+private:
+    struct Kept
+    {
+        Statement statement; // the shape's translation; its params: none
+        // Where the translation has the "?" of each of the shape's values.
+        QList<qsizetype> marks;
+        bool scanned = false;   // a statement shaped (else its whole text, as translated)
+        bool asWritten = false; // the marks could not be told: translated as written each time
+        quint64 used = 0;
+    };
+
+    const PostgresDialect &m_dialect;
+    QSet<QString> m_textColumns; // those the kept translations were made with
+    bool m_stockNamesKept = false;
+    QHash<QString, Kept> m_kept;
+    quint64 m_clock = 0;
+};
+
 } // namespace db

@@ -127,6 +127,11 @@ public:
     QString databaseName() const override { return m_databaseName; }
     int timeoutSeconds() const override { return m_timeoutSeconds; }
 
+    Statement translate(const QString &tsql, const QVariantList &params) override
+    {
+        return m_translations.translate(tsql, params);
+    }
+
     QVector<Recordset> send(const QVector<Outgoing> &message, bool inTransaction,
                             int *recordsAffected) override
     {
@@ -379,9 +384,10 @@ private:
                     }
                 } else if (failed < 0 && at < batch.size()) {
                     if (batch[at].wanted) {
-                        Recordset rs = status == PGRES_TUPLES_OK
-                                           ? postgres::recordset(result, &batch[at].spellings)
-                                           : Recordset();
+                        Recordset rs =
+                            status == PGRES_TUPLES_OK
+                                ? postgres::recordset(result, &batch[at].spellings, &m_columns)
+                                : Recordset();
                         if (batch.size() == 1)
                             results = {std::move(rs)};
                         else
@@ -405,6 +411,8 @@ private:
     }
 
     PostgresDialect m_dialect;
+    PostgresTranslations m_translations{m_dialect};
+    postgres::ResultColumns m_columns;
     QtSqlConnection m_driver;
     int m_timeoutSeconds;
     QString m_databaseName;

@@ -19,7 +19,10 @@
 
 #include "platform/db/dialect.h"
 
+#include "platform/db/dberror.h"
 #include "platform/db/sqlquote.h"
+#include "platform/db/statementshape.h"
+#include "platform/db/tsqltokens.h"
 #include "platform/db/tsqltranslator.h"
 
 #include <QRegularExpression>
@@ -237,6 +240,127 @@ Statement PostgresDialect::translate(const QString &tsql, const QVariantList &pa
 {
     PostgresTranslator translator(tsql, m_textColumns, m_procedures.get());
     return translator.run(params);
+}
+
+namespace {
+
+// Where the text has a "?" of its own (not in a string, a quoted name or a comment).
+QList<qsizetype> marksIn(const QString &sql)
+{
+    QList<qsizetype> marks;
+    Lexer lexer(sql);
+    Lexeme lexeme;
+    while (lexer.next(lexeme))
+        if (lexeme.kind == Token::Punct && lexeme.size == 1 && sql.at(lexeme.start) == u'?')
+            marks << lexeme.start;
+    return marks;
+}
+
+// A lifted literal as the translator writes it: a string without its N, a number as written, a
+// minus sign with what stands between it and its number. False for a comment there (the
+// translator writes it as a blank or as nothing, by what surrounds it).
+bool writtenLiteral(QStringView source, QStringView &out)
+{
+    if (source.front() == u'N' || source.front() == u'n') {
+        out = source.mid(1);
+        return true;
+    }
+    if (source.front() == u'-') {
+        Lexer lexer(source);
+        Lexeme lexeme;
+        while (lexer.next(lexeme))
+            if (lexeme.kind == Token::Comment)
+                return false;
+    }
+    out = source;
+    return true;
+}
+
+} // namespace
+
+Statement PostgresTranslations::translate(const QString &tsql, const QVariantList &params)
+{
+    // A translation reads which columns hold text, and the session's schema may keep its stock
+    // rows by name: a change of either makes every kept one stale.
+    // The list is shared with the dialect's, so that the comparison is of the same data until
+    // the dialect is given a new one.
+    if (!(m_textColumns == m_dialect.textColumns()) ||
+        m_stockNamesKept != m_dialect.stockNamesKept()) {
+        m_kept.clear();
+        m_stockNamesKept = m_dialect.stockNamesKept();
+    }
+    m_textColumns = m_dialect.textColumns();
+    // Every decimal is lifted: its value is never bound, only its place in the text is used.
+    static const RealOf anyDecimal = [](QStringView decimal) -> std::optional<double> {
+        return decimal.toDouble();
+    };
+    const StatementShape shape = statementShape(tsql, params, anyDecimal);
+    // A statement that is not scanned (a procedure call, a statement of another kind) is kept
+    // only when the program binds no values to it, by its whole text.
+    const QString &key = shape.text;
+    if (!shape.scanned && !params.isEmpty())
+        return m_dialect.translate(tsql, params);
+
+    auto it = m_kept.find(key);
+    if (it == m_kept.end()) {
+        Kept made;
+        made.scanned = shape.scanned;
+        if (!shape.scanned) {
+            made.statement = m_dialect.translate(tsql, params);
+        } else {
+            try {
+                made.statement = m_dialect.translate(shape.text, shape.values);
+            } catch (const DbError &) {
+                if (!shape.lifted)
+                    throw;
+                // The statement as written, for the message to name it.
+                return m_dialect.translate(tsql, params);
+            }
+            made.statement.params.clear();
+            made.marks = marksIn(made.statement.sql);
+            // Each value has its "?", in the order of the values (no rewrite moves a value past
+            // another); anything else is translated as written every time.
+            made.asWritten = made.marks.size() != shape.values.size();
+        }
+        if (m_kept.size() >= Capacity) {
+            auto oldest = m_kept.begin();
+            for (auto i = m_kept.begin(); i != m_kept.end(); ++i)
+                if (i->used < oldest->used)
+                    oldest = i;
+            m_kept.erase(oldest);
+        }
+        it = m_kept.insert(key, std::move(made));
+    }
+    it->used = ++m_clock;
+    const Kept &kept = *it;
+    if (kept.scanned != shape.scanned || kept.asWritten ||
+        kept.marks.size() != shape.sources.size())
+        return m_dialect.translate(tsql, params); // a text scanned with other values
+    if (!shape.scanned)
+        return kept.statement;
+
+    Statement out{QString(), params, kept.statement.lockFirst, kept.statement.spellings};
+    if (!shape.lifted) {
+        out.sql = kept.statement.sql;
+        return out;
+    }
+    const QString &translated = kept.statement.sql;
+    out.sql.reserve(translated.size() + tsql.size() - shape.text.size() + shape.sources.size());
+    qsizetype copied = 0;
+    for (qsizetype i = 0; i < shape.sources.size(); ++i) {
+        const StatementShape::Source &source = shape.sources.at(i);
+        if (source.start < 0)
+            continue; // the program's own "?"
+        QStringView literal;
+        if (!writtenLiteral(QStringView(tsql).mid(source.start, source.size), literal))
+            return m_dialect.translate(tsql, params);
+        const qsizetype mark = kept.marks.at(i);
+        out.sql += QStringView(translated).mid(copied, mark - copied);
+        out.sql += literal;
+        copied = mark + 1;
+    }
+    out.sql += QStringView(translated).mid(copied);
+    return out;
 }
 
 } // namespace db

@@ -11,6 +11,7 @@
 
 #include <libpq-fe.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -257,16 +258,53 @@ QVariant value(const PGresult *result, int row, int column)
     }
 }
 
-Recordset recordset(const PGresult *result, const QHash<QString, QString> *spellings)
+namespace {
+
+std::shared_ptr<const Recordset::Columns> columnsOf(const PGresult *result,
+                                                    const QHash<QString, QString> *spellings)
 {
     const int columns = PQnfields(result);
-    const int rowCount = PQntuples(result);
     QStringList names;
     names.reserve(columns);
     for (int c = 0; c < columns; ++c) {
         const QString name = QString::fromUtf8(PQfname(result, c));
         names << (spellings ? spellings->value(name, name) : name);
     }
+    return std::make_shared<const Recordset::Columns>(std::move(names));
+}
+
+} // namespace
+
+std::shared_ptr<const Recordset::Columns>
+ResultColumns::of(const PGresult *result, const QHash<QString, QString> *spellings)
+{
+    QByteArray names;
+    for (int c = 0; c < PQnfields(result); ++c)
+        names.append(PQfname(result, c)).append('\0');
+    static const QHash<QString, QString> none;
+    const QHash<QString, QString> &spelt = spellings ? *spellings : none;
+    for (Kept &kept : m_kept) {
+        if (kept.names == names && kept.spellings == spelt) {
+            kept.used = ++m_clock;
+            return kept.columns;
+        }
+    }
+    Kept made{std::move(names), spelt, columnsOf(result, spellings), ++m_clock};
+    if (m_kept.size() < std::size_t(Capacity)) {
+        m_kept.push_back(std::move(made));
+        return m_kept.back().columns;
+    }
+    Kept &oldest = *std::min_element(m_kept.begin(), m_kept.end(),
+                                     [](const Kept &a, const Kept &b) { return a.used < b.used; });
+    oldest = std::move(made);
+    return oldest.columns;
+}
+
+Recordset recordset(const PGresult *result, const QHash<QString, QString> *spellings,
+                    ResultColumns *kept)
+{
+    const int columns = PQnfields(result);
+    const int rowCount = PQntuples(result);
     // The cells row after row. A value the same as the one above it in its column (a request's
     // date, its location, its requester on every line) is not read again: it is shared.
     QVector<QVariant> cells;
@@ -285,8 +323,8 @@ Recordset recordset(const PGresult *result, const QHash<QString, QString> *spell
             cells << value(result, r, c);
         }
     }
-    return Recordset(std::make_shared<const Recordset::Columns>(std::move(names)), std::move(cells),
-                     rowCount);
+    return Recordset(kept ? kept->of(result, spellings) : columnsOf(result, spellings),
+                     std::move(cells), rowCount);
 }
 
 QString errorText(PGconn *connection, const PGresult *result)

@@ -13,6 +13,7 @@
 #include <QVariantList>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QDeadlineTimer;
@@ -46,8 +47,33 @@ struct TextParams
 // column's type.
 QVariant value(const PGresult *result, int row, int column);
 
-// The whole result as a snapshot: the column names given back the statement's own spelling.
-Recordset recordset(const PGresult *result, const QHash<QString, QString> *spellings);
+// The columns of the results of a connection, the most recently used of them kept: a statement
+// run again gives back the same names, whose columns (each name's lower case, the look-up by
+// name) are then not made again.
+class ResultColumns
+{
+public:
+    std::shared_ptr<const Recordset::Columns> of(const PGresult *result,
+                                                 const QHash<QString, QString> *spellings);
+
+    static constexpr int Capacity = 32;
+
+private:
+    struct Kept
+    {
+        QByteArray names; // as the server gave them, each ended by a zero
+        QHash<QString, QString> spellings;
+        std::shared_ptr<const Recordset::Columns> columns;
+        quint64 used = 0;
+    };
+    std::vector<Kept> m_kept;
+    quint64 m_clock = 0;
+};
+
+// The whole result as a snapshot: the column names given back the statement's own spelling;
+// columns: those kept for the connection, if any.
+Recordset recordset(const PGresult *result, const QHash<QString, QString> *spellings,
+                    ResultColumns *columns = nullptr);
 
 // The server's message for a failed result (or the connection's, when there is no result), with
 // the error's code in parentheses, secrets masked.

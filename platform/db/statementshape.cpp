@@ -34,20 +34,25 @@ public:
     int count() const { return static_cast<int>(m_lx.size()); }
     const Lexeme &at(int p) const { return m_lx[p]; }
     QStringView text(int p) const { return QStringView(m_sql).mid(at(p).start, at(p).size); }
+    // The lengths are compared first: most tokens are no keyword, and a comparison without
+    // regard to case costs far more.
     bool isWord(int p, QLatin1String word) const
     {
-        return p >= 0 && p < count() && at(p).kind == Token::Word &&
+        return p >= 0 && p < count() && at(p).kind == Token::Word && at(p).size == word.size() &&
                text(p).compare(word, Qt::CaseInsensitive) == 0;
     }
     bool isPunct(int p, QLatin1String punct) const
     {
-        return p >= 0 && p < count() && at(p).kind == Token::Punct && text(p) == punct;
+        return p >= 0 && p < count() && at(p).kind == Token::Punct && at(p).size == punct.size() &&
+               text(p) == punct;
     }
 
-    template <std::size_t N> bool isAnyWord(int p, const char *const (&words)[N]) const
+    template <std::size_t N> bool isAnyWord(int p, const QLatin1String (&words)[N]) const
     {
-        for (const char *word : words)
-            if (isWord(p, QLatin1String(word)))
+        if (p < 0 || p >= count() || at(p).kind != Token::Word)
+            return false;
+        for (const QLatin1String word : words)
+            if (isWord(p, word))
                 return true;
         return false;
     }
@@ -55,9 +60,13 @@ public:
     // A plain value's operator: the comparisons (LIKE is not one here).
     bool isComparison(int p) const
     {
-        static const char *const operators[] = {"=", "<>", "!=", "<", ">", "<=", ">="};
-        for (const char *op : operators)
-            if (isPunct(p, QLatin1String(op)))
+        static const QLatin1String operators[] = {
+            QLatin1String("="), QLatin1String("<>"), QLatin1String("!="), QLatin1String("<"),
+            QLatin1String(">"), QLatin1String("<="), QLatin1String(">=")};
+        if (p < 0 || p >= count() || at(p).kind != Token::Punct)
+            return false;
+        for (const QLatin1String op : operators)
+            if (isPunct(p, op))
                 return true;
         return false;
     }
@@ -65,9 +74,11 @@ public:
     // What may follow a plain value: the end, a closing parenthesis, a comma, a clause's keyword.
     bool endsValue(int p) const
     {
-        static const char *const keywords[] = {"and",    "or",    "then",  "else",
-                                               "when",   "end",   "order", "group",
-                                               "having", "union", "from",  "where"};
+        static const QLatin1String keywords[] = {
+            QLatin1String("and"),   QLatin1String("or"),    QLatin1String("then"),
+            QLatin1String("else"),  QLatin1String("when"),  QLatin1String("end"),
+            QLatin1String("order"), QLatin1String("group"), QLatin1String("having"),
+            QLatin1String("union"), QLatin1String("from"),  QLatin1String("where")};
         return p >= count() || isPunct(p, QLatin1String(")")) || isPunct(p, QLatin1String(",")) ||
                isAnyWord(p, keywords);
     }
@@ -75,8 +86,10 @@ public:
     // A word that ends a select list.
     bool isClauseAfterSelectList(int p) const
     {
-        static const char *const keywords[] = {"from",   "where", "group",  "order",
-                                               "having", "union", "except", "intersect"};
+        static const QLatin1String keywords[] = {
+            QLatin1String("from"),   QLatin1String("where"),    QLatin1String("group"),
+            QLatin1String("order"),  QLatin1String("having"),   QLatin1String("union"),
+            QLatin1String("except"), QLatin1String("intersect")};
         return isAnyWord(p, keywords);
     }
 
@@ -203,7 +216,7 @@ private:
 
 StatementShape statementShape(const QString &tsql, const QVariantList &params, const RealOf &realOf)
 {
-    StatementShape shape{tsql, params, false};
+    StatementShape shape{tsql, params, false, {}, false};
     Lexemes lexemes;
     if (!significantLexemes(tsql, lexemes))
         return shape;
@@ -223,6 +236,8 @@ StatementShape statementShape(const QString &tsql, const QVariantList &params, c
 
     QString text;
     QVariantList values;
+    QList<StatementShape::Source> sources;
+    sources.reserve(params.size());
     int copied = 0; // the text up to here is in text
     int param = 0;
     // Nothing in a select list is lifted, at any depth: a column without an alias is named by
@@ -238,6 +253,7 @@ StatementShape statementShape(const QString &tsql, const QVariantList &params, c
     for (int p = 0; p < s.count(); ++p) {
         if (s.isPunct(p, QLatin1String("?"))) {
             values << params.at(param++);
+            sources.append(StatementShape::Source{});
             continue;
         }
         if (s.isPunct(p, QLatin1String("("))) {
@@ -274,12 +290,16 @@ StatementShape statementShape(const QString &tsql, const QVariantList &params, c
         text += QLatin1Char('?');
         copied = s.at(last).start + s.at(last).size;
         values << value;
+        sources.append(StatementShape::Source{s.at(p).start, copied - s.at(p).start});
         p = last;
     }
-    if (copied == 0)
+    if (copied == 0) {
+        shape.sources = std::move(sources);
+        shape.scanned = true;
         return shape;
+    }
     text += QStringView(tsql).mid(copied);
-    return {text, values, true};
+    return {text, values, true, std::move(sources), true};
 }
 
 } // namespace db

@@ -28,6 +28,17 @@ struct StatementShape
     QString text;
     QVariantList values;
     bool lifted = false; // false: the text is the statement as written, values its own params
+    // Where each of values was written in the statement, from its minus sign to its last
+    // character; start -1 for a value already bound to a "?". Filled when the statement was
+    // scanned (scanned: a Select, Insert, Update or Delete with a value for each of its marks),
+    // whether or not anything was lifted.
+    struct Source
+    {
+        qsizetype start = -1;
+        qsizetype size = 0;
+    };
+    QList<Source> sources;
+    bool scanned = false;
 };
 // realOf: SQLite's reading of a decimal literal; without it, only decimals a double holds exactly
 // are lifted.

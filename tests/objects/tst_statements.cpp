@@ -11,7 +11,9 @@
 #include "objects/clsGeneric.h"
 #include "objects/clsItemMaster.h"
 #include "platform/db/dberror.h"
+#include "platform/db/dialect.h"
 #include "platform/db/sqlquote.h"
+#include "platform/db/tsqltokens.h"
 #include "platform/ui/flexgrid.h"
 #include "request/frmMain.h"
 
@@ -788,6 +790,46 @@ private slots:
             QCOMPARE(withNowMarked(actual, expected), expected);
         } catch (const db::DbError &e) {
             QFAIL(qPrintable(e.description()));
+        }
+    }
+
+    // On the server, every statement of the table (its setup too) as the session translates it
+    // with its shapes kept reads exactly as the dialect's translation of it as written.
+    void translationsKept_data() { statements_data(); }
+
+    void translationsKept()
+    {
+        if (testsupport::currentEngine() != testsupport::Engine::PostgreSQL)
+            QSKIP("the server's translations");
+        QFETCH(QString, setup);
+        QFETCH(QString, tsql);
+        QFETCH(QString, check);
+        const auto *dialect =
+            dynamic_cast<const db::PostgresDialect *>(&openUnchanged()->dialect());
+        QVERIFY(dialect);
+        QStringList statements = db::splitStatements(setup);
+        statements << tsql << check;
+        const auto described = [](auto &&translate) {
+            try {
+                const db::Statement s = translate();
+                QStringList spellings;
+                for (auto it = s.spellings.cbegin(); it != s.spellings.cend(); ++it)
+                    spellings << it.key() + QLatin1Char('=') + it.value();
+                spellings.sort();
+                return QStringList{s.sql, QString::number(s.params.size())} + s.lockFirst +
+                       spellings;
+            } catch (const db::DbError &e) {
+                return QStringList{QStringLiteral("refused: ") + e.description()};
+            }
+        };
+        db::PostgresTranslations kept(*dialect);
+        for (int pass = 0; pass < 2; ++pass) {
+            for (const QString &sql : std::as_const(statements)) {
+                if (sql.trimmed().isEmpty())
+                    continue;
+                QCOMPARE(described([&] { return kept.translate(sql); }),
+                         described([&] { return dialect->translate(sql, {}); }));
+            }
         }
     }
 };
