@@ -340,33 +340,81 @@ void frmMain::loadRequestFrom(const QString &number)
         const int unitCostColumn = rs.FieldIndex(QStringLiteral("UnitCost"));
         const int retail = rs.FieldIndex(QStringLiteral("ForRetail"));
         const int adsColumn = rs.FieldIndex(QStringLiteral("isADS"));
-        const auto field = [&rs](int column, const char *name) {
-            return column >= 0 ? rs.Fields(column) : rs.Fields(QLatin1String(name));
-        };
-        QString final;
-        const ui::FlexGrid::Filling filling(*grdDetails);
-        for (int n = 1; n <= lines; ++n, rs.MoveNext()) {
-            if (status >= 0 && final.isEmpty()) {
-                const QString stored = textOf(rs.Fields(status)).trimmed().toUpper();
-                if (isFinalStatus(stored))
-                    final = stored;
+        // A column the result lacks fails at the first line, as reading it there would.
+        if (lines > 0) {
+            for (const auto &[column, name] :
+                 {std::pair{quantityColumn, "Quantity"}, std::pair{unitCostColumn, "UnitCost"},
+                  std::pair{adsColumn, "isADS"}, std::pair{code, "ItemID"},
+                  std::pair{description, "Description"}, std::pair{retail, "ForRetail"}}) {
+                if (column < 0)
+                    rs.Fields(QLatin1String(name));
             }
-            const double quantity = NullToDefault(field(quantityColumn, "Quantity"), 0).toDouble();
-            const double unitCost = NullToDefault(field(unitCostColumn, "UnitCost"), 0).toDouble();
+        }
+        // The cells are read in place, row by row, each as its Field would give it.
+        const auto isNull = [](const QVariant &value) {
+            return value.isNull(); // an invalid value too
+        };
+        const auto text = [&isNull](const QVariant &value) {
+            if (value.typeId() == QMetaType::QString)
+                return *static_cast<const QString *>(value.constData());
+            return isNull(value) ? QString() : value.toString();
+        };
+        const auto number = [&isNull](const QVariant &value) {
+            if (isNull(value))
+                return 0.0;
+            return value.typeId() == QMetaType::Double
+                       ? *static_cast<const double *>(value.constData())
+                       : value.toDouble();
+        };
+        const QString adsName = lines > 0 ? rs.FieldName(adsColumn) : QString();
+        const auto isAds = [&](const QVariant &value) {
+            if (isNull(value))
+                return false;
+            if (value.typeId() == QMetaType::LongLong)
+                return *static_cast<const qlonglong *>(value.constData()) != 0;
+            return db::Field(adsName, value).toBool();
+        };
+        const QString yes = QStringLiteral("Y");
+        const QString no = QStringLiteral("N");
+        QString final;
+        QString lastStatus;
+        bool statusSeen = false;
+        const int first = rs.AbsolutePosition();
+        const ui::FlexGrid::Filling filling(*grdDetails);
+        for (int n = 1; n <= lines; ++n) {
+            const QVariant *const cells = rs.rowValues(first + n - 1);
+            // A request's lines repeat its status: each different text is looked at once.
+            if (status >= 0 && final.isEmpty()) {
+                const QString raw = text(cells[status]);
+                if (!statusSeen || raw != lastStatus) {
+                    statusSeen = true;
+                    lastStatus = raw;
+                    const QString stored = raw.trimmed().toUpper();
+                    if (isFinalStatus(stored))
+                        final = stored;
+                }
+            }
+            const double quantity = number(cells[quantityColumn]);
+            const double unitCost = number(cells[unitCostColumn]);
             // Values another program wrote past the window's limits are shown, not saved again.
             if (!linevalues::quantityProblem(quantity).isEmpty() ||
                 !linevalues::costProblem(unitCost).isEmpty())
                 outOfLimits = true;
-            const db::Field ads = field(adsColumn, "isADS");
-            grdDetails->setTextMatrix(n, 0, textOf(field(code, "ItemID")));
-            grdDetails->setTextMatrix(n, 1, textOf(field(description, "Description")));
-            grdDetails->setTextMatrix(n, 2, vb::plainNumber(linevalues::toScale(quantity)));
-            grdDetails->setTextMatrix(n, 3, linevalues::money(unitCost));
-            grdDetails->setTextMatrix(
-                n, 4, linevalues::money(linevalues::lineTotalUnits(quantity, unitCost)));
-            grdDetails->setTextMatrix(n, 5, textOf(field(retail, "ForRetail")));
-            grdDetails->setTextMatrix(
-                n, 6, !ads.IsNull() && ads.toBool() ? QStringLiteral("Y") : QStringLiteral("N"));
+            QVector<QString> texts(7);
+            texts[0] = text(cells[code]);
+            texts[1] = text(cells[description]);
+            texts[2] = vb::plainNumber(linevalues::toScale(quantity));
+            texts[3] = linevalues::money(unitCost);
+            texts[4] = linevalues::money(linevalues::lineTotalUnits(quantity, unitCost));
+            texts[5] = text(cells[retail]);
+            try {
+                texts[6] = isAds(cells[adsColumn]) ? yes : no;
+            } catch (...) { // a flag that is no flag: the line is shown up to it
+                texts.resize(6);
+                grdDetails->setRowTexts(n, std::move(texts));
+                throw;
+            }
+            grdDetails->setRowTexts(n, std::move(texts));
         }
         for (int c = 0; c < 7; ++c)
             grdDetails->setTextMatrix(lines + 1, c, QString());
@@ -425,52 +473,133 @@ QString frmMain::requestVersion(db::Recordset &rs, int *lines)
         if (const int index = rs.FieldIndex(QLatin1String(column)); index >= 0)
             present << index;
     }
-    // Values whose text is the same for certain: a text, a whole number, a double of the same
-    // bits, or a date and time of the same kind.
-    const auto sameText = [](const QVariant &a, const QVariant &b) {
-        if (a.typeId() != b.typeId() || b.isNull())
-            return false;
-        if (a.typeId() == QMetaType::QString)
+    // Values of one type whose text is the same for certain: a text, a whole number, a double
+    // of the same bits, or a date and time of the same kind.
+    const auto sameText = [](int type, const QVariant &a, const QVariant &b) {
+        if (type == QMetaType::QString)
             return *static_cast<const QString *>(a.constData()) ==
                    *static_cast<const QString *>(b.constData());
-        if (a.typeId() == QMetaType::LongLong)
+        if (type == QMetaType::LongLong)
             return *static_cast<const qlonglong *>(a.constData()) ==
                    *static_cast<const qlonglong *>(b.constData());
-        if (a.typeId() == QMetaType::Double) // the same bits: not 0 for -0
+        if (type == QMetaType::Double) // the same bits: not 0 for -0
             return std::memcmp(a.constData(), b.constData(), sizeof(double)) == 0;
-        if (a.typeId() == QMetaType::QDateTime) {
+        if (type == QMetaType::QDateTime) {
             const QDateTime &x = *static_cast<const QDateTime *>(a.constData());
             const QDateTime &y = *static_cast<const QDateTime *>(b.constData());
             return x.timeSpec() == y.timeSpec() && x == y;
         }
         return false;
     };
+    // A whole number and a number of at most four decimals (every quantity and cost) are written
+    // as textOf writes them, straight into the line: the same digits, without a text of their own.
+    const auto appendDigits = [](std::string &out, quint64 magnitude) {
+        char digits[20];
+        char *p = std::end(digits);
+        do {
+            *--p = char('0' + magnitude % 10);
+            magnitude /= 10;
+        } while (magnitude > 0);
+        out.append(p, std::size_t(std::end(digits) - p));
+    };
+    const auto appendNumber = [&appendDigits](std::string &out, int type, const QVariant &value) {
+        if (type == QMetaType::LongLong) {
+            const qlonglong n = *static_cast<const qlonglong *>(value.constData());
+            if (n < 0)
+                out += '-';
+            appendDigits(out, n < 0 ? 0 - quint64(n) : quint64(n));
+            return true;
+        }
+        if (type != QMetaType::Double)
+            return false;
+        const double d = *static_cast<const double *>(value.constData());
+        if (!std::isfinite(d))
+            return false;
+        if (d == std::trunc(d) && std::fabs(d) < 1e15) {
+            const qint64 n = qint64(d); // -0 is 0
+            if (n < 0)
+                out += '-';
+            appendDigits(out, quint64(n < 0 ? -n : n));
+            return true;
+        }
+        // Up to 14 digits, four of them decimals: the 15 significant digits textOf writes are
+        // these, with no exponent (the value is at least 0.0001 and below 10^10).
+        const double scaled = std::round(d * 10000.0);
+        if (!(std::fabs(scaled) < 1e14 && scaled / 10000.0 == d))
+            return false;
+        const quint64 units = quint64(std::fabs(scaled));
+        if (scaled < 0)
+            out += '-';
+        appendDigits(out, units / 10000);
+        out += '.';
+        quint64 fraction = units % 10000; // not whole, so not zero
+        int places = 4;
+        for (; fraction % 10 == 0; fraction /= 10)
+            --places;
+        char decimals[4];
+        for (int i = places - 1; i >= 0; --i, fraction /= 10)
+            decimals[i] = char('0' + fraction % 10);
+        out.append(decimals, std::size_t(places));
+        return true;
+    };
+    // A text of plain ASCII characters is its own UTF-8, written without a copy in between.
+    const auto setText = [](QByteArray &out, int type, const QVariant &value) {
+        if (type == QMetaType::QString) {
+            const QString &text = *static_cast<const QString *>(value.constData());
+            const qsizetype size = text.size();
+            const QChar *chars = text.constData();
+            bool ascii = true;
+            for (qsizetype i = 0; i < size && ascii; ++i)
+                ascii = chars[i].unicode() < 0x80;
+            if (ascii) {
+                out.resize(size);
+                char *bytes = out.data();
+                for (qsizetype i = 0; i < size; ++i)
+                    bytes[i] = char(chars[i].unicode());
+                return;
+            }
+        }
+        out = db::Field::textOf(value).toUtf8();
+    };
     QCryptographicHash hash(QCryptographicHash::Sha1);
     // A line's header values are those of the line before: their text is made once.
-    QVarLengthArray<QVariant, std::size(columns)> lastValue(present.size());
+    // The cells of the line before, in place: the recordset keeps them.
+    QVarLengthArray<const QVariant *, std::size(columns)> lastValue(present.size(), nullptr);
+    QVarLengthArray<int, std::size(columns)> lastType(present.size(), QMetaType::UnknownType);
     QVarLengthArray<QByteArray, std::size(columns)> lastText(present.size());
-    QByteArray line;
+    // The lines are hashed some thousand at a time: the hash of their concatenation is that of
+    // the lines one after the other.
+    constexpr std::size_t Chunk = 64 * 1024;
+    std::string text;
+    text.reserve(Chunk + 4096);
     int count = 0;
     for (; !rs.Eof(); rs.MoveNext(), ++count) {
-        line.clear();
-        const int row = rs.AbsolutePosition();
+        const QVariant *const cells = rs.rowValues(rs.AbsolutePosition());
         for (qsizetype i = 0; i < present.size(); ++i) {
             // The cell itself, as Fields() would give it and without a copy.
-            const QVariant &value = rs.value(row, present[i]);
-            if (!value.isValid() || value.isNull()) {
-                line += QByteArrayView("\\N");
-            } else {
-                if (!sameText(value, lastValue[i])) {
-                    lastValue[i] = value;
-                    lastText[i] = db::Field::textOf(value).toUtf8();
-                }
-                line += lastText[i];
+            const QVariant &value = cells[present[i]];
+            if (value.isNull()) { // an invalid value too
+                text.append("\\N\x1f", 3);
+                continue;
             }
-            line += '\x1f';
+            const int type = value.typeId();
+            if (!appendNumber(text, type, value)) {
+                if (type != lastType[i] || !sameText(type, value, *lastValue[i])) {
+                    lastValue[i] = &value;
+                    lastType[i] = type;
+                    setText(lastText[i], type, value);
+                }
+                text.append(lastText[i].constData(), std::size_t(lastText[i].size()));
+            }
+            text += '\x1f';
         }
-        line += '\x1e';
-        hash.addData(line);
+        text += '\x1e';
+        if (text.size() >= Chunk) {
+            hash.addData(QByteArrayView(text.data(), qsizetype(text.size())));
+            text.clear(); // the buffer is kept
+        }
     }
+    hash.addData(QByteArrayView(text.data(), qsizetype(text.size())));
     if (lines)
         *lines = count;
     return count == 0 ? QString() : QString::fromLatin1(hash.result().toHex());

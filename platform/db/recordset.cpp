@@ -375,4 +375,11 @@ const QVariant &Recordset::value(int row, int column) const
     return d.cells.at(row * d.width + column);
 }
 
+const QVariant *Recordset::rowValues(int row) const
+{
+    const Data &d = data();
+    Q_ASSERT(row >= 0 && row < d.rows);
+    return d.cells.constData() + qsizetype(row) * d.width;
+}
+
 } // namespace db

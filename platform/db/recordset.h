@@ -90,6 +90,9 @@ public:
 
     // Direct access for grids bound to the result.
     const QVariant &value(int row, int column) const;
+    // The FieldCount() cells of a row, for reading a whole result without a look-up per cell;
+    // they stay while any copy of the recordset holds the rows.
+    const QVariant *rowValues(int row) const;
 
 private:
     struct Data

@@ -128,6 +128,28 @@ public:
         emit dataChanged(changed, changed, {Qt::DisplayRole});
     }
 
+    // A row's cells from column 0 on, moved in whole where they cover what the row held.
+    void setRowTexts(int tableRow, QVector<QString> texts)
+    {
+        if (texts.size() > m_header.size())
+            texts.resize(m_header.size());
+        QVector<QString> &row = m_rows[tableRow];
+        if (row == texts)
+            return;
+        const int changedCols = int(std::max(row.size(), texts.size()));
+        if (row.size() <= texts.size()) {
+            row = std::move(texts);
+        } else {
+            for (qsizetype c = 0; c < texts.size(); ++c)
+                row[c] = std::move(texts[c]);
+        }
+        if (m_quiet) {
+            m_changedWhileQuiet = true;
+            return;
+        }
+        emit dataChanged(index(tableRow, 0), index(tableRow, changedCols - 1), {Qt::DisplayRole});
+    }
+
     // Cell changes while quiet are told to the view once, when it ends.
     void setQuiet(bool quiet)
     {
@@ -337,6 +359,13 @@ void FlexGrid::setTextMatrix(int row, int col, const QString &text)
         m_model->setHeaderText(col, text);
     else
         m_model->setText(row - 1, col, text);
+}
+
+void FlexGrid::setRowTexts(int row, QVector<QString> texts)
+{
+    if (row < 1 || row >= Rows())
+        subscriptOutOfRange();
+    m_model->setRowTexts(row - 1, std::move(texts));
 }
 
 QString FlexGrid::Text() const

@@ -46,6 +46,9 @@ public:
 
     QString TextMatrix(int row, int col) const;
     void setTextMatrix(int row, int col, const QString &text);
+    // The texts of a data row from column 0 on, as setTextMatrix would set them one by one; texts
+    // past the last column are dropped. For filling thousands of rows (see Filling).
+    void setRowTexts(int row, QVector<QString> texts);
     // The text of the current cell.
     QString Text() const;
     void setText(const QString &text);

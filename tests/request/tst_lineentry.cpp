@@ -230,9 +230,32 @@ private slots:
     void moneyAsTheGeneralFormat_data()
     {
         QTest::addColumn<double>("value");
-        for (const double value :
-             {0.0, -0.0, 0.0001, 0.5, 12.25, 1234.5, -12.3456, 999.9999, 9999999.9999,
-              123456789012.3456, 0.00005, 1.23456, -0.00004, 1e15, 2.5e-9, 98765.43215})
+        for (const double value : {0.0,
+                                   -0.0,
+                                   0.0001,
+                                   0.5,
+                                   12.25,
+                                   1234.5,
+                                   -12.3456,
+                                   999.9999,
+                                   9999999.9999,
+                                   123456789012.3456,
+                                   0.00005,
+                                   1.23456,
+                                   -0.00004,
+                                   1e15,
+                                   2.5e-9,
+                                   98765.43215,
+                                   100.0,
+                                   1000.0,
+                                   -1000.0,
+                                   999999.9999,
+                                   1000000.0001,
+                                   -1234567.8912,
+                                   0.0009,
+                                   9999999999.9999,
+                                   -9999999999.9999,
+                                   99999999999.9999})
             QTest::addRow("%.10g", value) << value;
     }
     void moneyAsTheGeneralFormat()
@@ -240,6 +263,14 @@ private slots:
         QFETCH(double, value);
         QCOMPARE(linevalues::money(value),
                  vb::formatNumber(value, QStringLiteral("###,###,##0.0000")));
+    }
+
+    // A request's total can pass what 64 bits hold: every digit is still written.
+    void moneyPast64Bits()
+    {
+        const linevalues::Units units = linevalues::Units(1) << 70;
+        QCOMPARE(linevalues::money(units), QStringLiteral("118,059,162,071,741,130.3424"));
+        QCOMPARE(linevalues::money(-units), QStringLiteral("-118,059,162,071,741,130.3424"));
     }
 
     // Values past a hospital's line are refused with a message, never shown cut; a cost is kept

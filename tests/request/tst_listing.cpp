@@ -11,11 +11,15 @@
 #include "request/frmMain.h"
 
 #include <QCheckBox>
+#include <QCryptographicHash>
 #include <QDateTimeEdit>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+
+#include <cmath>
+#include <limits>
 
 using namespace modInventory;
 
@@ -121,6 +125,73 @@ private slots:
         m_window.reset();
         m_session.reset();
         m_messages.reset();
+    }
+
+    // A request's version is the hash of each line's cells as their text, whatever way each text
+    // is made: numbers and plain texts are written straight into the line, the others through
+    // the general conversion. Each case is one column's values on successive lines.
+    void versionOfEachCellsText_data()
+    {
+        QTest::addColumn<QVariantList>("values");
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        const double infinity = std::numeric_limits<double>::infinity();
+        QTest::newRow("whole doubles")
+            << QVariantList{0.0, -0.0, 1.0, -7.0, 999999999999999.0, 1e15, 1e16, -1e15, 12.0};
+        QTest::newRow("four decimals or fewer")
+            << QVariantList{0.0001,         -0.0001,         12.5,   3.1416, -12.3456,
+                            999999999.9999, 9999999999.9999, 0.0005, 10.1,   -9999999.9999};
+        QTest::newRow("more decimals, exponents, no number")
+            << QVariantList{0.1 + 0.2,         1e-5, 2.5e-9,   123456.78901, 1e300, -1e-300,
+                            99999999999999.99, nan,  infinity, -infinity};
+        QTest::newRow("whole numbers") << QVariantList{qlonglong(0), qlonglong(-1), qlonglong(42),
+                                                       std::numeric_limits<qlonglong>::min(),
+                                                       std::numeric_limits<qlonglong>::max()};
+        QTest::newRow("texts") << QVariantList{QString(),
+                                               QStringLiteral(""),
+                                               QStringLiteral("1001"),
+                                               QStringLiteral("1001"),
+                                               QStringLiteral("ST. JOHN'S WORT \"4X4\""),
+                                               QStringLiteral("CAF\u00c9 \u00d1"),
+                                               QStringLiteral("CAF\u00c9 \u00d1"),
+                                               QString(QChar(0xd800)),
+                                               QStringLiteral("N")};
+        QTest::newRow("kinds mixed, nulls between")
+            << QVariantList{qlonglong(5),
+                            5.0,
+                            QStringLiteral("5"),
+                            QVariant(),
+                            QVariant(QMetaType::fromType<double>()),
+                            true,
+                            QDateTime(QDate(2026, 11, 2), QTime(9, 0)),
+                            QDateTime(QDate(2026, 11, 2), QTime(9, 0)),
+                            QDate(2026, 11, 2),
+                            5.5};
+        QVariantList many; // more than the lines hashed at a time
+        for (int n = 0; n < 9000; ++n)
+            many << (n % 3 == 0 ? QVariant(n / 10000.0) : QVariant(QString::number(n)));
+        QTest::newRow("many lines") << many;
+    }
+
+    void versionOfEachCellsText()
+    {
+        QFETCH(QVariantList, values);
+        QVector<QVector<QVariant>> rows;
+        QByteArray expected;
+        for (const QVariant &value : values) {
+            rows.append({QStringLiteral("1001"), value, QStringLiteral("Y")});
+            expected += "1001\x1f";
+            expected += value.isNull() ? QByteArray("\\N") : db::Field::textOf(value).toUtf8();
+            expected += "\x1fY\x1f\x1e";
+        }
+        // Description is no part of a version.
+        db::Recordset rs({QStringLiteral("ItemID"), QStringLiteral("Quantity"),
+                          QStringLiteral("Status"), QStringLiteral("Description")},
+                         rows);
+        int lines = 0;
+        QCOMPARE(frmMain::requestVersion(rs, &lines),
+                 QString::fromLatin1(
+                     QCryptographicHash::hash(expected, QCryptographicHash::Sha1).toHex()));
+        QCOMPARE(lines, values.size());
     }
 
     void fourListings_data()

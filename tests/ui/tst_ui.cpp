@@ -389,6 +389,54 @@ private slots:
         QCOMPARE(errorNumber([&] { grid.RemoveItem(0); }), 381L);
     }
 
+    // A row's texts at once give the cells setTextMatrix gives one by one, over a row that held
+    // texts before; the view hears of a change at once, or once at the end while filling.
+    void rowTextsAsCellByCell_data()
+    {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QStringList>("texts");
+        QTest::newRow("empty row") << QStringList() << QStringList{"A100", "GAUZE", "2"};
+        QTest::newRow("fewer texts keep the rest")
+            << QStringList{"A100", "GAUZE", "2"} << QStringList{"B200"};
+        QTest::newRow("more texts than columns")
+            << QStringList{"A100"} << QStringList{"B200", "", "3", "dropped"};
+        QTest::newRow("the same texts")
+            << QStringList{"A100", "", "2"} << QStringList{"A100", "", "2"};
+        QTest::newRow("empty texts")
+            << QStringList{"A100", "GAUZE", "2"} << QStringList{"", QString()};
+    }
+    void rowTextsAsCellByCell()
+    {
+        QFETCH(QStringList, before);
+        QFETCH(QStringList, texts);
+        FlexGrid byCell;
+        FlexGrid byRow;
+        for (FlexGrid *grid : {&byCell, &byRow}) {
+            grid->setCols(3);
+            grid->setRows(3);
+            for (int c = 0; c < before.size(); ++c)
+                grid->setTextMatrix(2, c, before.at(c));
+        }
+        for (int c = 0; c < texts.size() && c < byCell.Cols(); ++c)
+            byCell.setTextMatrix(2, c, texts.at(c));
+        const QString held = row(byRow, 2);
+        QSignalSpy changes(byRow.model(), &QAbstractItemModel::dataChanged);
+        byRow.setRowTexts(2, QVector<QString>(texts.cbegin(), texts.cend()));
+        QCOMPARE(row(byRow, 2), row(byCell, 2));
+        QCOMPARE(row(byRow, 1), QStringLiteral("||"));
+        QCOMPARE(changes.size(), held == row(byCell, 2) ? 0 : 1);
+        changes.clear();
+        {
+            const FlexGrid::Filling filling(byRow);
+            byRow.setRowTexts(1, {QStringLiteral("C300")});
+            QCOMPARE(changes.size(), 0);
+        }
+        QCOMPARE(changes.size(), 1);
+        QCOMPARE(row(byRow, 1), QStringLiteral("C300||"));
+        QCOMPARE(errorNumber([&] { byRow.setRowTexts(0, {}); }), 381L);
+        QCOMPARE(errorNumber([&] { byRow.setRowTexts(3, {}); }), 381L);
+    }
+
     void columnWidthsInTwips()
     {
         QCOMPARE(ui::logicalDpi(), 96.0);
