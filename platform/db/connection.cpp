@@ -270,8 +270,10 @@ void Connection::beginPrefetch(const QStringList &statements, const QStringList 
             d->standIns = results.mid(missing.size());
     } catch (const DbError &e) {
         d->forgetReadsAhead();
-        // A server that does not answer is not asked again statement by statement.
-        if (e.kind() == DbError::Kind::TimedOut) {
+        // A server that does not answer is not asked again statement by statement, and a
+        // connection lost (and made again) is reported as the first read would have reported
+        // it, not passed over by asking again.
+        if (e.kind() != DbError::Kind::Failed) {
             --d->prefetchDepth;
             throw;
         }

@@ -177,6 +177,34 @@ private slots:
         QCOMPARE(named(m_backend->messages), expected);
     }
 
+    // A connection lost under reads asked ahead is reported there, as the first of them would
+    // have reported it; a statement the engine refused is left to be asked again and report
+    // its own failure.
+    void readsAheadReportALostConnection_data()
+    {
+        QTest::addColumn<db::DbError::Kind>("kind");
+        QTest::addColumn<bool>("reported");
+        QTest::newRow("lost") << db::DbError::Kind::ConnectionLost << true;
+        QTest::newRow("timed out") << db::DbError::Kind::TimedOut << true;
+        QTest::newRow("refused") << db::DbError::Kind::Failed << false;
+    }
+    void readsAheadReportALostConnection()
+    {
+        QFETCH(db::DbError::Kind, kind);
+        QFETCH(bool, reported);
+        db::Connection &c = connect(Engine::PostgreSQL);
+        m_backend->failNext = kind;
+        bool thrown = false;
+        try {
+            const db::Prefetch ahead(c, {S1, S2});
+            QCOMPARE(c.Execute(S1).Fields(0).toText(), S1);
+        } catch (const db::DbError &e) {
+            thrown = true;
+            QCOMPARE(e.kind(), kind);
+        }
+        QCOMPARE(thrown, reported);
+    }
+
     // Reads that belong together, with what waits.
     void readsTogether_data()
     {
