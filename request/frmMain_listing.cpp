@@ -310,12 +310,12 @@ void frmMain::loadRequestFrom(const QString &number)
     clearReadOnlyReason();
     m_removedLine.reset();
     if (!rs.Eof()) {
+        const QString location = textOf(rs.Fields(QStringLiteral("LocationID")));
         const QStringList firstItemReads =
-            clsItem::loadReads(textOf(rs.Fields(QStringLiteral("ItemID"))),
-                               textOf(rs.Fields(QStringLiteral("LocationID"))));
+            clsItem::loadReads(textOf(rs.Fields(QStringLiteral("ItemID"))), location);
         for (qsizetype i = 0; i < firstItemReads.size(); ++i)
             ahead.standsFor(i, firstItemReads[i]);
-        cboLocation->setTag(textOf(rs.Fields(QStringLiteral("LocationID"))));
+        cboLocation->setTag(location);
         cboLocation->setEditText(textOf(rs.Fields(QStringLiteral("Location"))));
         cboTargetLocation->setTag(textOf(rs.Fields(QStringLiteral("TargetLocationID"))));
         cboTargetLocation->setEditText(textOf(rs.Fields(QStringLiteral("TLocation"))));

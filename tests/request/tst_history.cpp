@@ -26,8 +26,6 @@
 #include <QTabWidget>
 #include <QTableWidget>
 
-#include <sqlite3.h>
-
 using namespace modInventory;
 
 namespace {
@@ -139,26 +137,6 @@ private:
             QTest::keyClicks(d->txtPassword, QStringLiteral("NURSE"));
             d->cmdEnter->click();
         });
-    }
-
-    // Makes every insert into the table whose column holds the value fail in the database itself.
-    void refuseInDatabase(const QString &table, const QString &column, const QString &value)
-    {
-        if (testsupport::currentEngine() == testsupport::Engine::PostgreSQL) {
-            db().runScript(QStringLiteral("ALTER TABLE %1 ADD CONSTRAINT \"%3 refused\" CHECK "
-                                          "(%2 <> '%3') NOT VALID")
-                               .arg(table, column, value));
-            return;
-        }
-        sqlite3 *handle = nullptr;
-        QCOMPARE(sqlite3_open(qPrintable(db().databaseName()), &handle), SQLITE_OK);
-        const QString trigger = QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON %1 WHEN "
-                                               "NEW.%2 = '%3' BEGIN SELECT RAISE(ABORT, '%3 "
-                                               "refused'); END;")
-                                    .arg(table, column, value);
-        const int rc = sqlite3_exec(handle, qPrintable(trigger), nullptr, nullptr, nullptr);
-        sqlite3_close(handle);
-        QCOMPARE(rc, SQLITE_OK);
     }
 
 private slots:
@@ -291,7 +269,8 @@ private slots:
         QFETCH(QString, column);
         QFETCH(QString, value);
         start();
-        refuseInDatabase(table, column, value);
+        QVERIFY(testsupport::refuseInserts(db(), table, column, value,
+                                           value + QStringLiteral(" refused")));
         const QStringList before = allRequestLines();
         std::shared_ptr<const ui::test::ModalWatch> watch;
         if (action == QLatin1String("cancel")) {

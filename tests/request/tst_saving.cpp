@@ -284,28 +284,6 @@ private:
         });
     }
 
-    // Makes every insert of the item fail in the database itself.
-    void refuseItemInDatabase(const QString &item)
-    {
-        if (testsupport::currentEngine() == testsupport::Engine::PostgreSQL) {
-            // The server names the constraint in its message, as the trigger's text does.
-            db().runScript(QStringLiteral("ALTER TABLE tbInvWithdrawRequest ADD CONSTRAINT "
-                                          "\"item %1 refused\" CHECK (ItemID <> '%1') NOT VALID")
-                               .arg(item));
-            return;
-        }
-        sqlite3 *handle = nullptr;
-        QCOMPARE(sqlite3_open(qPrintable(db().databaseName()), &handle), SQLITE_OK);
-        const QString trigger =
-            QStringLiteral("CREATE TRIGGER refuseItem BEFORE INSERT ON tbInvWithdrawRequest "
-                           "WHEN NEW.ItemID = '%1' BEGIN SELECT RAISE(ABORT, 'item %1 refused'); "
-                           "END;")
-                .arg(item);
-        const int rc = sqlite3_exec(handle, qPrintable(trigger), nullptr, nullptr, nullptr);
-        sqlite3_close(handle);
-        QCOMPARE(rc, SQLITE_OK);
-    }
-
 private slots:
     void initTestCase_data() { testsupport::addEngineRows(); }
 
@@ -878,7 +856,9 @@ private slots:
     {
         QFETCH(QString, number);
         start();
-        refuseItemInDatabase(QStringLiteral("1002"));
+        QVERIFY(testsupport::refuseInserts(db(), QStringLiteral("tbInvWithdrawRequest"),
+                                           QStringLiteral("ItemID"), QStringLiteral("1002"),
+                                           QStringLiteral("item 1002 refused")));
         if (number == QLatin1String("NEW"))
             newRequest();
         else

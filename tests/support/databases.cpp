@@ -12,6 +12,8 @@
 
 #include <algorithm>
 
+#include <sqlite3.h>
+
 namespace testsupport {
 
 namespace {
@@ -251,6 +253,28 @@ QString nowOr(const QString &column)
     return QStringLiteral("Case When %1 Is Null Then '<null>' When abs(julianday(%1) - "
                           "julianday('now', 'localtime')) < 0.002 Then 'now' Else %1 End")
         .arg(column);
+}
+
+bool refuseInserts(db::Connection &connection, const QString &table, const QString &column,
+                   const QString &value, const QString &why)
+{
+    if (currentEngine() == Engine::PostgreSQL) {
+        connection.runScript(QStringLiteral("ALTER TABLE %1 ADD CONSTRAINT \"%4\" CHECK (%2 <> "
+                                            "'%3') NOT VALID")
+                                 .arg(table, column, value, why));
+        return true;
+    }
+    sqlite3 *handle = nullptr;
+    if (sqlite3_open(qPrintable(connection.databaseName()), &handle) != SQLITE_OK) {
+        sqlite3_close(handle);
+        return false;
+    }
+    const QString trigger = QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON %1 WHEN NEW.%2 "
+                                           "= '%3' BEGIN SELECT RAISE(ABORT, '%4'); END;")
+                                .arg(table, column, value, why);
+    const int rc = sqlite3_exec(handle, qPrintable(trigger), nullptr, nullptr, nullptr);
+    sqlite3_close(handle);
+    return rc == SQLITE_OK;
 }
 
 QStringList rows(db::Connection &connection, const QString &sql)

@@ -65,6 +65,12 @@ QString nowOr(const QString &column);
 // Rows of a query as text, one "a|b|c" string per row, NULL shown as <null>.
 QStringList rows(db::Connection &connection, const QString &sql);
 
+// Makes every insert into the table whose column holds the value fail in the database itself,
+// with a message holding why: a trigger on the embedded file, a check constraint named so on a
+// server. False when it could not be made.
+bool refuseInserts(db::Connection &connection, const QString &table, const QString &column,
+                   const QString &value, const QString &why);
+
 // Rows of rows() in the order of their first cell read as a code number: shorter codes first.
 // For tables whose codes are text, sorted here because a server refuses to read a code such as
 // "W1" as a number in an Order By.
