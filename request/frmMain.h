@@ -9,6 +9,7 @@
 #include <utility>
 
 #include <functional>
+#include <memory>
 
 class QCheckBox;
 class QCloseEvent;
@@ -197,7 +198,7 @@ public:
     bool hasUnsavedWork() const { return m_unsaved; }
     // What identifies a stored request's lines as they were read: any save, verification or
     // cancellation in between changes it. Empty when the request shown is not stored.
-    QString openedVersion() const { return m_openedVersion; }
+    const QString &openedVersion() const;
     // Offers the unsaved request a crash or a power cut left in the workstation's journal for this
     // employee and database; Yes shows it on the Details tab, unsaved, No discards it.
     void offerRecovery();
@@ -473,7 +474,13 @@ private:
     bool m_restoring = false;     // the journal's request is being put back: no writes meanwhile
     bool m_journalFailed = false; // the clerk was told the journal cannot be written
     bool m_dateEdited = false;    // the clerk is changing the request's date
-    QString m_openedVersion;      // the stored request's version when it was shown
+    // The stored request's version when it was shown. An opened request's is made from its
+    // lines as read when it is first asked for (an edit, a save, a cancellation), not while the
+    // clerk waits for the request to appear; a request only looked at never needs it.
+    void setOpenedVersion(QString version);
+    void setOpenedLines(const db::Recordset &lines);
+    mutable QString m_openedVersion;
+    mutable std::unique_ptr<db::Recordset> m_openedLines; // the version's lines, until it is made
     // The stored version the clerk was told of after a refused save, and may deliberately save
     // over.
     std::optional<QString> m_overwriteVersion;

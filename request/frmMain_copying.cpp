@@ -202,7 +202,7 @@ void frmMain::cmdCopyNew_Click()
         SSTab1->setCurrentIndex(1);
     }
     ClearAll();
-    m_openedVersion.clear();
+    setOpenedVersion(QString());
     if (isAutoWithdrawRequestNumber) {
         txtDocNum->clear();
         txtDocNum->setReadOnly(false);

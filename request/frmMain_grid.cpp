@@ -226,12 +226,7 @@ void frmMain::fitNumberColumns(int fromRow)
              1) +
         8;
     for (int c : {2, 3, 4}) {
-        QString longest;
-        for (int r = qMax(fromRow, 1); r < grdDetails->Rows(); ++r) {
-            const QString text = grdDetails->TextMatrix(r, c);
-            if (text.size() > longest.size())
-                longest = text;
-        }
+        const QString longest = grdDetails->longestText(c, qMax(fromRow, 1));
         const int needed = grdDetails->fontMetrics().horizontalAdvance(longest) + padding;
         if (needed > grdDetails->columnWidth(c))
             grdDetails->setColumnWidth(c, needed);

@@ -236,7 +236,7 @@ void frmMain::cmdNew_Click()
         txtProdCode->setFocus();
     }
     // A new request is dated when it is started, on the server's clock.
-    m_openedVersion.clear();
+    setOpenedVersion(QString());
     const QDateTime now = serverNow();
     txtTransDate->setMaximumDateTime(now);
     txtTransDate->setDateTime(now);

@@ -154,7 +154,7 @@ void frmMain::writeJournal()
     draft.number = txtDocNum->text();
     draft.numberTyped = !txtDocNum->isReadOnly();
     draft.stored = txtDocNum->isReadOnly() && txtDocNum->text().trimmed() != QLatin1String("NEW");
-    draft.baseVersion = m_openedVersion;
+    draft.baseVersion = openedVersion();
     draft.transDate = txtTransDate->dateTime();
     draft.locationId = cboLocation->Tag();
     draft.locationName = cboLocation->currentText();
@@ -230,7 +230,7 @@ void frmMain::restoreFromJournal()
         txtTransDate->setMaximumDateTime(draft->transDate);
     txtTransDate->setDateTime(draft->transDate);
     txtRemarks->setText(draft->remarks);
-    m_openedVersion = draft->baseVersion;
+    setOpenedVersion(draft->baseVersion);
     int columns = 7;
     for (const QStringList &cells : draft->lines)
         columns = qMax(columns, int(cells.size()));

@@ -424,7 +424,7 @@ void frmMain::loadRequestFrom(const QString &number)
                                              "cost from 0 to 9,999,999.9999)"));
         setFinalStatus(final);
         rs.MoveFirst();
-        m_openedVersion = requestVersion(rs);
+        setOpenedLines(rs);
         {
             // A request opens on its first line, shown once (the row's change is not heard).
             const QSignalBlocker quiet(grdDetails);
@@ -446,7 +446,7 @@ void frmMain::loadRequestFrom(const QString &number)
         grdDetails->setRows(2);
         grdDetails->setRow(1);
         setFinalStatus(QString());
-        m_openedVersion.clear();
+        setOpenedVersion(QString());
     }
     // What is shown now is what is stored.
     markSaved();
@@ -457,6 +457,28 @@ void frmMain::loadRequestFrom(const QString &number)
         grdDetails->setColWidth(c, widths[c]);
     fitNumberColumns(1);
     ShowLineCounter();
+}
+
+const QString &frmMain::openedVersion() const
+{
+    if (m_openedLines) {
+        m_openedVersion = requestVersion(*m_openedLines);
+        m_openedLines.reset();
+    }
+    return m_openedVersion;
+}
+
+void frmMain::setOpenedVersion(QString version)
+{
+    m_openedLines.reset();
+    m_openedVersion = std::move(version);
+}
+
+void frmMain::setOpenedLines(const db::Recordset &lines)
+{
+    // A copy shares the rows read; its position is its own.
+    m_openedLines = std::make_unique<db::Recordset>(lines);
+    m_openedVersion.clear();
 }
 
 QString frmMain::requestVersion(db::Recordset &rs, int *lines)

@@ -379,7 +379,7 @@ bool frmMain::SaveRequest()
 
     std::optional<QString> failure;
     SaveRefusal refusal = SaveRefusal::None;
-    const QString versionBefore = m_openedVersion;
+    const QString versionBefore = openedVersion();
     QString number;
     // Saved again when the user, told of a request like this one saved meanwhile, goes on.
     do {
@@ -474,7 +474,7 @@ frmMain::Settled frmMain::settleUnconfirmedSave()
         // The commit went through: the window shows the request under its number, stored.
         txtDocNum->setText(pending.number);
         txtDocNum->setReadOnly(true);
-        m_openedVersion = stored.version;
+        setOpenedVersion(stored.version);
         markSaved();
         ui::MsgBox(QStringLiteral("The server has answered: request %1 was saved.")
                        .arg(pending.number.trimmed()),
@@ -542,7 +542,7 @@ QString frmMain::writeRequest(const QString &verifiedBy, SaveRefusal &refusal, Q
         }
         // A stored request is saved over only as it was shown: a save, verification or
         // cancellation at another workstation since then is never overwritten unasked.
-        const QString expected = m_overwriteVersion.value_or(m_openedVersion);
+        const QString expected = m_overwriteVersion.value_or(openedVersion());
         if (txtDocNum->isReadOnly() && stored.version != expected) {
             refusal = SaveRefusal::Changed;
             const QString change = describeChange(docNum);
@@ -692,7 +692,7 @@ void frmMain::cmdDeleteReq_Click()
         return;
     }
     QString changed;
-    if (!onList && shown.version != m_openedVersion)
+    if (!onList && shown.version != openedVersion())
         changed = QStringLiteral("Request %1 was %2 since you opened it.\n\n")
                       .arg(target.number, describeChange(docNum));
     const QString requester = requesterName(shown.requester);

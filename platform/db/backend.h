@@ -34,7 +34,8 @@ struct Outgoing
     QString sql;     // as the engine speaks it
     QVariantList params;
     QHash<QString, QString> spellings;
-    bool wanted = false; // its result is given back
+    bool wanted = false;   // its result is given back
+    bool rowByRow = false; // its rows are taken as they come (Statement::rowByRow)
 
     const QString &named() const { return written.isEmpty() ? sql : written; }
 };

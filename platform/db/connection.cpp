@@ -178,7 +178,8 @@ QVector<Outgoing> Connection::withWaiting(const QString &written, const Statemen
         for (const QString &lock : statement.lockFirst)
             message << Outgoing{written, lock, {}, {}, false};
     }
-    message << Outgoing{written, statement.sql, statement.params, statement.spellings, wanted};
+    message << Outgoing{written, statement.sql,     statement.params, statement.spellings,
+                        wanted,  statement.rowByRow};
     return message;
 }
 
@@ -261,7 +262,8 @@ void Connection::beginPrefetch(const QStringList &statements, const QStringList 
         }
         for (const QString &sql : std::as_const(asked)) {
             const Statement statement = d->engine->translate(sql, {});
-            message << Outgoing{sql, statement.sql, statement.params, statement.spellings, true};
+            message << Outgoing{sql,  statement.sql,     statement.params, statement.spellings,
+                                true, statement.rowByRow};
         }
         const QVector<Recordset> results = transmit(message, nullptr);
         for (qsizetype i = 0; i < missing.size() && i < results.size(); ++i)

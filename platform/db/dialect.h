@@ -22,6 +22,9 @@ struct Statement
     // The program's spelling of the names in the statement, by lower-case name: a server that
     // folds unquoted names to lower case gives its result columns back under these.
     QHash<QString, QString> spellings;
+    // Its rows are taken one by one as the server sends them, each made into values while the
+    // server still makes the next: a procedure's, whose rows leave the server as they are made.
+    bool rowByRow = false;
 };
 
 // Turns the program's T-SQL into what the server speaks. Only what differs is overridden.

@@ -358,6 +358,12 @@ private:
                 sent = PQsendQuery(connection, joined(texts).toUtf8().constData());
             }
 
+            // Rows that leave the server as they are made are made into values as they come.
+            if (sent && std::any_of(batch.begin(), batch.end(),
+                                    [](const Outgoing &p) { return p.rowByRow; }))
+                PQsetSingleRowMode(connection);
+            postgres::ResultRows rows;
+
             const QDeadlineTimer deadline{std::chrono::seconds(m_timeoutSeconds)};
             ObservedWait observed(m_timeoutSeconds);
             const auto pause = [&observed] { return observed.pause(); };
@@ -373,10 +379,18 @@ private:
                 PGresult *result = next();
                 if (!result)
                     break;
+                const qsizetype at = batch.size() == 1 ? 0 : index;
+                if (PQresultStatus(result) == PGRES_SINGLE_TUPLE) {
+                    if (failed < 0 && at < batch.size() && batch[at].wanted)
+                        rows.add(result);
+                    else
+                        PQclear(result);
+                    continue;
+                }
                 const ResultGuard guard(result);
                 const ExecStatusType status = PQresultStatus(result);
-                const qsizetype at = batch.size() == 1 ? 0 : index;
                 if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+                    rows.clear();
                     if (failed < 0) {
                         failed = std::min(at, batch.size() - 1);
                         message = postgres::errorText(connection, result);
@@ -384,10 +398,9 @@ private:
                     }
                 } else if (failed < 0 && at < batch.size()) {
                     if (batch[at].wanted) {
-                        Recordset rs =
-                            status == PGRES_TUPLES_OK
-                                ? postgres::recordset(result, &batch[at].spellings, &m_columns)
-                                : Recordset();
+                        Recordset rs = status == PGRES_TUPLES_OK
+                                           ? rows.finish(result, &batch[at].spellings, &m_columns)
+                                           : Recordset();
                         if (batch.size() == 1)
                             results = {std::move(rs)};
                         else

@@ -67,11 +67,14 @@ protected:
                 bound << argument;
             }
         }
+        // A procedure's rows are taken as they come: the request's lines, the largest result
+        // there is, leave the server as they are made (02_functions.sql).
         return {QStringLiteral("SELECT * FROM %1(%2)")
                     .arg(procedure.name, marks.join(QLatin1String(", "))),
                 bound,
                 {},
-                {}};
+                {},
+                true};
     }
 
     Statement queryArgument(const QString &query) const override
@@ -339,7 +342,8 @@ Statement PostgresTranslations::translate(const QString &tsql, const QVariantLis
     if (!shape.scanned)
         return kept.statement;
 
-    Statement out{QString(), params, kept.statement.lockFirst, kept.statement.spellings};
+    Statement out{QString(), params, kept.statement.lockFirst, kept.statement.spellings,
+                  kept.statement.rowByRow};
     if (!shape.lifted) {
         out.sql = kept.statement.sql;
         return out;

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -220,8 +221,14 @@ QVariant value(const PGresult *result, int row, int column)
     case NumericOid:
     case Float4Oid:
     case Float8Oid: {
+        // The server writes a number in the shortest form that reads back exactly, and both
+        // readers round exactly: the quick one, then Qt's for what it does not take.
+        double number = 0;
+        if (const auto [end, error] = std::from_chars(text, text + length, number);
+            error == std::errc() && end == text + length)
+            return QVariant(number);
         bool ok = false;
-        double number = QByteArray::fromRawData(text, length).toDouble(&ok);
+        number = QByteArray::fromRawData(text, length).toDouble(&ok);
         if (!ok) {
             if (qstricmp(text, "NaN") == 0)
                 number = std::numeric_limits<double>::quiet_NaN();
@@ -300,31 +307,80 @@ ResultColumns::of(const PGresult *result, const QHash<QString, QString> *spellin
     return oldest.columns;
 }
 
+namespace {
+
+// The cells of row `row` of a result appended, after those of the row above it (row `aboveRow`
+// of `above`, if any). A value the same as the one above it in its column (a request's date, its
+// location, its requester on every line) is not read again: it is shared.
+void appendRow(QVector<QVariant> &cells, const PGresult *result, int row, const PGresult *above,
+               int aboveRow)
+{
+    const int columns = PQnfields(result);
+    for (int c = 0; c < columns; ++c) {
+        if (above && PQgetisnull(result, row, c) == PQgetisnull(above, aboveRow, c)) {
+            const int length = PQgetlength(result, row, c);
+            if (length == PQgetlength(above, aboveRow, c) &&
+                memcmp(PQgetvalue(result, row, c), PQgetvalue(above, aboveRow, c),
+                       size_t(length)) == 0) {
+                cells.emplaceBack(cells.at(cells.size() - columns));
+                continue;
+            }
+        }
+        cells.emplaceBack(value(result, row, c));
+    }
+}
+
+} // namespace
+
 Recordset recordset(const PGresult *result, const QHash<QString, QString> *spellings,
                     ResultColumns *kept)
 {
     const int columns = PQnfields(result);
     const int rowCount = PQntuples(result);
-    // The cells row after row. A value the same as the one above it in its column (a request's
-    // date, its location, its requester on every line) is not read again: it is shared.
     QVector<QVariant> cells;
     cells.reserve(qsizetype(rowCount) * columns);
-    for (int r = 0; r < rowCount; ++r) {
-        for (int c = 0; c < columns; ++c) {
-            if (r > 0 && PQgetisnull(result, r, c) == PQgetisnull(result, r - 1, c)) {
-                const int length = PQgetlength(result, r, c);
-                if (length == PQgetlength(result, r - 1, c) &&
-                    memcmp(PQgetvalue(result, r, c), PQgetvalue(result, r - 1, c),
-                           size_t(length)) == 0) {
-                    cells << cells.at(cells.size() - columns);
-                    continue;
-                }
-            }
-            cells << value(result, r, c);
-        }
-    }
+    for (int r = 0; r < rowCount; ++r)
+        appendRow(cells, result, r, r > 0 ? result : nullptr, r - 1);
     return Recordset(kept ? kept->of(result, spellings) : columnsOf(result, spellings),
                      std::move(cells), rowCount);
+}
+
+void ResultRows::add(PGresult *row)
+{
+    for (int r = 0; r < PQntuples(row); ++r) {
+        appendRow(m_cells, row, r, r > 0 ? row : m_above.get(), r > 0 ? r - 1 : m_aboveRow);
+        ++m_rows;
+    }
+    if (PQntuples(row) > 0) {
+        m_aboveRow = PQntuples(row) - 1;
+        m_above.reset(row);
+    } else {
+        PQclear(row);
+    }
+}
+
+Recordset ResultRows::finish(const PGresult *last, const QHash<QString, QString> *spellings,
+                             ResultColumns *kept)
+{
+    if (m_rows == 0)
+        return recordset(last, spellings, kept);
+    Recordset rs(kept ? kept->of(last, spellings) : columnsOf(last, spellings), std::move(m_cells),
+                 m_rows);
+    clear();
+    return rs;
+}
+
+void ResultRows::clear()
+{
+    m_cells = {};
+    m_rows = 0;
+    m_above.reset();
+    m_aboveRow = 0;
+}
+
+void ResultRows::FreeResult::operator()(PGresult *result) const
+{
+    PQclear(result);
 }
 
 QString errorText(PGconn *connection, const PGresult *result)

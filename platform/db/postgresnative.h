@@ -75,6 +75,32 @@ private:
 Recordset recordset(const PGresult *result, const QHash<QString, QString> *spellings,
                     ResultColumns *columns = nullptr);
 
+// A result taken row by row as the server sends it (libpq's single-row mode): each row is made
+// into values when it comes, while the server is still producing the rows after it.
+class ResultRows
+{
+public:
+    // A result of one row (or more) of the statement; kept until the next has been read.
+    void add(PGresult *rows);
+    // The rows so far as a recordset, given the result that ends them (no rows of its own, the
+    // columns described); then empty again.
+    Recordset finish(const PGresult *last, const QHash<QString, QString> *spellings,
+                     ResultColumns *columns = nullptr);
+    // The rows so far dropped (the statement failed after them).
+    void clear();
+    bool isEmpty() const { return m_rows == 0; }
+
+private:
+    struct FreeResult
+    {
+        void operator()(PGresult *result) const;
+    };
+    QVector<QVariant> m_cells;
+    int m_rows = 0;
+    std::unique_ptr<PGresult, FreeResult> m_above; // the last row read, for the one after it
+    int m_aboveRow = 0;
+};
+
 // The server's message for a failed result (or the connection's, when there is no result), with
 // the error's code in parentheses, secrets masked.
 QString errorText(PGconn *connection, const PGresult *result);

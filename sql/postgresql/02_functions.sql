@@ -142,7 +142,10 @@ SELECT K.ItemID, rtrim(coalesce(M.ItemName, '')) || ' ' || coalesce(M.ItemDesc, 
  ORDER BY K.ItemID
 $$;
 
--- The lines of one request, each with the request's header, in the order they were saved.
+-- The lines of one request, each with the request's header, in the order they were saved. The
+-- lines are put in order before their names are looked up, so that the rows leave the server as
+-- they are made, rather than all at once after a sort at the end: a client takes in the first
+-- lines while the server still reads the names of the last.
 CREATE OR REPLACE FUNCTION sp_Inv_LoadWithdrawalRequest(DocumentNumber citext)
     RETURNS TABLE ("LocationID" nocase, "Location" nocase, "TargetLocationID" nocase,
                    "TLocation" nocase, "DocumentNumber" nocase, "ItemID" nocase,
@@ -155,7 +158,11 @@ SELECT R.LocationID, L.Location, R.TargetLocationID, T.Location, R.DocumentNumbe
        R.ItemID, rtrim(coalesce(M.ItemName, '')) || ' ' || coalesce(M.ItemDesc, ''),
        R.Quantity, R.UnitCost, R.ForRetail, R.isADS, R.TransDate, R.Remarks, R.UserID,
        R.Status, R.VerifiedBy
-  FROM tbInvWithdrawRequest R
+  FROM (SELECT LineID, LocationID, TargetLocationID, DocumentNumber, ItemID, Quantity, UnitCost,
+               ForRetail, isADS, TransDate, Remarks, UserID, Status, VerifiedBy
+          FROM tbInvWithdrawRequest
+         WHERE DocumentNumber = $1
+         ORDER BY LineID) R
   LEFT JOIN tbInvLocation L ON L.LocationID = R.LocationID
   LEFT JOIN tbInvLocation T ON T.LocationID = R.TargetLocationID
   -- Each line's item by ixInvMaster_ItemKey: the same equality as the citext key's, one probe
@@ -166,6 +173,5 @@ SELECT R.LocationID, L.Location, R.TargetLocationID, T.Location, R.DocumentNumbe
                       WHERE lower(M.ItemID::text COLLATE "default") COLLATE "C"
                             = lower(R.ItemID::text COLLATE "default") COLLATE "C"
                       LIMIT 1) M ON true
- WHERE R.DocumentNumber = $1
  ORDER BY R.LineID
 $$;

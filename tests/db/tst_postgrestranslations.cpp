@@ -32,6 +32,8 @@ template <typename F> QStringList described(F &&translate)
                        .arg(QString::fromLatin1(v.typeName()), v.toString());
         for (const QString &lock : s.lockFirst)
             out << QStringLiteral("lock first: ") + lock;
+        if (s.rowByRow)
+            out << QStringLiteral("rows taken as they come");
         QStringList spellings;
         for (auto it = s.spellings.cbegin(); it != s.spellings.cend(); ++it)
             spellings << QStringLiteral("spelling: %1 %2").arg(it.key(), it.value());
@@ -213,6 +215,14 @@ private slots:
                 QCOMPARE(described([&] { return kept.translate(tsql, params); }),
                          described([&] { return dialect.translate(tsql, params); }));
         }
+    }
+
+    // A procedure's rows are taken as they come, a query's whole (kept or not: the table above).
+    void proceduresTakenRowByRow()
+    {
+        const PostgresDialect dialect = dialectWithTextColumns();
+        QVERIFY(dialect.translate(q("Inventory..sp_Inv_LoadWithdrawalRequest '7'"), {}).rowByRow);
+        QVERIFY(!dialect.translate(q("Select ItemID From INVENTORY..tbInvMaster"), {}).rowByRow);
     }
 
     // What a translation reads of the session, the columns that hold text, changes it: the

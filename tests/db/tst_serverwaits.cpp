@@ -1,11 +1,13 @@
 // A PostgreSQL server that stops answering (a lock held by another session, a backend stopped
 // outright) never holds the program longer than its bound; what failed says so, and the connection
 // works again afterwards. Also: the program's literals mean the same whatever the server's
-// default for backslashes in strings.
+// default for backslashes in strings, and rows taken as the server sends them are the whole
+// result's.
 #include "support/databases.h"
 
 #include "support/serverdatabase.h"
 
+#include "platform/db/backend.h"
 #include "platform/db/dberror.h"
 #include "platform/db/sqlquote.h"
 
@@ -342,6 +344,76 @@ private slots:
                      QStringList{QStringLiteral("X")});
         }
         QCOMPARE(count(*c), 3);
+    }
+
+    // Rows taken one by one as the server sends them make the recordset the whole result makes:
+    // every value and its type, a value shared with the row above, a Null, no rows at all; and
+    // in a message of several statements, each statement's own rows.
+    void rowsTakenAsTheyComeAreTheWholeResult_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::newRow("request lines") << QStringLiteral(
+            "SELECT g AS \"LineID\", 'WARD 5' AS \"Location\", "
+            "CASE WHEN g % 3 = 0 THEN NULL ELSE 'ITEM' || (g / 2) END AS \"ItemID\", "
+            "(g * 1.25)::numeric(18,4) AS \"UnitCost\", "
+            "timestamp '2026-12-11 10:00' + (g / 1000) * interval '1 day' AS \"TransDate\", "
+            "(g % 2)::smallint AS \"isADS\", g % 4 = 0 AS \"Flag\" "
+            "FROM generate_series(1, 3000) g ORDER BY g");
+        QTest::newRow("no rows") << QStringLiteral("SELECT 1 AS n WHERE false");
+        QTest::newRow("one Null") << QStringLiteral("SELECT NULL::text AS t");
+    }
+
+    void rowsTakenAsTheyComeAreTheWholeResult()
+    {
+        QFETCH(QString, sql);
+        open();
+        const auto server =
+            backend::openPostgres(*testsupport::testServerLogon(m_fixture->databaseName()));
+        const QString other = QStringLiteral("SELECT 'other' AS o, 2 AS n");
+        const auto read = [&](bool rowByRow) {
+            return server->send({backend::Outgoing{QString(), sql, {}, {}, true, rowByRow},
+                                 backend::Outgoing{QString(), other, {}, {}, true, rowByRow}},
+                                false, nullptr);
+        };
+        const QVector<Recordset> whole = read(false);
+        const QVector<Recordset> asTheyCome = read(true);
+        QCOMPARE(asTheyCome.size(), 2);
+        for (int i = 0; i < 2; ++i) {
+            QCOMPARE(asTheyCome[i].FieldNames(), whole[i].FieldNames());
+            QCOMPARE(asTheyCome[i].RecordCount(), whole[i].RecordCount());
+            for (int r = 0; r < whole[i].RecordCount(); ++r) {
+                for (int c = 0; c < whole[i].FieldCount(); ++c) {
+                    const QVariant &got = asTheyCome[i].value(r, c);
+                    const QVariant &expected = whole[i].value(r, c);
+                    QCOMPARE(got.metaType(), expected.metaType());
+                    QCOMPARE(got.isNull(), expected.isNull());
+                    QCOMPARE(got, expected);
+                }
+            }
+        }
+        QCOMPARE(asTheyCome[1].Fields(0).toText(), QStringLiteral("other"));
+    }
+
+    // A statement that fails after some of its rows have come gives none of them back: the
+    // failure is reported, and the next statement reads its own rows only.
+    void failureAfterRowsTakenAsTheyCome()
+    {
+        open();
+        const auto server =
+            backend::openPostgres(*testsupport::testServerLogon(m_fixture->databaseName()));
+        const auto send = [&](const QString &sql) {
+            return server->send({backend::Outgoing{QString(), sql, {}, {}, true, true}}, false,
+                                nullptr);
+        };
+        const auto failed = testsupport::raised([&] {
+            send(QStringLiteral("SELECT 10 / (2500 - g) AS q FROM generate_series(1, 3000) g"));
+        });
+        QVERIFY(failed);
+        QVERIFY2(failed->description().contains(QLatin1String("22012")),
+                 qPrintable(failed->description()));
+        const Recordset next = send(QStringLiteral("SELECT g FROM generate_series(1, 3) g"))[0];
+        QCOMPARE(next.RecordCount(), 3);
+        QCOMPARE(next.value(0, 0).toInt(), 1);
     }
 };
 
