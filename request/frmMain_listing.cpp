@@ -30,6 +30,9 @@
 #include <QVarLengthArray>
 
 #include <cstring>
+#include <exception>
+#include <functional>
+#include <vector>
 
 using namespace modInventory;
 
@@ -71,6 +74,111 @@ void shortenListedDates(ui::FlexGrid &grid)
         grid.setCellToolTip(r, 3, stored);
     }
 }
+
+// The grid's texts of an opened request's lines, made line by line from their cells: as a
+// server's rows come (db::RowWatch), then from the whole result for the lines not made by then.
+class LineTexts
+{
+public:
+    // The columns the grid shows, in the order a missing one is reported.
+    static constexpr const char *Shown[] = {"Quantity", "UnitCost",    "isADS",
+                                            "ItemID",   "Description", "ForRetail"};
+
+    explicit LineTexts(bool (*isFinal)(const QString &)) : m_isFinal(isFinal) {}
+
+    // The result's columns by their names; false when one the grid shows is missing.
+    bool findColumns(const QStringList &names, const std::function<int(const QString &)> &indexOf)
+    {
+        int *const found[] = {&m_quantity, &m_unitCost, &m_ads, &m_code, &m_description, &m_retail};
+        for (std::size_t i = 0; i < std::size(Shown); ++i) {
+            *found[i] = indexOf(QLatin1String(Shown[i]));
+            if (*found[i] < 0)
+                return false;
+        }
+        m_status = indexOf(QStringLiteral("Status"));
+        m_adsName = names.value(m_ads);
+        return true;
+    }
+
+    // The next line's texts. A flag that is no flag throws, the line's texts up to it kept.
+    void add(const QVariant *cells)
+    {
+        // A processed or cancelled request is shown for reading only; any of its lines says
+        // so. A request's lines repeat its status: each different text is looked at once.
+        if (m_status >= 0 && m_final.isEmpty()) {
+            const QString raw = text(cells[m_status]);
+            if (!m_statusSeen || raw != m_lastStatus) {
+                m_statusSeen = true;
+                m_lastStatus = raw;
+                const QString stored = raw.trimmed().toUpper();
+                if (m_isFinal(stored))
+                    m_final = stored;
+            }
+        }
+        const double quantity = number(cells[m_quantity]);
+        const double unitCost = number(cells[m_unitCost]);
+        // Values another program wrote past the window's limits are shown, not saved again.
+        if (!linevalues::quantityProblem(quantity).isEmpty() ||
+            !linevalues::costProblem(unitCost).isEmpty())
+            m_outOfLimits = true;
+        QVector<QString> &texts = m_texts.emplace_back(7);
+        texts[0] = text(cells[m_code]);
+        texts[1] = text(cells[m_description]);
+        texts[2] = vb::plainNumber(linevalues::toScale(quantity));
+        texts[3] = linevalues::money(unitCost);
+        texts[4] = linevalues::money(linevalues::lineTotalUnits(quantity, unitCost));
+        texts[5] = text(cells[m_retail]);
+        try {
+            texts[6] = isAds(cells[m_ads]) ? Yes : No;
+        } catch (...) {
+            texts.resize(6);
+            throw;
+        }
+    }
+
+    int count() const { return int(m_texts.size()); }
+    std::vector<QVector<QString>> &texts() { return m_texts; }
+    bool outOfLimits() const { return m_outOfLimits; }
+    // The final status the lines say, or empty.
+    const QString &finalStatus() const { return m_final; }
+
+private:
+    // The cells are read in place, each as its Field would give it.
+    static QString text(const QVariant &value)
+    {
+        if (value.typeId() == QMetaType::QString)
+            return *static_cast<const QString *>(value.constData());
+        return value.isNull() ? QString() : value.toString(); // an invalid value too
+    }
+    static double number(const QVariant &value)
+    {
+        if (value.isNull())
+            return 0.0;
+        return value.typeId() == QMetaType::Double ? *static_cast<const double *>(value.constData())
+                                                   : value.toDouble();
+    }
+    bool isAds(const QVariant &value) const
+    {
+        if (value.isNull())
+            return false;
+        if (value.typeId() == QMetaType::LongLong)
+            return *static_cast<const qlonglong *>(value.constData()) != 0;
+        return db::Field(m_adsName, value).toBool();
+    }
+
+    inline static const QString Yes = QStringLiteral("Y");
+    inline static const QString No = QStringLiteral("N");
+
+    bool (*m_isFinal)(const QString &);
+    int m_quantity = -1, m_unitCost = -1, m_ads = -1, m_code = -1, m_description = -1,
+        m_retail = -1, m_status = -1;
+    QString m_adsName;
+    std::vector<QVector<QString>> m_texts;
+    bool m_outOfLimits = false;
+    QString m_final;
+    QString m_lastStatus;
+    bool m_statusSeen = false;
+};
 
 } // namespace
 
@@ -305,6 +413,30 @@ void frmMain::loadRequestFrom(const QString &number)
         standIns = clsItem::loadReadsOf(firstLine.arg(QLatin1String("ItemID")),
                                         firstLine.arg(QLatin1String("LocationID")));
     }
+    // The grid's texts of the lines are made as a server sends the rows, while it makes the rest.
+    LineTexts made(&frmMain::isFinalStatus);
+    std::exception_ptr failure;
+    bool watching = true;
+    const db::RowWatch watch(
+        connection(), sql,
+        [&](const db::Recordset::Columns &columns, int row, const QVariant *cells) noexcept {
+            if (!watching)
+                return;
+            try {
+                if (row == 0)
+                    watching = made.findColumns(columns.names(), [&columns](const QString &name) {
+                        return columns.indexOf(name);
+                    });
+                if (!watching || row != made.count() || row >= MaxGridRow - 1) {
+                    watching = false;
+                    return;
+                }
+                made.add(cells);
+            } catch (...) {
+                failure = std::current_exception();
+                watching = false;
+            }
+        });
     db::Prefetch ahead(connection(), {sql}, standIns);
     db::Recordset rs = connection().OpenRecordset(sql);
     clearReadOnlyReason();
@@ -328,94 +460,36 @@ void frmMain::loadRequestFrom(const QString &number)
                                              "%2")
                                   .arg(rs.RecordCount())
                                   .arg(lines));
-        bool outOfLimits = false;
         grdDetails->setRows(lines + 2);
         grdDetails->setCols(7);
-        // A processed or cancelled request is shown for reading only; any of its lines says so.
-        // Each column is looked up once, not at every line.
-        const int status = rs.FieldIndex(QStringLiteral("Status"));
-        const int code = rs.FieldIndex(QStringLiteral("ItemID"));
-        const int description = rs.FieldIndex(QStringLiteral("Description"));
-        const int quantityColumn = rs.FieldIndex(QStringLiteral("Quantity"));
-        const int unitCostColumn = rs.FieldIndex(QStringLiteral("UnitCost"));
-        const int retail = rs.FieldIndex(QStringLiteral("ForRetail"));
-        const int adsColumn = rs.FieldIndex(QStringLiteral("isADS"));
         // A column the result lacks fails at the first line, as reading it there would.
         if (lines > 0) {
-            for (const auto &[column, name] :
-                 {std::pair{quantityColumn, "Quantity"}, std::pair{unitCostColumn, "UnitCost"},
-                  std::pair{adsColumn, "isADS"}, std::pair{code, "ItemID"},
-                  std::pair{description, "Description"}, std::pair{retail, "ForRetail"}}) {
-                if (column < 0)
+            for (const char *name : LineTexts::Shown) {
+                if (rs.FieldIndex(QLatin1String(name)) < 0)
                     rs.Fields(QLatin1String(name));
             }
         }
-        // The cells are read in place, row by row, each as its Field would give it.
-        const auto isNull = [](const QVariant &value) {
-            return value.isNull(); // an invalid value too
-        };
-        const auto text = [&isNull](const QVariant &value) {
-            if (value.typeId() == QMetaType::QString)
-                return *static_cast<const QString *>(value.constData());
-            return isNull(value) ? QString() : value.toString();
-        };
-        const auto number = [&isNull](const QVariant &value) {
-            if (isNull(value))
-                return 0.0;
-            return value.typeId() == QMetaType::Double
-                       ? *static_cast<const double *>(value.constData())
-                       : value.toDouble();
-        };
-        const QString adsName = lines > 0 ? rs.FieldName(adsColumn) : QString();
-        const auto isAds = [&](const QVariant &value) {
-            if (isNull(value))
-                return false;
-            if (value.typeId() == QMetaType::LongLong)
-                return *static_cast<const qlonglong *>(value.constData()) != 0;
-            return db::Field(adsName, value).toBool();
-        };
-        const QString yes = QStringLiteral("Y");
-        const QString no = QStringLiteral("N");
-        QString final;
-        QString lastStatus;
-        bool statusSeen = false;
-        const int first = rs.AbsolutePosition();
-        const ui::FlexGrid::Filling filling(*grdDetails);
-        for (int n = 1; n <= lines; ++n) {
-            const QVariant *const cells = rs.rowValues(first + n - 1);
-            // A request's lines repeat its status: each different text is looked at once.
-            if (status >= 0 && final.isEmpty()) {
-                const QString raw = text(cells[status]);
-                if (!statusSeen || raw != lastStatus) {
-                    statusSeen = true;
-                    lastStatus = raw;
-                    const QString stored = raw.trimmed().toUpper();
-                    if (isFinalStatus(stored))
-                        final = stored;
-                }
-            }
-            const double quantity = number(cells[quantityColumn]);
-            const double unitCost = number(cells[unitCostColumn]);
-            // Values another program wrote past the window's limits are shown, not saved again.
-            if (!linevalues::quantityProblem(quantity).isEmpty() ||
-                !linevalues::costProblem(unitCost).isEmpty())
-                outOfLimits = true;
-            QVector<QString> texts(7);
-            texts[0] = text(cells[code]);
-            texts[1] = text(cells[description]);
-            texts[2] = vb::plainNumber(linevalues::toScale(quantity));
-            texts[3] = linevalues::money(unitCost);
-            texts[4] = linevalues::money(linevalues::lineTotalUnits(quantity, unitCost));
-            texts[5] = text(cells[retail]);
+        // The lines not made as they came are made now.
+        if (made.count() == 0 && !failure)
+            made.findColumns(rs.FieldNames(),
+                             [&rs](const QString &name) { return rs.FieldIndex(name); });
+        for (int n = made.count(); n < lines && !failure; ++n) {
             try {
-                texts[6] = isAds(cells[adsColumn]) ? yes : no;
-            } catch (...) { // a flag that is no flag: the line is shown up to it
-                texts.resize(6);
-                grdDetails->setRowTexts(n, std::move(texts));
-                throw;
+                made.add(rs.rowValues(n));
+            } catch (...) {
+                failure = std::current_exception();
             }
-            grdDetails->setRowTexts(n, std::move(texts));
         }
+        {
+            const ui::FlexGrid::Filling filling(*grdDetails);
+            std::vector<QVector<QString>> &texts = made.texts();
+            for (int n = 1; n <= lines && n <= int(texts.size()); ++n)
+                grdDetails->setRowTexts(n, std::move(texts[std::size_t(n - 1)]));
+        }
+        if (failure) // a flag that is no flag: the lines are shown up to it
+            std::rethrow_exception(failure);
+        const bool outOfLimits = made.outOfLimits();
+        const QString final = made.finalStatus();
         for (int c = 0; c < 7; ++c)
             grdDetails->setTextMatrix(lines + 1, c, QString());
         if (outOfLimits)

@@ -36,6 +36,8 @@ struct Outgoing
     QHash<QString, QString> spellings;
     bool wanted = false;   // its result is given back
     bool rowByRow = false; // its rows are taken as they come (Statement::rowByRow)
+    // Told each row as it is taken in (RowWatch), where rows are taken as they come.
+    std::shared_ptr<const RowWatcher> watcher = nullptr;
 
     const QString &named() const { return written.isEmpty() ? sql : written; }
 };

@@ -68,6 +68,20 @@ struct Connection::Private
     int prefetchDepth = 0;
     QHash<QString, Recordset> prefetched;
     QVector<Recordset> standIns;
+    // Who is told the rows of a statement as they come, by its text as written (RowWatch).
+    QHash<QString, std::shared_ptr<const RowWatcher>> rowWatchers;
+
+    // A wanted statement's message entry, told to its watcher if it has one.
+    Outgoing wanted(const QString &written, const Statement &statement) const
+    {
+        return Outgoing{written,
+                        statement.sql,
+                        statement.params,
+                        statement.spellings,
+                        true,
+                        statement.rowByRow,
+                        rowWatchers.isEmpty() ? nullptr : rowWatchers.value(written)};
+    }
 
     // What was read ahead may be out of date after any other statement.
     void forgetReadsAhead()
@@ -178,8 +192,9 @@ QVector<Outgoing> Connection::withWaiting(const QString &written, const Statemen
         for (const QString &lock : statement.lockFirst)
             message << Outgoing{written, lock, {}, {}, false};
     }
-    message << Outgoing{written, statement.sql,     statement.params, statement.spellings,
-                        wanted,  statement.rowByRow};
+    message << (wanted ? d->wanted(written, statement)
+                       : Outgoing{written, statement.sql, statement.params, statement.spellings,
+                                  false, statement.rowByRow});
     return message;
 }
 
@@ -262,8 +277,7 @@ void Connection::beginPrefetch(const QStringList &statements, const QStringList 
         }
         for (const QString &sql : std::as_const(asked)) {
             const Statement statement = d->engine->translate(sql, {});
-            message << Outgoing{sql,  statement.sql,     statement.params, statement.spellings,
-                                true, statement.rowByRow};
+            message << d->wanted(sql, statement);
         }
         const QVector<Recordset> results = transmit(message, nullptr);
         for (qsizetype i = 0; i < missing.size() && i < results.size(); ++i)
@@ -468,6 +482,18 @@ void Connection::refreshTextColumns()
     const Statement catalog{dialect->textColumnsQuery(), {}, {}, {}};
     backend::takeTextColumns(*dialect,
                              transmit(withWaiting(QString(), catalog, true), nullptr).constLast());
+}
+
+RowWatch::RowWatch(Connection &connection, const QString &statement, RowWatcher watcher)
+    : m_connection(connection), m_statement(storableText(statement))
+{
+    m_connection.d->rowWatchers.insert(m_statement,
+                                       std::make_shared<const RowWatcher>(std::move(watcher)));
+}
+
+RowWatch::~RowWatch()
+{
+    m_connection.d->rowWatchers.remove(m_statement);
 }
 
 Prefetch::Prefetch(Connection &connection, const QStringList &statements,

@@ -136,6 +136,7 @@ public:
 
 private:
     friend class Prefetch;
+    friend class RowWatch;
     struct Private;
     explicit Connection(std::unique_ptr<Private> d);
     void beginPrefetch(const QStringList &statements, const QStringList &standIns);
@@ -181,6 +182,25 @@ public:
 
 private:
     Connection &m_connection;
+};
+
+// While this lives, the watcher is told each row of the statement's result (as written here), in
+// order, as the engine takes it in, where an engine takes a result in row by row while the
+// server still makes it (a server's procedure): what is made of the rows can then be made while
+// the server sends the rest. Elsewhere it is told nothing: the result has every row, as always.
+// The watcher runs while the connection waits: it must not throw, and must not use the
+// connection.
+class RowWatch
+{
+public:
+    RowWatch(Connection &connection, const QString &statement, RowWatcher watcher);
+    ~RowWatch();
+    RowWatch(const RowWatch &) = delete;
+    RowWatch &operator=(const RowWatch &) = delete;
+
+private:
+    Connection &m_connection;
+    QString m_statement;
 };
 
 // Rolls the transaction back unless commit() was reached: a throw anywhere inside leaves the

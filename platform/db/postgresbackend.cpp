@@ -382,7 +382,7 @@ private:
                 const qsizetype at = batch.size() == 1 ? 0 : index;
                 if (PQresultStatus(result) == PGRES_SINGLE_TUPLE) {
                     if (failed < 0 && at < batch.size() && batch[at].wanted)
-                        rows.add(result);
+                        rows.add(result, &batch[at].spellings, &m_columns, batch[at].watcher.get());
                     else
                         PQclear(result);
                     continue;

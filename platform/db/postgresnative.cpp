@@ -345,11 +345,23 @@ Recordset recordset(const PGresult *result, const QHash<QString, QString> *spell
                      std::move(cells), rowCount);
 }
 
-void ResultRows::add(PGresult *row)
+void ResultRows::add(PGresult *row, const QHash<QString, QString> *spellings, ResultColumns *kept,
+                     const RowWatcher *watcher)
 {
+    if (!m_columns)
+        m_columns = kept ? kept->of(row, spellings) : columnsOf(row, spellings);
+    const int width = PQnfields(row);
     for (int r = 0; r < PQntuples(row); ++r) {
         appendRow(m_cells, row, r, r > 0 ? row : m_above.get(), r > 0 ? r - 1 : m_aboveRow);
         ++m_rows;
+        if (watcher && *watcher) {
+            try {
+                (*watcher)(*m_columns, m_rows - 1,
+                           m_cells.constData() + qsizetype(m_rows - 1) * width);
+            } catch (...) {
+                // A watcher that throws breaks its promise; the rows are read on regardless.
+            }
+        }
     }
     if (PQntuples(row) > 0) {
         m_aboveRow = PQntuples(row) - 1;
@@ -364,14 +376,14 @@ Recordset ResultRows::finish(const PGresult *last, const QHash<QString, QString>
 {
     if (m_rows == 0)
         return recordset(last, spellings, kept);
-    Recordset rs(kept ? kept->of(last, spellings) : columnsOf(last, spellings), std::move(m_cells),
-                 m_rows);
+    Recordset rs(m_columns, std::move(m_cells), m_rows);
     clear();
     return rs;
 }
 
 void ResultRows::clear()
 {
+    m_columns.reset();
     m_cells = {};
     m_rows = 0;
     m_above.reset();

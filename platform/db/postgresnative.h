@@ -80,8 +80,10 @@ Recordset recordset(const PGresult *result, const QHash<QString, QString> *spell
 class ResultRows
 {
 public:
-    // A result of one row (or more) of the statement; kept until the next has been read.
-    void add(PGresult *rows);
+    // A result of one row (or more) of the statement; kept until the next has been read. The
+    // watcher, if any, is told each row once it is made.
+    void add(PGresult *rows, const QHash<QString, QString> *spellings,
+             ResultColumns *columns = nullptr, const RowWatcher *watcher = nullptr);
     // The rows so far as a recordset, given the result that ends them (no rows of its own, the
     // columns described); then empty again.
     Recordset finish(const PGresult *last, const QHash<QString, QString> *spellings,
@@ -95,6 +97,7 @@ private:
     {
         void operator()(PGresult *result) const;
     };
+    std::shared_ptr<const Recordset::Columns> m_columns;
     QVector<QVariant> m_cells;
     int m_rows = 0;
     std::unique_ptr<PGresult, FreeResult> m_above; // the last row read, for the one after it

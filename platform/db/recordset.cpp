@@ -329,15 +329,17 @@ bool Recordset::HasField(const QString &name) const
 
 int Recordset::FieldIndex(const QString &name) const
 {
-    if (!m_data)
-        return -1;
+    return m_data ? m_data->columns->indexOf(name) : -1;
+}
+
+int Recordset::Columns::indexOf(const QString &name) const
+{
     // Readers mostly spell a name as the result does: found without a lower-case copy.
-    const Columns &columns = *m_data->columns;
-    const auto exact = columns.m_exact.constFind(name);
-    if (exact != columns.m_exact.constEnd())
+    const auto exact = m_exact.constFind(name);
+    if (exact != m_exact.constEnd())
         return exact.value();
-    const auto it = columns.m_index.constFind(name.toLower());
-    return it == columns.m_index.constEnd() ? -1 : it.value();
+    const auto it = m_index.constFind(name.toLower());
+    return it == m_index.constEnd() ? -1 : it.value();
 }
 
 int Recordset::columnOf(const QString &name) const

@@ -6,6 +6,7 @@
 #include <QVariant>
 #include <QVector>
 
+#include <functional>
 #include <memory>
 
 namespace db {
@@ -51,6 +52,9 @@ public:
     public:
         explicit Columns(QStringList names);
         const QStringList &names() const { return m_names; }
+        // As FieldIndex() finds it: without regard to case, the first column of the name; -1
+        // when there is none.
+        int indexOf(const QString &name) const;
 
     private:
         friend class Recordset;
@@ -108,5 +112,10 @@ private:
     std::shared_ptr<const Data> m_data;
     int m_position = 0; // -1 = BOF, RecordCount() = EOF
 };
+
+// What a statement's rows are, told one by one as they come (RowWatch): the result's columns, the
+// row's number (from 0) and its values, as many as the columns, which last only for the call.
+using RowWatcher =
+    std::function<void(const Recordset::Columns &columns, int row, const QVariant *cells)>;
 
 } // namespace db

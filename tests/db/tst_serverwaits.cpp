@@ -348,7 +348,8 @@ private slots:
 
     // Rows taken one by one as the server sends them make the recordset the whole result makes:
     // every value and its type, a value shared with the row above, a Null, no rows at all; and
-    // in a message of several statements, each statement's own rows.
+    // in a message of several statements, each statement's own rows. A watcher is told each row
+    // of its statement, in order, as the result will have it.
     void rowsTakenAsTheyComeAreTheWholeResult_data()
     {
         QTest::addColumn<QString>("sql");
@@ -370,14 +371,23 @@ private slots:
         const auto server =
             backend::openPostgres(*testsupport::testServerLogon(m_fixture->databaseName()));
         const QString other = QStringLiteral("SELECT 'other' AS o, 2 AS n");
+        QList<QVariantList> told;
+        const auto watcher = std::make_shared<const RowWatcher>(
+            [&told](const Recordset::Columns &columns, int row, const QVariant *cells) {
+                QCOMPARE(row, told.size());
+                told << QVariantList(cells, cells + columns.names().size());
+            });
         const auto read = [&](bool rowByRow) {
-            return server->send({backend::Outgoing{QString(), sql, {}, {}, true, rowByRow},
-                                 backend::Outgoing{QString(), other, {}, {}, true, rowByRow}},
-                                false, nullptr);
+            backend::Outgoing first{QString(), sql, {}, {}, true, rowByRow, watcher};
+            return server->send(
+                {first, backend::Outgoing{QString(), other, {}, {}, true, rowByRow}}, false,
+                nullptr);
         };
         const QVector<Recordset> whole = read(false);
+        QVERIFY(told.isEmpty()); // a result taken whole is told to nobody
         const QVector<Recordset> asTheyCome = read(true);
         QCOMPARE(asTheyCome.size(), 2);
+        QCOMPARE(told.size(), whole[0].RecordCount());
         for (int i = 0; i < 2; ++i) {
             QCOMPARE(asTheyCome[i].FieldNames(), whole[i].FieldNames());
             QCOMPARE(asTheyCome[i].RecordCount(), whole[i].RecordCount());
@@ -388,10 +398,40 @@ private slots:
                     QCOMPARE(got.metaType(), expected.metaType());
                     QCOMPARE(got.isNull(), expected.isNull());
                     QCOMPARE(got, expected);
+                    if (i == 0)
+                        QCOMPARE(told[r][c], expected);
                 }
             }
         }
         QCOMPARE(asTheyCome[1].Fields(0).toText(), QStringLiteral("other"));
+    }
+
+    // The connection tells a watch the rows of its statement as written, read ahead or not, and
+    // nobody the rows of another.
+    void rowWatchToldItsStatementsRows()
+    {
+        auto c = open();
+        for (const char *remarks : {"first", "second", "third"})
+            c->Execute(insertLine(QStringLiteral("W"), QLatin1String(remarks)));
+        const QString opening = QStringLiteral("Inventory..sp_Inv_LoadWithdrawalRequest 'W'");
+        QStringList told;
+        const RowWatch watch(
+            *c, opening, [&told](const Recordset::Columns &columns, int, const QVariant *cells) {
+                told << cells[columns.indexOf(QStringLiteral("Remarks"))].toString();
+            });
+        c->OpenRecordset(QStringLiteral("Inventory..sp_Inv_LoadWithdrawalRequest 'X'"));
+        QCOMPARE(told, QStringList());
+        c->OpenRecordset(opening);
+        const QStringList lines{QStringLiteral("first"), QStringLiteral("second"),
+                                QStringLiteral("third")};
+        QCOMPARE(told, lines);
+        told.clear();
+        {
+            const Prefetch ahead(*c, {opening});
+            QCOMPARE(told, lines);
+            QCOMPARE(c->OpenRecordset(opening).RecordCount(), 3);
+        }
+        QCOMPARE(told, lines);
     }
 
     // A statement that fails after some of its rows have come gives none of them back: the
