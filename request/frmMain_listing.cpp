@@ -423,10 +423,14 @@ void frmMain::loadRequestFrom(const QString &number)
             if (!watching)
                 return;
             try {
-                if (row == 0)
+                if (row == 0) {
+                    // The lines of the request shown before are let go now, their version made
+                    // first (it is still the window's should this open fail).
+                    openedVersion();
                     watching = made.findColumns(columns.names(), [&columns](const QString &name) {
                         return columns.indexOf(name);
                     });
+                }
                 if (!watching || row != made.count() || row >= MaxGridRow - 1) {
                     watching = false;
                     return;

@@ -145,7 +145,8 @@ public:
         if (texts.size() > m_header.size())
             texts.resize(m_header.size());
         QVector<QString> &row = m_rows[tableRow];
-        if (row == texts)
+        // While quiet nothing is told per cell: a row is not compared before it is replaced.
+        if (!m_quiet && row == texts)
             return;
         const int changedCols = int(std::max(row.size(), texts.size()));
         if (row.size() <= texts.size()) {
