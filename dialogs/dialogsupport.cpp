@@ -79,7 +79,7 @@ void fitColumns(ui::FlexGrid *grid, int wideColumn)
             continue;
         std::array<std::pair<qsizetype, int>, Measured> longest{}; // (length, row), longest first
         for (int r = 1; r < grid->Rows(); ++r) {
-            const qsizetype length = grid->TextMatrix(r, c).size();
+            const qsizetype length = grid->textLength(r, c);
             if (length <= longest.back().first)
                 continue;
             longest.back() = {length, r};

@@ -109,6 +109,12 @@ public:
         return col < row.size() ? row.at(col) : QString();
     }
 
+    qsizetype textLength(int tableRow, int col) const
+    {
+        const QVector<QString> &row = m_rows.at(tableRow);
+        return col < row.size() ? row.at(col).size() : 0;
+    }
+
     QString longestText(int col, int fromTableRow) const
     {
         const QString *longest = nullptr;
@@ -361,6 +367,13 @@ QString FlexGrid::TextMatrix(int row, int col) const
     checkRow(row);
     checkCol(col);
     return row == 0 ? m_model->headerText(col) : m_model->text(row - 1, col);
+}
+
+qsizetype FlexGrid::textLength(int row, int col) const
+{
+    checkRow(row);
+    checkCol(col);
+    return row == 0 ? m_model->headerText(col).size() : m_model->textLength(row - 1, col);
 }
 
 QString FlexGrid::longestText(int col, int fromRow) const

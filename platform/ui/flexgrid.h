@@ -46,6 +46,8 @@ public:
 
     QString TextMatrix(int row, int col) const;
     void setTextMatrix(int row, int col, const QString &text);
+    // The length of TextMatrix(row, col), read in place.
+    qsizetype textLength(int row, int col) const;
     // The longest text of a column among the data rows from `fromRow` on (the first of that
     // length), read in place: for fitting a column of thousands of rows.
     QString longestText(int col, int fromRow = 1) const;
