@@ -4,6 +4,7 @@
 #include "platform/ui/flexgrid.h"
 
 #include <QEvent>
+#include <QHash>
 #include <QHeaderView>
 
 #include <algorithm>
@@ -32,6 +33,22 @@ public:
         apply();
     }
 
+    // The width the view gives a data cell of this text: measured once for the grid's font (the
+    // lists of one search's keystrokes share most of their texts).
+    int cellWidth(int row, int column, const QString &text)
+    {
+        const QString font = m_grid->font().key();
+        if (font != m_measuredFont || m_measured.size() > 4096) {
+            m_measured.clear();
+            m_measuredFont = font;
+        }
+        if (const auto known = m_measured.constFind(text); known != m_measured.constEnd())
+            return known.value();
+        const int width = m_grid->sizeHintForIndex(m_grid->model()->index(row - 1, column)).width();
+        m_measured.insert(text, width);
+        return width;
+    }
+
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (watched == m_grid->viewport() && event->type() == QEvent::Resize)
@@ -57,6 +74,8 @@ private:
     ui::FlexGrid *m_grid;
     int m_column = -1;
     int m_contentWidth = 0;
+    QHash<QString, int> m_measured; // a data cell's text -> its width
+    QString m_measuredFont;
 };
 
 } // namespace
@@ -72,6 +91,13 @@ void fitColumns(ui::FlexGrid *grid, int wideColumn)
     // a cell. (Letting the view measure every cell of 500 rows cost some 14 ms at each keystroke
     // of the product search.)
     constexpr int Measured = 6;
+    WideColumn *wide = nullptr;
+    for (QObject *child : grid->children()) {
+        if ((wide = dynamic_cast<WideColumn *>(child)))
+            break;
+    }
+    if (!wide)
+        wide = new WideColumn(grid);
     const QHeaderView *header = grid->horizontalHeader();
     const int gridLine = grid->showGrid() ? 1 : 0;
     for (int c = 0; c < grid->Cols(); ++c) {
@@ -88,19 +114,11 @@ void fitColumns(ui::FlexGrid *grid, int wideColumn)
         int width = header->sectionSizeHint(c);
         for (const auto &[length, row] : longest) {
             if (length > 0)
-                width = std::max(width,
-                                 grid->sizeHintForIndex(grid->model()->index(row - 1, c)).width() +
-                                     gridLine);
+                width =
+                    std::max(width, wide->cellWidth(row, c, grid->TextMatrix(row, c)) + gridLine);
         }
         grid->setColumnWidth(c, width);
     }
-    WideColumn *wide = nullptr;
-    for (QObject *child : grid->children()) {
-        if ((wide = dynamic_cast<WideColumn *>(child)))
-            break;
-    }
-    if (!wide)
-        wide = new WideColumn(grid);
     wide->set(wideColumn,
               wideColumn >= 0 && wideColumn < grid->Cols() ? grid->columnWidth(wideColumn) : 0);
 }

@@ -550,6 +550,20 @@ private slots:
         QCOMPARE(cut, QStringList());
     }
 
+    // The widths measured for a search's texts are the font's: after the grid's font grows, the
+    // same search fits its columns to the texts as they are drawn now.
+    void largerFontCutsNoText()
+    {
+        frmItemLookup &dlg = dialog();
+        QVERIFY(dlg.SearchProducts(QStringLiteral("PARA")));
+        QCOMPARE(gridfit::cutTexts(*dlg.grdLookup), QStringList());
+        QFont larger = dlg.grdLookup->font();
+        larger.setPointSizeF(larger.pointSizeF() * 2);
+        dlg.grdLookup->setFont(larger);
+        QVERIFY(dlg.SearchProducts(QStringLiteral("PARA")));
+        QCOMPARE(gridfit::cutTexts(*dlg.grdLookup), QStringList());
+    }
+
     void failingSearchReportsAndKeepsTheGrid()
     {
         frmItemLookup &dlg = dialog();
