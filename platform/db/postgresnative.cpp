@@ -348,6 +348,7 @@ Recordset recordset(const PGresult *result, const QHash<QString, QString> *spell
 void ResultRows::add(PGresult *row, const QHash<QString, QString> *spellings, ResultColumns *kept,
                      const RowWatcher *watcher)
 {
+    std::unique_ptr<PGresult, FreeResult> owned(row);
     if (!m_columns)
         m_columns = kept ? kept->of(row, spellings) : columnsOf(row, spellings);
     const int width = PQnfields(row);
@@ -365,9 +366,7 @@ void ResultRows::add(PGresult *row, const QHash<QString, QString> *spellings, Re
     }
     if (PQntuples(row) > 0) {
         m_aboveRow = PQntuples(row) - 1;
-        m_above.reset(row);
-    } else {
-        PQclear(row);
+        m_above = std::move(owned);
     }
 }
 
