@@ -33,15 +33,20 @@ public:
         apply();
     }
 
-    // The width the view gives a data cell of this text: measured once for the grid's font (the
-    // lists of one search's keystrokes share most of their texts).
-    int cellWidth(int row, int column, const QString &text)
+    // The widths measured before are forgotten when the grid's font has changed since.
+    void startMeasuring()
     {
         const QString font = m_grid->font().key();
         if (font != m_measuredFont || m_measured.size() > 4096) {
             m_measured.clear();
             m_measuredFont = font;
         }
+    }
+
+    // The width the view gives a data cell of this text: measured once for the grid's font (the
+    // lists of one search's keystrokes share most of their texts).
+    int cellWidth(int row, int column, const QString &text)
+    {
         if (const auto known = m_measured.constFind(text); known != m_measured.constEnd())
             return known.value();
         const int width = m_grid->sizeHintForIndex(m_grid->model()->index(row - 1, column)).width();
@@ -98,6 +103,7 @@ void fitColumns(ui::FlexGrid *grid, int wideColumn)
     }
     if (!wide)
         wide = new WideColumn(grid);
+    wide->startMeasuring();
     const QHeaderView *header = grid->horizontalHeader();
     const int gridLine = grid->showGrid() ? 1 : 0;
     for (int c = 0; c < grid->Cols(); ++c) {

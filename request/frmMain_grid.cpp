@@ -226,8 +226,16 @@ void frmMain::fitNumberColumns(int fromRow)
              1) +
         8;
     for (int c : {2, 3, 4}) {
-        const QString longest = grdDetails->longestText(c, qMax(fromRow, 1));
-        const int needed = grdDetails->fontMetrics().horizontalAdvance(longest) + padding;
+        int longest = 0; // the row of the column's longest text, the first of its length
+        qsizetype length = 0;
+        for (int r = qMax(fromRow, 1); r < grdDetails->Rows(); ++r) {
+            if (const qsizetype here = grdDetails->textLength(r, c); here > length) {
+                longest = r;
+                length = here;
+            }
+        }
+        const QString text = longest > 0 ? grdDetails->TextMatrix(longest, c) : QString();
+        const int needed = grdDetails->fontMetrics().horizontalAdvance(text) + padding;
         if (needed > grdDetails->columnWidth(c))
             grdDetails->setColumnWidth(c, needed);
     }

@@ -31,7 +31,6 @@
 
 #include <cstring>
 #include <exception>
-#include <functional>
 #include <vector>
 
 using namespace modInventory;
@@ -87,16 +86,16 @@ public:
     explicit LineTexts(bool (*isFinal)(const QString &)) : m_isFinal(isFinal) {}
 
     // The result's columns by their names; false when one the grid shows is missing.
-    bool findColumns(const QStringList &names, const std::function<int(const QString &)> &indexOf)
+    bool findColumns(const db::Recordset::Columns &columns)
     {
         int *const found[] = {&m_quantity, &m_unitCost, &m_ads, &m_code, &m_description, &m_retail};
         for (std::size_t i = 0; i < std::size(Shown); ++i) {
-            *found[i] = indexOf(QLatin1String(Shown[i]));
+            *found[i] = columns.indexOf(QLatin1String(Shown[i]));
             if (*found[i] < 0)
                 return false;
         }
-        m_status = indexOf(QStringLiteral("Status"));
-        m_adsName = names.value(m_ads);
+        m_status = columns.indexOf(QStringLiteral("Status"));
+        m_adsName = columns.names().value(m_ads);
         return true;
     }
 
@@ -427,9 +426,7 @@ void frmMain::loadRequestFrom(const QString &number)
                     // The lines of the request shown before are let go now, their version made
                     // first (it is still the window's should this open fail).
                     openedVersion();
-                    watching = made.findColumns(columns.names(), [&columns](const QString &name) {
-                        return columns.indexOf(name);
-                    });
+                    watching = made.findColumns(columns);
                 }
                 if (!watching || row != made.count() || row >= MaxGridRow - 1) {
                     watching = false;
@@ -475,8 +472,7 @@ void frmMain::loadRequestFrom(const QString &number)
         }
         // The lines not made as they came are made now.
         if (made.count() == 0 && !failure)
-            made.findColumns(rs.FieldNames(),
-                             [&rs](const QString &name) { return rs.FieldIndex(name); });
+            made.findColumns(rs.columns());
         for (int n = made.count(); n < lines && !failure; ++n) {
             try {
                 made.add(rs.rowValues(n));

@@ -90,7 +90,6 @@ public:
                      ResultColumns *columns = nullptr);
     // The rows so far dropped (the statement failed after them).
     void clear();
-    bool isEmpty() const { return m_rows == 0; }
 
 private:
     struct FreeResult

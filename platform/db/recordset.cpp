@@ -322,6 +322,11 @@ const QStringList &Recordset::FieldNames() const
     return data().columns->m_names;
 }
 
+const Recordset::Columns &Recordset::columns() const
+{
+    return *data().columns;
+}
+
 bool Recordset::HasField(const QString &name) const
 {
     return m_data && m_data->columns->m_index.contains(name.toLower());

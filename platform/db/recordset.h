@@ -84,6 +84,7 @@ public:
     int FieldCount() const;
     QString FieldName(int index) const;
     const QStringList &FieldNames() const;
+    const Columns &columns() const;
     bool HasField(const QString &name) const;
     // Looked up without regard to case; the first column of that name wins.
     Field Fields(const QString &name) const;

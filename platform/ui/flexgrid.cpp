@@ -115,17 +115,6 @@ public:
         return col < row.size() ? row.at(col).size() : 0;
     }
 
-    QString longestText(int col, int fromTableRow) const
-    {
-        const QString *longest = nullptr;
-        for (qsizetype r = std::max(fromTableRow, 0); r < m_rows.size(); ++r) {
-            const QVector<QString> &row = m_rows.at(r);
-            if (col < row.size() && (!longest || row.at(col).size() > longest->size()))
-                longest = &row.at(col);
-        }
-        return longest ? *longest : QString();
-    }
-
     void setText(int tableRow, int col, const QString &text)
     {
         QVector<QString> &row = m_rows[tableRow];
@@ -374,12 +363,6 @@ qsizetype FlexGrid::textLength(int row, int col) const
     checkRow(row);
     checkCol(col);
     return row == 0 ? m_model->headerText(col).size() : m_model->textLength(row - 1, col);
-}
-
-QString FlexGrid::longestText(int col, int fromRow) const
-{
-    checkCol(col);
-    return m_model->longestText(col, fromRow - 1);
 }
 
 void FlexGrid::setTextMatrix(int row, int col, const QString &text)

@@ -46,11 +46,9 @@ public:
 
     QString TextMatrix(int row, int col) const;
     void setTextMatrix(int row, int col, const QString &text);
-    // The length of TextMatrix(row, col), read in place.
+    // The length of TextMatrix(row, col), read in place: for fitting a column of thousands of
+    // rows.
     qsizetype textLength(int row, int col) const;
-    // The longest text of a column among the data rows from `fromRow` on (the first of that
-    // length), read in place: for fitting a column of thousands of rows.
-    QString longestText(int col, int fromRow = 1) const;
     // The texts of a data row from column 0 on, as setTextMatrix would set them one by one; texts
     // past the last column are dropped. For filling thousands of rows (see Filling).
     void setRowTexts(int row, QVector<QString> texts);
