@@ -10,7 +10,6 @@
 #include "platform/ui/msgbox.h"
 
 using db::sqlText;
-using objects::column;
 using objects::fixedPoint;
 using objects::withDefault;
 
@@ -147,40 +146,43 @@ bool clsItem::LoadItem(const QString &ItemID, const QString &LocationID)
         }
 
         // In this order: a failure keeps what was copied before it.
-        m_locationCode = withDefault(rs.Fields(column("LocationID")), QString()).toText();
-        m_itemID = rs.Fields(column("ItemID")).toText();
-        m_markupIn = withDefault(rs.Fields(column("Markup_In")), 0).toInteger();
-        m_markupOut = withDefault(rs.Fields(column("Markup_Out")), 0).toInteger();
-        m_netAmount = withDefault(rs.Fields(column("NetAmount")), 0).toCurrency();
-        m_onHand = withDefault(rs.Fields(column("OnHand")), 0).toDouble();
-        m_maxStock = withDefault(rs.Fields(column("MinStockLevel")), 0).toDouble();
-        m_onOrder = withDefault(rs.Fields(column("OnOrder")), 0).toDouble();
-        m_sellingPriceIn = withDefault(rs.Fields(column("SellingPriceIn")), 0).toCurrency();
-        m_sellingPriceOut = withDefault(rs.Fields(column("SellingPriceOut")), 0).toCurrency();
-        m_itemStatus = withDefault(rs.Fields(column("ItemStatus")), 0).toInteger();
-        m_averageCost = withDefault(rs.Fields(column("AverageCost")), 0).toCurrency();
-        m_minimumStockLevel = withDefault(rs.Fields(column("MinStockLevel")), 0).toDouble();
-        m_aveConsumption = withDefault(rs.Fields(column("AveConsumption")), 0).toDouble();
-        m_lastInventoryCount = withDefault(rs.Fields(column("LastInventoryCount")), 0).toDate();
-        m_expiryDate = withDefault(rs.Fields(column("ExpiryDate")), 0).toDate();
-        m_glCode = withDefault(rs.Fields(column("NewGLCode")), QString()).toText();
-        m_poMonthsToDeliver = withDefault(rs.Fields(column("POMonthsToDeliver")), 0).toDouble();
+        m_locationCode = withDefault(rs.Fields(QStringLiteral("LocationID")), QString()).toText();
+        m_itemID = rs.Fields(QStringLiteral("ItemID")).toText();
+        m_markupIn = withDefault(rs.Fields(QStringLiteral("Markup_In")), 0).toInteger();
+        m_markupOut = withDefault(rs.Fields(QStringLiteral("Markup_Out")), 0).toInteger();
+        m_netAmount = withDefault(rs.Fields(QStringLiteral("NetAmount")), 0).toCurrency();
+        m_onHand = withDefault(rs.Fields(QStringLiteral("OnHand")), 0).toDouble();
+        m_maxStock = withDefault(rs.Fields(QStringLiteral("MinStockLevel")), 0).toDouble();
+        m_onOrder = withDefault(rs.Fields(QStringLiteral("OnOrder")), 0).toDouble();
+        m_sellingPriceIn = withDefault(rs.Fields(QStringLiteral("SellingPriceIn")), 0).toCurrency();
+        m_sellingPriceOut =
+            withDefault(rs.Fields(QStringLiteral("SellingPriceOut")), 0).toCurrency();
+        m_itemStatus = withDefault(rs.Fields(QStringLiteral("ItemStatus")), 0).toInteger();
+        m_averageCost = withDefault(rs.Fields(QStringLiteral("AverageCost")), 0).toCurrency();
+        m_minimumStockLevel = withDefault(rs.Fields(QStringLiteral("MinStockLevel")), 0).toDouble();
+        m_aveConsumption = withDefault(rs.Fields(QStringLiteral("AveConsumption")), 0).toDouble();
+        m_lastInventoryCount =
+            withDefault(rs.Fields(QStringLiteral("LastInventoryCount")), 0).toDate();
+        m_expiryDate = withDefault(rs.Fields(QStringLiteral("ExpiryDate")), 0).toDate();
+        m_glCode = withDefault(rs.Fields(QStringLiteral("NewGLCode")), QString()).toText();
+        m_poMonthsToDeliver =
+            withDefault(rs.Fields(QStringLiteral("POMonthsToDeliver")), 0).toDouble();
         // No default from here on: a Null stops the copy.
-        m_minimumOrAverageConsumption = rs.Fields(column("MinimumOrAverage")).toBool();
-        m_startDate = rs.Fields(column("StartDate")).toText();
-        m_endDate = rs.Fields(column("EndDate")).toText();
-        m_listCost = rs.Fields(column("ListCost")).toDouble();
-        m_uom = rs.Fields(column("UnitOfMeasureID")).toInteger();
-        m_uomDescription = rs.Fields(column("UnitOfMeasure")).toText();
-        m_lastDeliveryDate = rs.Fields(column("Last DDate")).toDate();
-        m_lastDeliveryQty = rs.Fields(column("Last Qty")).toDouble();
-        m_packing = rs.Fields(column("Packing")).toInteger();
-        m_isFloor = rs.Fields(column("IsFloor")).toBool();
-        m_isCeiling = rs.Fields(column("IsCeiling")).toBool();
-        m_floor = rs.Fields(column("Floor")).toDouble();
-        m_ceiling = rs.Fields(column("Ceiling")).toDouble();
-        m_isADSStock = rs.Fields(column("IsADSStock")).toBool();
-        m_adsStock = rs.Fields(column("ADSStock")).toDouble();
+        m_minimumOrAverageConsumption = rs.Fields(QStringLiteral("MinimumOrAverage")).toBool();
+        m_startDate = rs.Fields(QStringLiteral("StartDate")).toText();
+        m_endDate = rs.Fields(QStringLiteral("EndDate")).toText();
+        m_listCost = rs.Fields(QStringLiteral("ListCost")).toDouble();
+        m_uom = rs.Fields(QStringLiteral("UnitOfMeasureID")).toInteger();
+        m_uomDescription = rs.Fields(QStringLiteral("UnitOfMeasure")).toText();
+        m_lastDeliveryDate = rs.Fields(QStringLiteral("Last DDate")).toDate();
+        m_lastDeliveryQty = rs.Fields(QStringLiteral("Last Qty")).toDouble();
+        m_packing = rs.Fields(QStringLiteral("Packing")).toInteger();
+        m_isFloor = rs.Fields(QStringLiteral("IsFloor")).toBool();
+        m_isCeiling = rs.Fields(QStringLiteral("IsCeiling")).toBool();
+        m_floor = rs.Fields(QStringLiteral("Floor")).toDouble();
+        m_ceiling = rs.Fields(QStringLiteral("Ceiling")).toDouble();
+        m_isADSStock = rs.Fields(QStringLiteral("IsADSStock")).toBool();
+        m_adsStock = rs.Fields(QStringLiteral("ADSStock")).toDouble();
         return true;
     } catch (const std::exception &error) {
         ui::MsgBox(objects::describe(error), ui::Buttons::OK, ui::Icon::Critical,

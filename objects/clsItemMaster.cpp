@@ -13,7 +13,6 @@
 #include "platform/ui/msgbox.h"
 
 using db::sqlText;
-using objects::column;
 using objects::fixedPoint;
 using objects::flag;
 using objects::withDefault;
@@ -185,35 +184,38 @@ bool clsItemMaster::LoadItem(const QString &code)
         }
 
         // In this order: a failure keeps what was copied before it.
-        m_itemID = rs.Fields(column("ItemID")).toText();
-        m_itemName = withDefault(rs.Fields(column("ItemName")), QString()).toText();
-        m_itemDesc = withDefault(rs.Fields(column("ItemDesc")), QString()).toText();
-        m_markupIn = withDefault(rs.Fields(column("MarkupIn")), 0).toInteger();
-        m_markupOut = withDefault(rs.Fields(column("MarkupOut")), 0).toInteger();
-        m_downTime = withDefault(rs.Fields(column("DownTime")), 0).toDouble();
-        m_listCost = withDefault(rs.Fields(column("ListCost")), 0).toCurrency();
-        m_freight = withDefault(rs.Fields(column("Freight")), 0).toDouble();
-        m_salesTax = withDefault(rs.Fields(column("SalesTax")), 0).toDouble();
-        m_itemStatus = withDefault(rs.Fields(column("ItemStatus")), 0).toInteger();
-        m_packing = withDefault(rs.Fields(column("Packing")), 0).toInteger();
-        m_vat = withDefault(rs.Fields(column("VAT")), 0).toInteger();
-        m_barCode = withDefault(rs.Fields(column("BarCode")), 0).toText();
-        m_supplierID = withDefault(rs.Fields(column("SupplierID")), QString()).toText();
+        m_itemID = rs.Fields(QStringLiteral("ItemID")).toText();
+        m_itemName = withDefault(rs.Fields(QStringLiteral("ItemName")), QString()).toText();
+        m_itemDesc = withDefault(rs.Fields(QStringLiteral("ItemDesc")), QString()).toText();
+        m_markupIn = withDefault(rs.Fields(QStringLiteral("MarkupIn")), 0).toInteger();
+        m_markupOut = withDefault(rs.Fields(QStringLiteral("MarkupOut")), 0).toInteger();
+        m_downTime = withDefault(rs.Fields(QStringLiteral("DownTime")), 0).toDouble();
+        m_listCost = withDefault(rs.Fields(QStringLiteral("ListCost")), 0).toCurrency();
+        m_freight = withDefault(rs.Fields(QStringLiteral("Freight")), 0).toDouble();
+        m_salesTax = withDefault(rs.Fields(QStringLiteral("SalesTax")), 0).toDouble();
+        m_itemStatus = withDefault(rs.Fields(QStringLiteral("ItemStatus")), 0).toInteger();
+        m_packing = withDefault(rs.Fields(QStringLiteral("Packing")), 0).toInteger();
+        m_vat = withDefault(rs.Fields(QStringLiteral("VAT")), 0).toInteger();
+        m_barCode = withDefault(rs.Fields(QStringLiteral("BarCode")), 0).toText();
+        m_supplierID = withDefault(rs.Fields(QStringLiteral("SupplierID")), QString()).toText();
         m_itemClassificationID =
-            withDefault(rs.Fields(column("ItemClassificationID")), QString()).toText();
-        m_unitOfMeasureID = withDefault(rs.Fields(column("UnitOfMeasureID")), 0).toInteger();
+            withDefault(rs.Fields(QStringLiteral("ItemClassificationID")), QString()).toText();
+        m_unitOfMeasureID =
+            withDefault(rs.Fields(QStringLiteral("UnitOfMeasureID")), 0).toInteger();
         m_endorseMedicine =
-            withDefault(rs.Fields(column("OralInject")), QStringLiteral("X")).toText();
-        m_averageCost = withDefault(rs.Fields(column("AverageCost")), 0).toCurrency();
-        m_genericID = withDefault(rs.Fields(column("GenericID")), QString()).toText();
-        m_manufacturerID = withDefault(rs.Fields(column("ManufacturerID")), QString()).toText();
-        setSeniorCitizenDiscount(rs.Fields(column("IsSeniorDiscounted")).toBool());
-        setWithLotNumber(isTrue(rs.Fields(column("WithLotNumber"))));
+            withDefault(rs.Fields(QStringLiteral("OralInject")), QStringLiteral("X")).toText();
+        m_averageCost = withDefault(rs.Fields(QStringLiteral("AverageCost")), 0).toCurrency();
+        m_genericID = withDefault(rs.Fields(QStringLiteral("GenericID")), QString()).toText();
+        m_manufacturerID =
+            withDefault(rs.Fields(QStringLiteral("ManufacturerID")), QString()).toText();
+        setSeniorCitizenDiscount(rs.Fields(QStringLiteral("IsSeniorDiscounted")).toBool());
+        setWithLotNumber(isTrue(rs.Fields(QStringLiteral("WithLotNumber"))));
         setMedicareType(
-            withDefault(rs.Fields(column("MedicareType")), QStringLiteral("N")).toText());
+            withDefault(rs.Fields(QStringLiteral("MedicareType")), QStringLiteral("N")).toText());
         setMedicareCategory(
-            withDefault(rs.Fields(column("MedicareCategory")), QStringLiteral("A")).toText());
-        setGLCode(withDefault(rs.Fields(column("GLCode")), QString()).toText());
+            withDefault(rs.Fields(QStringLiteral("MedicareCategory")), QStringLiteral("A"))
+                .toText());
+        setGLCode(withDefault(rs.Fields(QStringLiteral("GLCode")), QString()).toText());
         return true;
     } catch (const std::exception &) {
         modInventory::RaiseError(9999, QStringLiteral("clsItemMaster:LoadItem Method"));

@@ -31,12 +31,6 @@ double fixedPoint(double value);
 // The text with the blanks (spaces only) at both ends removed.
 QString trimBlanks(const QString &text);
 
-// A column name written as a plain ASCII literal.
-inline QString column(const char *name)
-{
-    return QString::fromLatin1(name);
-}
-
 // A text column, or the default when it is Null.
 QString textOr(const db::Field &field, const QString &defaultValue = {});
 

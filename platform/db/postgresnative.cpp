@@ -249,6 +249,12 @@ QVariant value(const PGresult *result, int row, int column)
     case TimeTzOid:
         return QVariant(QTime::fromString(QString::fromLatin1(text, length), Qt::ISODate));
     case TimestampOid:
+        // The server's ISO form without a zone is the engines' stored form: read without the
+        // general parser.
+        if (const std::optional<QDateTime> local =
+                storedDateTime(QString::fromLatin1(text, length)))
+            return QVariant(*local);
+        [[fallthrough]];
     case TimestampTzOid:
         return QVariant(
             QDateTime::fromString(QString::fromLatin1(text, length), Qt::ISODate).toLocalTime());

@@ -39,7 +39,7 @@ bool isNumericType(const QVariant &value)
     }
 }
 
-bool readDigits(const QString &text, int from, int count, int &value)
+bool readDigits(QStringView text, int from, int count, int &value)
 {
     value = 0;
     for (int i = from; i < from + count; ++i) {
@@ -51,13 +51,15 @@ bool readDigits(const QString &text, int from, int count, int &value)
     return true;
 }
 
-// The forms the database stores dates in (yyyy-MM-dd, with HH:mm, HH:mm:ss or HH:mm:ss.zzz after
-// a blank, or HH:mm:ss after a T), read without the general parser: a record of dates is read
-// many times. Anything else is left to the parser.
-std::optional<QDateTime> storedDateTime(const QString &text)
+} // namespace
+
+// The forms the engines store dates in (yyyy-MM-dd, with HH:mm, HH:mm:ss or HH:mm:ss with one to
+// three decimals after a blank, or HH:mm:ss after a T), read without the general parser: a
+// record of dates is read many times. Anything else is left to the parser.
+std::optional<QDateTime> storedDateTime(QStringView text)
 {
     const qsizetype n = text.size();
-    if (n != 10 && n != 16 && n != 19 && n != 23)
+    if (n != 10 && n != 16 && n != 19 && (n < 21 || n > 23))
         return std::nullopt;
     int year, month, day, hour = 0, minute = 0, second = 0, ms = 0;
     if (!readDigits(text, 0, 4, year) || text.at(4) != u'-' || !readDigits(text, 5, 2, month) ||
@@ -71,8 +73,13 @@ std::optional<QDateTime> storedDateTime(const QString &text)
             return std::nullopt;
         if (n >= 19 && (text.at(16) != u':' || !readDigits(text, 17, 2, second)))
             return std::nullopt;
-        if (n == 23 && (text.at(19) != u'.' || !readDigits(text, 20, 3, ms)))
-            return std::nullopt;
+        if (n > 19) {
+            // ".5" is half a second: the decimals are read as thousandths.
+            if (text.at(19) != u'.' || !readDigits(text, 20, int(n) - 20, ms))
+                return std::nullopt;
+            for (qsizetype place = n - 20; place < 3; ++place)
+                ms *= 10;
+        }
     }
     const QDate date(year, month, day);
     const QTime time(hour, minute, second, ms);
@@ -83,8 +90,6 @@ std::optional<QDateTime> storedDateTime(const QString &text)
         return std::nullopt; // not a local time (a daylight-saving gap): the parser decides
     return dateTime;
 }
-
-} // namespace
 
 Field::Field(QString name, QVariant value) : m_name(std::move(name)), m_value(std::move(value)) {}
 

@@ -8,8 +8,14 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace db {
+
+// A date and time in a form the engines store it in ("2026-12-10", "2026-12-10 08:30",
+// "2026-12-10 08:30:15" and with one to three decimals), as the local date and time; none for
+// any other text, and for a time the local clock skips.
+std::optional<QDateTime> storedDateTime(QStringView text);
 
 // One column of the current row. Conversions follow the old rules the program's logic was written
 // for: a Null converted to a value fails ("Invalid use of Null"); a text that is not a number fails

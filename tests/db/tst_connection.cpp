@@ -198,6 +198,34 @@ private slots:
         QCOMPARE(rs.Fields(QStringLiteral("None")).toLong(), 0);
     }
 
+    // A stored date and time comes back as the local date and time written, to the millisecond.
+    void storedTimesReadBack_data()
+    {
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QDateTime>("read");
+        QTest::newRow("whole seconds") << QStringLiteral("2026-12-10 08:30:15")
+                                       << QDateTime(QDate(2026, 12, 10), QTime(8, 30, 15));
+        QTest::newRow("tenths") << QStringLiteral("2026-12-10 23:59:59.5")
+                                << QDateTime(QDate(2026, 12, 10), QTime(23, 59, 59, 500));
+        QTest::newRow("milliseconds") << QStringLiteral("2024-02-29 00:00:00.007")
+                                      << QDateTime(QDate(2024, 2, 29), QTime(0, 0, 0, 7));
+        QTest::newRow("no date yet")
+            << QStringLiteral("1899-12-30 00:00:00") << QDateTime(QDate(1899, 12, 30), QTime(0, 0));
+    }
+
+    void storedTimesReadBack()
+    {
+        QFETCH(QString, written);
+        QFETCH(QDateTime, read);
+        auto c = open();
+        c->Execute(QStringLiteral("Insert INTO INVENTORY..tbInvWithdrawRequest (DocumentNumber, "
+                                  "ItemID, LocationID, TransDate) Values ('77', 'X', '19', '%1')")
+                       .arg(written));
+        const Recordset rs = c->OpenRecordset(QStringLiteral(
+            "Select TransDate From INVENTORY..tbInvWithdrawRequest Where DocumentNumber = '77'"));
+        QCOMPARE(rs.Fields(QStringLiteral("TransDate")).toDate(), read);
+    }
+
     void actionStatementsReportRows()
     {
         auto c = open();
