@@ -207,33 +207,31 @@ QString frmItemLookup::productSearchStatement(const QString &text, bool location
                QStringLiteral(" Where ( A.ItemStatus = 0 or A.ItemStatus is Null ) "
                               "and IsNull(C.IsFixedAsset,0) <> 1 and ");
     } else if (stockNamesKept && !vb::isNumeric(text)) {
-        // The department's stock rows in name order, from the typed start of the name: each is
-        // joined to its item and the store's stock row, and the search stops once it has the
-        // rows it lists, however many names of the range the department does not hold. The
-        // rows are those of the statement below, in its order (the code orders equal names).
-        sql += QStringLiteral("A.ItemID as Code, A.ItemName As [Product Name], ") +
-               QStringLiteral("A.ItemDesc As Description, B.SupplierName As Supplier, "
-                              "D.Markup_In As [In-Patient Markup], "
-                              "D.Markup_Out As [Out-Patient Markup],") +
-               QStringLiteral("Case when D.ItemStatus = 1 then 'Inactive' Else 'Active' end  "
-                              "As Status, A.Packing, A.ListCost,  ") +
+        // The department's stock rows in name order, from the typed start of the name, each with
+        // its item and the store's stock row (the view joins them by their codes' plain-text
+        // keys): the search stops once it has the rows it lists, however many names of the range
+        // the department does not hold. The rows are those of the statement below, in its order
+        // (the stock row's code orders equal names).
+        sql += QStringLiteral("V.ItemID as Code, V.ProductName As [Product Name], ") +
+               QStringLiteral("V.ProductDesc As Description, B.SupplierName As Supplier, "
+                              "V.Markup_In As [In-Patient Markup], "
+                              "V.Markup_Out As [Out-Patient Markup],") +
+               QStringLiteral("Case when V.SupplyingStatus = 1 then 'Inactive' Else 'Active' end  "
+                              "As Status, V.Packing, V.ListCost,  ") +
                QStringLiteral("C.ItemClassificationName ") +
-               QStringLiteral("From INVENTORY..tbInvStockName R ") +
-               QStringLiteral("Inner Join INVENTORY..tbInvMaster A ON A.ItemID = R.ItemID ") +
-               QStringLiteral("Inner Join INVENTORY..tbInvent D ON D.ItemID = A.ItemID "
-                              "And D.LocationID = '") +
-               db::sqlText(supplyingCode) + QStringLiteral("' ") +
+               QStringLiteral("From INVENTORY..vwInvStockSearch V ") +
                QStringLiteral("Left Outer Join INVENTORY..tbInvSupplier B "
-                              "ON A.SupplierID = B.SupplierID ") +
+                              "ON V.SupplierID = B.SupplierID ") +
                QStringLiteral("Left Outer join INVENTORY..tbInvClassification C "
-                              "ON A.ItemClassificationID = C.ItemClassificationID ") +
-               QStringLiteral("Where R.LocationID = '") + db::sqlText(requestingCode) +
-               QStringLiteral("' And R.ItemStatus = 0 ") +
-               QStringLiteral("And ( D.ItemStatus = 0 or D.ItemStatus is Null ) "
-                              "and ( A.ItemStatus = 0 or A.ItemStatus is Null ) "
+                              "ON V.ItemClassificationID = C.ItemClassificationID ") +
+               QStringLiteral("Where V.LocationID = '") + db::sqlText(requestingCode) +
+               QStringLiteral("' And V.SupplyingKey = Lower('") + db::sqlText(supplyingCode) +
+               QStringLiteral("') And V.StockStatus = 0 ") +
+               QStringLiteral("And ( V.SupplyingStatus = 0 or V.SupplyingStatus is Null ) "
+                              "and ( V.ItemStatus = 0 or V.ItemStatus is Null ) "
                               "and IsNull(C.IsFixedAsset,0) <> 1 and ") +
-               QStringLiteral(" R.ItemName Like '") + db::sqlText(text.trimmed().toUpper()) +
-               QStringLiteral("%' Order by R.ItemName, R.ItemDesc, R.ItemID");
+               QStringLiteral(" V.ItemName Like '") + db::sqlText(text.trimmed().toUpper()) +
+               QStringLiteral("%' Order by V.ItemName, V.ItemDesc, V.StockItemID");
         return sql;
     } else {
         sql += QStringLiteral("A.ItemID as Code, A.ItemName As [Product Name], ") +

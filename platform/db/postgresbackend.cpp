@@ -179,9 +179,10 @@ private:
             // The program's statements are short: compiling one to machine code (10 to 20 ms,
             // and more when the planner overestimates a join) costs more than it ever saves.
             {QString(), QStringLiteral("SET jit = off"), {}, {}, false},
-            // Whether the database keeps its stock rows by name (a schema of this version).
+            // Whether the database keeps its stock rows by name, with the view the product
+            // search reads them through (a schema of this version).
             {QString(),
-             QStringLiteral("SELECT to_regclass('tbinvstockname') IS NOT NULL"),
+             QStringLiteral("SELECT to_regclass('vwinvstocksearch') IS NOT NULL"),
              {},
              {},
              true},

@@ -251,6 +251,33 @@ DROP TRIGGER IF EXISTS trInvMaster_StockNameTruncate ON tbInvMaster;
 CREATE TRIGGER trInvMaster_StockNameTruncate AFTER TRUNCATE ON tbInvMaster
     FOR EACH STATEMENT EXECUTE FUNCTION inv_stock_names_of_item();
 
+-- The stock rows by code and location as citext compares them, as plain text in byte order (as
+-- ixInvMaster_ItemKey): the product search below finds the store's row of each item it lists in
+-- one index step without lowering both sides of every comparison.
+CREATE INDEX IF NOT EXISTS ixInvent_ItemKey
+    ON tbInvent ((lower(ItemID::text COLLATE "default") COLLATE "C"),
+                 (lower(LocationID::text COLLATE "default") COLLATE "C"));
+
+-- The product search at a location: each stock row of tbInvStockName (a department's name,
+-- description, code and status, in the order of ixInvStockName_Name) with its item and the
+-- item's stock rows, joined by the codes as citext compares them (the same equality) through
+-- the plain-text indexes. SupplyingKey is the stock row's location lowered likewise: the search
+-- asks for Lower(its store's code), one step of ixInvent_ItemKey. The program only reads it, and
+-- only where it exists; it is made in the same transaction as the table.
+CREATE OR REPLACE VIEW vwInvStockSearch AS
+SELECT R.LocationID, R.ItemStatus AS StockStatus, R.ItemName, R.ItemDesc, R.ItemID AS StockItemID,
+       lower(D.LocationID::text COLLATE "default") COLLATE "C" AS SupplyingKey,
+       D.Markup_In, D.Markup_Out, D.ItemStatus AS SupplyingStatus,
+       A.ItemID, A.ItemName AS ProductName, A.ItemDesc AS ProductDesc, A.ItemStatus,
+       A.Packing, A.ListCost, A.SupplierID, A.ItemClassificationID
+  FROM tbInvStockName R
+  JOIN tbInvMaster A
+    ON lower(A.ItemID::text COLLATE "default") COLLATE "C"
+       = lower(R.ItemID::text COLLATE "default") COLLATE "C"
+  JOIN tbInvent D
+    ON lower(D.ItemID::text COLLATE "default") COLLATE "C"
+       = lower(A.ItemID::text COLLATE "default") COLLATE "C";
+
 SELECT inv_stock_names_refresh();
 COMMIT;
 
