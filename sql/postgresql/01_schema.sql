@@ -125,9 +125,15 @@ CREATE INDEX IF NOT EXISTS ixInvMaster_BarCode ON tbInvMaster (BarCode);
 CREATE INDEX IF NOT EXISTS ixInvMaster_Kit ON tbInvMaster (KitID);
 -- The code as citext compares it (lowered in the database's default collation), as plain text in
 -- byte order: a request's lines look their items up by it (sp_Inv_LoadWithdrawalRequest) without
--- lowering both sides of every comparison in the index, as the citext key would.
-CREATE INDEX IF NOT EXISTS ixInvMaster_ItemKey
-    ON tbInvMaster ((lower(ItemID::text COLLATE "default") COLLATE "C"));
+-- lowering both sides of every comparison in the index, as the citext key would. The name and
+-- description are in the index as well, so that a request's 10,000 lines read them from the index
+-- alone rather than from 10,000 rows of the table (the code too: the planner reads from an index
+-- only what it finds there as a column). It takes the place of the index of the key alone, which
+-- an older database drops here.
+CREATE INDEX IF NOT EXISTS ixInvMaster_ItemKeyName
+    ON tbInvMaster ((lower(ItemID::text COLLATE "default") COLLATE "C"))
+    INCLUDE (ItemID, ItemName, ItemDesc);
+DROP INDEX IF EXISTS ixInvMaster_ItemKey;
 
 -- An item's stock card at one location.
 CREATE TABLE IF NOT EXISTS tbInvent (
@@ -252,8 +258,8 @@ CREATE TRIGGER trInvMaster_StockNameTruncate AFTER TRUNCATE ON tbInvMaster
     FOR EACH STATEMENT EXECUTE FUNCTION inv_stock_names_of_item();
 
 -- The stock rows by code and location as citext compares them, as plain text in byte order (as
--- ixInvMaster_ItemKey): the product search below finds the store's row of each item it lists in
--- one index step without lowering both sides of every comparison.
+-- ixInvMaster_ItemKeyName): the product search below finds the store's row of each item it lists
+-- in one index step without lowering both sides of every comparison.
 CREATE INDEX IF NOT EXISTS ixInvent_ItemKey
     ON tbInvent ((lower(ItemID::text COLLATE "default") COLLATE "C"),
                  (lower(LocationID::text COLLATE "default") COLLATE "C"));

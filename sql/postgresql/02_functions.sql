@@ -165,7 +165,7 @@ SELECT R.LocationID, L.Location, R.TargetLocationID, T.Location, R.DocumentNumbe
          ORDER BY LineID) R
   LEFT JOIN tbInvLocation L ON L.LocationID = R.LocationID
   LEFT JOIN tbInvLocation T ON T.LocationID = R.TargetLocationID
-  -- Each line's item by ixInvMaster_ItemKey: the same equality as the citext key's, one probe
+  -- Each line's item by ixInvMaster_ItemKeyName: the same equality as the citext key's, one probe
   -- a line with plain text comparisons (rather than hashing the whole item master). The code is
   -- the key, so LIMIT 1 drops nothing.
   LEFT JOIN LATERAL (SELECT M.ItemName, M.ItemDesc
