@@ -16,6 +16,7 @@
 #include <QSqlError>
 
 #include <algorithm>
+#include <optional>
 
 #include <libpq-fe.h>
 
@@ -285,13 +286,77 @@ private:
         }
     }
 
+    // A statement of a message as sent: one of the batch's, several of its inserts joined into
+    // one, or the savepoint around those (first and count: the joined inserts').
+    struct Piece
+    {
+        enum class Kind { Statement, Joined, Savepoint };
+        qsizetype first;
+        qsizetype count;
+        Kind kind;
+    };
+    static constexpr QLatin1String JoinSavepoint{"inventory_joined_rows"};
+
+    // The texts of the batch's statements with each run of two or more inserts of one row into the
+    // same columns joined into one insert, between a savepoint and its release; `pieces` says what
+    // each text sent stands for. An insert whose result is wanted is left alone, and so is the
+    // last statement when the caller counts the rows it affected.
+    static QStringList joinedInserts(const QVector<Outgoing> &batch, const QStringList &texts,
+                                     bool lastCounted, std::vector<Piece> &pieces)
+    {
+        const auto joinable = [&](qsizetype i) {
+            const Outgoing &p = batch[i];
+            return !p.wanted && !p.rowByRow && !p.watcher &&
+                   !(lastCounted && i == batch.size() - 1);
+        };
+        QStringList out;
+        pieces.clear();
+        for (qsizetype i = 0; i < batch.size();) {
+            const std::optional<postgres::InsertRow> first =
+                joinable(i) ? postgres::singleRowInsert(texts[i]) : std::nullopt;
+            qsizetype end = i + 1;
+            QString rows;
+            if (first) {
+                rows = first->row.toString();
+                for (; end < batch.size() && joinable(end); ++end) {
+                    const std::optional<postgres::InsertRow> next =
+                        postgres::singleRowInsert(texts[end]);
+                    if (!next || next->head != first->head)
+                        break;
+                    rows += QLatin1String(",\n");
+                    rows += next->row;
+                }
+            }
+            if (end - i < 2) {
+                out << texts[i];
+                pieces.push_back({i, 1, Piece::Kind::Statement});
+                ++i;
+                continue;
+            }
+            out << QStringLiteral("SAVEPOINT ") + JoinSavepoint
+                << first->head.toString() + QLatin1Char(' ') + rows
+                << QStringLiteral("RELEASE SAVEPOINT ") + JoinSavepoint;
+            pieces.push_back({i, end - i, Piece::Kind::Savepoint});
+            pieces.push_back({i, end - i, Piece::Kind::Joined});
+            pieces.push_back({i, end - i, Piece::Kind::Savepoint});
+            i = end;
+        }
+        return out;
+    }
+
     // The message in one round trip: a single statement with its values bound
     // (PQsendQueryParams), several as one message of plain statements, their values written in
     // as literals by libpq. The server stops at the first failure; the transaction it was in can
     // then only be rolled back. Nothing here blocks in libpq: the answer is awaited on the
     // socket, up to the connection's bound.
+    //
+    // In a transaction, consecutive inserts of one row each into the same columns (a save's
+    // lines) go as one insert of all their rows, between a savepoint and its release: the server
+    // runs it in about half the time of the single inserts, with the same rows in the same
+    // order. Should it fail, the server goes back to the savepoint and is sent the inserts one
+    // by one, so that the failure names the line it is about, as before.
     QVector<Recordset> sendMessage(const QVector<Outgoing> &batch, bool inTransaction,
-                                   int *recordsAffected)
+                                   int *recordsAffected, bool joinInserts = true)
     {
         PGconn *connection = handle();
         const bool committing = std::any_of(batch.begin(), batch.end(), [](const Outgoing &p) {
@@ -337,6 +402,15 @@ private:
         // One result per statement, in order, up to the first failure, which ends the message. A
         // single statement's text may hold several: its last result is the one given back.
         QVector<Recordset> results;
+        // What each statement sent stands for; one each where nothing was joined.
+        std::vector<Piece> pieces;
+        for (qsizetype i = 0; i < batch.size(); ++i)
+            pieces.push_back({i, 1, Piece::Kind::Statement});
+        const auto pieceAt = [&](qsizetype index) {
+            return index < qsizetype(pieces.size()) ? pieces[std::size_t(index)]
+                                                    : Piece{index, 1, Piece::Kind::Statement};
+        };
+        std::optional<Piece> failedJoin; // the joined inserts whose message failed
         qsizetype index = 0;
         qsizetype failed = -1;
         QString message;
@@ -356,6 +430,8 @@ private:
                     texts << (batch.size() == 1
                                   ? p.sql
                                   : postgres::withLiterals(connection, p.sql, p.params));
+                if (inTransaction && joinInserts && batch.size() > 1)
+                    texts = joinedInserts(batch, texts, recordsAffected != nullptr, pieces);
                 sent = PQsendQuery(connection, joined(texts).toUtf8().constData());
             }
 
@@ -380,7 +456,8 @@ private:
                 PGresult *result = next();
                 if (!result)
                     break;
-                const qsizetype at = batch.size() == 1 ? 0 : index;
+                const Piece piece = pieceAt(batch.size() == 1 ? 0 : index);
+                const qsizetype at = batch.size() == 1 ? 0 : piece.first;
                 if (PQresultStatus(result) == PGRES_SINGLE_TUPLE) {
                     if (failed < 0 && at < batch.size() && batch[at].wanted)
                         rows.add(result, &batch[at].spellings, &m_columns, batch[at].watcher.get());
@@ -396,8 +473,11 @@ private:
                         failed = std::min(at, batch.size() - 1);
                         message = postgres::errorText(connection, result);
                         code = PQresultErrorField(result, PG_DIAG_SQLSTATE);
+                        if (piece.kind != Piece::Kind::Statement)
+                            failedJoin = piece;
                     }
-                } else if (failed < 0 && at < batch.size()) {
+                } else if (failed < 0 && at < batch.size() &&
+                           piece.kind == Piece::Kind::Statement) {
                     if (batch[at].wanted) {
                         Recordset rs = status == PGRES_TUPLES_OK
                                            ? rows.finish(result, &batch[at].spellings, &m_columns)
@@ -413,9 +493,24 @@ private:
                 ++index;
             }
         }
-        if (failed < 0 && (index == 0 || (batch.size() > 1 && index < batch.size()))) {
-            failed = std::min(index, batch.size() - 1);
+        if (failed < 0 && (index == 0 || (batch.size() > 1 && index < qsizetype(pieces.size())))) {
+            failed = std::min(pieceAt(index).first, batch.size() - 1);
             message = postgres::errorText(connection, nullptr);
+        }
+        if (failed >= 0 && failedJoin && code != "57014" && code != "55P03" &&
+            PQstatus(connection) == CONNECTION_OK) {
+            // The joined inserts again, one by one from their savepoint: the one the server
+            // refuses is reported, with its own statement.
+            QVector<Outgoing> again{
+                Outgoing{QString(),
+                         QStringLiteral("ROLLBACK TO SAVEPOINT ") + JoinSavepoint,
+                         {},
+                         {},
+                         false}};
+            again += batch.mid(failedJoin->first, failedJoin->count);
+            sendMessage(again, inTransaction, nullptr, false);
+            // Each went in alone: the failure was the joined insert's own; it is reported on its
+            // first line.
         }
         if (failed >= 0)
             fail(batch[failed], message, code);

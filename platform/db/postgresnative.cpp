@@ -197,6 +197,67 @@ TextParams::TextParams(const QVariantList &params)
     }
 }
 
+std::optional<InsertRow> singleRowInsert(QStringView sql)
+{
+    if (sql.contains(u'\\') || sql.contains(u'$'))
+        return std::nullopt;
+    const QStringView statement = sql.trimmed();
+    if (!statement.startsWith(u"insert", Qt::CaseInsensitive) || statement.size() < 7 ||
+        !statement.at(6).isSpace())
+        return std::nullopt;
+    const auto isNamePart = [](QChar c) { return c.isLetterOrNumber() || c == u'_'; };
+    const qsizetype n = statement.size();
+    int depth = 0;
+    qsizetype headEnd = -1; // just after VALUES
+    qsizetype rowStart = -1;
+    qsizetype rowEnd = -1;
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = statement.at(i);
+        if (rowEnd >= 0) {
+            if (!c.isSpace())
+                return std::nullopt; // anything after the row
+            continue;
+        }
+        if (c == u'\'' || c == u'"') {
+            // A doubled quote inside reads as the end of one string and the start of the next:
+            // the same for finding the statement's parts.
+            const qsizetype close = statement.indexOf(c, i + 1);
+            if (close < 0)
+                return std::nullopt;
+            i = close;
+            continue;
+        }
+        if (c == u';' || (c == u'-' && i + 1 < n && statement.at(i + 1) == u'-') ||
+            (c == u'/' && i + 1 < n && statement.at(i + 1) == u'*'))
+            return std::nullopt;
+        if (c == u'(') {
+            if (depth++ == 0 && headEnd >= 0)
+                rowStart = i;
+            continue;
+        }
+        if (c == u')') {
+            if (--depth < 0)
+                return std::nullopt;
+            if (depth == 0 && rowStart >= 0)
+                rowEnd = i + 1;
+            continue;
+        }
+        if (depth > 0 || c.isSpace())
+            continue;
+        if (headEnd >= 0)
+            return std::nullopt; // something between VALUES and its row
+        if ((c == u'v' || c == u'V') && (i == 0 || !isNamePart(statement.at(i - 1))) &&
+            statement.mid(i, 6).compare(u"values", Qt::CaseInsensitive) == 0 &&
+            (i + 6 == n || !isNamePart(statement.at(i + 6)))) {
+            headEnd = i + 6;
+            i += 5;
+        }
+    }
+    if (rowEnd < 0)
+        return std::nullopt;
+    return InsertRow{statement.left(headEnd), statement.mid(rowStart, rowEnd - rowStart)};
+}
+
 QVariant value(const PGresult *result, int row, int column)
 {
     const Oid type = PQftype(result, column);

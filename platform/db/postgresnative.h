@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QDeadlineTimer;
@@ -32,6 +33,20 @@ QString numberedPlaceholders(const QString &sql);
 // literals have no type of their own, as a bound value has none, so the server reads them as it
 // would have read the values.
 QString withLiterals(PGconn *connection, const QString &sql, const QVariantList &params);
+
+// A statement that inserts one row of values, as PostgreSQL gets it: its head, up to and with
+// VALUES, and its row, the values in their parentheses. Consecutive inserts with the same head
+// are one insert of several rows, which the server runs in about half the time.
+struct InsertRow
+{
+    QStringView head;
+    QStringView row;
+};
+
+// The insert's head and row; none for any other statement (a query, more rows or none, RETURNING,
+// ON CONFLICT, a comment, a second statement) and for text whose quoting this reading does not
+// follow (a backslash, a dollar sign).
+std::optional<InsertRow> singleRowInsert(QStringView sql);
 
 // A value as the text libpq sends for it (a null for a Null).
 struct TextParams

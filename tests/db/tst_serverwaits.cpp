@@ -9,6 +9,7 @@
 
 #include "platform/db/backend.h"
 #include "platform/db/dberror.h"
+#include "platform/db/postgresnative.h"
 #include "platform/db/sqlquote.h"
 
 #include <QElapsedTimer>
@@ -454,6 +455,128 @@ private slots:
         const Recordset next = send(QStringLiteral("SELECT g FROM generate_series(1, 3) g"))[0];
         QCOMPARE(next.RecordCount(), 3);
         QCOMPARE(next.value(0, 0).toInt(), 1);
+    }
+
+    // Inserts of one row each, queued in a transaction, reach the server joined into one: what
+    // is stored is what they store one by one, in their order, whatever their text holds. When
+    // the table refuses one of them, the failure names that one and nothing is stored.
+    void joinedInsertsStoreWhatSingleOnesWould_data()
+    {
+        QTest::addColumn<int>("refused"); // the insert the table refuses; -1: none
+        QTest::newRow("all stored") << -1;
+        QTest::newRow("the third refused") << 2;
+        QTest::newRow("the last refused") << 5;
+    }
+
+    void joinedInsertsStoreWhatSingleOnesWould()
+    {
+        QFETCH(int, refused);
+        auto c = open();
+        if (refused >= 0)
+            QVERIFY(testsupport::refuseInserts(*m_fixture, QStringLiteral("tbInvWithdrawRequest"),
+                                               QStringLiteral("ItemID"), QStringLiteral("NO"),
+                                               QStringLiteral("refused here")));
+        const QStringList remarks{QStringLiteral("plain"),
+                                  QStringLiteral("values (1, 2)"),
+                                  QStringLiteral("it's; -- no comment"),
+                                  QStringLiteral(")("),
+                                  QString(),
+                                  QStringLiteral("/* nor this */ \"VALUES\"")};
+        QStringList inserts;
+        QStringList stored;
+        for (int i = 0; i < remarks.size(); ++i) {
+            const QString item = i == refused ? QStringLiteral("NO") : QString::number(i);
+            const QString quantity = QString::number(i % 2 ? -i - 0.25 : i);
+            inserts << QStringLiteral("Insert INVENTORY..tbInvWithdrawRequest (DocumentNumber, "
+                                      "ItemID, Quantity, Remarks) Values ('J', '%1', %2, %3)")
+                           .arg(item, quantity,
+                                i == 4
+                                    ? QStringLiteral("Null")
+                                    : QLatin1Char('\'') + sqlText(remarks[i]) + QLatin1Char('\''));
+            stored << item + QLatin1Char('|') + quantity + QLatin1Char('|') +
+                          (i == 4 ? QStringLiteral("<null>") : remarks[i]);
+        }
+        c->BeginTrans();
+        for (const QString &insert : std::as_const(inserts))
+            c->Queue(insert);
+        QString failed;
+        try {
+            c->Execute(QStringLiteral("Select Count(*) From INVENTORY..tbInvLocation"));
+            c->CommitTrans();
+        } catch (const DbError &e) {
+            failed = e.statement();
+            c->RollbackTrans();
+        }
+        QCOMPARE(failed, refused >= 0 ? inserts[refused] : QString());
+        const QString lines = QStringLiteral(
+            "Select ItemID, Quantity, Remarks From tbInvWithdrawRequest Order By LineID");
+        QCOMPARE(testsupport::rows(*c, lines), refused >= 0 ? QStringList() : stored);
+    }
+
+    // What is joined: an insert of one row of values, its head the same as its neighbour's.
+    void singleRowInsertsFound_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("head"); // empty: not an insert of one row
+        QTest::addColumn<QString>("row");
+        QTest::newRow("plain") << "Insert INTO T (a, b) Values (1, 'x')"
+                               << "Insert INTO T (a, b) Values"
+                               << "(1, 'x')";
+        QTest::newRow("blanks and case") << "  insert into t values( 'a(b', f(2) )  "
+                                         << "insert into t values"
+                                         << "( 'a(b', f(2) )";
+        QTest::newRow("quoted words") << "INSERT INTO \"values\" (\"x)\") VALUES ('values (')"
+                                      << "INSERT INTO \"values\" (\"x)\") VALUES"
+                                      << "('values (')";
+        QTest::newRow("two rows") << "INSERT INTO t VALUES (1), (2)"
+                                  << ""
+                                  << "";
+        QTest::newRow("returning") << "INSERT INTO t VALUES (1) RETURNING a"
+                                   << ""
+                                   << "";
+        QTest::newRow("on conflict") << "INSERT INTO t VALUES (1) ON CONFLICT DO NOTHING"
+                                     << ""
+                                     << "";
+        QTest::newRow("a query") << "INSERT INTO t SELECT * FROM (VALUES (1)) v"
+                                 << ""
+                                 << "";
+        QTest::newRow("defaults") << "INSERT INTO t DEFAULT VALUES"
+                                  << ""
+                                  << "";
+        QTest::newRow("two statements") << "INSERT INTO t VALUES (1); DELETE FROM t"
+                                        << ""
+                                        << "";
+        QTest::newRow("a comment") << "INSERT INTO t VALUES (1) -- x"
+                                   << ""
+                                   << "";
+        QTest::newRow("a backslash") << "INSERT INTO t VALUES (E'\\'')"
+                                     << ""
+                                     << "";
+        QTest::newRow("dollar quotes") << "INSERT INTO t VALUES ($$a$$)"
+                                       << ""
+                                       << "";
+        QTest::newRow("unclosed") << "INSERT INTO t VALUES ('a)"
+                                  << ""
+                                  << "";
+        QTest::newRow("a name ending so") << "INSERT INTO myvalues (a) SELECT 1"
+                                          << ""
+                                          << "";
+        QTest::newRow("an update") << "UPDATE t SET a = 1"
+                                   << ""
+                                   << "";
+    }
+
+    void singleRowInsertsFound()
+    {
+        QFETCH(QString, sql);
+        QFETCH(QString, head);
+        QFETCH(QString, row);
+        const std::optional<postgres::InsertRow> found = postgres::singleRowInsert(sql);
+        QCOMPARE(found.has_value(), !head.isEmpty());
+        if (found) {
+            QCOMPARE(found->head.toString(), head);
+            QCOMPARE(found->row.toString(), row);
+        }
     }
 };
 
