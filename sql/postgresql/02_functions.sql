@@ -155,7 +155,19 @@ CREATE OR REPLACE FUNCTION sp_Inv_LoadWithdrawalRequest(DocumentNumber citext)
     LANGUAGE sql STABLE
     AS $$
 SELECT R.LocationID, L.Location, R.TargetLocationID, T.Location, R.DocumentNumber,
-       R.ItemID, rtrim(coalesce(M.ItemName, '')) || ' ' || coalesce(M.ItemDesc, ''),
+       R.ItemID,
+       -- Each line's item by ixInvMaster_ItemKeyName: the same equality as the citext key's, one
+       -- probe a line with plain text comparisons (rather than hashing the whole item master),
+       -- the name and description read from the index alone. The code is the key, so LIMIT 1
+       -- drops nothing; a line whose item is gone reads as one blank, as the item's empty name
+       -- and description do. A subquery rather than a join: the planner would put a cache of
+       -- the items in front of a join, which a request's lines, nearly all of other items, only
+       -- fill (7 ms of 80 for 10,000 lines).
+       coalesce((SELECT rtrim(coalesce(M.ItemName, '')) || ' ' || coalesce(M.ItemDesc, '')
+                   FROM tbInvMaster M
+                  WHERE lower(M.ItemID::text COLLATE "default") COLLATE "C"
+                        = lower(R.ItemID::text COLLATE "default") COLLATE "C"
+                  LIMIT 1), ' '),
        R.Quantity, R.UnitCost, R.ForRetail, R.isADS, R.TransDate, R.Remarks, R.UserID,
        R.Status, R.VerifiedBy
   FROM (SELECT LineID, LocationID, TargetLocationID, DocumentNumber, ItemID, Quantity, UnitCost,
@@ -165,13 +177,5 @@ SELECT R.LocationID, L.Location, R.TargetLocationID, T.Location, R.DocumentNumbe
          ORDER BY LineID) R
   LEFT JOIN tbInvLocation L ON L.LocationID = R.LocationID
   LEFT JOIN tbInvLocation T ON T.LocationID = R.TargetLocationID
-  -- Each line's item by ixInvMaster_ItemKeyName: the same equality as the citext key's, one probe
-  -- a line with plain text comparisons (rather than hashing the whole item master). The code is
-  -- the key, so LIMIT 1 drops nothing.
-  LEFT JOIN LATERAL (SELECT M.ItemName, M.ItemDesc
-                       FROM tbInvMaster M
-                      WHERE lower(M.ItemID::text COLLATE "default") COLLATE "C"
-                            = lower(R.ItemID::text COLLATE "default") COLLATE "C"
-                      LIMIT 1) M ON true
  ORDER BY R.LineID
 $$;
