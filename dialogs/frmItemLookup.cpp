@@ -298,9 +298,34 @@ bool frmItemLookup::SearchProducts(const QString &text, int maxRows)
     lblMore->hide();
     try {
         const QString sql = searchStatement(text, maxRows);
+        db::Connection &connection = dialogs::sessionConnection(QStringLiteral("frmItemLookup"));
 
+        // Where a server sends the rows one by one, the list shown before is let go and the new
+        // one's texts are made while it sends the rest; what is not made then is made after.
+        db::Recordset shown = m_rsLookup;
         m_rsLookup.Close();
-        m_rsLookup = dialogs::sessionConnection(QStringLiteral("frmItemLookup")).OpenRecordset(sql);
+        grdLookup->unbind();
+        QVector<QVector<QString>> texts;
+        bool making = true;
+        const db::RowWatch watch(
+            connection, sql,
+            [&](const db::Recordset::Columns &columns, int row, const QVariant *cells) noexcept {
+                if (row == 0)
+                    shown = db::Recordset();
+                if (!making)
+                    return;
+                try {
+                    making = row == texts.size();
+                    if (making)
+                        texts << ui::FlexGrid::cellTexts(cells, int(columns.names().size()));
+                } catch (...) {
+                    making = false;
+                }
+            });
+        m_rsLookup = connection.OpenRecordset(sql);
+        shown = db::Recordset();
+        if (!making)
+            texts.clear();
 
         if (m_rsLookup.Bof() && m_rsLookup.Eof()) {
             grdLookup->setEnabled(false);
@@ -319,7 +344,7 @@ bool frmItemLookup::SearchProducts(const QString &text, int maxRows)
         found = true;
         grdLookup->setEnabled(true);
         cmdOptions[1]->setEnabled(true);
-        grdLookup->setRecordset(m_rsLookup);
+        grdLookup->setRecordset(m_rsLookup, std::move(texts));
         if (m_rsLookup.RecordCount() > maxRows) {
             grdLookup->setRows(maxRows + 1); // the header and the listed rows
             lblMore->setText(

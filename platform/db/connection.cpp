@@ -72,15 +72,14 @@ struct Connection::Private
     QHash<QString, std::shared_ptr<const RowWatcher>> rowWatchers;
 
     // A wanted statement's message entry, told to its watcher if it has one.
+    // A statement someone watches is taken in row by row, where the engine can.
     Outgoing wanted(const QString &written, const Statement &statement) const
     {
-        return Outgoing{written,
-                        statement.sql,
-                        statement.params,
-                        statement.spellings,
-                        true,
-                        statement.rowByRow,
-                        rowWatchers.isEmpty() ? nullptr : rowWatchers.value(written)};
+        std::shared_ptr<const RowWatcher> watcher =
+            rowWatchers.isEmpty() ? nullptr : rowWatchers.value(written);
+        const bool rowByRow = statement.rowByRow || watcher;
+        return Outgoing{written, statement.sql, statement.params,  statement.spellings,
+                        true,    rowByRow,      std::move(watcher)};
     }
 
     // What was read ahead may be out of date after any other statement.

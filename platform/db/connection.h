@@ -186,8 +186,9 @@ private:
 
 // While this lives, the watcher is told each row of the statement's result (as written here), in
 // order, as the engine takes it in, where an engine takes a result in row by row while the
-// server still makes it (a server's procedure): what is made of the rows can then be made while
-// the server sends the rest. Elsewhere it is told nothing: the result has every row, as always.
+// server still makes it (a server's procedure, and a statement watched so): what is made of the
+// rows can then be made while the server sends the rest. Elsewhere it is told nothing: the result
+// has every row, as always.
 // The watcher runs while the connection waits: it must not throw, and must not use the
 // connection.
 class RowWatch

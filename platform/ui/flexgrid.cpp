@@ -619,7 +619,17 @@ void FlexGrid::setColWidth(int col, int twips)
 
 // --- binding ----------------------------------------------------------------------------------
 
-void FlexGrid::setRecordset(const db::Recordset &recordset)
+QVector<QString> FlexGrid::cellTexts(const QVariant *values, int count)
+{
+    QVector<QString> texts(count);
+    for (int c = 0; c < count; ++c) {
+        if (values[c].isValid() && !values[c].isNull())
+            texts[c] = db::Field::textOf(values[c]);
+    }
+    return texts;
+}
+
+void FlexGrid::setRecordset(const db::Recordset &recordset, QVector<QVector<QString>> texts)
 {
     m_toolTips.clear();
     const int fields = recordset.FieldCount();
@@ -628,16 +638,16 @@ void FlexGrid::setRecordset(const db::Recordset &recordset)
     QVector<QString> header(cols);
     for (int c = 0; c < fields; ++c)
         header[c] = recordset.FieldName(c);
-    QVector<QVector<QString>> rows(std::max(records, 1));
-    for (int r = 0; r < records; ++r) {
-        QVector<QString> &row = rows[r];
-        row.resize(fields);
-        for (int c = 0; c < fields; ++c) {
-            const QVariant &value = recordset.value(r, c);
-            if (value.isValid() && !value.isNull())
-                row[c] = db::Field::textOf(value);
-        }
-    }
+    // The texts made before (as the rows came) where there is one row of them for every record,
+    // each the record's width; those of the records otherwise.
+    const bool made =
+        records > 0 && texts.size() == records &&
+        std::all_of(texts.cbegin(), texts.cend(),
+                    [fields](const QVector<QString> &row) { return row.size() == fields; });
+    QVector<QVector<QString>> rows =
+        made ? std::move(texts) : QVector<QVector<QString>>(std::max(records, 1));
+    for (int r = 0; r < records && !made; ++r)
+        rows[r] = cellTexts(recordset.rowValues(r), fields);
     {
         QScopedValueRollback guard(m_syncing, true);
         const int oldCols = Cols();

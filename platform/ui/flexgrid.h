@@ -97,7 +97,11 @@ public:
     // Shows a result: one column per field headed by the field's name, one row per record (one
     // empty row when there is none), each value as text, Null as "". Cell (1, 0) becomes
     // current and the first row comes into view. The grid keeps the recordset until unbind().
-    void setRecordset(const db::Recordset &recordset);
+    // texts, when given, are the records' cell texts made beforehand (cellTexts of each record,
+    // as its rows came): used when they are one row for every record.
+    void setRecordset(const db::Recordset &recordset, QVector<QVector<QString>> texts = {});
+    // A record's values as the grid shows them (Null as "").
+    static QVector<QString> cellTexts(const QVariant *values, int count);
     // While one lives, cell texts change without the view being told cell by cell: it is told
     // once at the end. For filling thousands of cells.
     class Filling
