@@ -9,7 +9,8 @@
 //   save       storing 1,000 lines under a new number: the next number, the delete, the inserts,
 //              in one transaction
 //   next       the next document number alone
-//   item       clsItem::LoadItem of one item at the central store
+//   item       clsItem::LoadItem of one item at the central store (in a row, then in turn with
+//              the baseline's runs)
 // Each row gives min / median / max in milliseconds through the program's code (db::Connection,
 // or the class), the same for the translated statement through the engine's C API (sqlite3, or
 // libpq) with every cell read as text, and the ratio of the medians. Query plans of the slow
@@ -26,6 +27,8 @@
 // measures that talk to the server most (keystroke, listing, open into the grid, save, item)
 // through a relay that holds each packet back half the given round-trip time each way, ours and
 // libpq alike, and counts the round trips of each: a table per round-trip time, then a summary.
+// There, ours and libpq's runs of a measure are taken in turn, keystrokes and listings at least
+// 15 times.
 
 #include "gen_large.h"
 #include "rawpostgres.h"
