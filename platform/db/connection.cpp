@@ -71,15 +71,16 @@ struct Connection::Private
     // Who is told the rows of a statement as they come, by its text as written (RowWatch).
     QHash<QString, std::shared_ptr<const RowWatcher>> rowWatchers;
 
-    // A wanted statement's message entry, told to its watcher if it has one.
-    // A statement someone watches is taken in row by row, where the engine can.
+    // A wanted statement's message entry, told to its watcher if it has one: a statement someone
+    // watches is taken in row by row, where the engine can.
     Outgoing wanted(const QString &written, const Statement &statement) const
     {
-        std::shared_ptr<const RowWatcher> watcher =
-            rowWatchers.isEmpty() ? nullptr : rowWatchers.value(written);
-        const bool rowByRow = statement.rowByRow || watcher;
-        return Outgoing{written, statement.sql, statement.params,  statement.spellings,
-                        true,    rowByRow,      std::move(watcher)};
+        Outgoing entry{written, statement.sql,     statement.params, statement.spellings,
+                       true,    statement.rowByRow};
+        if (!rowWatchers.isEmpty())
+            entry.watcher = rowWatchers.value(written);
+        entry.rowByRow = entry.rowByRow || entry.watcher;
+        return entry;
     }
 
     // What was read ahead may be out of date after any other statement.
