@@ -299,8 +299,8 @@ private:
 
     // The texts of the batch's statements with each run of two or more inserts of one row into the
     // same columns joined into one insert, between a savepoint and its release; `pieces` says what
-    // each text sent stands for. An insert whose result is wanted is left alone, and so is the
-    // last statement when the caller counts the rows it affected.
+    // each text sent stands for (empty when nothing was joined). An insert whose result is wanted
+    // is left alone, and so is the last statement when the caller counts the rows it affected.
     static QStringList joinedInserts(const QVector<Outgoing> &batch, const QStringList &texts,
                                      bool lastCounted, std::vector<Piece> &pieces)
     {
@@ -341,6 +341,9 @@ private:
             pieces.push_back({i, end - i, Piece::Kind::Savepoint});
             i = end;
         }
+        if (std::none_of(pieces.begin(), pieces.end(),
+                         [](const Piece &p) { return p.kind == Piece::Kind::Joined; }))
+            pieces.clear(); // nothing joined: the batch's own statements, one each
         return out;
     }
 
@@ -402,13 +405,15 @@ private:
         // One result per statement, in order, up to the first failure, which ends the message. A
         // single statement's text may hold several: its last result is the one given back.
         QVector<Recordset> results;
-        // What each statement sent stands for; one each where nothing was joined.
+        // What each statement sent stands for; none where nothing was joined: the batch's own,
+        // one each.
         std::vector<Piece> pieces;
-        for (qsizetype i = 0; i < batch.size(); ++i)
-            pieces.push_back({i, 1, Piece::Kind::Statement});
         const auto pieceAt = [&](qsizetype index) {
             return index < qsizetype(pieces.size()) ? pieces[std::size_t(index)]
                                                     : Piece{index, 1, Piece::Kind::Statement};
+        };
+        const auto sentCount = [&] {
+            return pieces.empty() ? batch.size() : qsizetype(pieces.size());
         };
         std::optional<Piece> failedJoin; // the joined inserts whose message failed
         qsizetype index = 0;
@@ -493,7 +498,7 @@ private:
                 ++index;
             }
         }
-        if (failed < 0 && (index == 0 || (batch.size() > 1 && index < qsizetype(pieces.size())))) {
+        if (failed < 0 && (index == 0 || (batch.size() > 1 && index < sentCount()))) {
             failed = std::min(pieceAt(index).first, batch.size() - 1);
             message = postgres::errorText(connection, nullptr);
         }
